@@ -1,0 +1,15 @@
+// The whole run: options, checks, confirmation, flows, final message, exit code.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/windows.h"
+
+namespace setup {
+
+// Runs the bootstrapper for the command line without the program name (lpCmdLine) and
+// returns the process exit code.
+std::uint32_t RunSetup(Windows& windows, const std::u16string& commandLine);
+
+}  // namespace setup

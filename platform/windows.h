@@ -1,0 +1,200 @@
+// The seam between the program's decisions and Windows: one small interface per
+// platform family, gathered in `Windows`. Each method is one platform call or idiom
+// and decides nothing; platform/win32/ implements them, tests/support/ fakes them.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace setup {
+
+// Windows Installer (msi.dll).
+class Installer {
+ public:
+  virtual ~Installer() = default;
+  // MsiSetInternalUI(level, NULL).
+  virtual void SetInternalUI(std::uint32_t level) = 0;
+  // MsiQueryProductStateW: an INSTALLSTATE value.
+  virtual std::int32_t QueryProductState(const std::u16string& productCode) = 0;
+  // MsiQueryFeatureStateW: an INSTALLSTATE value.
+  virtual std::int32_t QueryFeatureState(const std::u16string& productCode,
+                                         const std::u16string& feature) = 0;
+  // MsiGetProductInfoW with its two-call buffer protocol: a first call with no buffer,
+  // then one with room for the returned length. `value` is written only on success.
+  virtual std::uint32_t ReadProductInfo(const std::u16string& productCode,
+                                        const std::u16string& attribute,
+                                        std::u16string& value) = 0;
+  // MsiOpenPackageExW(path, MSIOPENPACKAGEFLAGS_IGNOREMACHINESTATE, &handle).
+  virtual std::uint32_t OpenPackage(const std::u16string& path, std::uint32_t& handle) = 0;
+  // MsiGetPropertyW with its two-call protocol: a first call with an empty buffer;
+  // only ERROR_MORE_DATA leads to the second call. A first result of 0 leaves `value`
+  // as it was; `value` is written only when the second call succeeds.
+  virtual std::uint32_t ReadPackageProperty(std::uint32_t package, const std::u16string& property,
+                                            std::u16string& value) = 0;
+  // MsiViewClose.
+  virtual void CloseView(std::uint32_t view) = 0;
+  // MsiCloseHandle.
+  virtual void CloseHandle(std::uint32_t handle) = 0;
+  // MsiSourceListForceResolutionW(productCode, NULL, 0); the result is not used.
+  virtual void ForceSourceListResolution(const std::u16string& productCode) = 0;
+  // MsiSourceListSetInfoW(productCode, NULL, MSIINSTALLCONTEXT_MACHINE, MSICODE_PRODUCT,
+  // "PackageName", packageName); the result is not used.
+  virtual void SetSourceListPackageName(const std::u16string& productCode,
+                                        const std::u16string& packageName) = 0;
+};
+
+// What became of a child process.
+struct ProcessOutcome {
+  // CreateProcessW succeeded.
+  bool started = false;
+  // GetLastError after a failed start, or after a failed GetExitCodeProcess.
+  std::uint32_t error = 0;
+  // GetExitCodeProcess succeeded; `exitCode` holds the child's code.
+  bool exitCodeRead = false;
+  std::uint32_t exitCode = 0;
+};
+
+class Processes {
+ public:
+  virtual ~Processes() = default;
+  // CreateProcessW on a private writable copy of the command line (no application name,
+  // no inheritance, CREATE_NO_WINDOW, inherited environment and current directory),
+  // WaitForSingleObject(INFINITE), GetExitCodeProcess, then both handles closed.
+  virtual ProcessOutcome RunAndWait(const std::u16string& commandLine) = 0;
+};
+
+struct DirectoryEntry {
+  std::u16string name;  // the long name (cFileName)
+  std::uint32_t attributes = 0;
+};
+
+class Files {
+ public:
+  virtual ~Files() = default;
+  // FindFirstFileW / FindNextFileW / FindClose over a relative or absolute pattern, in
+  // the order the platform returns the entries. Nothing when the first call fails.
+  virtual std::optional<std::vector<DirectoryEntry>> FindFiles(const std::u16string& pattern) = 0;
+  // GetCurrentDirectoryW, with a buffer as large as the platform asks for. Returns 0 and
+  // fills `directory`, or the GetLastError code.
+  virtual std::uint32_t GetCurrentDirectory(std::u16string& directory) = 0;
+  // GetFullPathNameW for a name, with a buffer as large as the platform asks for.
+  // Nothing when the call fails.
+  virtual std::optional<std::u16string> GetFullPathName(const std::u16string& name) = 0;
+};
+
+// Certificate store handles; 0 is no store.
+using StoreHandle = std::uintptr_t;
+
+class Certificates {
+ public:
+  virtual ~Certificates() = default;
+  // CertOpenStore(CERT_STORE_PROV_FILENAME_W, X509 | PKCS_7, 0, 0, path).
+  virtual StoreHandle OpenFileStore(const std::u16string& path) = 0;
+  // CertOpenStore(CERT_STORE_PROV_SYSTEM_W, X509 | PKCS_7, 0,
+  // CERT_SYSTEM_STORE_LOCAL_MACHINE, "Root").
+  virtual StoreHandle OpenMachineRootStore() = 0;
+  // CertEnumCertificatesInStore over `from`, each context added to `to` with
+  // CertAddCertificateContextToStore(CERT_STORE_ADD_ALWAYS); results not examined.
+  virtual void AddEveryCertificate(StoreHandle from, StoreHandle to) = 0;
+  // CertCloseStore(store, 0).
+  virtual void CloseStore(StoreHandle store) = 0;
+};
+
+// The choice of the configuration dialog, as its radio buttons hold it.
+struct DialogChoice {
+  bool russian = false;
+  bool english = false;
+  bool kc1 = false;
+  bool kc2 = false;
+  bool kc3 = false;
+};
+
+struct DialogOutcome {
+  bool cancelled = false;
+  DialogChoice choice;  // the buttons checked when Next was pressed
+};
+
+// The progress window's thread, created suspended. Stop() makes its window go and waits
+// for the thread; it is safe before the window exists and when nothing was created.
+class ProgressThread {
+ public:
+  virtual ~ProgressThread() = default;
+  virtual void Resume() = 0;
+  virtual void Stop() = 0;
+};
+
+class Desktop {
+ public:
+  virtual ~Desktop() = default;
+  // MessageBoxW(NULL, text, caption, style): the button pressed.
+  virtual std::int32_t MessageBox(const std::u16string& text, const std::u16string& caption,
+                                  std::uint32_t style) = 0;
+  // DialogBoxParamW(instance, 141, NULL, SelectionDialogProc, 0), modal. `initial` is the
+  // choice the dialog opens with.
+  virtual DialogOutcome ShowSelectionDialog(const DialogChoice& initial) = 0;
+  // Creates the progress thread suspended, with the window title it will show. Nothing
+  // when the thread cannot be created.
+  virtual std::unique_ptr<ProgressThread> CreateProgressThread(const std::u16string& title) = 0;
+};
+
+struct OsVersion {
+  std::uint32_t major = 0;
+  std::uint32_t minor = 0;
+  std::uint16_t servicePackMajor = 0;
+};
+
+// The address of IsWow64Process as GetProcAddress gave it; 0 when absent.
+using FunctionAddress = std::uintptr_t;
+using ModuleHandle = std::uintptr_t;
+
+class System {
+ public:
+  virtual ~System() = default;
+  // CommandLineToArgvW, the array released with LocalFree.
+  virtual std::vector<std::u16string> SplitCommandLine(const std::u16string& commandLine) = 0;
+  // IsUserAnAdmin.
+  virtual bool IsUserAnAdmin() = 0;
+  // GetVersionExW on an OSVERSIONINFOEXW (size 284). Nothing when it fails.
+  virtual std::optional<OsVersion> GetVersion() = 0;
+  // GetSystemDefaultUILanguage.
+  virtual std::uint16_t GetSystemDefaultUILanguage() = 0;
+  // GetModuleHandleW(L"kernel32"); 0 when it fails.
+  virtual ModuleHandle GetKernel32() = 0;
+  // GetProcAddress(module, "IsWow64Process").
+  virtual FunctionAddress FindIsWow64Process(ModuleHandle kernel32) = 0;
+  // The function at `address` for GetCurrentProcess(), with the flag starting FALSE:
+  // true only when the call returns nonzero and the flag is nonzero.
+  virtual bool CallIsWow64Process(FunctionAddress address) = 0;
+  // FindResourceExW(module, RT_STRING, block, LANG_NEUTRAL) in the program's own image,
+  // loaded and locked: the block's 16-bit units. Nothing when the block is absent.
+  virtual std::optional<std::u16string> LoadStringBlock(std::uint16_t block) = 0;
+
+  // The restart, one platform call each.
+  // OpenProcessToken(GetCurrentProcess(), access); 0 when it fails.
+  virtual std::uintptr_t OpenProcessToken(std::uint32_t access) = 0;
+  // LookupPrivilegeValueW(NULL, name); nothing when it fails.
+  virtual std::optional<std::uint64_t> LookupPrivilegeValue(const std::u16string& name) = 0;
+  // AdjustTokenPrivileges(token, FALSE, {1 entry: luid, attributes}, 0, NULL, NULL), then
+  // GetLastError read at once: that error is the result.
+  virtual std::uint32_t AdjustTokenPrivilege(std::uintptr_t token, std::uint64_t luid,
+                                             std::uint32_t attributes) = 0;
+  // CloseHandle on the token.
+  virtual void CloseToken(std::uintptr_t token) = 0;
+  // ExitWindowsEx(flags, reason): nonzero when the request was accepted.
+  virtual bool ExitWindows(std::uint32_t flags, std::uint32_t reason) = 0;
+};
+
+// Everything the program asks of Windows, handed by reference to the flows.
+struct Windows {
+  Installer& installer;
+  Processes& processes;
+  Files& files;
+  Certificates& certificates;
+  Desktop& desktop;
+  System& system;
+};
+
+}  // namespace setup
