@@ -1,0 +1,93 @@
+#include "app/command_line.h"
+
+#include <string_view>
+
+#include "platform/windows_constants.h"
+
+namespace setup {
+namespace {
+
+// Only the letters A to Z are folded: option names are ASCII, and other characters must
+// not match them by accident.
+std::u16string FoldAsciiCase(std::u16string text) {
+  for (char16_t& unit : text) {
+    if (unit >= u'A' && unit <= u'Z') unit = static_cast<char16_t>(unit - u'A' + u'a');
+  }
+  return text;
+}
+
+bool IsHelpRequest(std::u16string_view name) {
+  return name == u"-help" || name == u"--help" || name == u"/help";
+}
+
+}  // namespace
+
+ParseOutcome ParseArguments(const std::vector<std::u16string>& arguments,
+                            InstallerOptions& options, PackageSelection& selection) {
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::u16string name = FoldAsciiCase(arguments[i]);
+    const bool hasValue = i + 1 < arguments.size();
+    if (IsHelpRequest(name)) return ParseOutcome::kHelp;
+    if (name == u"-csp") {
+      options.installProvider = true;
+    } else if (name == u"-ucsp") {
+      options.installCardProvider = true;
+    } else if (name == u"-selectdlg") {
+      options.showSelectionDialog = true;
+    } else if (name == u"-silent") {
+      options.silent = true;
+    } else if (options.installProvider && hasValue && name == u"-cspargs") {
+      options.providerArgs += arguments[++i] + u" ";
+    } else if (options.installProvider && hasValue && name == u"-kc") {
+      selection.levelPattern += u"*" + arguments[++i] + u"*";
+    } else if (options.installProvider && hasValue && name == u"-lang") {
+      selection.languagePattern += u"*" + arguments[++i] + u"*";
+    } else if (options.installCardProvider && hasValue && name == u"-ucspargs") {
+      options.cardProviderArgs += arguments[++i] + u" ";
+    } else if (hasValue && name == u"-velumargs") {
+      options.pluginArgs += arguments[++i] + u" ";
+    } else {
+      // "-?" lands here too: the help is the answer to anything not understood.
+      return ParseOutcome::kHelp;
+    }
+  }
+  return ParseOutcome::kOptions;
+}
+
+ParseOutcome ParseCommandLine(Windows& windows, const std::u16string& commandLine,
+                              InstallerOptions& options, PackageSelection& selection) {
+  return ParseArguments(windows.system.SplitCommandLine(commandLine), options, selection);
+}
+
+std::u16string HelpText(bool installProvider, bool installCardProvider) {
+  std::u16string text =
+      u"Установщик Орвента ЭЦП Browser plug-in.\n"
+      u"При запуске без параметров осуществляет установку с параметрами по умолчанию.\n"
+      u"\n"
+      u"Возможные параметры командной строки:\n"
+      u"  -?\t\t вывести данную справку\n"
+      u"  -velumargs \"<args>\" дополнительные параметры командной\n \t\t строки(<args>) для вызова msiexec /i\n \t\t при установке пакета MSI плагина\n"
+      u"  -silent\t\t подавить диалоговые окна\n";
+  if (installProvider) {
+    text +=
+        u"  -cspargs \"<args>\"     дополнителные параметры командной\n \t\t строки (<args>) для вызова msiexec /i\n \t\t при установке пакета MSI Орвента CSP\n";
+  }
+  if (installCardProvider) {
+    text +=
+        u"  -ucspargs \"<args>\"   дополнительные параметры командной\n \t\t строки (<args>) для вызова msiexec /i\n \t\t при установке пакета MSI Орвента УЭК CSP\n";
+  }
+  if (installProvider) {
+    text +=
+        u"  -selectDlg\t вывести диалог выбора конфигурации\n \t\t Орвента CSP\n"
+        u"  -KC\t\t уровень KC Орвента CSP\n"
+        u"  -Lang\t\t язык Орвента CSP\n";
+  }
+  return text;
+}
+
+void ShowHelp(Windows& windows, const InstallerOptions& options) {
+  windows.desktop.MessageBox(HelpText(options.installProvider, options.installCardProvider),
+                             kHelpCaption, kMbIconInformation);
+}
+
+}  // namespace setup

@@ -1,0 +1,43 @@
+#include "install/install_package.h"
+
+#include "install/process_runner.h"
+#include "packages/package_locator.h"
+#include "platform/windows_constants.h"
+#include "ui/message_catalogue.h"
+
+namespace setup {
+
+std::u16string InstallCommandLine(const std::u16string& packagePath,
+                                  const std::u16string& extraArguments) {
+  // REBOOT=R keeps msiexec from restarting or asking: a needed restart comes back as 3010
+  // and is ours to offer.
+  return u"msiexec /qn /i \"" + packagePath + u"\" " + extraArguments + u" REBOOT=R";
+}
+
+std::u16string PackageName(const std::u16string& packagePath) {
+  const std::size_t slash = packagePath.rfind(u'\\');
+  return slash == std::u16string::npos ? packagePath : packagePath.substr(slash + 1);
+}
+
+void ReportPackageNotFound(Windows& windows, bool silent) {
+  if (!silent) ShowMessage(windows, msg::kPackageNotFound, msg::kErrorCaption, kMbIconError);
+}
+
+std::uint32_t InstallPackage(Windows& windows, const std::u16string& productCode,
+                             const std::u16string& mask, const std::u16string& extraArguments,
+                             bool silent) {
+  std::u16string path;
+  if (const std::uint32_t code = FindPackage(windows, mask, path); code != 0) {
+    ReportPackageNotFound(windows, silent);
+    return code;
+  }
+  const std::u16string commandLine = InstallCommandLine(path, extraArguments);
+  // The installer is told which file is the product's package now, so that an update
+  // from a package of another name finds its source. Both calls fail harmlessly for a
+  // product that is not installed.
+  windows.installer.ForceSourceListResolution(productCode);
+  windows.installer.SetSourceListPackageName(productCode, PackageName(path));
+  return RunCommand(windows, commandLine);
+}
+
+}  // namespace setup

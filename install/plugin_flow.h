@@ -1,0 +1,32 @@
+// Installing, updating or completing the browser plug-in.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/setup_state.h"
+#include "platform/windows.h"
+
+namespace setup {
+
+enum class PluginAction {
+  kInstall,        // not installed: install the package
+  kUpgrade,        // the package is newer: remove the installed plug-in, then install
+  kAddFeature,     // same or older, browser feature absent: install with ADDLOCAL=NPVELUM
+  kNothing,        // same or older, feature there: nothing to do
+};
+
+// The four outcomes, from the product state, the version order (read only when installed)
+// and the feature state (read only when the package is not newer).
+PluginAction ChoosePluginAction(std::int32_t productState, int newVersusInstalled,
+                                std::int32_t featureState);
+
+inline constexpr char16_t kPluginRemovalCommand[] =
+    u"msiexec /qn /x {C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4} REBOOT=R";
+
+// Returns an installer exit code; sets `options.restartToContinue` when the removal of the
+// old plug-in needs a restart before the new one can go in.
+std::uint32_t InstallPlugin(Windows& windows, SetupState& state, const std::u16string& pluginArgs,
+                            bool silent);
+
+}  // namespace setup

@@ -1,0 +1,49 @@
+#include "install/root_certificates.h"
+
+#include <optional>
+#include <vector>
+
+#include "platform/windows_constants.h"
+
+namespace setup {
+namespace {
+
+class StoreHolder {
+ public:
+  StoreHolder(Certificates& certificates, StoreHandle store)
+      : certificates_(certificates), store_(store) {}
+  ~StoreHolder() {
+    if (store_ != 0) certificates_.CloseStore(store_);
+  }
+  StoreHolder(const StoreHolder&) = delete;
+  StoreHolder& operator=(const StoreHolder&) = delete;
+  StoreHandle get() const { return store_; }
+
+ private:
+  Certificates& certificates_;
+  StoreHandle store_;
+};
+
+void ImportFile(Windows& windows, const std::u16string& name) {
+  const std::optional<std::u16string> path = windows.files.GetFullPathName(name);
+  // The path must fit the platform's classic 260-character limit, NUL included.
+  if (!path || path->size() >= kMaxPath) return;
+  StoreHolder file(windows.certificates, windows.certificates.OpenFileStore(*path));
+  if (file.get() == 0) return;
+  // Declared second so that it closes first: root store, then file store.
+  StoreHolder root(windows.certificates, windows.certificates.OpenMachineRootStore());
+  if (root.get() == 0) return;
+  windows.certificates.AddEveryCertificate(file.get(), root.get());
+}
+
+}  // namespace
+
+void ImportRootCertificates(Windows& windows) {
+  for (const char16_t* pattern : {u"*.cer", u"*.p7b", u"*.crt"}) {
+    const std::optional<std::vector<DirectoryEntry>> entries = windows.files.FindFiles(pattern);
+    if (!entries) continue;
+    for (const DirectoryEntry& entry : *entries) ImportFile(windows, entry.name);
+  }
+}
+
+}  // namespace setup

@@ -1,0 +1,12 @@
+// Every certificate file of the start folder into the machine's trusted root store.
+#pragma once
+
+#include "platform/windows.h"
+
+namespace setup {
+
+// "*.cer", then "*.p7b", then "*.crt", each file's certificates added to the machine
+// "Root" store. Nothing is reported: a file that can't be used is skipped.
+void ImportRootCertificates(Windows& windows);
+
+}  // namespace setup

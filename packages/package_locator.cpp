@@ -1,0 +1,32 @@
+#include "packages/package_locator.h"
+
+#include <optional>
+#include <vector>
+
+#include "platform/windows_constants.h"
+
+namespace setup {
+
+std::uint32_t FindPackage(Windows& windows, const std::u16string& mask, std::u16string& path) {
+  const std::optional<std::vector<DirectoryEntry>> entries = windows.files.FindFiles(u"*");
+  if (!entries) return kErrorNoData;
+  for (const DirectoryEntry& folder : *entries) {
+    if ((folder.attributes & kFileAttributeDirectory) == 0) continue;
+    // Skips "." and ".." and every hidden-by-convention folder such as ".git".
+    if (!folder.name.empty() && folder.name.front() == u'.') continue;
+    // The mask goes to the platform unchanged, a trailing blank included: the platform's
+    // search ignores it, which is what the callers rely on.
+    const std::optional<std::vector<DirectoryEntry>> matches =
+        windows.files.FindFiles(folder.name + u"\\" + mask);
+    if (!matches || matches->empty()) continue;
+    std::u16string directory;
+    if (const std::uint32_t error = windows.files.GetCurrentDirectory(directory); error != 0) {
+      return error;
+    }
+    path = directory + u"\\" + folder.name + u"\\" + matches->front().name;
+    return kSuccess;
+  }
+  return kErrorNoData;
+}
+
+}  // namespace setup

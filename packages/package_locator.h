@@ -1,0 +1,16 @@
+// Finding a package one folder below the start folder.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/windows.h"
+
+namespace setup {
+
+// The full path of the first entry matching `mask` in the first immediate subfolder (not
+// starting with ".") that holds one, in the platform's enumeration order. 0 and the path,
+// 232 when nothing matches, or the platform's code when the current folder can't be read.
+std::uint32_t FindPackage(Windows& windows, const std::u16string& mask, std::u16string& path);
+
+}  // namespace setup

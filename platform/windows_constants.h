@@ -1,0 +1,43 @@
+// The Windows and Windows Installer values the program relies on, by name.
+#pragma once
+
+#include <cstdint>
+
+namespace setup {
+
+// Codes: Windows errors and installer exit codes.
+inline constexpr std::uint32_t kSuccess = 0;
+inline constexpr std::uint32_t kErrorFileNotFound = 2;
+inline constexpr std::uint32_t kErrorNoData = 232;
+inline constexpr std::uint32_t kErrorMoreData = 234;
+inline constexpr std::uint32_t kErrorOldWinVersion = 1150;
+inline constexpr std::uint32_t kErrorUnknownProduct = 1605;
+inline constexpr std::uint32_t kErrorInstallFailure = 1603;
+inline constexpr std::uint32_t kSuccessRebootRequired = 3010;
+
+// Message box styles and answers.
+inline constexpr std::uint32_t kMbOk = 0x0;
+inline constexpr std::uint32_t kMbYesNo = 0x4;
+inline constexpr std::uint32_t kMbIconError = 0x10;
+inline constexpr std::uint32_t kMbIconWarning = 0x30;
+inline constexpr std::uint32_t kMbIconInformation = 0x40;
+inline constexpr std::int32_t kIdYes = 6;
+inline constexpr std::int32_t kIdNo = 7;
+
+// Windows Installer.
+inline constexpr std::uint32_t kInstallUiLevelNone = 2;
+inline constexpr std::int32_t kInstallStateUnknown = -1;
+inline constexpr std::int32_t kInstallStateAbsent = 2;
+inline constexpr std::int32_t kInstallStateDefault = 5;
+
+// Files.
+inline constexpr std::uint32_t kFileAttributeDirectory = 0x10;
+inline constexpr std::size_t kMaxPath = 260;
+
+// The restart.
+inline constexpr std::uint32_t kTokenAdjustPrivilegesAndQuery = 0x28;
+inline constexpr std::uint32_t kSePrivilegeEnabled = 2;
+inline constexpr std::uint32_t kExitWindowsRebootForce = 0x6;
+inline constexpr std::uint32_t kShutdownReasonApplication = 0x40000;
+
+}  // namespace setup

@@ -1,0 +1,415 @@
+#include "tests/support/fake_windows.h"
+
+#include "platform/windows_constants.h"
+#include "ui/message_catalogue.h"
+
+namespace setup::testing {
+namespace {
+
+char16_t FoldCase(char16_t unit) {
+  if (unit >= u'A' && unit <= u'Z') return static_cast<char16_t>(unit + 0x20);
+  if (unit >= 0x0410 && unit <= 0x042F) return static_cast<char16_t>(unit + 0x20);  // А-Я
+  if (unit >= 0x0400 && unit <= 0x040F) return static_cast<char16_t>(unit + 0x50);  // Ѐ-Џ
+  return unit;
+}
+
+bool MatchFrom(std::u16string_view pattern, std::u16string_view name) {
+  if (pattern.empty()) return name.empty();
+  if (pattern.front() == u'*') {
+    for (std::size_t skip = 0; skip <= name.size(); ++skip) {
+      if (MatchFrom(pattern.substr(1), name.substr(skip))) return true;
+    }
+    return false;
+  }
+  if (name.empty()) return false;
+  if (pattern.front() != u'?' && FoldCase(pattern.front()) != FoldCase(name.front())) {
+    return false;
+  }
+  return MatchFrom(pattern.substr(1), name.substr(1));
+}
+
+bool SamePath(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
+  }
+  return true;
+}
+
+std::u16string HexText(std::uint32_t value) {
+  static constexpr char16_t kDigits[] = u"0123456789abcdef";
+  std::u16string text;
+  do {
+    text.insert(text.begin(), kDigits[value % 16]);
+    value /= 16;
+  } while (value != 0);
+  return u"0x" + text;
+}
+
+std::u16string DecimalText(std::uint64_t value) {
+  std::u16string text;
+  do {
+    text.insert(text.begin(), static_cast<char16_t>(u'0' + value % 10));
+    value /= 10;
+  } while (value != 0);
+  return text;
+}
+
+class FakeProgressThread : public ProgressThread {
+ public:
+  explicit FakeProgressThread(std::vector<std::u16string>& log) : log_(log) {}
+  void Resume() override { log_.push_back(u"progress: resume"); }
+  void Stop() override { log_.push_back(u"progress: stop"); }
+
+ private:
+  std::vector<std::u16string>& log_;
+};
+
+}  // namespace
+
+bool WildcardMatch(std::u16string_view pattern, std::u16string_view name) {
+  while (!pattern.empty() && pattern.back() == u' ') pattern.remove_suffix(1);
+  return MatchFrom(pattern, name);
+}
+
+std::vector<std::u16string> SplitLikeWindows(std::u16string_view line) {
+  std::vector<std::u16string> arguments;
+  std::size_t i = 0;
+  const auto isBlank = [&](std::size_t at) { return line[at] == u' ' || line[at] == u'\t'; };
+  // The first argument follows the program-name rules: quotes only group, no escapes.
+  std::u16string first;
+  if (i < line.size() && line[i] == u'"') {
+    ++i;
+    while (i < line.size() && line[i] != u'"') first.push_back(line[i++]);
+    if (i < line.size()) ++i;
+  } else {
+    while (i < line.size() && !isBlank(i)) first.push_back(line[i++]);
+  }
+  arguments.push_back(first);
+  for (;;) {
+    while (i < line.size() && isBlank(i)) ++i;
+    if (i >= line.size()) break;
+    std::u16string argument;
+    bool quoted = false;
+    while (i < line.size() && (quoted || !isBlank(i))) {
+      if (line[i] == u'\\') {
+        std::size_t slashes = 0;
+        while (i < line.size() && line[i] == u'\\') ++slashes, ++i;
+        if (i < line.size() && line[i] == u'"') {
+          argument.append(slashes / 2, u'\\');
+          if (slashes % 2 == 1) {
+            argument.push_back(u'"');
+            ++i;
+          }
+        } else {
+          argument.append(slashes, u'\\');
+        }
+      } else if (line[i] == u'"') {
+        ++i;
+        if (quoted && i < line.size() && line[i] == u'"') {
+          argument.push_back(u'"');
+          ++i;
+        } else {
+          quoted = !quoted;
+        }
+      } else {
+        argument.push_back(line[i++]);
+      }
+    }
+    arguments.push_back(argument);
+  }
+  return arguments;
+}
+
+std::string Utf8(std::u16string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    std::uint32_t c = text[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size()) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+    }
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+  return out;
+}
+
+FakeWindows::FakeWindows() : windows_{*this, *this, *this, *this, *this, *this} {}
+
+void FakeWindows::AddDirectory(const std::u16string& relativePath) {
+  const std::size_t slash = relativePath.rfind(u'\\');
+  if (slash != std::u16string::npos) AddDirectory(relativePath.substr(0, slash));
+  for (const Entry& entry : entries_) {
+    if (SamePath(entry.path, relativePath)) return;
+  }
+  entries_.push_back({relativePath, true});
+}
+
+void FakeWindows::AddFile(const std::u16string& relativePath) {
+  const std::size_t slash = relativePath.rfind(u'\\');
+  if (slash != std::u16string::npos) AddDirectory(relativePath.substr(0, slash));
+  entries_.push_back({relativePath, false});
+}
+
+std::vector<std::u16string> FakeWindows::Commands() const {
+  std::vector<std::u16string> commands;
+  for (const std::u16string& line : log) {
+    if (line.starts_with(u"run: ")) commands.push_back(line.substr(5));
+  }
+  return commands;
+}
+
+// ---- Installer ----
+
+void FakeWindows::SetInternalUI(std::uint32_t level) {
+  log.push_back(u"installer ui: " + DecimalText(level));
+}
+
+std::int32_t FakeWindows::QueryProductState(const std::u16string& productCode) {
+  const auto product = products.find(productCode);
+  return product == products.end() ? kInstallStateUnknown : product->second.state;
+}
+
+std::int32_t FakeWindows::QueryFeatureState(const std::u16string& productCode,
+                                            const std::u16string& feature) {
+  const auto product = products.find(productCode);
+  if (product == products.end()) return kInstallStateUnknown;
+  const auto found = product->second.features.find(feature);
+  return found == product->second.features.end() ? kInstallStateUnknown : found->second;
+}
+
+std::uint32_t FakeWindows::ReadProductInfo(const std::u16string& productCode,
+                                           const std::u16string& attribute,
+                                           std::u16string& value) {
+  const auto product = products.find(productCode);
+  if (product == products.end()) return kErrorUnknownProduct;
+  if (const auto error = product->second.infoErrors.find(attribute);
+      error != product->second.infoErrors.end()) {
+    return error->second;
+  }
+  if (attribute == u"VersionString") {
+    value = product->second.version;
+  } else if (attribute == u"LocalPackage") {
+    value = product->second.localPackage;
+  } else {
+    return 1608;  // ERROR_UNKNOWN_PROPERTY
+  }
+  return kSuccess;
+}
+
+std::uint32_t FakeWindows::OpenPackage(const std::u16string& path, std::uint32_t& handle) {
+  const auto package = packages.find(path);
+  if (package == packages.end()) return 1619;  // ERROR_INSTALL_PACKAGE_OPEN_FAILED
+  if (package->second.openError) return *package->second.openError;
+  handle = nextHandle_++;
+  openPackages_[handle] = path;
+  ++openInstallerHandles;
+  return kSuccess;
+}
+
+std::uint32_t FakeWindows::ReadPackageProperty(std::uint32_t handle,
+                                               const std::u16string& property,
+                                               std::u16string& value) {
+  const auto open = openPackages_.find(handle);
+  if (open == openPackages_.end()) return 6;  // ERROR_INVALID_HANDLE
+  const FakePackage& package = packages.at(open->second);
+  if (const auto error = package.propertyErrors.find(property);
+      error != package.propertyErrors.end()) {
+    return error->second;
+  }
+  const auto found = package.properties.find(property);
+  if (found != package.properties.end() && !found->second.empty()) value = found->second;
+  return kSuccess;
+}
+
+void FakeWindows::CloseView(std::uint32_t view) { log.push_back(u"close view " + DecimalText(view)); }
+
+void FakeWindows::CloseHandle(std::uint32_t handle) {
+  if (openPackages_.erase(handle) == 1) --openInstallerHandles;
+}
+
+void FakeWindows::ForceSourceListResolution(const std::u16string& productCode) {
+  log.push_back(u"source list: resolve " + productCode);
+}
+
+void FakeWindows::SetSourceListPackageName(const std::u16string& productCode,
+                                           const std::u16string& packageName) {
+  log.push_back(u"source list: " + productCode + u" PackageName=" + packageName);
+}
+
+// ---- Processes ----
+
+ProcessOutcome FakeWindows::RunAndWait(const std::u16string& commandLine) {
+  log.push_back(u"run: " + commandLine);
+  if (onCommand) onCommand(commandLine);
+  if (const auto scripted = processOutcomes.find(commandLine); scripted != processOutcomes.end()) {
+    return scripted->second;
+  }
+  return {true, 0, true, defaultExitCode};
+}
+
+// ---- Files ----
+
+std::optional<std::vector<DirectoryEntry>> FakeWindows::FindFiles(const std::u16string& pattern) {
+  const std::size_t slash = pattern.rfind(u'\\');
+  const std::u16string folder = slash == std::u16string::npos ? u"" : pattern.substr(0, slash);
+  const std::u16string namePattern =
+      slash == std::u16string::npos ? pattern : pattern.substr(slash + 1);
+  if (folder.empty() && rootEnumerationFails) return std::nullopt;
+  bool folderExists = folder.empty();
+  std::vector<DirectoryEntry> found;
+  for (const Entry& entry : entries_) {
+    const std::size_t last = entry.path.rfind(u'\\');
+    const std::u16string parent = last == std::u16string::npos ? u"" : entry.path.substr(0, last);
+    const std::u16string name = last == std::u16string::npos ? entry.path : entry.path.substr(last + 1);
+    if (entry.directory && SamePath(entry.path, folder)) folderExists = true;
+    if (!SamePath(parent, folder) || !WildcardMatch(namePattern, name)) continue;
+    found.push_back({name, entry.directory ? kFileAttributeDirectory : 0x80u});
+  }
+  // As on Windows, a search that finds nothing fails at its first call.
+  if (!folderExists || found.empty()) return std::nullopt;
+  return found;
+}
+
+std::uint32_t FakeWindows::GetCurrentDirectory(std::u16string& directory) {
+  if (currentDirectoryError) return *currentDirectoryError;
+  directory = currentDirectory;
+  return kSuccess;
+}
+
+std::optional<std::u16string> FakeWindows::GetFullPathName(const std::u16string& name) {
+  if (fullPathFails) return std::nullopt;
+  if (fullPathOverride) return fullPathOverride;
+  return currentDirectory + u"\\" + name;
+}
+
+// ---- Certificates ----
+
+StoreHandle FakeWindows::OpenFileStore(const std::u16string& path) {
+  if (certificateFiles.find(path) == certificateFiles.end()) return 0;
+  const StoreHandle handle = nextHandle_++;
+  stores_[handle] = path;
+  ++openStores;
+  return handle;
+}
+
+StoreHandle FakeWindows::OpenMachineRootStore() {
+  if (rootStoreFails) return 0;
+  const StoreHandle handle = nextHandle_++;
+  stores_[handle] = u"";
+  ++openStores;
+  return handle;
+}
+
+void FakeWindows::AddEveryCertificate(StoreHandle from, StoreHandle to) {
+  if (stores_.count(from) == 0 || stores_.count(to) == 0 || !stores_[to].empty()) return;
+  for (const std::u16string& certificate : certificateFiles.at(stores_[from])) {
+    log.push_back(u"root store: add " + certificate);
+    rootStore.push_back(certificate);
+  }
+}
+
+void FakeWindows::CloseStore(StoreHandle store) {
+  if (const auto open = stores_.find(store); open != stores_.end()) {
+    log.push_back(u"close store " + (open->second.empty() ? u"Root" : open->second));
+    stores_.erase(open);
+    --openStores;
+  }
+}
+
+// ---- Desktop ----
+
+std::int32_t FakeWindows::MessageBox(const std::u16string& text, const std::u16string& caption,
+                                     std::uint32_t style) {
+  log.push_back(u"box: " + caption + u" | " + text + u" | " + HexText(style));
+  boxes.push_back({text, caption, style});
+  if (const auto answer = answers.find(text); answer != answers.end()) return answer->second;
+  return (style & 0xF) == kMbYesNo ? kIdYes : 1;
+}
+
+DialogOutcome FakeWindows::ShowSelectionDialog(const DialogChoice& initial) {
+  log.push_back(u"dialog");
+  dialogsShown.push_back(initial);
+  if (dialogOutcome) return *dialogOutcome;
+  return {false, initial};
+}
+
+std::unique_ptr<ProgressThread> FakeWindows::CreateProgressThread(const std::u16string& title) {
+  if (progressThreadFails) return nullptr;
+  log.push_back(u"progress: create " + title);
+  return std::make_unique<FakeProgressThread>(log);
+}
+
+// ---- System ----
+
+std::vector<std::u16string> FakeWindows::SplitCommandLine(const std::u16string& commandLine) {
+  return SplitLikeWindows(commandLine);
+}
+
+bool FakeWindows::IsUserAnAdmin() { return administrator; }
+
+std::optional<OsVersion> FakeWindows::GetVersion() { return osVersion; }
+
+std::uint16_t FakeWindows::GetSystemDefaultUILanguage() { return uiLanguage; }
+
+ModuleHandle FakeWindows::GetKernel32() { return kernel32Available ? 0x7C800000u : 0; }
+
+FunctionAddress FakeWindows::FindIsWow64Process(ModuleHandle) {
+  ++isWow64Lookups;
+  return hasIsWow64Process ? 0x7C801234u : 0;
+}
+
+bool FakeWindows::CallIsWow64Process(FunctionAddress) { return isWow64CallSucceeds && wow64; }
+
+std::optional<std::u16string> FakeWindows::LoadStringBlock(std::uint16_t block) {
+  if (const auto overridden = stringBlocks.find(block); overridden != stringBlocks.end()) {
+    return overridden->second;
+  }
+  std::u16string units = BuildStringBlock(MessageCatalogue(), block);
+  if (units.empty()) return std::nullopt;
+  return units;
+}
+
+std::uintptr_t FakeWindows::OpenProcessToken(std::uint32_t access) {
+  log.push_back(u"restart: open token " + HexText(access));
+  if (!tokenOpens) return 0;
+  ++openTokens;
+  return 0x44;
+}
+
+std::optional<std::uint64_t> FakeWindows::LookupPrivilegeValue(const std::u16string& name) {
+  log.push_back(u"restart: look up " + name);
+  if (!privilegeFound) return std::nullopt;
+  return 19;
+}
+
+std::uint32_t FakeWindows::AdjustTokenPrivilege(std::uintptr_t, std::uint64_t luid,
+                                                std::uint32_t attributes) {
+  log.push_back(u"restart: enable " + DecimalText(luid) + u" " + HexText(attributes));
+  return adjustError;
+}
+
+void FakeWindows::CloseToken(std::uintptr_t) {
+  log.push_back(u"restart: close token");
+  --openTokens;
+}
+
+bool FakeWindows::ExitWindows(std::uint32_t flags, std::uint32_t reason) {
+  log.push_back(u"restart: exit windows " + HexText(flags) + u" " + HexText(reason));
+  return exitWindowsAccepted;
+}
+
+}  // namespace setup::testing

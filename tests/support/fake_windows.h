@@ -1,0 +1,168 @@
+// A scripted Windows for the native tests: a machine described by plain data, and a log
+// of every call that changes something or shows something, in order.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/windows.h"
+
+namespace setup::testing {
+
+struct FakeProduct {
+  std::int32_t state = 5;
+  std::u16string version;
+  std::u16string localPackage;
+  std::map<std::u16string, std::int32_t> features;
+  std::map<std::u16string, std::uint32_t> infoErrors;  // by attribute
+};
+
+struct FakePackage {
+  std::map<std::u16string, std::u16string> properties;  // absent ones read as empty
+  std::map<std::u16string, std::uint32_t> propertyErrors;
+  std::optional<std::uint32_t> openError;
+};
+
+struct ShownBox {
+  std::u16string text;
+  std::u16string caption;
+  std::uint32_t style;
+  bool operator==(const ShownBox&) const = default;
+};
+
+// The platform's wildcard match of one file name: '*' and '?', letters compared without
+// case (Latin and Cyrillic), blanks at the end of the pattern ignored.
+bool WildcardMatch(std::u16string_view pattern, std::u16string_view name);
+
+// CommandLineToArgvW's rules, the first argument with the program-name rules.
+std::vector<std::u16string> SplitLikeWindows(std::u16string_view commandLine);
+
+class FakeWindows : public Installer,
+                    public Processes,
+                    public Files,
+                    public Certificates,
+                    public Desktop,
+                    public System {
+ public:
+  FakeWindows();
+  Windows& windows() { return windows_; }
+
+  // ---- The machine ----
+  std::map<std::u16string, FakeProduct> products;  // by product code
+  std::map<std::u16string, FakePackage> packages;  // by full path as opened
+  std::u16string currentDirectory = u"C:\\dist";
+  std::optional<std::uint32_t> currentDirectoryError;
+  bool rootEnumerationFails = false;
+  // Files and folders below the current directory, relative, in enumeration order.
+  void AddFile(const std::u16string& relativePath);
+  void AddDirectory(const std::u16string& relativePath);
+  // Certificate files by full path: the names of the certificates each holds. A file
+  // that is there but not a certificate store is simply not listed here.
+  std::map<std::u16string, std::vector<std::u16string>> certificateFiles;
+  bool rootStoreFails = false;
+  std::optional<std::u16string> fullPathOverride;  // what GetFullPathNameW gives, if set
+  bool fullPathFails = false;
+
+  // Exit codes by exact command line; other commands exit with defaultExitCode.
+  std::map<std::u16string, ProcessOutcome> processOutcomes;
+  std::uint32_t defaultExitCode = 0;
+  // Runs with every command, after it is logged: lets a test change the machine as an
+  // installer would.
+  std::function<void(const std::u16string&)> onCommand;
+
+  // Answers by message text; a Yes/No box otherwise answers Yes, any other box OK.
+  std::map<std::u16string, std::int32_t> answers;
+  std::optional<DialogOutcome> dialogOutcome;  // otherwise Next with the initial choice
+  bool progressThreadFails = false;
+
+  bool administrator = true;
+  std::optional<OsVersion> osVersion = OsVersion{6, 1, 1};
+  std::uint16_t uiLanguage = 0x0409;
+  bool kernel32Available = true;
+  bool hasIsWow64Process = true;
+  bool isWow64CallSucceeds = true;
+  bool wow64 = true;
+  std::map<std::uint16_t, std::u16string> stringBlocks;  // overrides the built table
+  bool tokenOpens = true;
+  bool privilegeFound = true;
+  std::uint32_t adjustError = 0;
+  bool exitWindowsAccepted = true;
+
+  // ---- What happened ----
+  std::vector<std::u16string> log;
+  std::vector<std::u16string> Commands() const;
+  std::vector<ShownBox> boxes;
+  std::vector<std::u16string> rootStore;  // certificate names, in the order added
+  std::vector<DialogChoice> dialogsShown;
+  int isWow64Lookups = 0;
+  int openInstallerHandles = 0;
+  int openStores = 0;
+  int openTokens = 0;
+
+  // ---- Installer ----
+  void SetInternalUI(std::uint32_t level) override;
+  std::int32_t QueryProductState(const std::u16string& productCode) override;
+  std::int32_t QueryFeatureState(const std::u16string& productCode,
+                                 const std::u16string& feature) override;
+  std::uint32_t ReadProductInfo(const std::u16string& productCode, const std::u16string& attribute,
+                                std::u16string& value) override;
+  std::uint32_t OpenPackage(const std::u16string& path, std::uint32_t& handle) override;
+  std::uint32_t ReadPackageProperty(std::uint32_t package, const std::u16string& property,
+                                    std::u16string& value) override;
+  void CloseView(std::uint32_t view) override;
+  void CloseHandle(std::uint32_t handle) override;
+  void ForceSourceListResolution(const std::u16string& productCode) override;
+  void SetSourceListPackageName(const std::u16string& productCode,
+                                const std::u16string& packageName) override;
+  // ---- Processes ----
+  ProcessOutcome RunAndWait(const std::u16string& commandLine) override;
+  // ---- Files ----
+  std::optional<std::vector<DirectoryEntry>> FindFiles(const std::u16string& pattern) override;
+  std::uint32_t GetCurrentDirectory(std::u16string& directory) override;
+  std::optional<std::u16string> GetFullPathName(const std::u16string& name) override;
+  // ---- Certificates ----
+  StoreHandle OpenFileStore(const std::u16string& path) override;
+  StoreHandle OpenMachineRootStore() override;
+  void AddEveryCertificate(StoreHandle from, StoreHandle to) override;
+  void CloseStore(StoreHandle store) override;
+  // ---- Desktop ----
+  std::int32_t MessageBox(const std::u16string& text, const std::u16string& caption,
+                          std::uint32_t style) override;
+  DialogOutcome ShowSelectionDialog(const DialogChoice& initial) override;
+  std::unique_ptr<ProgressThread> CreateProgressThread(const std::u16string& title) override;
+  // ---- System ----
+  std::vector<std::u16string> SplitCommandLine(const std::u16string& commandLine) override;
+  bool IsUserAnAdmin() override;
+  std::optional<OsVersion> GetVersion() override;
+  std::uint16_t GetSystemDefaultUILanguage() override;
+  ModuleHandle GetKernel32() override;
+  FunctionAddress FindIsWow64Process(ModuleHandle kernel32) override;
+  bool CallIsWow64Process(FunctionAddress address) override;
+  std::optional<std::u16string> LoadStringBlock(std::uint16_t block) override;
+  std::uintptr_t OpenProcessToken(std::uint32_t access) override;
+  std::optional<std::uint64_t> LookupPrivilegeValue(const std::u16string& name) override;
+  std::uint32_t AdjustTokenPrivilege(std::uintptr_t token, std::uint64_t luid,
+                                     std::uint32_t attributes) override;
+  void CloseToken(std::uintptr_t token) override;
+  bool ExitWindows(std::uint32_t flags, std::uint32_t reason) override;
+
+ private:
+  struct Entry {
+    std::u16string path;  // relative, '\' between components
+    bool directory;
+  };
+  std::vector<Entry> entries_;
+  std::map<std::uint32_t, std::u16string> openPackages_;
+  std::map<StoreHandle, std::u16string> stores_;  // the root store by an empty path
+  std::uint32_t nextHandle_ = 100;
+  Windows windows_;
+};
+
+// Text for failure output: UTF-8 of a UTF-16 string.
+std::string Utf8(std::u16string_view text);
+
+}  // namespace setup::testing

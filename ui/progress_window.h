@@ -1,0 +1,22 @@
+// The decisions of the progress window: its title and where it stands.
+#pragma once
+
+#include <cstdint>
+
+namespace setup {
+
+struct WindowRect {
+  int x;
+  int y;
+  int width;
+  int height;
+};
+
+// Message 113 when the provider is being installed, else 114 (the card provider alone
+// counts as the plug-in's title).
+std::uint16_t ProgressTitleId(bool installProvider);
+
+// 300 x 58, centred on the primary screen by integer halves.
+WindowRect ProgressWindowRect(int screenWidth, int screenHeight);
+
+}  // namespace setup
