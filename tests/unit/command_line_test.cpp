@@ -1,0 +1,145 @@
+#include "app/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/fake_windows.h"
+
+namespace setup {
+namespace {
+
+using testing::FakeWindows;
+using testing::SplitLikeWindows;
+using testing::Utf8;
+
+struct Parsed {
+  ParseOutcome outcome;
+  InstallerOptions options;
+  PackageSelection selection;
+};
+
+Parsed Parse(const std::u16string& commandLine) {
+  Parsed parsed{};
+  parsed.outcome =
+      ParseArguments(SplitLikeWindows(commandLine), parsed.options, parsed.selection);
+  return parsed;
+}
+
+TEST(CommandLine, RequestsTheHelp) {
+  for (const char16_t* line :
+       {u"-help", u"--help", u"/help", u"-HELP", u"-?", u"/?", u"-h", u"-silent -help",
+        u"-csp -KC", u"-KC 2", u"-Lang rus", u"-CSPArgs A", u"-UCSPArgs X", u"-csp -UCSPArgs X",
+        u"-VelumArgs", u"/csp", u"csp", u"-csp=1", u"-csp -CSPArgs", u"-selectDlgx", u"-silent x",
+        u"-ѕilent"}) {
+    EXPECT_EQ(Parse(line).outcome, ParseOutcome::kHelp) << Utf8(line);
+  }
+}
+
+TEST(CommandLine, HelpStopsReadingAtOnce) {
+  const Parsed parsed = Parse(u"-csp -help -ucsp");
+  EXPECT_EQ(parsed.outcome, ParseOutcome::kHelp);
+  EXPECT_TRUE(parsed.options.installProvider);
+  EXPECT_FALSE(parsed.options.installCardProvider);
+}
+
+TEST(CommandLine, ReadsFlagsWithoutCaseOfLatinLetters) {
+  const Parsed parsed = Parse(u"-CSP -SILENT -UcSp -SELECTDLG");
+  ASSERT_EQ(parsed.outcome, ParseOutcome::kOptions);
+  EXPECT_TRUE(parsed.options.installProvider);
+  EXPECT_TRUE(parsed.options.installCardProvider);
+  EXPECT_TRUE(parsed.options.showSelectionDialog);
+  EXPECT_TRUE(parsed.options.silent);
+}
+
+TEST(CommandLine, CollectsValues) {
+  struct Case {
+    const char16_t* line;
+    std::u16string providerArgs, cardProviderArgs, pluginArgs, level, language;
+  } cases[] = {
+      {u"-csp -cspargs A=1 -cspargs B=2", u"A=1 B=2 ", u"", u"", u"", u""},
+      {u"-csp -KC 2 -Lang rus", u"", u"", u"", u"*2*", u"*rus*"},
+      {u"-csp -KC KC1 -kc 3", u"", u"", u"", u"*KC1**3*", u""},
+      {u"-ucsp -UCSPArgs X -csp", u"", u"X ", u"", u"", u""},
+      {u"-VelumArgs X -velumargs Y", u"", u"", u"X Y ", u"", u""},
+      {u"-csp -CSPArgs -silent", u"-silent ", u"", u"", u"", u""},
+      {u"-csp -CSPArgs \"A=1 B=2\"", u"A=1 B=2 ", u"", u"", u"", u""},
+      {u"-VelumArgs \"\"", u"", u"", u" ", u"", u""},
+  };
+  for (const Case& c : cases) {
+    const Parsed parsed = Parse(c.line);
+    ASSERT_EQ(parsed.outcome, ParseOutcome::kOptions) << Utf8(c.line);
+    EXPECT_EQ(parsed.options.providerArgs, c.providerArgs) << Utf8(c.line);
+    EXPECT_EQ(parsed.options.cardProviderArgs, c.cardProviderArgs) << Utf8(c.line);
+    EXPECT_EQ(parsed.options.pluginArgs, c.pluginArgs) << Utf8(c.line);
+    EXPECT_EQ(parsed.selection.levelPattern, c.level) << Utf8(c.line);
+    EXPECT_EQ(parsed.selection.languagePattern, c.language) << Utf8(c.line);
+  }
+}
+
+TEST(CommandLine, AValueIsTakenWhateverItLooksLike) {
+  const Parsed parsed = Parse(u"-csp -CSPArgs -silent");
+  EXPECT_FALSE(parsed.options.silent);
+}
+
+TEST(CommandLine, SplitsLikeThePlatform) {
+  using Args = std::vector<std::u16string>;
+  EXPECT_EQ(SplitLikeWindows(u"-csp  -KC\t2"), (Args{u"-csp", u"-KC", u"2"}));
+  EXPECT_EQ(SplitLikeWindows(u"\"a b\" \"c d\" e\\\"f"), (Args{u"a b", u"c d", u"e\"f"}));
+  EXPECT_EQ(SplitLikeWindows(u"x \"unbalanced quote"), (Args{u"x", u"unbalanced quote"}));
+  EXPECT_EQ(SplitLikeWindows(u"x a\\\\\"b c\""), (Args{u"x", u"a\\b c"}));
+}
+
+TEST(CommandLine, ThousandsOfArgumentsAreReadToTheEnd) {
+  std::u16string line;
+  for (int i = 0; i < 5000; ++i) line += u"-VelumArgs v ";
+  const Parsed parsed = Parse(line + u"-silent");
+  ASSERT_EQ(parsed.outcome, ParseOutcome::kOptions);
+  EXPECT_TRUE(parsed.options.silent);
+  EXPECT_EQ(parsed.options.pluginArgs.size(), 5000u * 2);
+}
+
+constexpr char16_t kGeneralHelp[] =
+    u"Установщик Орвента ЭЦП Browser plug-in.\n"
+    u"При запуске без параметров осуществляет установку с параметрами по умолчанию.\n"
+    u"\n"
+    u"Возможные параметры командной строки:\n"
+    u"  -?\t\t вывести данную справку\n"
+    u"  -velumargs \"<args>\" дополнительные параметры командной\n"
+    u" \t\t строки(<args>) для вызова msiexec /i\n"
+    u" \t\t при установке пакета MSI плагина\n"
+    u"  -silent\t\t подавить диалоговые окна\n";
+constexpr char16_t kProviderArgsHelp[] =
+    u"  -cspargs \"<args>\"     дополнителные параметры командной\n"
+    u" \t\t строки (<args>) для вызова msiexec /i\n"
+    u" \t\t при установке пакета MSI Орвента CSP\n";
+constexpr char16_t kCardProviderArgsHelp[] =
+    u"  -ucspargs \"<args>\"   дополнительные параметры командной\n"
+    u" \t\t строки (<args>) для вызова msiexec /i\n"
+    u" \t\t при установке пакета MSI Орвента УЭК CSP\n";
+constexpr char16_t kProviderOptionsHelp[] =
+    u"  -selectDlg\t вывести диалог выбора конфигурации\n"
+    u" \t\t Орвента CSP\n"
+    u"  -KC\t\t уровень KC Орвента CSP\n"
+    u"  -Lang\t\t язык Орвента CSP\n";
+
+TEST(Help, ListsTheOptionsOfTheComponentsGivenBeforeIt) {
+  const std::u16string general = kGeneralHelp;
+  EXPECT_EQ(HelpText(false, false), general);
+  EXPECT_EQ(HelpText(true, false), general + kProviderArgsHelp + kProviderOptionsHelp);
+  EXPECT_EQ(HelpText(false, true), general + kCardProviderArgsHelp);
+  EXPECT_EQ(HelpText(true, true),
+            general + kProviderArgsHelp + kCardProviderArgsHelp + kProviderOptionsHelp);
+}
+
+TEST(Help, IsShownAsAnInformationBox) {
+  FakeWindows fake;
+  InstallerOptions options;
+  options.installCardProvider = true;
+  ShowHelp(fake.windows(), options);
+  ASSERT_EQ(fake.boxes.size(), 1u);
+  EXPECT_EQ(fake.boxes[0].caption, u"Справка");
+  EXPECT_EQ(fake.boxes[0].style, 0x40u);
+  EXPECT_EQ(fake.boxes[0].text, std::u16string(kGeneralHelp) + kCardProviderArgsHelp);
+}
+
+}  // namespace
+}  // namespace setup

@@ -1,0 +1,240 @@
+#include "packages/version_order.h"
+
+#include <gtest/gtest.h>
+
+#include "packages/installer_queries.h"
+#include "packages/provider_configuration.h"
+#include "tests/support/fake_windows.h"
+
+namespace setup {
+namespace {
+
+using testing::FakeWindows;
+using testing::ShownBox;
+using testing::Utf8;
+
+TEST(OrdinalOrder, ComparesCodeUnitsAsText) {
+  struct Case {
+    std::u16string a, b;
+    int expected;
+  } cases[] = {
+      {u"3.6.5365", u"3.6.5365", 0},   {u"3.6.5365", u"3.6.5364", 1},
+      {u"3.6.5365", u"3.6.10000", 1},  {u"3.6.5365", u"4.0.9842", -1},
+      {u"3.6.5365", u"3.6", 1},        {u"3.9.8339", u"3.6.7777", 1},
+      {u"10.0.1", u"9.0.1", -1},       {u"2.0.10", u"2.0.9", -1},
+      {u"", u"1.0", -1},               {u"", u"", 0},
+      {u"a", u"A", 1},                 {u"\uFFFF", u"a", 1},
+      {u"1.0\u0000x", u"1.0", 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(OrdinalCompare(c.a, c.b), c.expected) << Utf8(c.a) << " vs " << Utf8(c.b);
+    EXPECT_EQ(OrdinalCompare(c.b, c.a), -c.expected) << Utf8(c.b) << " vs " << Utf8(c.a);
+  }
+}
+
+// A machine with the product installed at `installed` and its package at `onDisk`.
+FakeWindows MachineWith(const std::u16string& productCode, const std::u16string& installed,
+                        const std::u16string& file, const std::u16string& onDisk) {
+  FakeWindows fake;
+  fake.products[productCode].version = installed;
+  fake.AddFile(u"p\\" + file);
+  fake.packages[u"C:\\dist\\p\\" + file].properties[u"ProductVersion"] = onDisk;
+  return fake;
+}
+
+TEST(CompareWithInstalled, OrdersThePackageAgainstTheInstalledProduct) {
+  struct Case {
+    std::u16string installed, onDisk;
+    int newVersusInstalled, minimumVersusInstalled;
+  } cases[] = {
+      {u"3.6.5365", u"3.6.5365", 0, 0},   {u"3.6.5364", u"3.9.1", 1, 1},
+      {u"3.6.10000", u"3.9.1", 1, 1},     {u"4.0.9842", u"4.0.9842", 0, -1},
+      {u"3.6", u"3.6.1", 1, 1},           {u"3.6.7777", u"3.9.8339", 1, -1},
+      {u"9.0.1", u"10.0.1", -1, -1},      {u"4.0.1", u"", -1, -1},
+  };
+  for (const Case& c : cases) {
+    FakeWindows fake =
+        MachineWith(kProviderProductCode, c.installed, u"csp-x64-kc1-rus.msi", c.onDisk);
+    int newVersusInstalled = 7;
+    int minimumVersusInstalled = 7;
+    ASSERT_EQ(CompareWithInstalled(fake.windows(), kProviderProductCode, newVersusInstalled,
+                                   &minimumVersusInstalled, false),
+              0u);
+    EXPECT_EQ(newVersusInstalled, c.newVersusInstalled) << Utf8(c.installed);
+    EXPECT_EQ(minimumVersusInstalled, c.minimumVersusInstalled) << Utf8(c.installed);
+    EXPECT_EQ(fake.openInstallerHandles, 0);
+  }
+}
+
+TEST(CompareWithInstalled, LeavesTheMinimumAloneForOtherProducts) {
+  for (const auto& [code, file] : {std::pair{kPluginProductCode, u"velumcom-x64.msi"},
+                                   std::pair{kCardProviderProductCode, u"ucsp-x64.msi"}}) {
+    FakeWindows fake = MachineWith(code, u"1.0", file, u"2.0");
+    int newVersusInstalled = 7;
+    int minimumVersusInstalled = 7;
+    ASSERT_EQ(CompareWithInstalled(fake.windows(), code, newVersusInstalled,
+                                   &minimumVersusInstalled, false),
+              0u);
+    EXPECT_EQ(newVersusInstalled, 1);
+    EXPECT_EQ(minimumVersusInstalled, 7);
+  }
+}
+
+TEST(CompareWithInstalled, ReadsTheFirstPackageOfTheProductWhateverItsVariant) {
+  FakeWindows fake = MachineWith(kPluginProductCode, u"2.0", u"velumcom-win32.msi", u"1.0");
+  fake.AddFile(u"q\\velumcom-x64.msi");
+  fake.packages[u"C:\\dist\\q\\velumcom-x64.msi"].properties[u"ProductVersion"] = u"3.0";
+  int newVersusInstalled = 7;
+  ASSERT_EQ(CompareWithInstalled(fake.windows(), kPluginProductCode, newVersusInstalled, nullptr,
+                                 false),
+            0u);
+  EXPECT_EQ(newVersusInstalled, -1);
+}
+
+TEST(CompareWithInstalled, ReportsEachFailingStepAndWritesNothing) {
+  struct Case {
+    const char* name;
+    void (*script)(FakeWindows&);
+    std::uint32_t code;
+    std::u16string message;
+  } cases[] = {
+      {"installed version unreadable",
+       [](FakeWindows& f) { f.products[kPluginProductCode].infoErrors[u"VersionString"] = 1605; },
+       1605, u"Невозможно узнать версию установленного msi-пакета."},
+      {"the file is no installer package", [](FakeWindows& f) { f.packages.clear(); }, 1619,
+       u"Невозможно открыть новый msi-пакет."},
+      {"package not opened",
+       [](FakeWindows& f) { f.packages.begin()->second.openError = 1620; }, 1620,
+       u"Невозможно открыть новый msi-пакет."},
+      {"version unreadable",
+       [](FakeWindows& f) { f.packages.begin()->second.propertyErrors[u"ProductVersion"] = 1627; },
+       1627, u"Невозможно узнать версию нового msi-пакета."},
+  };
+  for (const auto& c : cases) {
+    for (const bool silent : {false, true}) {
+      FakeWindows fake = MachineWith(kPluginProductCode, u"1.0", u"velumcom-x64.msi", u"2.0");
+      c.script(fake);
+      int newVersusInstalled = 7;
+      EXPECT_EQ(CompareWithInstalled(fake.windows(), kPluginProductCode, newVersusInstalled,
+                                     nullptr, silent),
+                c.code)
+          << c.name;
+      EXPECT_EQ(newVersusInstalled, 7) << c.name;
+      EXPECT_EQ(fake.openInstallerHandles, 0) << c.name;
+      if (silent) {
+        EXPECT_TRUE(fake.boxes.empty()) << c.name;
+      } else {
+        EXPECT_EQ(fake.boxes, (std::vector<ShownBox>{{c.message, u"Ошибка", 0x10}})) << c.name;
+      }
+    }
+  }
+}
+
+TEST(CompareWithInstalled, NoMatchingPackageIsReported) {
+  FakeWindows fake;
+  fake.products[kCardProviderProductCode].version = u"1.0";
+  fake.AddFile(u"p\\csp-x64.msi");
+  int newVersusInstalled = 7;
+  EXPECT_EQ(CompareWithInstalled(fake.windows(), kCardProviderProductCode, newVersusInstalled,
+                                 nullptr, false),
+            232u);
+  EXPECT_EQ(fake.boxes, (std::vector<ShownBox>{{u"Невозможно найти msi-пакет.", u"Ошибка", 0x10}}));
+  EXPECT_EQ(newVersusInstalled, 7);
+}
+
+TEST(InstalledConfiguration, LevelPieceFromReleaseFlags) {
+  struct Case {
+    std::u16string flags, piece;
+  } cases[] = {
+      {u"kc3", u"kc3*"},           {u"x;kc1;ovrmcsp", u"kc1*"},  {u"ovrmcsp", u"kc2*"},
+      {u"ovcspi", u"kc1*"},        {u"ovcspi ovrmcsp", u"kc2*"}, {u"kc1 kc2", u"kc1*"},
+      {u"KC3", u"-*"},             {u"", u"-*"},                  {u"ovrmcsp kc", u"-*"},
+      {u"akc", u"-*"},             {u"kcX", u"kcX*"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(LevelPieceFor(c.flags), c.piece) << Utf8(c.flags);
+}
+
+TEST(InstalledConfiguration, LanguagePieceFromProductLanguage) {
+  EXPECT_EQ(LanguagePieceFor(u"1033"), u"eng*");
+  EXPECT_EQ(LanguagePieceFor(u"1049"), u"rus*");
+  EXPECT_EQ(LanguagePieceFor(u""), u"rus*");
+  EXPECT_EQ(LanguagePieceFor(u"1033 "), u"rus*");
+}
+
+FakeWindows InstalledWithCache(const std::u16string& code, const std::u16string& flags,
+                               const std::u16string& language) {
+  FakeWindows fake;
+  fake.products[code].localPackage = u"C:\\Windows\\Installer\\1a2b.msi";
+  auto& properties = fake.packages[u"C:\\Windows\\Installer\\1a2b.msi"].properties;
+  properties[u"ISReleaseFlags"] = flags;
+  properties[u"ProductLanguage"] = language;
+  return fake;
+}
+
+TEST(InstalledConfiguration, AppendsLevelForProvidersAndLanguageForAll) {
+  struct Case {
+    std::u16string code, expected;
+  } cases[] = {
+      {kProviderProductCode, u"csp*x64*kc2*eng*"},
+      {kAlternateProviderProductCode, u"csp*x64*kc2*eng*"},
+      {kCardProviderProductCode, u"csp*x64*eng*"},
+  };
+  for (const Case& c : cases) {
+    FakeWindows fake = InstalledWithCache(c.code, u"ovrmcsp", u"1033");
+    std::u16string mask = u"csp*x64*";
+    EXPECT_EQ(DetectInstalledConfiguration(fake.windows(), mask, c.code, false), 0u);
+    EXPECT_EQ(mask, c.expected);
+    EXPECT_EQ(fake.openInstallerHandles, 0);
+  }
+}
+
+TEST(InstalledConfiguration, ReportsFailuresUnlessSilent) {
+  struct Case {
+    const char* name;
+    void (*script)(FakeWindows&);
+    std::uint32_t code;
+    std::u16string message;  // empty: none even when not silent
+  } cases[] = {
+      {"no cached package path",
+       [](FakeWindows& f) { f.products.begin()->second.infoErrors[u"LocalPackage"] = 1605; },
+       1605, u"Невозможно узнать путь до установленного msi-пакета."},
+      {"cached package not opened",
+       [](FakeWindows& f) { f.packages.begin()->second.openError = 1619; }, 1619, u""},
+      {"flags unreadable",
+       [](FakeWindows& f) { f.packages.begin()->second.propertyErrors[u"ISReleaseFlags"] = 1627; },
+       1627, u"Невозможно узнать свойство ISReleaseFlags нового msi-пакета."},
+      {"language unreadable",
+       [](FakeWindows& f) {
+         f.packages.begin()->second.propertyErrors[u"ProductLanguage"] = 1627;
+       },
+       1627, u"Невозможно узнать свойство ProductLanguage нового msi-пакета."},
+  };
+  for (const auto& c : cases) {
+    for (const bool silent : {false, true}) {
+      FakeWindows fake = InstalledWithCache(kProviderProductCode, u"kc1", u"1049");
+      c.script(fake);
+      std::u16string mask = u"csp";
+      EXPECT_EQ(DetectInstalledConfiguration(fake.windows(), mask, kProviderProductCode, silent),
+                c.code)
+          << c.name;
+      EXPECT_EQ(fake.openInstallerHandles, 0) << c.name;
+      if (silent || c.message.empty()) {
+        EXPECT_TRUE(fake.boxes.empty()) << c.name;
+      } else {
+        EXPECT_EQ(fake.boxes, (std::vector<ShownBox>{{c.message, u"Ошибка", 0x10}})) << c.name;
+      }
+    }
+  }
+}
+
+TEST(InstalledConfiguration, NeverReadsFlagsOfTheCardProvider) {
+  FakeWindows fake = InstalledWithCache(kCardProviderProductCode, u"kc3", u"1049");
+  fake.packages.begin()->second.propertyErrors[u"ISReleaseFlags"] = 1627;
+  std::u16string mask = u"ucsp*x64*";
+  EXPECT_EQ(DetectInstalledConfiguration(fake.windows(), mask, kCardProviderProductCode, false),
+            0u);
+  EXPECT_EQ(mask, u"ucsp*x64*rus*");
+}
+
+}  // namespace
+}  // namespace setup
