@@ -1,0 +1,290 @@
+#include "app/main_flow.h"
+
+#include <gtest/gtest.h>
+
+#include "packages/installer_queries.h"
+#include "ui/message_catalogue.h"
+#include "tests/support/fake_windows.h"
+
+namespace setup {
+namespace {
+
+using testing::FakeWindows;
+using testing::ShownBox;
+using testing::Utf8;
+using Lines = std::vector<std::u16string>;
+
+constexpr char16_t kCaption[] = u"Орвента ЭЦП Browser plug-in";
+constexpr char16_t kPluginInstall[] =
+    u"msiexec /qn /i \"C:\\dist\\plugin\\velumcom-2.1.0-x64.msi\"  REBOOT=R";
+constexpr char16_t kProviderInstall[] =
+    u"msiexec /qn /i \"C:\\dist\\csp\\csp-x64-kc1-eng.msi\"  REBOOT=R";
+
+std::u16string Text(std::uint16_t id) {
+  for (const Message& message : MessageCatalogue()) {
+    if (message.id == id) return message.text;
+  }
+  return {};
+}
+
+FakeWindows Distribution() {
+  FakeWindows fake;
+  for (const char16_t* file : {u"plugin\\velumcom-2.1.0-x64.msi", u"csp\\csp-x64-kc1-eng.msi",
+                               u"csp\\csp-x64-kc2-eng.msi", u"ucsp\\ucsp-x64-eng.msi"}) {
+    fake.AddFile(file);
+    fake.packages[u"C:\\dist\\" + std::u16string(file)].properties[u"ProductVersion"] = u"2.1.0";
+  }
+  return fake;
+}
+
+// The lines of the log that show what a user or the machine would notice.
+Lines Visible(const FakeWindows& fake) {
+  Lines lines;
+  for (const std::u16string& line : fake.log) {
+    if (line.starts_with(u"run: ") || line.starts_with(u"box: ") ||
+        line.starts_with(u"progress: ") || line == u"dialog" ||
+        line.starts_with(u"restart: exit")) {
+      lines.push_back(line);
+    }
+  }
+  return lines;
+}
+
+std::u16string Box(std::uint16_t id, std::u16string style) {
+  return u"box: " + std::u16string(kCaption) + u" | " + Text(id) + u" | " + style;
+}
+
+TEST(MainFlow, ConfirmationQuestionNamesTheComponents) {
+  EXPECT_EQ(ConfirmationMessageId(true, true), 125);
+  EXPECT_EQ(ConfirmationMessageId(true, false), 102);
+  EXPECT_EQ(ConfirmationMessageId(false, true), 122);
+  EXPECT_EQ(ConfirmationMessageId(false, false), 103);
+}
+
+TEST(MainFlow, FinalMessageDecisionTable) {
+  struct Case {
+    bool provider, card;
+    std::uint32_t providerResult, pluginResult;
+    bool restartToContinue;
+    std::uint16_t id;
+    bool question;
+  } cases[] = {
+      {false, false, 0, 3010, false, 108, true},  {false, false, 0, 3010, true, 108, true},
+      {false, false, 0, 0, true, 115, true},      {false, false, 0, 0, false, 110, false},
+      {true, false, 3010, 0, false, 107, true},   {true, false, 0, 3010, false, 107, true},
+      {true, true, 3010, 0, false, 126, true},    {false, true, 0, 3010, false, 123, true},
+      {true, false, 0, 0, true, 109, false},      {true, true, 0, 0, false, 127, false},
+      {false, true, 0, 0, true, 124, false},
+  };
+  for (const Case& c : cases) {
+    const FinalMessage message = ChooseFinalMessage(c.provider, c.card, c.providerResult,
+                                                    c.pluginResult, c.restartToContinue);
+    EXPECT_EQ(message.id, c.id) << c.provider << c.card << " " << c.providerResult << " "
+                                << c.pluginResult << " " << c.restartToContinue;
+    EXPECT_EQ(message.restartQuestion, c.question) << c.id;
+  }
+}
+
+TEST(MainFlow, NoArgumentsInstallsThePluginBetweenConfirmationAndResult) {
+  FakeWindows fake = Distribution();
+  EXPECT_EQ(RunSetup(fake.windows(), u""), 0u);
+  EXPECT_EQ(Visible(fake),
+            (Lines{u"progress: create " + Text(114), Box(103, u"0x4"), u"progress: resume",
+                   std::u16string(u"run: ") + kPluginInstall, u"progress: stop",
+                   Box(110, u"0x0")}));
+  EXPECT_EQ(fake.log.front(), u"installer ui: 2");
+}
+
+TEST(MainFlow, SilentRunAsksAndTellsNothingButShowsProgress) {
+  FakeWindows fake = Distribution();
+  EXPECT_EQ(RunSetup(fake.windows(), u"-silent"), 0u);
+  EXPECT_EQ(Visible(fake), (Lines{u"progress: create " + Text(114), u"progress: resume",
+                                  std::u16string(u"run: ") + kPluginInstall, u"progress: stop"}));
+}
+
+TEST(MainFlow, AnsweringNoInstallsNothingAndNeverShowsProgress) {
+  FakeWindows fake = Distribution();
+  fake.answers[Text(102)] = 7;
+  EXPECT_EQ(RunSetup(fake.windows(), u"-csp"), 0u);
+  EXPECT_TRUE(fake.Commands().empty());
+  // The suspended thread is only stopped, never resumed.
+  EXPECT_EQ(Visible(fake), (Lines{u"progress: create " + Text(113), Box(102, u"0x4"),
+                                  u"progress: stop"}));
+}
+
+TEST(MainFlow, HelpComesBeforeEveryCheck) {
+  for (const char16_t* line : {u"-help", u"-silent -help", u"-bogus", u"-csp -KC"}) {
+    FakeWindows fake = Distribution();
+    fake.administrator = false;
+    fake.osVersion = std::nullopt;
+    EXPECT_EQ(RunSetup(fake.windows(), line), 0u) << Utf8(line);
+    ASSERT_EQ(fake.boxes.size(), 1u) << Utf8(line);
+    EXPECT_EQ(fake.boxes[0].caption, u"Справка");
+    EXPECT_TRUE(fake.Commands().empty());
+    EXPECT_TRUE(fake.log.size() == 1) << Utf8(line);
+  }
+}
+
+TEST(MainFlow, RefusesNonAdministratorsAndUnsupportedSystems) {
+  struct Case {
+    const char* name;
+    void (*script)(FakeWindows&);
+    const char16_t* line;
+    std::uint32_t exitCode;
+    std::size_t boxes;
+  } cases[] = {
+      {"not administrator", [](FakeWindows& f) { f.administrator = false; }, u"", 1, 1},
+      {"not administrator, silent", [](FakeWindows& f) { f.administrator = false; }, u"-silent",
+       1, 0},
+      {"XP SP1", [](FakeWindows& f) { f.osVersion = OsVersion{5, 1, 1}; }, u"", 4, 1},
+      {"XP SP1, silent", [](FakeWindows& f) { f.osVersion = OsVersion{5, 1, 1}; }, u"-silent", 4,
+       0},
+      {"NT 4, silent", [](FakeWindows& f) { f.osVersion = OsVersion{4, 0, 6}; }, u"-silent",
+       1150, 1},
+      {"version unreadable", [](FakeWindows& f) { f.osVersion = std::nullopt; }, u"", 2, 1},
+  };
+  for (const auto& c : cases) {
+    FakeWindows fake = Distribution();
+    c.script(fake);
+    EXPECT_EQ(RunSetup(fake.windows(), c.line), c.exitCode) << c.name;
+    EXPECT_EQ(fake.boxes.size(), c.boxes) << c.name;
+    EXPECT_TRUE(fake.Commands().empty()) << c.name;
+    // Nothing touched the installer, nor started the progress thread.
+    EXPECT_EQ(fake.log.size(), c.boxes) << c.name;
+  }
+}
+
+TEST(MainFlow, ProviderFailureIsReportedWithItsCodeAndStopsThePlugin) {
+  for (const bool silent : {false, true}) {
+    FakeWindows fake = Distribution();
+    fake.processOutcomes[kProviderInstall] = {true, 0, true, 1603};
+    EXPECT_EQ(RunSetup(fake.windows(), silent ? u"-csp -silent" : u"-csp"), 1603u);
+    EXPECT_EQ(fake.Commands(), (Lines{kProviderInstall}));
+    Lines expected{u"progress: create " + Text(113)};
+    if (!silent) expected.push_back(Box(102, u"0x4"));
+    expected.push_back(u"progress: resume");
+    expected.push_back(std::u16string(u"run: ") + kProviderInstall);
+    expected.push_back(u"progress: stop");
+    if (!silent) {
+      expected.push_back(u"box: " + std::u16string(kCaption) +
+                         u" | В процессе установки Орвента CSP возникла ошибка: 1603. | 0x10");
+    }
+    EXPECT_EQ(Visible(fake), expected);
+  }
+}
+
+TEST(MainFlow, PluginFailureIsReportedWithItsUnsignedCode) {
+  FakeWindows fake = Distribution();
+  fake.processOutcomes[kPluginInstall] = {true, 0, true, 0xFFFFFFFFu};
+  EXPECT_EQ(RunSetup(fake.windows(), u""), 0xFFFFFFFFu);
+  EXPECT_EQ(fake.boxes.back(),
+            (ShownBox{u"В процессе установки или обновления Орвента ЭЦП Browser plug-in возникла "
+                      u"ошибка: 4294967295.",
+                      kCaption, 0x10}));
+  EXPECT_EQ(fake.log[fake.log.size() - 2], u"progress: stop");
+}
+
+TEST(MainFlow, RestartQuestionAndItsAnswers) {
+  struct Case {
+    const char* name;
+    const char16_t* line;
+    std::int32_t answer;
+    bool accepted;
+    std::uint32_t exitCode;
+    bool restartRequested;
+    std::size_t failureBoxes;
+  } cases[] = {
+      {"yes", u"", 6, true, 0, true, 0},
+      {"no", u"", 7, true, 0, false, 0},
+      {"yes, refused", u"", 6, false, 7, true, 1},
+      {"silent", u"-silent", 6, true, 0, true, 0},
+      {"silent, refused", u"-silent", 6, false, 7, true, 0},
+  };
+  for (const auto& c : cases) {
+    FakeWindows fake = Distribution();
+    fake.processOutcomes[kPluginInstall] = {true, 0, true, 3010};
+    fake.answers[Text(108)] = c.answer;
+    fake.exitWindowsAccepted = c.accepted;
+    EXPECT_EQ(RunSetup(fake.windows(), c.line), c.exitCode) << c.name;
+    bool requested = false;
+    std::size_t failureBoxes = 0;
+    for (const auto& line : fake.log) requested |= line.starts_with(u"restart: exit windows");
+    for (const auto& box : fake.boxes) failureBoxes += box.text == Text(111) ? 1 : 0;
+    EXPECT_EQ(requested, c.restartRequested) << c.name;
+    EXPECT_EQ(failureBoxes, c.failureBoxes) << c.name;
+    if (c.line[0] == 0) {
+      EXPECT_EQ(fake.boxes[1], (ShownBox{Text(108), kCaption, 0x34})) << c.name;
+    }
+  }
+}
+
+TEST(MainFlow, RemovalThatNeedsARestartAsksToRestartAndRunAgain) {
+  FakeWindows fake = Distribution();
+  fake.products[kPluginProductCode].version = u"2.0.0";
+  fake.processOutcomes[u"msiexec /qn /x {C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4} REBOOT=R"] = {
+      true, 0, true, 3010};
+  fake.answers[Text(115)] = 7;
+  EXPECT_EQ(RunSetup(fake.windows(), u""), 0u);
+  EXPECT_EQ(fake.boxes.back(), (ShownBox{Text(115), kCaption, 0x34}));
+}
+
+TEST(MainFlow, ProvidersWithRestartAskTheCombinedQuestion) {
+  FakeWindows fake = Distribution();
+  fake.processOutcomes[kProviderInstall] = {true, 0, true, 3010};
+  fake.answers[Text(126)] = 7;
+  EXPECT_EQ(RunSetup(fake.windows(), u"-csp -ucsp"), 0u);
+  EXPECT_EQ(fake.boxes.front().text, Text(125));
+  EXPECT_EQ(fake.boxes.back(), (ShownBox{Text(126), kCaption, 0x34}));
+  EXPECT_EQ(fake.Commands().size(), 5u);  // provider, card provider, two tools, plug-in
+}
+
+TEST(MainFlow, SelectionDialogOnlyWithProviderAndNotSilent) {
+  struct Case {
+    const char16_t* line;
+    bool shown;
+  } cases[] = {
+      {u"-csp -selectDlg", true},
+      {u"-selectDlg -csp", true},
+      {u"-selectDlg", false},
+      {u"-ucsp -selectDlg", false},
+      {u"-csp -selectDlg -silent", false},
+  };
+  for (const Case& c : cases) {
+    FakeWindows fake = Distribution();
+    RunSetup(fake.windows(), c.line);
+    EXPECT_EQ(fake.dialogsShown.size(), c.shown ? 1u : 0u) << Utf8(c.line);
+  }
+}
+
+TEST(MainFlow, DialogAppendsItsChoiceAfterTheOptions) {
+  FakeWindows fake = Distribution();
+  fake.uiLanguage = 0x0419;
+  DialogOutcome outcome;
+  outcome.choice.kc2 = true;
+  outcome.choice.english = true;
+  fake.dialogOutcome = outcome;
+  EXPECT_EQ(RunSetup(fake.windows(), u"-csp -selectDlg -KC -"), 0u);
+  ASSERT_EQ(fake.dialogsShown.size(), 1u);
+  EXPECT_TRUE(fake.dialogsShown[0].russian);
+  EXPECT_TRUE(fake.dialogsShown[0].kc1);
+  // "*-*kc2*" (option, then dialog) still finds csp-x64-kc2-eng.msi.
+  EXPECT_EQ(fake.Commands()[0], u"msiexec /qn /i \"C:\\dist\\csp\\csp-x64-kc2-eng.msi\"  REBOOT=R");
+}
+
+TEST(MainFlow, CancelledDialogEndsWithNothingInstalled) {
+  FakeWindows fake = Distribution();
+  fake.dialogOutcome = DialogOutcome{true, {}};
+  EXPECT_EQ(RunSetup(fake.windows(), u"-csp -selectDlg"), 0u);
+  EXPECT_TRUE(fake.Commands().empty());
+  for (const auto& line : fake.log) EXPECT_NE(line, u"progress: resume");
+}
+
+TEST(MainFlow, RunsWithoutAProgressThread) {
+  FakeWindows fake = Distribution();
+  fake.progressThreadFails = true;
+  EXPECT_EQ(RunSetup(fake.windows(), u"-silent"), 0u);
+  EXPECT_EQ(fake.Commands(), (Lines{kPluginInstall}));
+}
+
+}  // namespace
+}  // namespace setup
