@@ -1,0 +1,59 @@
+# setup.exe: the portable core, the Win32 layer and the resources, linked into one small
+# static 32-bit GUI program that runs from Windows 2000 SP4 on.
+enable_language(RC)
+
+set(SIZE_OPTIONS -Os -ffunction-sections -fdata-sections)
+
+# Windows 2000 headers for everything in this build, the core included, so that nothing
+# newer is called by accident; newer functions are looked up at run time.
+target_compile_definitions(setup_core PUBLIC
+  _WIN32_WINNT=0x0500 WINVER=0x0500 UNICODE _UNICODE)
+target_compile_options(setup_core PRIVATE ${SIZE_OPTIONS})
+
+# The seam's real implementation, shared by the program and its Wine test.
+add_library(setup_win32 STATIC
+  platform/win32/certificates.cpp
+  platform/win32/desktop.cpp
+  platform/win32/files.cpp
+  platform/win32/installer.cpp
+  platform/win32/processes.cpp
+  platform/win32/progress_thread.cpp
+  platform/win32/system.cpp
+  platform/win32/system_library.cpp
+)
+target_link_libraries(setup_win32 PUBLIC setup_core comctl32)
+target_compile_options(setup_win32 PRIVATE ${SIZE_OPTIONS})
+
+# windres reads the message list's narrow UTF-8 literals right only under code page 65001.
+set(SETUP_RESOURCES ${CMAKE_SOURCE_DIR}/resources/setup.rc)
+set_source_files_properties(${SETUP_RESOURCES} PROPERTIES
+  COMPILE_OPTIONS "--codepage=65001"
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/messages.inc;${CMAKE_SOURCE_DIR}/resources/setup.manifest")
+
+# No runtime DLL beside the program: libgcc, libstdc++ and winpthread are linked in.
+set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
+
+add_executable(setup WIN32
+  app/win_main.cpp
+  platform/win32/terminate_handler.cpp
+  ${SETUP_RESOURCES}
+)
+target_link_libraries(setup PRIVATE setup_win32)
+target_include_directories(setup PRIVATE ${CMAKE_SOURCE_DIR}/resources)
+target_compile_options(setup PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-municode ${SIZE_OPTIONS}>)
+target_link_options(setup PRIVATE -municode -mwindows ${STATIC_RUNTIME} -s -Wl,--gc-sections)
+# The program lands in build/windows whatever the build tree is; $<1:...> keeps
+# multi-configuration generators from adding a folder per configuration.
+set_target_properties(setup PROPERTIES
+  OUTPUT_NAME setup
+  RUNTIME_OUTPUT_DIRECTORY $<1:${CMAKE_SOURCE_DIR}/build/windows>)
+
+# The Win32 layer against the real platform, run under Wine by
+# platform/win32/tests/run-under-wine.sh; not part of the default build.
+add_executable(win32_layer_test EXCLUDE_FROM_ALL
+  platform/win32/tests/win32_layer_test.cpp
+  ${SETUP_RESOURCES}
+)
+target_link_libraries(win32_layer_test PRIVATE setup_win32)
+target_include_directories(win32_layer_test PRIVATE ${CMAKE_SOURCE_DIR}/resources)
+target_link_options(win32_layer_test PRIVATE -municode ${STATIC_RUNTIME})

@@ -1,0 +1,15 @@
+// Directory listing, the current directory and full path names.
+#pragma once
+
+#include "platform/windows.h"
+
+namespace setup::win32 {
+
+class Win32Files final : public Files {
+ public:
+  std::optional<std::vector<DirectoryEntry>> FindFiles(const std::u16string& pattern) override;
+  std::uint32_t GetCurrentDirectory(std::u16string& directory) override;
+  std::optional<std::u16string> GetFullPathName(const std::u16string& name) override;
+};
+
+}  // namespace setup::win32

@@ -1,0 +1,35 @@
+#include "platform/win32/processes.h"
+
+#include "platform/win32/scoped_handle.h"
+#include "platform/win32/wide_text.h"
+
+namespace setup::win32 {
+
+ProcessOutcome Win32Processes::RunAndWait(const std::u16string& commandLine) {
+  ProcessOutcome outcome;
+  // CreateProcessW may write into its command line, so it gets a copy of its own.
+  std::u16string writable = commandLine;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION created{};
+  if (!::CreateProcessW(nullptr, Wide(writable), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &startup, &created)) {
+    outcome.error = ::GetLastError();
+    return outcome;
+  }
+  outcome.started = true;
+  // Declared in this order so that the process handle is closed first.
+  const KernelHandle thread(created.hThread);
+  const KernelHandle process(created.hProcess);
+  ::WaitForSingleObject(process.Get(), INFINITE);
+  DWORD exitCode = 0;
+  if (::GetExitCodeProcess(process.Get(), &exitCode)) {
+    outcome.exitCodeRead = true;
+    outcome.exitCode = exitCode;
+  } else {
+    outcome.error = ::GetLastError();
+  }
+  return outcome;
+}
+
+}  // namespace setup::win32

@@ -1,0 +1,13 @@
+// Starting a child process and waiting for it.
+#pragma once
+
+#include "platform/windows.h"
+
+namespace setup::win32 {
+
+class Win32Processes final : public Processes {
+ public:
+  ProcessOutcome RunAndWait(const std::u16string& commandLine) override;
+};
+
+}  // namespace setup::win32

@@ -1,0 +1,41 @@
+#include "platform/win32/system_library.h"
+
+#include <string>
+
+namespace setup::win32 {
+namespace {
+
+// Not declared for Windows 2000; present from Windows 8, and on Windows 7 and Vista
+// with the update that brought it.
+constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+
+using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+using SetDllDirectoryFunction = BOOL(WINAPI*)(LPCWSTR);
+
+}  // namespace
+
+void RestrictLibrarySearch() {
+  const HMODULE kernel32 = ::GetModuleHandleW(L"kernel32");
+  if (auto setDefault =
+          FindFunction<SetDefaultDllDirectoriesFunction>(kernel32, "SetDefaultDllDirectories")) {
+    setDefault(kSearchSystem32);
+  }
+  // From Windows XP SP1: an empty string removes the current folder from the search.
+  if (auto setDirectory = FindFunction<SetDllDirectoryFunction>(kernel32, "SetDllDirectoryW")) {
+    setDirectory(L"");
+  }
+}
+
+HMODULE LoadSystemLibrary(const wchar_t* name) {
+  wchar_t folder[MAX_PATH];
+  const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return nullptr;
+  std::wstring path(folder, length);
+  path += L'\\';
+  path += name;
+  // With a full path, the altered search order looks for the DLL's own dependencies in
+  // its folder (the system folder) instead of the program's.
+  return ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+}  // namespace setup::win32

@@ -1,0 +1,377 @@
+// The Win32 layer against the real platform, under Wine or Windows: each case calls a seam
+// method the way the core does and checks what the platform answered.
+//
+//   win32_layer_test.exe WORK_DIR PACKAGE.msi CERTIFICATE.cer WOW64(0|1)
+//
+// WORK_DIR is an empty writable folder; the package has ProductVersion 1.2.3 and a
+// 300-character LongProperty; the certificate is one the machine root store lacks.
+// The program also serves as its own child process ("child-exit", "child-cwd").
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/win32/certificates.h"
+#include "platform/win32/desktop.h"
+#include "platform/win32/files.h"
+#include "platform/win32/installer.h"
+#include "platform/win32/processes.h"
+#include "platform/win32/system.h"
+#include "platform/win32/system_library.h"
+#include "platform/win32/wide_text.h"
+#include "ui/message_catalogue.h"
+#include "ui/progress_window.h"
+
+namespace setup::win32 {
+namespace {
+
+int failures = 0;
+
+std::string Narrow(const std::u16string& text) {
+  const int size = ::WideCharToMultiByte(CP_UTF8, 0, Wide(text), static_cast<int>(text.size()),
+                                         nullptr, 0, nullptr, nullptr);
+  std::string narrow(static_cast<std::size_t>(size), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, Wide(text), static_cast<int>(text.size()), narrow.data(), size,
+                        nullptr, nullptr);
+  return narrow;
+}
+
+void Expect(bool ok, const std::string& what) {
+  std::printf("%s %s\n", ok ? "ok  " : "FAIL", what.c_str());
+  if (!ok) ++failures;
+}
+
+std::u16string OwnPath() {
+  wchar_t path[MAX_PATH];
+  const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  return FromWide(path, length);
+}
+
+std::u16string Quoted(const std::u16string& text) { return u"\"" + text + u"\""; }
+
+const std::u16string kAbsentProduct = u"{0D3C9E1A-7B42-4F55-9A6E-3C1B2D4E5F60}";
+
+void TestProcesses(const std::u16string& workDir) {
+  struct Case {
+    std::u16string commandLine;
+    bool started;
+    std::uint32_t error;
+    std::uint32_t exitCode;
+  };
+  const std::u16string self = Quoted(OwnPath());
+  const Case cases[] = {
+      {self + u" child-exit 0", true, 0, 0},
+      {self + u" child-exit 3010", true, 0, 3010},
+      {self + u" child-exit 1641", true, 0, 1641},
+      {self + u" child-exit 4294967295", true, 0, 4294967295u},
+      {self + u" child-cwd " + Quoted(workDir), true, 0, 0},
+      {u"no-such-program-7f3a.exe /qn", false, ERROR_FILE_NOT_FOUND, 0},
+  };
+  Win32Processes processes;
+  for (const Case& c : cases) {
+    const ProcessOutcome outcome = processes.RunAndWait(c.commandLine);
+    Expect(outcome.started == c.started && outcome.error == c.error &&
+               outcome.exitCodeRead == c.started && outcome.exitCode == c.exitCode,
+           "RunAndWait(" + Narrow(c.commandLine) + ") gives started " +
+               std::to_string(outcome.started) + ", error " + std::to_string(outcome.error) +
+               ", exit code " + std::to_string(outcome.exitCode));
+  }
+}
+
+void WriteTestFile(const std::u16string& path, const std::string& contents = {}) {
+  const HANDLE file =
+      ::CreateFileW(Wide(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  ::WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr);
+  ::CloseHandle(file);
+}
+
+void TestFiles(const std::u16string& workDir) {
+  Win32Files files;
+  ::CreateDirectoryW(Wide(workDir + u"\\find"), nullptr);
+  ::CreateDirectoryW(Wide(workDir + u"\\find\\sub.cer"), nullptr);
+  for (const char16_t* name : {u"b.cer", u"a.cer", u"c.txt"}) {
+    WriteTestFile(workDir + u"\\find\\" + name);
+  }
+
+  const auto found = files.FindFiles(u"find\\*.cer");
+  std::vector<std::pair<std::u16string, bool>> entries;
+  if (found) {
+    for (const DirectoryEntry& entry : *found) {
+      entries.emplace_back(entry.name, (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+    }
+  }
+  std::sort(entries.begin(), entries.end());
+  const std::vector<std::pair<std::u16string, bool>> expected = {
+      {u"a.cer", false}, {u"b.cer", false}, {u"sub.cer", true}};
+  Expect(entries == expected, "FindFiles lists every match with its directory flag");
+  Expect(!files.FindFiles(u"find\\*.p7b"), "FindFiles gives nothing when nothing matches");
+
+  std::u16string current;
+  const std::uint32_t result = files.GetCurrentDirectory(current);
+  Expect(result == 0 && current == workDir, "GetCurrentDirectory gives " + Narrow(current));
+
+  const auto full = files.GetFullPathName(u"root.cer");
+  Expect(full && *full == workDir + u"\\root.cer", "GetFullPathName of a bare name");
+  // Longer than MAX_PATH: the buffer must grow to what the platform asks for.
+  const std::u16string longName(300, u'n');
+  const auto longFull = files.GetFullPathName(longName);
+  Expect(longFull && *longFull == workDir + u"\\" + longName,
+         "GetFullPathName of a name longer than MAX_PATH");
+}
+
+void TestStringTable() {
+  Win32System system(::GetModuleHandleW(nullptr));
+  for (std::uint16_t block : {7, 8, 9}) {
+    const auto loaded = system.LoadStringBlock(block);
+    Expect(loaded && *loaded == BuildStringBlock(MessageCatalogue(), block),
+           "string block " + std::to_string(block) + " holds the catalogue's messages");
+  }
+  for (std::uint16_t block : {1, 6, 10}) {
+    Expect(!system.LoadStringBlock(block), "string block " + std::to_string(block) + " absent");
+  }
+}
+
+void TestSplitCommandLine() {
+  struct Case {
+    std::u16string commandLine;
+    std::vector<std::u16string> arguments;
+  };
+  const Case cases[] = {
+      {u"-csp -KC 2 -Lang rus", {u"-csp", u"-KC", u"2", u"-Lang", u"rus"}},
+      {u"-VelumArgs \"A=1 B=2\" -silent", {u"-VelumArgs", u"A=1 B=2", u"-silent"}},
+      // No program name is put in front: the first argument is read by the rules for one,
+      // where backslashes escape nothing.
+      {u"\"a\\\\\" -x a\\\\\"b c\" d\\e", {u"a\\\\", u"-x", u"a\\b c", u"d\\e"}},
+      {u"-Lang Русский", {u"-Lang", u"Русский"}},
+  };
+  Win32System system(::GetModuleHandleW(nullptr));
+  for (const Case& c : cases) {
+    const std::vector<std::u16string> split = system.SplitCommandLine(c.commandLine);
+    std::string shown;
+    for (const std::u16string& argument : split) shown += " [" + Narrow(argument) + "]";
+    Expect(split == c.arguments, "SplitCommandLine(" + Narrow(c.commandLine) + ") gives" + shown);
+  }
+}
+
+void TestSystemQueries(bool wow64) {
+  Win32System system(::GetModuleHandleW(nullptr));
+  Expect(system.IsUserAnAdmin(), "IsUserAnAdmin is found and answers for the administrator");
+  const auto version = system.GetVersion();
+  Expect(version && version->major >= 5, "GetVersion reads the extended version record");
+
+  const FunctionAddress isWow64Process = system.FindIsWow64Process(system.GetKernel32());
+  Expect(isWow64Process != 0 && system.CallIsWow64Process(isWow64Process) == wow64,
+         std::string("IsWow64Process answers ") + (wow64 ? "true" : "false"));
+
+  const std::uintptr_t token = system.OpenProcessToken(TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY);
+  Expect(token != 0, "OpenProcessToken");
+  const auto shutdown = system.LookupPrivilegeValue(u"SeShutdownPrivilege");
+  Expect(shutdown.has_value(), "LookupPrivilegeValue of the shutdown privilege");
+  Expect(!system.LookupPrivilegeValue(u"SeNoSuchPrivilege"), "LookupPrivilegeValue of nonsense");
+  if (token != 0 && shutdown) {
+    // A wrongly packed identifier names no privilege the token holds.
+    Expect(system.AdjustTokenPrivilege(token, *shutdown, SE_PRIVILEGE_ENABLED) == 0,
+           "AdjustTokenPrivilege enables the shutdown privilege");
+    Expect(system.AdjustTokenPrivilege(token, 0x7FFF000000000001ull, SE_PRIVILEGE_ENABLED) ==
+               ERROR_NOT_ALL_ASSIGNED,
+           "AdjustTokenPrivilege reports a privilege the token lacks");
+    system.CloseToken(token);
+  }
+}
+
+void TestInstaller(const std::u16string& workDir, const std::u16string& packagePath) {
+  Win32Installer installer;
+  installer.SetInternalUI(2);
+  Expect(installer.QueryProductState(kAbsentProduct) == -1,
+         "QueryProductState of an absent product");
+
+  std::u16string value = u"preset";
+  Expect(
+      installer.ReadProductInfo(kAbsentProduct, u"VersionString", value) == ERROR_UNKNOWN_PRODUCT &&
+          value == u"preset",
+      "ReadProductInfo of an absent product fails and leaves the value");
+
+  std::uint32_t handle = 77;
+  Expect(installer.OpenPackage(workDir + u"\\missing.msi", handle) != 0 && handle == 77,
+         "OpenPackage of a missing file fails and leaves the handle");
+
+  handle = 0;
+  Expect(installer.OpenPackage(packagePath, handle) == 0 && handle != 0, "OpenPackage");
+  struct Case {
+    std::u16string property;
+    std::u16string value;
+  };
+  const Case cases[] = {
+      {u"ProductVersion", u"1.2.3"},
+      {u"ISReleaseFlags", u"kc2,rus"},
+      {u"LongProperty", std::u16string(300, u'L')},
+  };
+  for (const Case& c : cases) {
+    std::u16string read = u"preset";
+    const std::uint32_t result = installer.ReadPackageProperty(handle, c.property, read);
+    Expect(result == 0 && read == c.value, "ReadPackageProperty(" + Narrow(c.property) +
+                                               ") gives " + std::to_string(result) + " and " +
+                                               Narrow(read.substr(0, 40)));
+  }
+  installer.CloseHandle(handle);
+
+  // Their results are not used; they must only return for a product the system lacks.
+  installer.ForceSourceListResolution(kAbsentProduct);
+  installer.SetSourceListPackageName(kAbsentProduct, u"package.msi");
+}
+
+// Through the system's crypt32.dll by path, as the layer does: a static import would load
+// the copy planted beside this program.
+int CountRootCertificates() {
+  const HMODULE crypt32 = LoadSystemLibrary(L"crypt32.dll");
+  const auto open = FindFunction<decltype(&::CertOpenStore)>(crypt32, "CertOpenStore");
+  const auto next = FindFunction<decltype(&::CertEnumCertificatesInStore)>(
+      crypt32, "CertEnumCertificatesInStore");
+  const auto close = FindFunction<decltype(&::CertCloseStore)>(crypt32, "CertCloseStore");
+  const HCERTSTORE root =
+      open(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
+  int count = 0;
+  for (PCCERT_CONTEXT c = nullptr; (c = next(root, c)) != nullptr;) ++count;
+  close(root, 0);
+  return count;
+}
+
+void TestCertificates(const std::u16string& workDir, const std::u16string& certificatePath) {
+  Win32Certificates certificates;
+  const std::u16string garbage = workDir + u"\\garbage.cer";
+  WriteTestFile(garbage, "not a certificate");
+  Expect(certificates.OpenFileStore(garbage) == 0, "OpenFileStore refuses a file of garbage");
+
+  const int before = CountRootCertificates();
+  const StoreHandle file = certificates.OpenFileStore(certificatePath);
+  const StoreHandle root = certificates.OpenMachineRootStore();
+  Expect(file != 0 && root != 0, "OpenFileStore and OpenMachineRootStore");
+  certificates.AddEveryCertificate(file, root);
+  certificates.CloseStore(root);
+  certificates.CloseStore(file);
+  Expect(CountRootCertificates() == before + 1, "the certificate reached the machine root store");
+}
+
+BOOL CALLBACK CollectFrame(HWND window, LPARAM frames) {
+  wchar_t className[32] = {};
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(window, &process);
+  if (process == ::GetCurrentProcessId() && ::GetClassNameW(window, className, 32) > 0 &&
+      std::wstring(className) == L"Message") {
+    reinterpret_cast<std::vector<HWND>*>(frames)->push_back(window);
+  }
+  return TRUE;
+}
+
+// The progress windows of this process: top-level windows of the class "Message".
+std::vector<HWND> ProgressFrames() {
+  std::vector<HWND> frames;
+  ::EnumWindows(&CollectFrame, reinterpret_cast<LPARAM>(&frames));
+  return frames;
+}
+
+// Polls `done` for up to five seconds.
+template <typename Condition>
+bool Eventually(Condition done) {
+  for (int i = 0; i < 250; ++i) {
+    if (done()) return true;
+    ::Sleep(20);
+  }
+  return done();
+}
+
+void CheckProgressWindow(HWND frame) {
+  RECT outer{};
+  ::GetWindowRect(frame, &outer);
+  const WindowRect expected =
+      ProgressWindowRect(::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
+  Expect(outer.left == expected.x && outer.top == expected.y &&
+             outer.right - outer.left == expected.width &&
+             outer.bottom - outer.top == expected.height,
+         "the progress window stands centred, 300 x 58");
+  const HWND bar = ::FindWindowExW(frame, nullptr, L"msctls_progress32", nullptr);
+  RECT barRect{};
+  ::GetWindowRect(bar, &barRect);
+  Expect(bar != nullptr && ::IsWindowVisible(frame) &&
+             static_cast<DWORD>(::GetWindowLongW(bar, GWL_STYLE)) == 0x50000008 &&
+             barRect.right - barRect.left == 296 && barRect.bottom - barRect.top == 33,
+         "a visible marquee bar of 296 x 33 fills it");
+}
+
+void TestProgressThread() {
+  Win32Desktop desktop(::GetModuleHandleW(nullptr));
+  {
+    auto progress = desktop.CreateProgressThread(u"Установка...");
+    const DWORD start = ::GetTickCount();
+    progress->Stop();
+    Expect(::GetTickCount() - start < 2000 && ProgressFrames().empty(),
+           "Stop before Resume ends the thread without a window");
+  }
+  {
+    auto progress = desktop.CreateProgressThread(u"Установка...");
+    progress->Resume();
+    progress->Resume();
+    Expect(Eventually([] { return ProgressFrames().size() == 1; }), "Resume shows one window");
+    const std::vector<HWND> frames = ProgressFrames();
+    if (frames.size() == 1) CheckProgressWindow(frames[0]);
+    progress->Stop();
+    Expect(ProgressFrames().empty(), "Stop takes the window away before it returns");
+    progress->Stop();
+    progress->Resume();
+    Expect(ProgressFrames().empty(), "Stop and Resume after Stop do nothing");
+  }
+  // Stop right after Resume meets the thread before, during or after it makes its queue.
+  const DWORD start = ::GetTickCount();
+  for (int i = 0; i < 40; ++i) {
+    auto progress = desktop.CreateProgressThread(u"race");
+    progress->Resume();
+    if (i % 2 == 0) ::Sleep(static_cast<DWORD>(i % 7));
+    progress->Stop();
+  }
+  Expect(::GetTickCount() - start < 20000 && ProgressFrames().empty(),
+         "Stop right after Resume never hangs and leaves no window");
+  {
+    auto progress = desktop.CreateProgressThread(u"destroyed");
+    progress->Resume();
+  }
+  Expect(ProgressFrames().empty(), "destroying a running progress thread stops it");
+}
+
+int ChildMain(int argc, wchar_t** argv) {
+  const std::u16string mode = FromWide(argv[1]);
+  if (mode == u"child-exit" && argc == 3) {
+    ::ExitProcess(static_cast<UINT>(std::wcstoul(argv[2], nullptr, 10)));
+  }
+  if (mode == u"child-cwd" && argc == 3) {
+    std::u16string current;
+    return Win32Files().GetCurrentDirectory(current) == 0 && current == FromWide(argv[2]) ? 0 : 1;
+  }
+  return 2;
+}
+
+}  // namespace
+}  // namespace setup::win32
+
+int wmain(int argc, wchar_t** argv) {
+  using namespace setup::win32;
+  if (argc >= 2 && std::wstring(argv[1]).rfind(L"child-", 0) == 0) return ChildMain(argc, argv);
+  if (argc != 5) {
+    std::printf("usage: win32_layer_test WORK_DIR PACKAGE.msi CERTIFICATE.cer WOW64(0|1)\n");
+    return 2;
+  }
+  RestrictLibrarySearch();
+  const std::u16string workDir = FromWide(argv[1]);
+  ::SetCurrentDirectoryW(argv[1]);
+  TestProcesses(workDir);
+  TestFiles(workDir);
+  TestStringTable();
+  TestSplitCommandLine();
+  TestSystemQueries(std::wstring(argv[4]) == L"1");
+  TestInstaller(workDir, FromWide(argv[2]));
+  TestCertificates(workDir, FromWide(argv[3]));
+  TestProgressThread();
+  std::printf("%d failure(s)\n", failures);
+  return failures == 0 ? 0 : 1;
+}
