@@ -13,19 +13,27 @@ char16_t FoldCase(char16_t unit) {
   return unit;
 }
 
+// Greedy matching with one remembered star: linear in practice, never exponential.
 bool MatchFrom(std::u16string_view pattern, std::u16string_view name) {
-  if (pattern.empty()) return name.empty();
-  if (pattern.front() == u'*') {
-    for (std::size_t skip = 0; skip <= name.size(); ++skip) {
-      if (MatchFrom(pattern.substr(1), name.substr(skip))) return true;
+  std::size_t p = 0, n = 0;
+  std::size_t star = std::u16string_view::npos, resume = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == u'*') {
+      star = p++;
+      resume = n;
+    } else if (p < pattern.size() &&
+               (pattern[p] == u'?' || FoldCase(pattern[p]) == FoldCase(name[n]))) {
+      ++p;
+      ++n;
+    } else if (star != std::u16string_view::npos) {
+      p = star + 1;
+      n = ++resume;
+    } else {
+      return false;
     }
-    return false;
   }
-  if (name.empty()) return false;
-  if (pattern.front() != u'?' && FoldCase(pattern.front()) != FoldCase(name.front())) {
-    return false;
-  }
-  return MatchFrom(pattern.substr(1), name.substr(1));
+  while (p < pattern.size() && pattern[p] == u'*') ++p;
+  return p == pattern.size();
 }
 
 bool SamePath(std::u16string_view a, std::u16string_view b) {

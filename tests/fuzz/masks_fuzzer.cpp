@@ -1,0 +1,35 @@
+// Arbitrary option values through the masks and command lines of both flows.
+#include <cstdlib>
+
+#include "install/install_package.h"
+#include "install/provider_flow.h"
+#include "tests/fuzz/fuzz_input.h"
+#include "tests/support/fake_windows.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace setup;
+  fuzzing::FuzzInput input(data, size);
+  SetupState state;
+  state.options.installProvider = true;
+  state.options.installCardProvider = true;
+  state.selection.levelPattern = input.Text();
+  state.selection.languagePattern = input.Text();
+  const std::u16string providerArgs = input.Text();
+  const std::u16string cardArgs = input.Text();
+  const std::u16string fileName = input.Text();
+
+  testing::FakeWindows fake;
+  if (!fileName.empty() && fileName.find(u'\\') == std::u16string::npos) {
+    fake.AddFile(u"csp\\" + fileName);
+  }
+  const std::uint32_t code = InstallProviders(fake.windows(), state, providerArgs, cardArgs, true);
+  if (code != 0 && code != 232) std::abort();
+  for (const std::u16string& command : fake.Commands()) {
+    if (command.starts_with(u"msiexec /qn /i \"") && !command.ends_with(u" REBOOT=R")) {
+      std::abort();
+    }
+  }
+  const std::u16string line = InstallCommandLine(fileName, providerArgs);
+  if (line.size() != 16 + fileName.size() + 2 + providerArgs.size() + 9) std::abort();
+  return 0;
+}
