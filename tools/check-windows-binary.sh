@@ -1,18 +1,21 @@
 #!/bin/sh
 # Checks the built setup.exe for what its users rely on: a 32-bit x86 GUI program that
 # imports system DLLs only, small, with the Russian string table exactly as
-# resources/messages.inc lists it and the application manifest the program needs.
+# resources/messages.inc lists it, the application manifest the program needs, and the
+# configuration dialog, icon and version information as tools/setup_resources.py has them.
 # Usage: tools/check-windows-binary.sh [path/to/setup.exe]   (exit 0 only when all pass)
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 exe=${1:-"$root/build/windows/setup.exe"}
-exec python3 - "$exe" "$root/resources/messages.inc" <<'PYTHON'
+exec python3 - "$exe" "$root/resources/messages.inc" "$root/tools" <<'PYTHON'
 import re
 import struct
 import sys
 import xml.etree.ElementTree as ElementTree
 
 exe_path, messages_path = sys.argv[1], sys.argv[2]
+sys.path.insert(0, sys.argv[3])
+import setup_resources
 
 MAX_SIZE = 300 * 1024
 ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "advapi32.dll", "shell32.dll", "msi.dll",
@@ -165,6 +168,30 @@ def check_manifest(resources):
     summary.append("manifest: requireAdministrator, 2 supported systems, common controls 6")
 
 
+def check_dialog_icon_and_version(resources):
+    def of_type(kind):
+        return {name: (lang, data) for found, name, lang, data in resources if found == kind}
+
+    dialogs = of_type(setup_resources.RT_DIALOG)
+    if check(list(dialogs) == [141], "exactly one dialog, template 141; got %s" % list(dialogs)):
+        failures.extend(setup_resources.check_dialog(dialogs[141][1]))
+    summary.append("dialog 141: %d controls, title %r" % (len(setup_resources.CONTROLS),
+                                                          setup_resources.DIALOG["title"]))
+
+    groups = {name: data for name, (_, data) in of_type(setup_resources.RT_GROUP_ICON).items()}
+    icons = {name: data for name, (_, data) in of_type(setup_resources.RT_ICON).items()}
+    check(list(groups) == [setup_resources.ICON_GROUP],
+          "exactly one icon group, %d; got %s" % (setup_resources.ICON_GROUP, list(groups)))
+    failures.extend(setup_resources.check_icons(groups, icons))
+    summary.append("icon group 100: 16 and 32 pixels, 4 and 8 bits per pixel")
+
+    versions = of_type(setup_resources.RT_VERSION)
+    if check(list(versions) == [1], "exactly one version resource, 1; got %s" % list(versions)):
+        language, data = versions[1]
+        failures.extend(setup_resources.check_version(data, language))
+    summary.append("version %s, Russian, Unicode strings" % setup_resources.VERSION_TEXT)
+
+
 def main():
     try:
         data = open(exe_path, "rb").read()
@@ -200,6 +227,7 @@ def main():
     summary.append("string table: %d messages in blocks %s, language 0x0419"
                    % (len(actual), sorted(name for name, _, _ in strings)))
     check_manifest(resources)
+    check_dialog_icon_and_version(resources)
 
     for line in summary:
         print("  " + line)

@@ -1,0 +1,10 @@
+#!/bin/sh
+# Builds setup.exe, builds the sample distribution, runs setup.exe there under Wine
+# (default: -silent) and prints what got installed and the exit code.
+#   tools/run-sample.sh [--keep] [SETUP ARGUMENTS...]
+set -eu
+repo=$(cd "$(dirname "$0")/.." && pwd)
+cd "$repo"
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+PYTHONDONTWRITEBYTECODE=1 exec python3 "$repo/tools/run_sample.py" "$repo/build/windows/setup.exe" "$@"

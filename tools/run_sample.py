@@ -1,0 +1,103 @@
+#!/usr/bin/env python3
+"""Runs setup.exe in a sample distribution under Wine and shows what it installed.
+
+    run_sample.py SETUP_EXE [SETUP ARGUMENTS...]    (default arguments: -silent)
+
+A new 64-bit Wine prefix and an Xvfb display of its own, both removed afterwards
+(--keep keeps them). Message boxes, if the arguments let any appear, are printed and
+answered with their default button.
+"""
+
+import shutil
+import sys
+import threading
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+
+import sample_distribution  # noqa: E402
+import winekit  # noqa: E402
+
+REPO = Path(__file__).resolve().parent.parent
+TIME_LIMIT = 300
+CODES = [p["code"] for p in sample_distribution.PRODUCTS.values()]
+
+
+def answer_boxes(prefix, helpers, pid, finished):
+    while not finished.is_set():
+        result = prefix.wine([helpers["msgbox"], "--pid", pid, "--timeout", "1000",
+                              "--press", "default"], timeout=30)
+        for box in winekit.parse_json_lines(result.stdout):
+            if "caption" in box:
+                print(f"message box \"{box['caption']}\":")
+                print("  " + box["text"].replace("\n", "\n  "))
+            elif "pressed" in box:
+                print(f"  answered with button {box['pressed']}", flush=True)
+
+
+def main(argv):
+    keep = "--keep" in argv
+    argv = [a for a in argv if a != "--keep"]
+    if len(argv) < 2:
+        print(__doc__.strip())
+        return 2
+    setup_exe, arguments = Path(argv[1]), argv[2:] or ["-silent"]
+    root = winekit.temporary_directory("sample.")
+    helpers = winekit.build_helpers(REPO / "build" / "wine-helpers")
+    dist = root / "dist"
+    entries = sample_distribution.build(dist)
+    shutil.copy2(setup_exe, dist / "setup.exe")
+    print(f"distribution: {dist} ({len(entries)} packages, setup.exe beside them)")
+    try:
+        with winekit.Display() as display:
+            prefix = winekit.Prefix(root / "prefix", display.name)
+            started = time.monotonic()
+            prefix.create()
+            print(f"wine prefix: {prefix.path} (64-bit Windows with WOW64, made in "
+                  f"{time.monotonic() - started:.0f} s)")
+            dist_windows = "Z:" + str(dist).replace("/", "\\")
+            out_path = root / "launch.out"
+            finished = threading.Event()
+            with open(out_path, "wb") as out:
+                process = prefix.popen([helpers["launch"], dist_windows,
+                                        dist_windows + "\\setup.exe"] + arguments,
+                                       stdout=out, stderr=winekit.subprocess.DEVNULL)
+                winekit.wait_for(lambda: "pid=" in out_path.read_text() or
+                                 process.poll() is not None, 60)
+                pid = winekit.parse_launch_output(out_path.read_text()).pid
+                watcher = threading.Thread(target=answer_boxes,
+                                           args=(prefix, helpers, pid, finished))
+                if pid:
+                    watcher.start()
+                try:
+                    process.wait(TIME_LIMIT)
+                except winekit.subprocess.TimeoutExpired:
+                    print(f"setup.exe still running after {TIME_LIMIT} s: ended")
+                    prefix.kill_server()
+                    process.wait()
+                finished.set()
+                if pid:
+                    watcher.join()
+            launch = winekit.parse_launch_output(out_path.read_text())
+            print(f"setup.exe {' '.join(arguments)}: exit code "
+                  f"{launch.exit_code if launch.exit_code is not None else launch.error}")
+            installed = [r for r in winekit.query_products(prefix, helpers, CODES).values()
+                         if r["state"] == 5]
+            print("installed:" if installed else "installed: nothing")
+            for record in installed:
+                print(f"  {record['product']}  {record['name']}  {record['version']}"
+                      f"  (from {record['package']})")
+            prefix.kill_server()
+            if not keep:
+                prefix.remove()
+            return 0 if launch.exit_code == 0 else 1
+    finally:
+        if keep:
+            print(f"kept: {root}")
+        else:
+            shutil.rmtree(root, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))

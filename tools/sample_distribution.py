@@ -1,0 +1,273 @@
+#!/usr/bin/env python3
+"""Builds a distribution folder of real MSI packages (wixl) for setup.exe to find.
+
+    sample_distribution.py OUTDIR                 the standard sample distribution
+    sample_distribution.py OUTDIR ENTRY...        exactly these files
+
+An ENTRY is a path inside OUTDIR, optionally followed by ':' and comma-separated
+options:
+
+    plugin/velumcom-2.1.0-x64.msi
+    csp/csp-x64-kc2-eng.msi:version=3.6.5365,reboot
+    plugin/velumcom-2.2.0-x64.msi:fail
+    notes/velumcom-x64.txt:text
+
+    product=plugin|csp|csp-alt|ucsp|{GUID}  default: from the name's prefix
+    version=V        ProductVersion (default: the dotted number in the name, else 2.1.0
+                     plug-in, 4.0.9842 provider, 2.0.1200 card provider)
+    lang=LCID        ProductLanguage (default 1033 when the name holds "eng", else 1049)
+    flags=TEXT       ISReleaseFlags (default: the "kcN" in the name; empty: no property)
+    reboot           schedules a restart: msiexec /qn ... REBOOT=R ends with 3010
+    fail             a false launch condition: msiexec ends with 1603
+    npvelum=absent   the NPVELUM feature is not installed by default
+    x64              a 64-bit package (default: a 32-bit one, whatever the name says)
+    text[=CONTENT]   a plain file, not a package (decoys, registry files, ...)
+
+Every package installs one small file under Program Files, so it is really installed
+and can be queried afterwards. Built packages are cached by content under
+build/msi-cache (or $SAMPLE_MSI_CACHE), so repeated runs only copy files.
+"""
+
+import hashlib
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import uuid
+from dataclasses import dataclass
+from pathlib import Path
+from xml.sax.saxutils import quoteattr
+
+REPO = Path(__file__).resolve().parent.parent
+
+PRODUCTS = {
+    "plugin": {"code": "{C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4}", "name": "Sample Browser Plug-in",
+               "version": "2.1.0", "folder": "Plugin"},
+    "csp": {"code": "{5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}", "name": "Sample CSP",
+            "version": "4.0.9842", "folder": "CSP"},
+    "csp-alt": {"code": "{A93E1F07-26D4-4B8C-9F5A-71E0B3C8D264}", "name": "Sample CSP (second code)",
+                "version": "4.0.9842", "folder": "CSP"},
+    "ucsp": {"code": "{3F6B82D4-E015-4A97-B2C3-9D4E57A1F08B}", "name": "Sample UEC CSP",
+             "version": "2.0.1200", "folder": "UCSP"},
+}
+PRODUCT_BY_PREFIX = (("velumcom", "plugin"), ("ucsp", "ucsp"), ("csp", "csp"))
+
+# What an administrator unpacks: every variant the masks choose from, in its own folder.
+STANDARD_DISTRIBUTION = (
+    ["plugin/velumcom-2.1.0-x64.msi", "plugin/velumcom-2.1.0-win32.msi"]
+    + [f"csp/csp-{arch}-kc{level}-{lang}.msi"
+       for arch in ("x64", "win32") for level in (1, 2, 3) for lang in ("rus", "eng")]
+    + [f"ucsp/ucsp-{arch}-{lang}.msi" for arch in ("x64", "win32") for lang in ("rus", "eng")]
+)
+
+# Fixed namespace so that the same description always gives the same package.
+NAMESPACE = uuid.UUID("6f1d2a8e-3c4b-4e5f-9a0b-1c2d3e4f5a6b")
+
+
+@dataclass
+class Entry:
+    path: str
+    product: str = None
+    version: str = None
+    lang: str = None
+    flags: str = None
+    reboot: bool = False
+    fail: bool = False
+    npvelum_absent: bool = False
+    x64: bool = False
+    text: str = None
+
+    @property
+    def is_package(self):
+        return self.text is None
+
+
+def parse_entry(spec):
+    """'DIR/NAME[:opt,opt=value,...]' into an Entry with the defaults filled in."""
+    path, _, options = spec.partition(":")
+    entry = Entry(path=path)
+    for option in filter(None, options.split(",")):
+        key, has_value, value = option.partition("=")
+        if key in ("reboot", "fail", "x64") and not has_value:
+            setattr(entry, key, True)
+        elif key == "npvelum" and value == "absent":
+            entry.npvelum_absent = True
+        elif key == "text":
+            entry.text = value if has_value else f"not a package: {Path(path).name}\n"
+        elif key in ("product", "version", "lang", "flags") and has_value:
+            setattr(entry, key, value)
+        else:
+            raise ValueError(f"{spec}: unknown option {option!r}")
+    return fill_defaults(entry)
+
+
+def fill_defaults(entry):
+    if not entry.is_package:
+        return entry
+    name = Path(entry.path).name.lower()
+    if entry.product is None:
+        entry.product = next((p for prefix, p in PRODUCT_BY_PREFIX if name.startswith(prefix)),
+                             None)
+        if entry.product is None:
+            raise ValueError(f"{entry.path}: say product=... (no known name prefix)")
+    if entry.version is None:
+        in_name = re.search(r"[0-9]+(?:\.[0-9]+)+", name)
+        entry.version = in_name.group(0) if in_name else \
+            PRODUCTS.get(entry.product, {}).get("version", "1.0.0")
+    if entry.lang is None:
+        entry.lang = "1033" if "eng" in name else "1049"
+    if entry.flags is None:
+        level = re.search(r"kc[0-9]", name)
+        entry.flags = level.group(0) if level else ""
+    return entry
+
+
+def product_code(entry):
+    known = PRODUCTS.get(entry.product)
+    return known["code"] if known else entry.product
+
+
+def wix_source(entry):
+    """The WiX description of one package; everything in it is derived from the entry, so
+    equal entries give equal sources (and the cache can key on the text)."""
+    known = PRODUCTS.get(entry.product, {"name": f"Sample product {entry.product}",
+                                          "folder": "Product" + entry.product.strip("{}")[:8]})
+    code = product_code(entry)
+    upgrade_code = "{" + str(uuid.uuid5(NAMESPACE, "upgrade " + code)).upper() + "}"
+
+    def component_guid(name):
+        return "{" + str(uuid.uuid5(NAMESPACE, f"{code} {name}")).upper() + "}"
+
+    program_files = "ProgramFiles64Folder" if entry.x64 else "ProgramFilesFolder"
+    win64 = ' Win64="yes"' if entry.x64 else ""
+    lines = [
+        '<?xml version="1.0" encoding="utf-8"?>',
+        '<Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">',
+        f'  <Product Id="{code}" Name={quoteattr(known["name"])} Language="{entry.lang}"'
+        f' Version="{entry.version}" Manufacturer="Sample" UpgradeCode="{upgrade_code}">',
+        '    <Package Id="PACKAGE-CODE" InstallerVersion="200" Compressed="yes"'
+        ' InstallScope="perMachine"/>',
+        '    <Media Id="1" Cabinet="payload.cab" EmbedCab="yes"/>',
+    ]
+    if entry.flags:
+        lines.append(f'    <Property Id="ISReleaseFlags" Value={quoteattr(entry.flags)}/>')
+    if entry.fail:
+        lines.append('    <Condition Message="This package refuses to install.">0</Condition>')
+    lines += [
+        '    <Directory Id="TARGETDIR" Name="SourceDir">',
+        f'      <Directory Id="{program_files}">',
+        '        <Directory Id="VendorFolder" Name="SampleVendor">',
+        f'          <Directory Id="INSTALLDIR" Name="{known["folder"]}">',
+        f'            <Component Id="Core" Guid="{component_guid("core")}"{win64}>',
+        '              <File Id="core" Name="readme.txt" Source="readme.txt" KeyPath="yes"/>',
+        '            </Component>',
+    ]
+    if entry.product == "plugin":
+        lines += [
+            f'            <Component Id="Browser" Guid="{component_guid("browser")}"{win64}>',
+            '              <File Id="browser" Name="npvelum.txt" Source="npvelum.txt"'
+            ' KeyPath="yes"/>',
+            '            </Component>',
+        ]
+    lines += [
+        '          </Directory>',
+        '        </Directory>',
+        '      </Directory>',
+        '    </Directory>',
+        '    <Feature Id="Core" Level="1"><ComponentRef Id="Core"/></Feature>',
+    ]
+    if entry.product == "plugin":
+        # Level 2 is above the default INSTALLLEVEL 1: left out unless ADDLOCAL asks.
+        level = 2 if entry.npvelum_absent else 1
+        lines.append(f'    <Feature Id="NPVELUM" Level="{level}"><ComponentRef Id="Browser"/>'
+                     '</Feature>')
+    if entry.reboot:
+        lines.append('    <InstallExecuteSequence><ScheduleReboot After="InstallFinalize"/>'
+                     '</InstallExecuteSequence>')
+    lines += ['  </Product>', '</Wix>', '']
+    source = "\n".join(lines)
+    # Packages that differ in anything differ in their package code, as real ones do.
+    package_code = "{" + str(uuid.uuid5(NAMESPACE, source)).upper() + "}"
+    return source.replace("PACKAGE-CODE", package_code)
+
+
+def payload_files(entry):
+    text = f"{PRODUCTS.get(entry.product, {}).get('name', entry.product)} {entry.version}\n"
+    return {"readme.txt": text, "npvelum.txt": "browser part\n"}
+
+
+def cache_dir():
+    return Path(os.environ.get("SAMPLE_MSI_CACHE", REPO / "build" / "msi-cache"))
+
+
+def build_package(entry, target):
+    """Writes the package for entry to target, from the cache when it was built before."""
+    source = wix_source(entry)
+    files = payload_files(entry)
+    digest = hashlib.sha256()
+    for part in [source] + [f"{k}\0{v}" for k, v in sorted(files.items())] + [str(entry.x64)]:
+        digest.update(part.encode() + b"\0")
+    cached = cache_dir() / (digest.hexdigest()[:32] + ".msi")
+    if not cached.exists():
+        cached.parent.mkdir(parents=True, exist_ok=True)
+        with tempfile.TemporaryDirectory(prefix="wixl-") as work:
+            work = Path(work)
+            (work / "package.wxs").write_text(source, encoding="utf-8")
+            for name, text in files.items():
+                (work / name).write_text(text, encoding="utf-8")
+            command = ["wixl", "-o", "package.msi", "package.wxs"]
+            if entry.x64:
+                command[1:1] = ["-a", "x64"]
+            result = subprocess.run(command, cwd=work, capture_output=True, text=True)
+            if result.returncode != 0:
+                raise RuntimeError(f"wixl failed for {entry.path}:\n{result.stderr}\n{source}")
+            # Rename into place so a parallel build never sees half a file.
+            partial = cached.with_suffix(f".{os.getpid()}.tmp")
+            shutil.copyfile(work / "package.msi", partial)
+            os.replace(partial, cached)
+    target.parent.mkdir(parents=True, exist_ok=True)
+    shutil.copyfile(cached, target)
+
+
+def build(out_dir, specs=None):
+    """Builds the distribution in out_dir from entry specs (or the standard one); returns
+    the parsed entries."""
+    out_dir = Path(out_dir)
+    entries = [spec if isinstance(spec, Entry) else parse_entry(spec)
+               for spec in (STANDARD_DISTRIBUTION if specs is None else specs)]
+    out_dir.mkdir(parents=True, exist_ok=True)
+    for entry in entries:
+        target = out_dir / entry.path
+        if entry.is_package:
+            build_package(entry, target)
+        else:
+            target.parent.mkdir(parents=True, exist_ok=True)
+            target.write_text(entry.text, encoding="utf-8")
+    return entries
+
+
+def main(argv):
+    if len(argv) < 2 or argv[1] in ("-h", "--help"):
+        print(__doc__.strip())
+        return 0 if len(argv) >= 2 else 2
+    try:
+        entries = build(argv[1], argv[2:] or None)
+    except (ValueError, RuntimeError) as error:
+        print(f"error: {error}", file=sys.stderr)
+        return 1
+    for entry in entries:
+        if entry.is_package:
+            extras = [name for name, on in (("reboot", entry.reboot), ("fail", entry.fail),
+                                            ("NPVELUM absent", entry.npvelum_absent)) if on]
+            print(f"{entry.path}  {product_code(entry)} {entry.version} lang {entry.lang}"
+                  f"{' flags ' + entry.flags if entry.flags else ''}"
+                  f"{' (' + ', '.join(extras) + ')' if extras else ''}")
+        else:
+            print(f"{entry.path}  (plain file)")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))

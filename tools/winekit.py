@@ -1,0 +1,370 @@
+"""Running Windows programs under Wine for tests and demonstrations.
+
+A display (Xvfb), Wine prefixes (one pristine, cheap copies of it), the small helper
+programs of tools/wine-helpers built with mingw-w64, and readers for what Wine's traces
+show: the command lines a process started and the message boxes it showed.
+"""
+
+import json
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+import time
+from dataclasses import dataclass, field
+from pathlib import Path
+
+REPO = Path(__file__).resolve().parent.parent
+HELPER_SOURCES = REPO / "tools" / "wine-helpers"
+HELPER_LIBRARIES = {"msiquery": ["-lmsi"]}
+
+# Processes Wine starts for itself; never the program under test.
+WINE_OWN_PROGRAMS = {
+    "conhost.exe", "explorer.exe", "plugplay.exe", "rpcss.exe", "services.exe",
+    "start.exe", "svchost.exe", "wineboot.exe", "winedevice.exe", "winemenubuilder.exe",
+    "mscorsvw.exe", "tabtip.exe",
+}
+
+
+class WineError(RuntimeError):
+    pass
+
+
+def build_helpers(out_dir):
+    """Compiles the helper programs into out_dir, skipping those already up to date."""
+    out_dir = Path(out_dir)
+    out_dir.mkdir(parents=True, exist_ok=True)
+    header = HELPER_SOURCES / "helper_output.h"
+    built = {}
+    for source in sorted(HELPER_SOURCES.glob("*.c")):
+        exe = out_dir / (source.stem + ".exe")
+        newest = max(source.stat().st_mtime, header.stat().st_mtime)
+        if not exe.exists() or exe.stat().st_mtime < newest:
+            command = ["i686-w64-mingw32-gcc", "-O2", "-Wall", "-Wextra", "-municode",
+                       "-static", "-o", str(exe), str(source)]
+            command += HELPER_LIBRARIES.get(source.stem, [])
+            result = subprocess.run(command, capture_output=True, text=True)
+            if result.returncode != 0:
+                raise WineError(f"building {source.name} failed:\n{result.stderr}")
+        built[source.stem] = exe
+    return built
+
+
+class Display:
+    """An Xvfb server on a display number it picks itself (-displayfd)."""
+
+    def __init__(self):
+        read_end, write_end = os.pipe()
+        self.process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+             "-nolisten", "tcp"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            start_new_session=True)
+        os.close(write_end)
+        with os.fdopen(read_end) as pipe:
+            number = pipe.readline().strip()
+        if not number:
+            self.process.kill()
+            raise WineError("Xvfb did not start")
+        self.name = ":" + number
+
+    def close(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(5)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+
+def wine_environment(prefix, display, debug="-all", extra=None):
+    env = dict(os.environ)
+    env.update({
+        "WINEPREFIX": str(prefix),
+        "DISPLAY": display,
+        # Wine maps file names through the C locale: without UTF-8 a Cyrillic path breaks.
+        "LC_ALL": "C.UTF-8",
+        "WINEDEBUG": debug,
+        # No offers to install Mono or Gecko in a new prefix.
+        "WINEDLLOVERRIDES": "mscoree,mshtml=",
+    })
+    for name in ("WINEARCH", "WINELOADER", "WINESERVER"):
+        env.pop(name, None)
+    env.update(extra or {})
+    return env
+
+
+class Prefix:
+    """One Wine prefix and the wineserver that serves it."""
+
+    def __init__(self, path, display):
+        self.path = Path(path)
+        self.display = display
+
+    def unix_path(self, windows_path):
+        """Where a C:\\ or Z:\\ path of this prefix lies on the Linux side."""
+        drive, _, rest = windows_path.partition(":")
+        parts = [p for p in rest.split("\\") if p]
+        if drive.upper() == "Z":
+            return Path("/", *parts)
+        if drive.upper() == "C":
+            return Path(self.path, "drive_c", *parts)
+        raise WineError(f"no drive {drive}: in {windows_path}")
+
+    def env(self, debug="-all", extra=None):
+        return wine_environment(self.path, self.display, debug, extra)
+
+    def create(self, arch=None):
+        extra = {"WINEARCH": arch} if arch else None
+        with tempfile.TemporaryFile() as err:
+            result = subprocess.run(["wineboot", "--init"], env=self.env(extra=extra),
+                                    stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                    stderr=err)
+            err.seek(0)
+            result.stderr = err.read().decode("utf-8", "replace")
+        self.wait_server()
+        if result.returncode != 0 or not (self.path / "system.reg").exists():
+            raise WineError(f"wineboot --init failed in {self.path}: {result.stderr[-2000:]}")
+        # Without a window manager Wine waits 2 s for every managed window it hides
+        # ("wait_for_withdrawn_state ... timed out"); unmanaged windows close at once.
+        self.wine(["reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed",
+                   "/d", "N", "/f"])
+        self.wait_server()
+
+    def clone(self, target):
+        """A copy for one scenario: the big system folders hard-linked, the rest copied.
+
+        Installers write to the registry files, Program Files and C:\\windows\\Installer,
+        which are real copies; the system folders are only read."""
+        target = Path(target)
+        shared = {Path("drive_c/windows/system32"), Path("drive_c/windows/syswow64")}
+        # Debian's wine names the prefix's private /tmp/wine-XXXXXX folder in the file
+        # "wineserver"; without it the copy gets a folder of its own.
+        _copy_tree(self.path, target, Path("."), shared, skip={Path("wineserver")})
+        return Prefix(target, self.display)
+
+    def wine(self, args, debug="-all", timeout=60, extra=None):
+        """Runs `wine ARGS` to the end; returns the CompletedProcess (output as text).
+
+        Output goes through files, not pipes: Wine's own processes started by this call
+        (services, explorer) inherit its output handles and outlive it, so a pipe would
+        never reach its end."""
+        command = ["wine"] + [str(a) for a in args]
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            process = subprocess.Popen(command, env=self.env(debug, extra), stdout=out,
+                                       stderr=err, stdin=subprocess.DEVNULL)
+            try:
+                process.wait(timeout)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
+                raise
+            out.seek(0)
+            err.seek(0)
+            return subprocess.CompletedProcess(
+                command, process.returncode,
+                out.read().decode("utf-8", "replace"), err.read().decode("utf-8", "replace"))
+
+    def popen(self, args, stdout, stderr, debug="-all", extra=None):
+        return subprocess.Popen(["wine"] + [str(a) for a in args], env=self.env(debug, extra),
+                                stdout=stdout, stderr=stderr, stdin=subprocess.DEVNULL)
+
+    def kill_server(self):
+        subprocess.run(["wineserver", "-k"], env=self.env(), stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
+        self.wait_server()
+
+    def wait_server(self, timeout=30):
+        try:
+            subprocess.run(["wineserver", "-w"], env=self.env(), timeout=timeout,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        except subprocess.TimeoutExpired:
+            subprocess.run(["wineserver", "-k9"], env=self.env(), stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL)
+
+    def remove(self):
+        """Deletes the prefix and the temporary folder Debian's wine made for it; its
+        wineserver must have ended."""
+        try:
+            name = (self.path / "wineserver").read_text().strip()
+        except OSError:
+            name = ""
+        if name.startswith("wine-") and "/" not in name:
+            shutil.rmtree(Path(tempfile.gettempdir()) / name, ignore_errors=True)
+        shutil.rmtree(self.path, ignore_errors=True)
+
+
+def _copy_tree(source_root, target_root, relative, shared, skip=frozenset()):
+    source = source_root / relative
+    target = target_root / relative
+    target.mkdir(parents=True, exist_ok=True)
+    plain = []
+    for entry in os.scandir(source):
+        entry_relative = relative / entry.name
+        if entry_relative in skip:
+            continue
+        if entry_relative in shared:
+            subprocess.run(["cp", "-al", entry.path, str(target / entry.name)], check=True)
+        elif entry.is_dir(follow_symlinks=False) and any(
+                s.is_relative_to(entry_relative) for s in shared):
+            _copy_tree(source_root, target_root, entry_relative, shared, skip)
+        else:
+            plain.append(entry.path)
+    if plain:
+        subprocess.run(["cp", "-a", "--"] + plain + [str(target) + "/"], check=True)
+
+
+# --- Reading Wine's traces ------------------------------------------------------------
+
+TRACE_LINE = re.compile(r"^([0-9a-f]{4,8}):([0-9a-f]{4,8}):trace:(\w+):(\w+) (.*)$")
+WIDE_STRING = re.compile(r'L"((?:[^"\\]|\\.)*)"(\.\.\.)?')
+
+
+def decode_wine_string(escaped):
+    """Undoes Wine's debugstr_w: \\n \\r \\t \\" \\\\ and \\XXXX (four hex digits)."""
+    out = []
+    i = 0
+    simple = {"n": "\n", "r": "\r", "t": "\t", '"': '"', "\\": "\\", "0": "\0"}
+    while i < len(escaped):
+        ch = escaped[i]
+        if ch != "\\":
+            out.append(ch)
+            i += 1
+            continue
+        nxt = escaped[i + 1:i + 2]
+        hex_digits = escaped[i + 1:i + 5]
+        if len(hex_digits) == 4 and all(c in "0123456789abcdefABCDEF" for c in hex_digits):
+            out.append(chr(int(hex_digits, 16)))
+            i += 5
+        elif nxt in simple:
+            out.append(simple[nxt])
+            i += 2
+        else:
+            out.append(ch)
+            i += 1
+    return "".join(out)
+
+
+@dataclass
+class TracedString:
+    text: str
+    truncated: bool = False
+
+    def __str__(self):
+        return self.text + ("..." if self.truncated else "")
+
+
+@dataclass
+class TraceEvents:
+    """What one process did, read from WINEDEBUG=+pid,trace+process,trace+msgbox."""
+    commands: list = field(default_factory=list)      # TracedString per started process
+    message_boxes: list = field(default_factory=list)  # TracedString per box text
+
+
+def program_name(command_line):
+    """The file name of the program a command line starts (its first token)."""
+    text = command_line.lstrip()
+    if text.startswith('"'):
+        token = text[1:].split('"', 1)[0]
+    else:
+        token = text.split(" ", 1)[0].split("\t", 1)[0]
+    return token.replace("/", "\\").rsplit("\\", 1)[-1].lower()
+
+
+def read_trace(text, pid):
+    """The processes started and the message boxes shown by the process pid (hex)."""
+    pid = int(pid, 16)
+    events = TraceEvents()
+    for line in text.splitlines():
+        match = TRACE_LINE.match(line)
+        if not match or int(match.group(1), 16) != pid:
+            continue
+        channel, function, rest = match.group(3), match.group(4), match.group(5)
+        if channel == "process" and function == "CreateProcessInternalW":
+            started = _started_command(rest)
+            if started and program_name(started.text) not in WINE_OWN_PROGRAMS:
+                events.commands.append(started)
+        elif channel == "msgbox" and function == "MSGBOX_OnInit":
+            found = WIDE_STRING.search(rest)
+            if found:
+                events.message_boxes.append(
+                    TracedString(decode_wine_string(found.group(1)), bool(found.group(2))))
+    return events
+
+
+def _started_command(rest):
+    """From 'app L"..." cmdline L"..."', the command line, or the app when it has none."""
+    if not rest.startswith("app "):
+        return None
+    strings = list(WIDE_STRING.finditer(rest))
+    cmdline_at = rest.find(" cmdline ")
+    for found in strings:
+        if found.start() > cmdline_at:
+            return TracedString(decode_wine_string(found.group(1)), bool(found.group(2)))
+    if strings:
+        return TracedString(decode_wine_string(strings[0].group(1)), bool(strings[0].group(2)))
+    return None
+
+
+# --- The helpers inside Wine ------------------------------------------------------------
+
+@dataclass
+class Launch:
+    """A program started by launch.exe: its current directory as Wine reports it, its
+    pid (hex, as in the traces) and, once it ended, its full 32-bit exit code."""
+    cwd: str = None
+    pid: str = None
+    exit_code: int = None
+    error: str = None
+
+
+def parse_launch_output(text):
+    launch = Launch()
+    for line in text.splitlines():
+        key, _, value = line.partition("=")
+        if key == "cwd":
+            launch.cwd = value
+        elif key == "pid":
+            launch.pid = value
+        elif key == "exit":
+            launch.exit_code = int(value)
+        elif key == "error":
+            launch.error = value
+    return launch
+
+
+def parse_json_lines(text):
+    values = []
+    for line in text.splitlines():
+        line = line.strip()
+        if line.startswith("{"):
+            values.append(json.loads(line))
+    return values
+
+
+def query_products(prefix, helpers, codes=(), timeout=30):
+    """Installed products as {code: record} from msiquery.exe (all, or the codes given)."""
+    result = prefix.wine([helpers["msiquery"]] + list(codes), timeout=timeout)
+    return {record["product"]: record for record in parse_json_lines(result.stdout)}
+
+
+def temporary_directory(prefix):
+    # Short paths: Wine's traces cut command lines at about 290 characters.
+    return Path(tempfile.mkdtemp(prefix=prefix, dir="/tmp"))
+
+
+def wait_for(predicate, timeout, interval=0.05):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        if predicate():
+            return True
+        time.sleep(interval)
+    return predicate()
