@@ -1,0 +1,3 @@
+"""Scenarios about the program's windows: the progress window and the selection dialog."""
+
+SCENARIOS = []
