@@ -18,17 +18,19 @@ add_library(setup_win32 STATIC
   platform/win32/installer.cpp
   platform/win32/processes.cpp
   platform/win32/progress_thread.cpp
+  platform/win32/selection_dialog.cpp
   platform/win32/system.cpp
   platform/win32/system_library.cpp
 )
 target_link_libraries(setup_win32 PUBLIC setup_core comctl32)
 target_compile_options(setup_win32 PRIVATE ${SIZE_OPTIONS})
 
-# windres reads the message list's narrow UTF-8 literals right only under code page 65001.
+# windres reads the narrow UTF-8 literals of setup.rc and the message list right only
+# under code page 65001.
 set(SETUP_RESOURCES ${CMAKE_SOURCE_DIR}/resources/setup.rc)
 set_source_files_properties(${SETUP_RESOURCES} PROPERTIES
   COMPILE_OPTIONS "--codepage=65001"
-  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/messages.inc;${CMAKE_SOURCE_DIR}/resources/setup.manifest")
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/messages.inc;${CMAKE_SOURCE_DIR}/resources/setup.manifest;${CMAKE_SOURCE_DIR}/resources/setup.ico")
 
 # No runtime DLL beside the program: libgcc, libstdc++ and winpthread are linked in.
 set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)

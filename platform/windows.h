@@ -132,8 +132,8 @@ class Desktop {
   // MessageBoxW(NULL, text, caption, style): the button pressed.
   virtual std::int32_t MessageBox(const std::u16string& text, const std::u16string& caption,
                                   std::uint32_t style) = 0;
-  // DialogBoxParamW(instance, 141, NULL, SelectionDialogProc, 0), modal. `initial` is the
-  // choice the dialog opens with.
+  // DialogBoxParamW(instance, 141, NULL, ...), modal, its procedure given the dialog's own
+  // state. `initial` is the choice the dialog opens with.
   virtual DialogOutcome ShowSelectionDialog(const DialogChoice& initial) = 0;
   // Creates the progress thread suspended, with the window title it will show. Nothing
   // when the thread cannot be created.

@@ -31,3 +31,6 @@ bash platform/win32/tests/run-under-wine.sh
 
 echo "== End to end under Wine"
 bash tests/e2e/run.sh
+
+echo "== Footprint"
+python3 tools/measure-footprint.py

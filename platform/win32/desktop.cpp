@@ -1,6 +1,7 @@
 #include "platform/win32/desktop.h"
 
 #include "platform/win32/progress_thread.h"
+#include "platform/win32/selection_dialog.h"
 #include "platform/win32/wide_text.h"
 
 namespace setup::win32 {
@@ -12,10 +13,8 @@ std::int32_t Win32Desktop::MessageBox(const std::u16string& text, const std::u16
   return ::MessageBoxW(nullptr, Wide(text), Wide(caption), style);
 }
 
-// Until the dialog template and its procedure are part of the program, the dialog
-// answers as if Next had been pressed on the choice it opened with.
 DialogOutcome Win32Desktop::ShowSelectionDialog(const DialogChoice& initial) {
-  return DialogOutcome{false, initial};
+  return win32::ShowSelectionDialog(instance_, initial);
 }
 
 std::unique_ptr<ProgressThread> Win32Desktop::CreateProgressThread(const std::u16string& title) {

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Builds the Win32 layer test and runs it under Wine with a package, a certificate and DLLs
-# planted beside it. Needs the windows preset configured (cmake --preset windows), wine,
-# wixl, openssl and Xvfb (unless DISPLAY is set).
+# planted beside it; then drives the configuration dialog (dialog_under_wine.py). Needs the
+# windows preset configured (cmake --preset windows), wine, wixl, openssl, xdotool,
+# icoutils, python3 and Xvfb (unless DISPLAY is set).
 # Environment: WINEPREFIX to reuse a prefix (a fresh one is made in a temporary folder
 # otherwise), TEST_DISPLAY for Xvfb's display number (default 58).
 set -eu
@@ -17,7 +18,7 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 
-(cd "$root" && cmake --build --preset windows --target win32_layer_test >/dev/null)
+(cd "$root" && cmake --build --preset windows --target win32_layer_test setup >/dev/null)
 
 mkdir -p "$work/bin" "$work/cwd"
 cp "$root/build/windows-tree/win32_layer_test.exe" "$work/bin/"
@@ -73,4 +74,7 @@ if [ -e "$work/bin/planted-dll-loaded" ]; then
 else
   echo "ok   the DLLs planted beside the program were not loaded"
 fi
+# Away from the planted DLLs: the dialog has nothing to do with them.
+timeout 600 python3 "$root/platform/win32/tests/dialog_under_wine.py" \
+  "$root/build/windows-tree/win32_layer_test.exe" "$root/build/windows/setup.exe" || status=1
 exit "$status"

@@ -6,6 +6,14 @@
 // WORK_DIR is an empty writable folder; the package has ProductVersion 1.2.3 and a
 // 300-character LongProperty; the certificate is one the machine root store lacks.
 // The program also serves as its own child process ("child-exit", "child-cwd").
+//
+// The configuration dialog needs someone to press its buttons, so
+// dialog_under_wine.py drives it from outside with these modes:
+//   win32_layer_test.exe dialog rus|eng   shows it as the program does, opening with the
+//                                         choice for a Russian or an English system, and
+//                                         prints how it ended
+//   win32_layer_test.exe dialog-state     prints what the open dialog shows
+//   win32_layer_test.exe dialog-close     presses its close box
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -17,11 +25,13 @@
 #include "platform/win32/files.h"
 #include "platform/win32/installer.h"
 #include "platform/win32/processes.h"
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/system.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/wide_text.h"
 #include "ui/message_catalogue.h"
 #include "ui/progress_window.h"
+#include "ui/selection_dialog.h"
 
 namespace setup::win32 {
 namespace {
@@ -351,12 +361,114 @@ int ChildMain(int argc, wchar_t** argv) {
   return 2;
 }
 
+// The controls of template 141, in template order.
+constexpr std::uint16_t kDialogControls[] = {140,  2,    1006, 1007, 1008, 1009,
+                                             1010, 1012, 1013, 1011, 1015, 1014};
+
+HWND FindSelectionDialog() { return ::FindWindowW(L"#32770", L"VOZEdove"); }
+
+std::u16string WindowText(HWND window) {
+  wchar_t text[512] = {};
+  const LRESULT length = ::SendMessageW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
+  return FromWide(text, static_cast<std::size_t>(length));
+}
+
+// One line per property, for the driving script: "name value...".
+int PrintDialogState() {
+  const HWND dialogWindow = FindSelectionDialog();
+  if (dialogWindow == nullptr) {
+    std::printf("absent\n");
+    return 1;
+  }
+  std::printf("title %s\n", Narrow(WindowText(dialogWindow)).c_str());
+  std::string visible, checked;
+  for (const std::uint16_t id : kDialogControls) {
+    const HWND control = ::GetDlgItem(dialogWindow, id);
+    if (control == nullptr) continue;
+    if (::IsWindowVisible(control)) visible += " " + std::to_string(id);
+    if (::SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED) {
+      checked += " " + std::to_string(id);
+    }
+    RECT rect{};
+    ::GetWindowRect(control, &rect);
+    std::printf("centre %u %ld %ld\n", id, (rect.left + rect.right) / 2,
+                (rect.top + rect.bottom) / 2);
+  }
+  std::printf("visible%s\nchecked%s\n", visible.c_str(), checked.c_str());
+  std::printf("caption %s\n", Narrow(WindowText(::GetDlgItem(dialogWindow, 1015))).c_str());
+
+  GUITHREADINFO thread{};
+  thread.cbSize = sizeof(thread);
+  ::GetGUIThreadInfo(::GetWindowThreadProcessId(dialogWindow, nullptr), &thread);
+  std::printf("focus %d\n", thread.hwndFocus ? ::GetDlgCtrlID(thread.hwndFocus) : -1);
+
+  RECT outer{}, area{};
+  ::GetWindowRect(dialogWindow, &outer);
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  std::printf("offcentre %ld %ld\n", (outer.left + outer.right) / 2 - (area.left + area.right) / 2,
+              (outer.top + outer.bottom) / 2 - (area.top + area.bottom) / 2);
+  std::printf("style %#lx %#lx\n",
+              static_cast<unsigned long>(::GetWindowLongW(dialogWindow, GWL_STYLE)),
+              static_cast<unsigned long>(::GetWindowLongW(dialogWindow, GWL_EXSTYLE)));
+  return 0;
+}
+
+// Wine answers WM_GETICON from another process with nothing, so the dialog's own process
+// looks at its icon once the dialog is up.
+DWORD WINAPI PrintDialogIcon(void*) {
+  HWND dialogWindow = nullptr;
+  Eventually([&] {
+    dialogWindow = FindSelectionDialog();
+    return dialogWindow != nullptr && ::IsWindowVisible(dialogWindow);
+  });
+  const auto icon = reinterpret_cast<HICON>(::SendMessageW(dialogWindow, WM_GETICON, ICON_BIG, 0));
+  ICONINFO info{};
+  BITMAP colour{};
+  if (icon != nullptr && ::GetIconInfo(icon, &info)) {
+    ::GetObjectW(info.hbmColor, sizeof(colour), &colour);
+    ::DeleteObject(info.hbmColor);
+    ::DeleteObject(info.hbmMask);
+  }
+  std::printf("icon %d %ld %ld\n", icon != nullptr, colour.bmWidth, colour.bmHeight);
+  std::fflush(stdout);
+  return 0;
+}
+
+int ShowDialog(const std::u16string& language) {
+  const KernelHandle iconWatch(::CreateThread(nullptr, 0, &PrintDialogIcon, nullptr, 0, nullptr));
+  Win32Desktop desktop(::GetModuleHandleW(nullptr));
+  const DialogOutcome outcome = desktop.ShowSelectionDialog(
+      InitialDialogChoice(language == u"rus" ? kRussianLanguageId : 0x0409));
+  std::string shown = outcome.cancelled ? "cancelled" : "next";
+  if (!outcome.cancelled) {
+    PackageSelection selection;
+    AppendDialogChoice(outcome.choice, selection);
+    shown += " " + Narrow(selection.levelPattern) + " " + Narrow(selection.languagePattern);
+  }
+  ::WaitForSingleObject(iconWatch.Get(), 10000);
+  std::printf("outcome %s\n", shown.c_str());
+  return 0;
+}
+
+int DialogMain(int argc, wchar_t** argv) {
+  const std::u16string mode = FromWide(argv[1]);
+  if (mode == u"dialog" && argc == 3) return ShowDialog(FromWide(argv[2]));
+  if (mode == u"dialog-state") return PrintDialogState();
+  if (mode == u"dialog-close") {
+    const HWND dialogWindow = FindSelectionDialog();
+    return dialogWindow != nullptr && ::PostMessageW(dialogWindow, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0
+                                                                                               : 1;
+  }
+  return 2;
+}
+
 }  // namespace
 }  // namespace setup::win32
 
 int wmain(int argc, wchar_t** argv) {
   using namespace setup::win32;
   if (argc >= 2 && std::wstring(argv[1]).rfind(L"child-", 0) == 0) return ChildMain(argc, argv);
+  if (argc >= 2 && std::wstring(argv[1]).rfind(L"dialog", 0) == 0) return DialogMain(argc, argv);
   if (argc != 5) {
     std::printf("usage: win32_layer_test WORK_DIR PACKAGE.msi CERTIFICATE.cer WOW64(0|1)\n");
     return 2;
