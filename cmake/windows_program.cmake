@@ -22,7 +22,7 @@ add_library(setup_win32 STATIC
   platform/win32/system.cpp
   platform/win32/system_library.cpp
 )
-target_link_libraries(setup_win32 PUBLIC setup_core comctl32)
+target_link_libraries(setup_win32 PUBLIC setup_core)
 target_compile_options(setup_win32 PRIVATE ${SIZE_OPTIONS})
 
 # windres reads the narrow UTF-8 literals of setup.rc and the message list right only

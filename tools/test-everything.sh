@@ -28,6 +28,7 @@ bash tools/check-windows-binary.sh
 
 echo "== Win32 layer under Wine"
 bash platform/win32/tests/run-under-wine.sh
+bash platform/win32/tests/planted_dlls_under_wine.sh
 
 echo "== End to end under Wine"
 bash tests/e2e/run.sh

@@ -1,5 +1,6 @@
 #include "platform/win32/progress_thread.h"
 
+#include "platform/win32/system_library.h"
 #include "platform/win32/wide_text.h"
 #include "ui/progress_window.h"
 
@@ -78,9 +79,13 @@ DWORD Win32ProgressThread::ShowWindowUntilQuit() {
                                              nullptr));
   if (!frame) return 0;
   // Windows 2000 and XP register the progress bar's class only when asked; later systems
-  // load it on demand through the manifest's dependency.
-  const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
-  ::InitCommonControlsEx(&controls);
+  // load it on demand through the manifest's dependency. Loaded here, not imported, so
+  // that a comctl32.dll beside the program is never the one used.
+  using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+  if (const auto init = FindFunction<InitFunction>(LoadCommonControls(), "InitCommonControlsEx")) {
+    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
+    init(&controls);
+  }
   const HWND bar =
       ::CreateWindowExW(0, L"msctls_progress32", nullptr, WS_CHILD | WS_VISIBLE | kMarqueeStyle, 0,
                         0, kBarWidth, kBarHeight, frame.Get(), nullptr, instance_, nullptr);

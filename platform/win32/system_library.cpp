@@ -38,4 +38,12 @@ HMODULE LoadSystemLibrary(const wchar_t* name) {
   return ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
+HMODULE LoadCommonControls() {
+  const HMODULE kernel32 = ::GetModuleHandleW(L"kernel32");
+  if (::GetProcAddress(kernel32, "ActivateActCtx") != nullptr) {
+    return ::LoadLibraryW(L"comctl32.dll");
+  }
+  return LoadSystemLibrary(L"comctl32.dll");
+}
+
 }  // namespace setup::win32

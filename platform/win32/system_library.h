@@ -17,6 +17,11 @@ void RestrictLibrarySearch();
 // it cannot be loaded.
 HMODULE LoadSystemLibrary(const wchar_t* name);
 
+// The common controls of the program's manifest (version 6) where the system resolves
+// DLLs through manifests, which it does before it looks beside the program; the system
+// folder's copy by full path on Windows 2000, which has no such resolution.
+HMODULE LoadCommonControls();
+
 // GetProcAddress typed as the function it finds; null when the module or the export is
 // missing.
 template <typename Function>

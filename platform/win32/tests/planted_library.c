@@ -2,13 +2,17 @@
    file next to it. The layer must load the system's copy instead. */
 #include <windows.h>
 
+#ifndef MARKER
+#define MARKER L"planted-dll-loaded"
+#endif
+
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   (void)reserved;
   if (reason == DLL_PROCESS_ATTACH) {
     wchar_t path[MAX_PATH + 32];
     DWORD length = GetModuleFileNameW(instance, path, MAX_PATH);
     while (length > 0 && path[length - 1] != L'\\') --length;
-    lstrcpyW(path + length, L"planted-dll-loaded");
+    lstrcpyW(path + length, MARKER);
     HANDLE marker = CreateFileW(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
     if (marker != INVALID_HANDLE_VALUE) CloseHandle(marker);
   }
