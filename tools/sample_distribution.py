@@ -22,12 +22,19 @@ options:
     npvelum=absent   the NPVELUM feature is not installed by default
     x64              a 64-bit package (default: a 32-bit one, whatever the name says)
     text[=CONTENT]   a plain file, not a package (decoys, registry files, ...)
+    cert=A[+B...]    a certificate file: the self-signed test certificate named A (DER;
+                     a .p7b holds all the named ones in one PKCS #7 message)
+    pem              the certificate file in PEM (Base64) instead of DER
+
+    root-a.cer:cert=A   bundle.p7b:cert=B+C   root-d.crt:cert=D,pem
 
 Every package installs one small file under Program Files, so it is really installed
-and can be queried afterwards. Built packages are cached by content under
-build/msi-cache (or $SAMPLE_MSI_CACHE), so repeated runs only copy files.
+and can be queried afterwards. Built packages and certificates are cached under
+build/msi-cache (or $SAMPLE_MSI_CACHE), so repeated runs only copy files and a
+certificate keeps its thumbprint from run to run.
 """
 
+import base64
 import hashlib
 import os
 import re
@@ -78,10 +85,12 @@ class Entry:
     npvelum_absent: bool = False
     x64: bool = False
     text: str = None
+    cert: str = None
+    pem: bool = False
 
     @property
     def is_package(self):
-        return self.text is None
+        return self.text is None and self.cert is None
 
 
 def parse_entry(spec):
@@ -90,13 +99,13 @@ def parse_entry(spec):
     entry = Entry(path=path)
     for option in filter(None, options.split(",")):
         key, has_value, value = option.partition("=")
-        if key in ("reboot", "fail", "x64") and not has_value:
+        if key in ("reboot", "fail", "x64", "pem") and not has_value:
             setattr(entry, key, True)
         elif key == "npvelum" and value == "absent":
             entry.npvelum_absent = True
         elif key == "text":
             entry.text = value if has_value else f"not a package: {Path(path).name}\n"
-        elif key in ("product", "version", "lang", "flags") and has_value:
+        elif key in ("product", "version", "lang", "flags", "cert") and has_value:
             setattr(entry, key, value)
         else:
             raise ValueError(f"{spec}: unknown option {option!r}")
@@ -231,6 +240,63 @@ def build_package(entry, target):
     shutil.copyfile(cached, target)
 
 
+def certificate_der(name):
+    """The self-signed test certificate called name (DER), made once and then kept, so
+    that its thumbprint stays the same."""
+    cached = cache_dir() / "certificates" / f"{name}.der"
+    if not cached.exists():
+        cached.parent.mkdir(parents=True, exist_ok=True)
+        partial = cached.with_suffix(f".{os.getpid()}.tmp")
+        # An EC key: made at once, where an RSA key takes a noticeable moment.
+        result = subprocess.run(
+            ["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
+             "ec_paramgen_curve:prime256v1", "-nodes", "-keyout", os.devnull,
+             "-subj", f"/CN=Sample Root {name}", "-days", "3650", "-outform", "DER",
+             "-out", str(partial)], capture_output=True, text=True)
+        if result.returncode != 0:
+            raise RuntimeError(f"openssl failed for certificate {name}:\n{result.stderr}")
+        # The first one made wins, also when a parallel build made another meanwhile.
+        try:
+            os.link(partial, cached)
+        except FileExistsError:
+            pass
+        finally:
+            partial.unlink()
+    return cached.read_bytes()
+
+
+def certificate_thumbprint(name):
+    """The SHA-1 thumbprint of certificate name, upper-case hex as the registry shows it."""
+    return hashlib.sha1(certificate_der(name)).hexdigest().upper()
+
+
+def pem(der, label="CERTIFICATE"):
+    text = base64.b64encode(der).decode("ascii")
+    lines = [text[i:i + 64] for i in range(0, len(text), 64)]
+    return "\n".join([f"-----BEGIN {label}-----"] + lines + [f"-----END {label}-----", ""])
+
+
+def certificate_file(entry):
+    """The content of a certificate entry: one certificate, or a PKCS #7 bundle (.p7b)."""
+    names = entry.cert.split("+")
+    if not entry.path.lower().endswith(".p7b"):
+        if len(names) != 1:
+            raise ValueError(f"{entry.path}: only a .p7b holds several certificates")
+        der = certificate_der(names[0])
+        return pem(der).encode() if entry.pem else der
+    with tempfile.TemporaryDirectory(prefix="p7b-") as work:
+        command = ["openssl", "crl2pkcs7", "-nocrl", "-outform", "PEM" if entry.pem else "DER",
+                   "-out", str(Path(work) / "bundle.p7b")]
+        for number, name in enumerate(names):
+            certificate = Path(work) / f"{number}.pem"
+            certificate.write_text(pem(certificate_der(name)))
+            command += ["-certfile", str(certificate)]
+        result = subprocess.run(command, capture_output=True, text=True)
+        if result.returncode != 0:
+            raise RuntimeError(f"openssl failed for {entry.path}:\n{result.stderr}")
+        return (Path(work) / "bundle.p7b").read_bytes()
+
+
 def build(out_dir, specs=None):
     """Builds the distribution in out_dir from entry specs (or the standard one); returns
     the parsed entries."""
@@ -244,7 +310,10 @@ def build(out_dir, specs=None):
             build_package(entry, target)
         else:
             target.parent.mkdir(parents=True, exist_ok=True)
-            target.write_text(entry.text, encoding="utf-8")
+            if entry.cert is not None:
+                target.write_bytes(certificate_file(entry))
+            else:
+                target.write_text(entry.text, encoding="utf-8")
     return entries
 
 
@@ -264,6 +333,9 @@ def main(argv):
             print(f"{entry.path}  {product_code(entry)} {entry.version} lang {entry.lang}"
                   f"{' flags ' + entry.flags if entry.flags else ''}"
                   f"{' (' + ', '.join(extras) + ')' if extras else ''}")
+        elif entry.cert is not None:
+            print(f"{entry.path}  certificates " + ", ".join(
+                f"{name} {certificate_thumbprint(name)}" for name in entry.cert.split("+")))
         else:
             print(f"{entry.path}  (plain file)")
     return 0

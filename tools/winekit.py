@@ -264,9 +264,17 @@ class TracedString:
 
 @dataclass
 class TraceEvents:
-    """What one process did, read from WINEDEBUG=+pid,trace+process,trace+msgbox."""
+    """What one process did, read from WINEDEBUG=+pid,trace+process,trace+msgbox (and
+    trace+file for the files it opened)."""
     commands: list = field(default_factory=list)      # TracedString per started process
     message_boxes: list = field(default_factory=list)  # TracedString per box text
+    own_commands: list = field(default_factory=list)  # Wine's own programs it started
+    opened_files: list = field(default_factory=list)  # CreateFileW paths, repeats folded
+
+    @property
+    def restart_requested(self):
+        """ExitWindowsEx under Wine starts wineboot to end the session."""
+        return any(program_name(c.text) == "wineboot.exe" for c in self.own_commands)
 
 
 def program_name(command_line):
@@ -290,14 +298,51 @@ def read_trace(text, pid):
         channel, function, rest = match.group(3), match.group(4), match.group(5)
         if channel == "process" and function == "CreateProcessInternalW":
             started = _started_command(rest)
-            if started and program_name(started.text) not in WINE_OWN_PROGRAMS:
+            if started and program_name(started.text) in WINE_OWN_PROGRAMS:
+                events.own_commands.append(started)
+            elif started:
                 events.commands.append(started)
+        elif channel == "file" and function == "CreateFileW":
+            # One open of a file shows as several calls in a row (crypt32 tries each
+            # format in turn); they count as one.
+            found = WIDE_STRING.match(rest)
+            if found:
+                path = decode_wine_string(found.group(1))
+                if not events.opened_files or events.opened_files[-1] != path:
+                    events.opened_files.append(path)
         elif channel == "msgbox" and function == "MSGBOX_OnInit":
             found = WIDE_STRING.search(rest)
             if found:
                 events.message_boxes.append(
                     TracedString(decode_wine_string(found.group(1)), bool(found.group(2))))
     return events
+
+
+def _traced(found):
+    escaped, truncated = found.group(1), bool(found.group(2))
+    if truncated:
+        escaped = _whole_escapes(escaped)
+    return TracedString(decode_wine_string(escaped), truncated)
+
+
+def _whole_escapes(escaped):
+    """A cut string without the escape the cut went through (a "\\04" of "\\0444")."""
+    i = 0
+    while i < len(escaped):
+        if escaped[i] != "\\":
+            i += 1
+        elif escaped[i + 1:i + 2] in HEX_DIGITS:
+            if len(escaped) < i + 5:
+                break
+            i += 5
+        elif i + 1 < len(escaped):
+            i += 2
+        else:
+            break
+    return escaped[:i]
+
+
+HEX_DIGITS = set("0123456789abcdefABCDEF")
 
 
 def _started_command(rest):
@@ -308,10 +353,37 @@ def _started_command(rest):
     cmdline_at = rest.find(" cmdline ")
     for found in strings:
         if found.start() > cmdline_at:
-            return TracedString(decode_wine_string(found.group(1)), bool(found.group(2)))
+            return _traced(found)
     if strings:
-        return TracedString(decode_wine_string(strings[0].group(1)), bool(strings[0].group(2)))
+        return _traced(strings[0])
     return None
+
+
+def complete_commands(traced, recorded):
+    """The traced command lines, a cut one replaced by the whole line a recording stand-in
+    logged for it (the first not yet used that begins with the traced part)."""
+    unused = list(recorded)
+    complete = []
+    for command in traced:
+        if command.truncated:
+            whole = next((r for r in unused if r.startswith(command.text)), None)
+            if whole is not None:
+                unused.remove(whole)
+                complete.append(TracedString(whole))
+                continue
+        elif command.text in unused:
+            unused.remove(command.text)
+        complete.append(command)
+    return complete
+
+
+def read_stand_in_log(path):
+    """What the recording stand-ins (standin.exe) logged: one dict per start, in order."""
+    try:
+        text = Path(path).read_text(encoding="utf-8")
+    except FileNotFoundError:
+        return []
+    return parse_json_lines(text)
 
 
 # --- The helpers inside Wine ------------------------------------------------------------
@@ -352,8 +424,46 @@ def parse_json_lines(text):
 
 def query_products(prefix, helpers, codes=(), timeout=30):
     """Installed products as {code: record} from msiquery.exe (all, or the codes given)."""
-    result = prefix.wine([helpers["msiquery"]] + list(codes), timeout=timeout)
-    return {record["product"]: record for record in parse_json_lines(result.stdout)}
+    return query_machine(prefix, helpers, codes, timeout)[0]
+
+
+def query_machine(prefix, helpers, codes=(), timeout=30):
+    """The products ({code: record}) and the SHA-1 thumbprints of the certificates in the
+    local machine's Root store (upper-case hex, as the registry names them)."""
+    result = prefix.wine([helpers["msiquery"], "--root"] + list(codes), timeout=timeout)
+    products, root = {}, None
+    for record in parse_json_lines(result.stdout):
+        if "product" in record:
+            products[record["product"]] = record
+        elif "root" in record:
+            root = sorted(t.upper() for t in record["root"])
+    if root is None:
+        raise WineError(f"msiquery.exe gave no Root store: {result.stdout[-500:]}"
+                        f"{result.stderr[-500:]}")
+    return products, root
+
+
+def windows_path(path):
+    """A Linux path as Wine's Z: drive shows it."""
+    return "Z:" + str(path).replace("/", "\\")
+
+
+def wine_processes(prefix, program):
+    """Linux pids of the processes of that Windows program running in this prefix."""
+    wanted = ("WINEPREFIX=" + str(prefix.path)).encode()
+    pids = []
+    for entry in Path("/proc").iterdir():
+        if not entry.name.isdigit():
+            continue
+        try:
+            command = (entry / "cmdline").read_bytes().split(b"\0", 1)[0]
+            if program_name(command.decode("utf-8", "replace")) != program:
+                continue
+            if wanted in (entry / "environ").read_bytes().split(b"\0"):
+                pids.append(int(entry.name))
+        except OSError:
+            continue
+    return pids
 
 
 def temporary_directory(prefix):

@@ -1,10 +1,13 @@
 """Runs setup.exe under Wine, scenario by scenario, and compares what it did.
 
-Each scenario gets its own copy of one pristine Wine prefix, a distribution folder of
-real MSI packages with setup.exe in it, and a time limit. What is observed: the full exit
-code (launch.exe), the command lines setup.exe started (WINEDEBUG=trace+process of its
-own pid), the message boxes it showed (read from the boxes themselves by msgbox.exe and
-counted in trace+msgbox), and the products the Windows Installer knows afterwards.
+Each scenario gets its own copy of a pristine Wine prefix (a 64-bit Windows with WOW64,
+or a 32-bit one), a distribution folder of real MSI packages with setup.exe in it, and a
+time limit. What is observed: the full exit code (launch.exe), the command lines setup.exe
+started (WINEDEBUG=trace+process of its own pid, completed by the recording stand-ins
+where Wine cuts them), the message boxes it showed (read from the boxes themselves by
+msgbox.exe and counted in trace+msgbox), whether it asked Windows to restart, the
+certificate files it opened (trace+file), and the machine afterwards: the products the
+Windows Installer knows and the certificates in the local machine's Root store.
 """
 
 import argparse
@@ -29,6 +32,9 @@ import winekit  # noqa: E402
 SCENARIO_TIMEOUT = 60
 TRACE = "+pid,trace+process,trace+msgbox"
 DIST = "{dist}"  # stands for the distribution folder as Wine reports it
+# Every product a scenario can leave behind; each is checked after every scenario.
+PRODUCTS = [product["code"] for product in sample_distribution.PRODUCTS.values()]
+CERTIFICATE_FILES = (".cer", ".p7b", ".crt")
 
 
 @dataclass
@@ -53,11 +59,19 @@ class Scenario:
     boxes: list = field(default_factory=list)         # Box, in the order shown
     exit_code: int = 0
     commands: list = None    # exact command lines setup.exe starts, DIST for the folder
-    products: dict = None    # {product code: version, or None for not installed}
+    products: dict = None    # {product code: version}; every other product: not installed
     packages: dict = None    # {product code: package file name it was installed from}
     features: dict = None    # {product code: NPVELUM state}
     checks: list = field(default_factory=list)        # functions(run) -> [Mismatch]
     program: str = None      # another program to start instead of setup.exe (args: DIST)
+    windows: str = "win64"   # the pristine prefix: "win64" (WOW64) or "win32"
+    locale: str = None       # LC_ALL for setup.exe, e.g. ru_RU.UTF-8 (UI language 0x419)
+    folder: object = "dist"  # the distribution folder under the scenario's own folder;
+    #                          or a function of that folder's Windows path giving it
+    stand_ins: dict = field(default_factory=dict)  # {"regini": "exit=5", "msiexec": "run"}
+    restart: bool = False    # whether setup.exe asks Windows to restart
+    certificates: list = field(default_factory=list)  # names in the Root store afterwards
+    certificate_files: list = None  # certificate files opened, in order, relative to DIST
 
 
 @dataclass
@@ -79,7 +93,9 @@ class Run:
     timed_out: bool = False
     boxes: list = field(default_factory=list)
     events: winekit.TraceEvents = None
+    recorded: list = field(default_factory=list)  # what the stand-ins logged
     products: dict = None
+    root: list = None  # thumbprints in the machine's Root store afterwards
     notes: list = field(default_factory=list)
 
     @property
@@ -87,7 +103,11 @@ class Run:
         """The distribution folder as Wine reports it (Z: maps the Linux root)."""
         if self.launch and self.launch.cwd:
             return self.launch.cwd
-        return "Z:" + str(self.dist).replace("/", "\\")
+        return winekit.windows_path(self.dist)
+
+    @property
+    def stand_in_log(self):
+        return self.workdir / "standin.log"
 
     def expand(self, text):
         return text.replace(DIST, self.dist_windows)
@@ -95,15 +115,38 @@ class Run:
     def wine(self, args, **kwargs):
         return self.prefix.wine(args, **kwargs)
 
+    def import_registry(self, text):
+        """Imports a .reg file (REGEDIT4) into the prefix with regedit."""
+        path = self.workdir / f"import{len(list(self.workdir.glob('import*.reg')))}.reg"
+        path.write_text(text, encoding="utf-8")
+        result = self.wine(["regedit", "/s", winekit.windows_path(path)])
+        if result.returncode != 0:
+            raise winekit.WineError(f"regedit /s {path}: {result.returncode}")
+
+    def set_windows_version(self, major, minor, build, service_pack):
+        """What GetVersionExW reports: Wine reads it from the registry when no Wine
+        version name (HKCU\\Software\\Wine, Version) is set."""
+        self.import_registry(
+            "REGEDIT4\n\n"
+            "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion]\n"
+            f'"CurrentVersion"="{major}.{minor}"\n'
+            f'"CurrentBuildNumber"="{build}"\n'
+            f'"CSDVersion"="{f"Service Pack {service_pack}" if service_pack else ""}"\n\n'
+            "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Windows]\n"
+            f'"CSDVersion"=dword:{service_pack * 256:08x}\n')
+
+    def set_wine_version(self, name):
+        """One of Wine's named Windows versions: winxp, win2k, nt40, vista, ..."""
+        self.import_registry(f'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine]\n"Version"="{name}"\n')
+
     def install(self, spec, *arguments):
         """Installs a package before setup.exe runs, as an earlier installation would
         have; the package is built outside the distribution folder."""
         entry = sample_distribution.parse_entry(spec)
         target = self.workdir / "preinstalled" / entry.path
         sample_distribution.build_package(entry, target)
-        windows_path = "Z:" + str(target).replace("/", "\\")
         result = self.wine([self.helpers["launch"], "Z:\\", "msiexec", "/qn", "/i",
-                            windows_path, *arguments])
+                            winekit.windows_path(target), *arguments])
         launch = winekit.parse_launch_output(result.stdout)
         if launch.exit_code not in (0, 3010):
             raise winekit.WineError(f"preinstalling {spec}: msiexec ended with "
@@ -144,7 +187,23 @@ def check_commands(run):
     if run.scenario.commands is None:
         return []
     expected = [run.expand(c) for c in run.scenario.commands]
-    return compare("command lines started", expected, [str(c) for c in run.events.commands])
+    mismatches = compare("command lines started", expected,
+                         [str(c) for c in run.events.commands])
+    # The stand-ins saw exactly their share of the commands, from the start folder.
+    stood_in = {name.lower() + ".exe" for name in run.scenario.stand_ins}
+    if stood_in:
+        mismatches += compare(
+            "command lines the stand-ins received",
+            [c for c in expected if winekit.program_name(c) in stood_in],
+            [r["command"] for r in run.recorded])
+        mismatches += compare("current directory of the stand-ins",
+                              [run.dist_windows] * len(run.recorded),
+                              [r["cwd"] for r in run.recorded])
+    return mismatches
+
+
+def check_restart(run):
+    return compare("restart requested", run.scenario.restart, run.events.restart_requested)
 
 
 def check_boxes(run):
@@ -177,11 +236,12 @@ def check_boxes(run):
 
 def check_products(run):
     mismatches = []
-    for code, version in (run.scenario.products or {}).items():
+    expected = run.scenario.products or {}
+    for code in PRODUCTS + sorted(set(expected) - set(PRODUCTS)):
         record = run.products.get(code, {})
         installed = record.get("state") == 5
         actual = record.get("version") if installed else None
-        mismatches += compare(f"installed version of {code}", version, actual)
+        mismatches += compare(f"installed version of {code}", expected.get(code), actual)
     for code, package in (run.scenario.packages or {}).items():
         mismatches += compare(f"package name of {code}", package,
                               run.products.get(code, {}).get("package"))
@@ -191,7 +251,37 @@ def check_products(run):
     return mismatches
 
 
-STANDARD_CHECKS = (check_exit_code, check_commands, check_boxes, check_products)
+def check_root_store(run):
+    expected = {sample_distribution.certificate_thumbprint(name): name
+                for name in run.scenario.certificates}
+    named = {sample_distribution.certificate_thumbprint(entry_name): entry_name
+             for entry_name in _certificate_names(run.scenario.distribution)}
+    return compare("certificates in the machine's Root store",
+                   sorted(f"{name} {t}" for t, name in expected.items()),
+                   sorted(f"{named.get(t, '?')} {t}" for t in run.root))
+
+
+def _certificate_names(distribution):
+    names = set()
+    for spec in distribution:
+        entry = spec if isinstance(spec, sample_distribution.Entry) \
+            else sample_distribution.parse_entry(spec)
+        if entry.cert:
+            names.update(entry.cert.split("+"))
+    return sorted(names)
+
+
+def check_certificate_files(run):
+    if run.scenario.certificate_files is None:
+        return []
+    folder = run.dist_windows.lower() + "\\"
+    opened = [path[len(folder):] for path in run.events.opened_files
+              if path.lower().startswith(folder) and path.lower().endswith(CERTIFICATE_FILES)]
+    return compare("certificate files opened, in order", run.scenario.certificate_files, opened)
+
+
+STANDARD_CHECKS = (check_exit_code, check_commands, check_boxes, check_restart,
+                   check_products, check_root_store, check_certificate_files)
 
 
 def show(value):
@@ -223,19 +313,35 @@ class Harness:
         self.display = display
         self.helpers = helpers
         self.keep = keep
-        self.pristine = winekit.Prefix(pristine or self.root / "pristine", display)
+        folder = Path(pristine) if pristine else self.root / "pristine"
+        self.pristine = {windows: winekit.Prefix(folder / windows, display)
+                         for windows in ("win64", "win32")}
 
-    def prepare(self):
-        if not (self.pristine.path / "system.reg").exists():
-            self.pristine.create()
+    def prepare(self, scenarios):
+        """Makes the pristine prefixes the scenarios need, at the same time."""
+        needed = sorted({scenario.windows for scenario in scenarios})
+        missing = [w for w in needed if not (self.pristine[w].path / "system.reg").exists()]
+        with ThreadPoolExecutor(max(1, len(missing))) as pool:
+            # list() so that a failure to make one is raised here.
+            list(pool.map(lambda w: self.pristine[w].create("win32" if w == "win32" else None),
+                          missing))
+
+    def kill_servers(self):
+        for prefix in self.pristine.values():
+            if prefix.path.exists():
+                prefix.kill_server()
 
     def run(self, number, scenario):
         workdir = self.root / f"{number:02d}"
         started = time.monotonic()
-        run = Run(scenario, workdir, None, self.helpers, workdir / "dist")
+        workdir.mkdir(parents=True, exist_ok=True)
+        folder = scenario.folder
+        if callable(folder):
+            folder = folder(winekit.windows_path(workdir))
+        run = Run(scenario, workdir, None, self.helpers, workdir / folder)
         mismatches = []
         try:
-            run.prefix = self.pristine.clone(workdir / "prefix")
+            run.prefix = self.pristine[scenario.windows].clone(workdir / "prefix")
             self._play(run)
             for check in STANDARD_CHECKS + tuple(scenario.checks):
                 mismatches += check(run)
@@ -251,20 +357,33 @@ class Harness:
                 shutil.rmtree(workdir, ignore_errors=True)
         return run, mismatches, time.monotonic() - started
 
+    def _environment(self, run):
+        scenario = run.scenario
+        extra = {"STANDIN_LOG": winekit.windows_path(run.stand_in_log)}
+        for name, action in scenario.stand_ins.items():
+            extra["STANDIN_" + name.upper()] = action
+        if scenario.locale:
+            extra["LC_ALL"] = scenario.locale
+        return extra
+
     def _play(self, run):
         scenario = run.scenario
         sample_distribution.build(run.dist, scenario.distribution)
         # Where an administrator puts it: beside the package folders.
         shutil.copy2(self.setup_exe, run.dist / "setup.exe")
+        for name in scenario.stand_ins:
+            shutil.copy2(self.helpers["standin"], run.dist / f"{name}.exe")
         for step in scenario.prepare:
             step(run)
         deadline = time.monotonic() + SCENARIO_TIMEOUT
         out_path, err_path = run.workdir / "launch.out", run.workdir / "launch.err"
         program = scenario.program or run.dist_windows + "\\setup.exe"
         arguments = [run.expand(a) for a in scenario.args]
+        debug = TRACE + (",trace+file" if scenario.certificate_files is not None else "")
         with open(out_path, "wb") as out, open(err_path, "wb") as err:
             process = run.prefix.popen([self.helpers["launch"], run.dist_windows, program]
-                                       + arguments, stdout=out, stderr=err, debug=TRACE)
+                                       + arguments, stdout=out, stderr=err, debug=debug,
+                                       extra=self._environment(run))
             try:
                 if winekit.wait_for(lambda: "pid=" in _read(out_path)
                                     or process.poll() is not None, SCENARIO_TIMEOUT):
@@ -279,10 +398,15 @@ class Harness:
                 process.wait(10)
         run.launch = winekit.parse_launch_output(_read(out_path))
         run.events = winekit.read_trace(_read(err_path), run.launch.pid or "ffffffff")
-        codes = set((scenario.products or {}) | (scenario.packages or {})
-                    | (scenario.features or {}))
-        run.products = winekit.query_products(run.prefix, self.helpers, sorted(codes)) \
-            if codes else {}
+        run.recorded = winekit.read_stand_in_log(run.stand_in_log)
+        run.events.commands = winekit.complete_commands(
+            run.events.commands, [r["command"] for r in run.recorded])
+        if run.events.restart_requested and not run.timed_out:
+            # Wine's session end (wineboot) ends every program of the prefix: the machine
+            # is read once it is over.
+            winekit.wait_for(lambda: not winekit.wine_processes(run.prefix, "wineboot.exe"),
+                             max(1, deadline - time.monotonic()))
+        run.products, run.root = winekit.query_machine(run.prefix, self.helpers, PRODUCTS)
 
     def _answer_boxes(self, run, pid, deadline):
         """Answers the expected boxes in order, then any further box with its default
@@ -327,8 +451,9 @@ def main(scenarios, argv=None):
                         help="scenarios at once (default: 2, or 1 on one core)")
     parser.add_argument("--keep", action="store_true", help="keep prefixes and logs")
     parser.add_argument("--list", action="store_true")
-    parser.add_argument("--pristine", help="keep the pristine prefix in this folder and "
-                        "reuse it next time (saves its 20 s while developing)")
+    parser.add_argument("--pristine", help="keep the pristine prefixes in this folder "
+                        "(win64/, win32/) and reuse them next time (saves their 25 s while "
+                        "developing)")
     options = parser.parse_args(argv)
 
     chosen = [s for s in scenarios if not options.pattern or options.pattern in s.name]
@@ -353,12 +478,12 @@ def main(scenarios, argv=None):
                           options.pristine and Path(options.pristine).resolve())
         try:
             try:
-                harness.prepare()
+                harness.prepare(chosen)
             except (winekit.WineError, OSError, subprocess.SubprocessError) as error:
                 print(f"no pristine prefix: {error}")
                 chosen, failed = [], len(chosen)
             else:
-                print(f"prefix ready in {time.monotonic() - started:.1f} s", flush=True)
+                print(f"prefixes ready in {time.monotonic() - started:.1f} s", flush=True)
             lock = threading.Lock()
 
             def one(numbered):
@@ -379,12 +504,13 @@ def main(scenarios, argv=None):
                     passed += ok
                     failed += not ok
         finally:
-            harness.pristine.kill_server()
+            harness.kill_servers()
             if options.keep:
                 print(f"kept: {root}")
             else:
                 if not options.pristine:
-                    harness.pristine.remove()
+                    for prefix in harness.pristine.values():
+                        prefix.remove()
                 shutil.rmtree(root, ignore_errors=True)
     print(f"total {time.monotonic() - started:.1f} s")
     print(f"{passed} passed, {failed} failed")

@@ -66,6 +66,8 @@ TEST(FindPackage, ChoosesTheFirstMatchOneLevelDown) {
        u"csp*x64*kc1*rus* ", 0, u"C:\\dist\\p\\csp-x64-kc1-rus.msi"},
       {"Cyrillic and blanks in names", {u"Пакеты Орвента\\velumcom x64 №1.msi"},
        u"velumcom*x64*", 0, u"C:\\dist\\Пакеты Орвента\\velumcom x64 №1.msi"},
+      {"other scripts and symbols in names", {u"Ünïcødé 中文 ✓\\velumcom-x64-ß😀.msi"},
+       u"velumcom*x64*", 0, u"C:\\dist\\Ünïcødé 中文 ✓\\velumcom-x64-ß😀.msi"},
   };
   for (const LocatorCase& c : cases) {
     FakeWindows fake;
