@@ -22,8 +22,8 @@ bool IsHelpRequest(std::u16string_view name) {
 
 }  // namespace
 
-ParseOutcome ParseArguments(const std::vector<std::u16string>& arguments,
-                            InstallerOptions& options, PackageSelection& selection) {
+ParseOutcome ParseArguments(const std::vector<std::u16string>& arguments, InstallerOptions& options,
+                            PackageSelection& selection) {
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::u16string name = FoldAsciiCase(arguments[i]);
     const bool hasValue = i + 1 < arguments.size();
@@ -66,15 +66,18 @@ std::u16string HelpText(bool installProvider, bool installCardProvider) {
       u"\n"
       u"Возможные параметры командной строки:\n"
       u"  -?\t\t вывести данную справку\n"
-      u"  -velumargs \"<args>\" дополнительные параметры командной\n \t\t строки(<args>) для вызова msiexec /i\n \t\t при установке пакета MSI плагина\n"
+      u"  -velumargs \"<args>\" дополнительные параметры командной\n \t\t строки(<args>) для "
+      u"вызова msiexec /i\n \t\t при установке пакета MSI плагина\n"
       u"  -silent\t\t подавить диалоговые окна\n";
   if (installProvider) {
     text +=
-        u"  -cspargs \"<args>\"     дополнителные параметры командной\n \t\t строки (<args>) для вызова msiexec /i\n \t\t при установке пакета MSI Орвента CSP\n";
+        u"  -cspargs \"<args>\"     дополнителные параметры командной\n \t\t строки (<args>) для "
+        u"вызова msiexec /i\n \t\t при установке пакета MSI Орвента CSP\n";
   }
   if (installCardProvider) {
     text +=
-        u"  -ucspargs \"<args>\"   дополнительные параметры командной\n \t\t строки (<args>) для вызова msiexec /i\n \t\t при установке пакета MSI Орвента УЭК CSP\n";
+        u"  -ucspargs \"<args>\"   дополнительные параметры командной\n \t\t строки (<args>) для "
+        u"вызова msiexec /i\n \t\t при установке пакета MSI Орвента УЭК CSP\n";
   }
   if (installProvider) {
     text +=
@@ -86,8 +89,8 @@ std::u16string HelpText(bool installProvider, bool installCardProvider) {
 }
 
 void ShowHelp(Windows& windows, const InstallerOptions& options) {
-  windows.desktop.MessageBox(HelpText(options.installProvider, options.installCardProvider),
-                             kHelpCaption, kMbIconInformation);
+  windows.desktop.ShowMessageBox(HelpText(options.installProvider, options.installCardProvider),
+                                 kHelpCaption, kMbIconInformation);
 }
 
 }  // namespace setup

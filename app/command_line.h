@@ -18,8 +18,8 @@ enum class ParseOutcome {
 
 // Reads the arguments in order into the options and the package selection. Stops at a
 // help request or at the first argument it does not accept.
-ParseOutcome ParseArguments(const std::vector<std::u16string>& arguments,
-                            InstallerOptions& options, PackageSelection& selection);
+ParseOutcome ParseArguments(const std::vector<std::u16string>& arguments, InstallerOptions& options,
+                            PackageSelection& selection);
 
 // Splits the command line (without the program name) as the platform does, then parses.
 ParseOutcome ParseCommandLine(Windows& windows, const std::u16string& commandLine,

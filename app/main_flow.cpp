@@ -48,7 +48,7 @@ std::uint32_t ReportFlowFailure(Windows& windows, std::uint16_t messageId, std::
     LoadMessage(windows, msg::kCaption, caption);
     LoadMessage(windows, messageId, text);
     AppendResultCode(text, code);
-    windows.desktop.MessageBox(text, caption, kMbIconError);
+    windows.desktop.ShowMessageBox(text, caption, kMbIconError);
   }
   return code;
 }
@@ -119,8 +119,8 @@ std::uint32_t RunSetup(Windows& windows, const std::u16string& commandLine) {
   Progress progress(windows.desktop.CreateProgressThread(title));
 
   if (!silent &&
-      ShowMessage(windows, ConfirmationMessageId(options.installProvider,
-                                                 options.installCardProvider),
+      ShowMessage(windows,
+                  ConfirmationMessageId(options.installProvider, options.installCardProvider),
                   msg::kCaption, kMbYesNo) == kIdNo) {
     return kSuccess;
   }

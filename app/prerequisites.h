@@ -16,9 +16,9 @@ inline constexpr std::uint32_t kExitWindowsXpNeedsSp2 = 4;
 inline constexpr std::uint32_t kExitWindows2003NeedsSp2 = 5;
 
 struct VersionVerdict {
-  std::uint32_t exitCode;     // 0 when the system is acceptable
-  std::uint16_t messageId;    // 0 when nothing is to be shown
-  bool shownWhenSilent;       // only the too-old system speaks up in silent runs
+  std::uint32_t exitCode;   // 0 when the system is acceptable
+  std::uint16_t messageId;  // 0 when nothing is to be shown
+  bool shownWhenSilent;     // only the too-old system speaks up in silent runs
 };
 
 // The table of acceptable systems; nothing read means `version` is empty.

@@ -29,12 +29,12 @@ bool RestartComputer(Windows& windows) {
   System& system = windows.system;
   TokenHolder token(system, system.OpenProcessToken(kTokenAdjustPrivilegesAndQuery));
   if (token.get() == 0) return false;
-  const std::optional<std::uint64_t> shutdown = system.LookupPrivilegeValue(u"SeShutdownPrivilege");
+  const std::optional<std::uint64_t> shutdown = system.FindPrivilege(u"SeShutdownPrivilege");
   if (!shutdown) return false;
   // AdjustTokenPrivileges succeeds even when the privilege is not granted; only the last
   // error tells (ERROR_NOT_ALL_ASSIGNED).
   if (system.AdjustTokenPrivilege(token.get(), *shutdown, kSePrivilegeEnabled) != 0) return false;
-  return system.ExitWindows(kExitWindowsRebootForce, kShutdownReasonApplication);
+  return system.RequestExitWindows(kExitWindowsRebootForce, kShutdownReasonApplication);
 }
 
 }  // namespace setup

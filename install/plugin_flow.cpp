@@ -48,8 +48,8 @@ std::uint32_t InstallPlugin(Windows& windows, SetupState& state, const std::u16s
   int newVersusInstalled = 1;
   std::int32_t featureState = kInstallStateUnknown;
   if (productState != kInstallStateUnknown) {
-    if (const std::uint32_t code = CompareWithInstalled(windows, kPluginProductCode,
-                                                        newVersusInstalled, nullptr, silent);
+    if (const std::uint32_t code =
+            CompareWithInstalled(windows, kPluginProductCode, newVersusInstalled, nullptr, silent);
         code != 0) {
       return code;
     }

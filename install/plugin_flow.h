@@ -10,10 +10,10 @@
 namespace setup {
 
 enum class PluginAction {
-  kInstall,        // not installed: install the package
-  kUpgrade,        // the package is newer: remove the installed plug-in, then install
-  kAddFeature,     // same or older, browser feature absent: install with ADDLOCAL=NPVELUM
-  kNothing,        // same or older, feature there: nothing to do
+  kInstall,     // not installed: install the package
+  kUpgrade,     // the package is newer: remove the installed plug-in, then install
+  kAddFeature,  // same or older, browser feature absent: install with ADDLOCAL=NPVELUM
+  kNothing,     // same or older, feature there: nothing to do
 };
 
 // The four outcomes, from the product state, the version order (read only when installed)

@@ -31,17 +31,16 @@ Step Stop(std::uint32_t code) { return {code, true, {}}; }
 Step PlanProvider(Windows& windows, SetupState& state, const std::u16string& architecture,
                   const std::u16string& providerArgs, bool silent) {
   const auto choose = [&](ProviderSituation situation, const std::u16string& pieces) {
-    return Step{0, false,
-                ChooseProviderPackage(situation, architecture, state.selection, pieces,
-                                      providerArgs)};
+    return Step{
+        0, false,
+        ChooseProviderPackage(situation, architecture, state.selection, pieces, providerArgs)};
   };
   if (state.options.showSelectionDialog) return choose(ProviderSituation::kChosenInDialog, {});
   if (IsInstalled(windows, kProviderProductCode)) {
     int newVersusInstalled = 1;
     int minimumVersusInstalled = -1;
-    if (const std::uint32_t code =
-            CompareWithInstalled(windows, kProviderProductCode, newVersusInstalled,
-                                 &minimumVersusInstalled, silent);
+    if (const std::uint32_t code = CompareWithInstalled(
+            windows, kProviderProductCode, newVersusInstalled, &minimumVersusInstalled, silent);
         code != 0) {
       return Stop(code);
     }
@@ -74,9 +73,8 @@ Step PlanCardProvider(Windows& windows, SetupState& state, const std::u16string&
                       const std::u16string& cardProviderArgs, bool silent) {
   const auto choose = [&](CardProviderSituation situation, const std::u16string& pieces) {
     return Step{0, false,
-                ChooseCardProviderPackage(situation, architecture,
-                                          state.selection.languagePattern, pieces,
-                                          cardProviderArgs)};
+                ChooseCardProviderPackage(situation, architecture, state.selection.languagePattern,
+                                          pieces, cardProviderArgs)};
   };
   if (!IsInstalled(windows, kCardProviderProductCode)) {
     return choose(CardProviderSituation::kNotInstalled, {});
@@ -99,8 +97,7 @@ Step PlanCardProvider(Windows& windows, SetupState& state, const std::u16string&
 
 }  // namespace
 
-PackageChoice ChooseProviderPackage(ProviderSituation situation,
-                                    const std::u16string& architecture,
+PackageChoice ChooseProviderPackage(ProviderSituation situation, const std::u16string& architecture,
                                     const PackageSelection& selection,
                                     const std::u16string& installedPieces,
                                     const std::u16string& providerArgs) {
@@ -161,8 +158,7 @@ std::uint32_t InstallProviders(Windows& windows, SetupState& state,
     const Step card = PlanCardProvider(windows, state, architecture, cardProviderArgs, silent);
     if (card.stop) return card.stopCode;
     result = CombineCodes(result, InstallPackage(windows, kCardProviderProductCode,
-                                                 card.choice.mask, card.choice.arguments,
-                                                 silent));
+                                                 card.choice.mask, card.choice.arguments, silent));
     result = CombineCodes(result, ApplyCardRegistryFiles(windows, state.wow64));
     ImportRootCertificates(windows);
   }

@@ -34,8 +34,7 @@ struct PackageChoice {
 
 // The mask and the extra msiexec arguments of the provider. `installedPieces` are the
 // level and language pieces read from the installed product, where one was read.
-PackageChoice ChooseProviderPackage(ProviderSituation situation,
-                                    const std::u16string& architecture,
+PackageChoice ChooseProviderPackage(ProviderSituation situation, const std::u16string& architecture,
                                     const PackageSelection& selection,
                                     const std::u16string& installedPieces,
                                     const std::u16string& providerArgs);

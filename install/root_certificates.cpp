@@ -25,7 +25,7 @@ class StoreHolder {
 };
 
 void ImportFile(Windows& windows, const std::u16string& name) {
-  const std::optional<std::u16string> path = windows.files.GetFullPathName(name);
+  const std::optional<std::u16string> path = windows.files.ReadFullPathName(name);
   // The path must fit the platform's classic 260-character limit, NUL included.
   if (!path || path->size() >= kMaxPath) return;
   StoreHolder file(windows.certificates, windows.certificates.OpenFileStore(*path));

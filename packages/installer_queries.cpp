@@ -16,8 +16,7 @@ std::uint32_t PackageHandles::Open(const std::u16string& path) {
   return installer_.OpenPackage(path, package_);
 }
 
-std::uint32_t PackageHandles::ReadProperty(const std::u16string& property,
-                                           std::u16string& value) {
+std::uint32_t PackageHandles::ReadProperty(const std::u16string& property, std::u16string& value) {
   return installer_.ReadPackageProperty(package_, property, value);
 }
 

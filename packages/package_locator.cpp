@@ -20,7 +20,7 @@ std::uint32_t FindPackage(Windows& windows, const std::u16string& mask, std::u16
         windows.files.FindFiles(folder.name + u"\\" + mask);
     if (!matches || matches->empty()) continue;
     std::u16string directory;
-    if (const std::uint32_t error = windows.files.GetCurrentDirectory(directory); error != 0) {
+    if (const std::uint32_t error = windows.files.ReadCurrentDirectory(directory); error != 0) {
       return error;
     }
     path = directory + u"\\" + folder.name + u"\\" + matches->front().name;

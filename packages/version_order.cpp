@@ -60,8 +60,7 @@ std::uint32_t CompareWithInstalled(Windows& windows, const std::u16string& produ
     return Fail(windows, code, msg::kPackageVersionUnreadable, silent);
   }
   newVersusInstalled = OrdinalCompare(newVersion, installedVersion);
-  if (minimumVersusInstalled != nullptr &&
-      OrdinalCompare(productCode, kProviderProductCode) == 0) {
+  if (minimumVersusInstalled != nullptr && OrdinalCompare(productCode, kProviderProductCode) == 0) {
     *minimumVersusInstalled = OrdinalCompare(kMinimumUpdatableVersion, installedVersion);
   }
   return kSuccess;

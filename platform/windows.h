@@ -25,8 +25,7 @@ class Installer {
   // MsiGetProductInfoW with its two-call buffer protocol: a first call with no buffer,
   // then one with room for the returned length. `value` is written only on success.
   virtual std::uint32_t ReadProductInfo(const std::u16string& productCode,
-                                        const std::u16string& attribute,
-                                        std::u16string& value) = 0;
+                                        const std::u16string& attribute, std::u16string& value) = 0;
   // MsiOpenPackageExW(path, MSIOPENPACKAGEFLAGS_IGNOREMACHINESTATE, &handle).
   virtual std::uint32_t OpenPackage(const std::u16string& path, std::uint32_t& handle) = 0;
   // MsiGetPropertyW with its two-call protocol: a first call with an empty buffer;
@@ -79,10 +78,10 @@ class Files {
   virtual std::optional<std::vector<DirectoryEntry>> FindFiles(const std::u16string& pattern) = 0;
   // GetCurrentDirectoryW, with a buffer as large as the platform asks for. Returns 0 and
   // fills `directory`, or the GetLastError code.
-  virtual std::uint32_t GetCurrentDirectory(std::u16string& directory) = 0;
+  virtual std::uint32_t ReadCurrentDirectory(std::u16string& directory) = 0;
   // GetFullPathNameW for a name, with a buffer as large as the platform asks for.
   // Nothing when the call fails.
-  virtual std::optional<std::u16string> GetFullPathName(const std::u16string& name) = 0;
+  virtual std::optional<std::u16string> ReadFullPathName(const std::u16string& name) = 0;
 };
 
 // Certificate store handles; 0 is no store.
@@ -130,8 +129,8 @@ class Desktop {
  public:
   virtual ~Desktop() = default;
   // MessageBoxW(NULL, text, caption, style): the button pressed.
-  virtual std::int32_t MessageBox(const std::u16string& text, const std::u16string& caption,
-                                  std::uint32_t style) = 0;
+  virtual std::int32_t ShowMessageBox(const std::u16string& text, const std::u16string& caption,
+                                      std::uint32_t style) = 0;
   // DialogBoxParamW(instance, 141, NULL, ...), modal, its procedure given the dialog's own
   // state. `initial` is the choice the dialog opens with.
   virtual DialogOutcome ShowSelectionDialog(const DialogChoice& initial) = 0;
@@ -176,7 +175,7 @@ class System {
   // OpenProcessToken(GetCurrentProcess(), access); 0 when it fails.
   virtual std::uintptr_t OpenProcessToken(std::uint32_t access) = 0;
   // LookupPrivilegeValueW(NULL, name); nothing when it fails.
-  virtual std::optional<std::uint64_t> LookupPrivilegeValue(const std::u16string& name) = 0;
+  virtual std::optional<std::uint64_t> FindPrivilege(const std::u16string& name) = 0;
   // AdjustTokenPrivileges(token, FALSE, {1 entry: luid, attributes}, 0, NULL, NULL), then
   // GetLastError read at once: that error is the result.
   virtual std::uint32_t AdjustTokenPrivilege(std::uintptr_t token, std::uint64_t luid,
@@ -184,7 +183,7 @@ class System {
   // CloseHandle on the token.
   virtual void CloseToken(std::uintptr_t token) = 0;
   // ExitWindowsEx(flags, reason): nonzero when the request was accepted.
-  virtual bool ExitWindows(std::uint32_t flags, std::uint32_t reason) = 0;
+  virtual bool RequestExitWindows(std::uint32_t flags, std::uint32_t reason) = 0;
 };
 
 // Everything the program asks of Windows, handed by reference to the flows.

@@ -77,7 +77,7 @@ std::int32_t ShowMessage(Windows& windows, std::uint16_t textId, std::uint16_t c
   std::u16string text;
   LoadMessage(windows, captionId, caption);
   LoadMessage(windows, textId, text);
-  return windows.desktop.MessageBox(text, caption, style);
+  return windows.desktop.ShowMessageBox(text, caption, style);
 }
 
 }  // namespace setup

@@ -8,7 +8,7 @@ namespace setup::win32 {
 
 Win32Desktop::Win32Desktop(HINSTANCE instance) : instance_(instance) {}
 
-std::int32_t Win32Desktop::MessageBox(const std::u16string& text, const std::u16string& caption,
+std::int32_t Win32Desktop::ShowMessageBox(const std::u16string& text, const std::u16string& caption,
                                       std::uint32_t style) {
   return ::MessageBoxW(nullptr, Wide(text), Wide(caption), style);
 }

@@ -11,7 +11,7 @@ class Win32Desktop final : public Desktop {
   // `instance` is the program's module: the windows and the dialog template belong to it.
   explicit Win32Desktop(HINSTANCE instance);
 
-  std::int32_t MessageBox(const std::u16string& text, const std::u16string& caption,
+  std::int32_t ShowMessageBox(const std::u16string& text, const std::u16string& caption,
                           std::uint32_t style) override;
   DialogOutcome ShowSelectionDialog(const DialogChoice& initial) override;
   std::unique_ptr<ProgressThread> CreateProgressThread(const std::u16string& title) override;

@@ -19,7 +19,7 @@ std::optional<std::vector<DirectoryEntry>> Win32Files::FindFiles(const std::u16s
 // Both calls answer the size they need, NUL included, when the buffer is too small, and
 // the length without the NUL when it fitted. The loop covers a directory that changed
 // between the two calls.
-std::uint32_t Win32Files::GetCurrentDirectory(std::u16string& directory) {
+std::uint32_t Win32Files::ReadCurrentDirectory(std::u16string& directory) {
   DWORD size = ::GetCurrentDirectoryW(0, nullptr);
   for (;;) {
     if (size == 0) return ::GetLastError();
@@ -35,7 +35,7 @@ std::uint32_t Win32Files::GetCurrentDirectory(std::u16string& directory) {
   }
 }
 
-std::optional<std::u16string> Win32Files::GetFullPathName(const std::u16string& name) {
+std::optional<std::u16string> Win32Files::ReadFullPathName(const std::u16string& name) {
   DWORD size = ::GetFullPathNameW(Wide(name), 0, nullptr, nullptr);
   for (;;) {
     if (size == 0) return std::nullopt;

@@ -8,8 +8,8 @@ namespace setup::win32 {
 class Win32Files final : public Files {
  public:
   std::optional<std::vector<DirectoryEntry>> FindFiles(const std::u16string& pattern) override;
-  std::uint32_t GetCurrentDirectory(std::u16string& directory) override;
-  std::optional<std::u16string> GetFullPathName(const std::u16string& name) override;
+  std::uint32_t ReadCurrentDirectory(std::u16string& directory) override;
+  std::optional<std::u16string> ReadFullPathName(const std::u16string& name) override;
 };
 
 }  // namespace setup::win32

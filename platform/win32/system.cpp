@@ -86,7 +86,7 @@ std::uintptr_t Win32System::OpenProcessToken(std::uint32_t access) {
   return reinterpret_cast<std::uintptr_t>(token);
 }
 
-std::optional<std::uint64_t> Win32System::LookupPrivilegeValue(const std::u16string& name) {
+std::optional<std::uint64_t> Win32System::FindPrivilege(const std::u16string& name) {
   LUID luid{};
   if (!::LookupPrivilegeValueW(nullptr, Wide(name), &luid)) return std::nullopt;
   return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(luid.HighPart)) << 32) |
@@ -108,7 +108,7 @@ std::uint32_t Win32System::AdjustTokenPrivilege(std::uintptr_t token, std::uint6
 
 void Win32System::CloseToken(std::uintptr_t token) { ::CloseHandle(ToHandle(token)); }
 
-bool Win32System::ExitWindows(std::uint32_t flags, std::uint32_t reason) {
+bool Win32System::RequestExitWindows(std::uint32_t flags, std::uint32_t reason) {
   return ::ExitWindowsEx(flags, reason) != FALSE;
 }
 

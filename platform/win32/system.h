@@ -21,11 +21,11 @@ class Win32System final : public System {
   std::optional<std::u16string> LoadStringBlock(std::uint16_t block) override;
 
   std::uintptr_t OpenProcessToken(std::uint32_t access) override;
-  std::optional<std::uint64_t> LookupPrivilegeValue(const std::u16string& name) override;
+  std::optional<std::uint64_t> FindPrivilege(const std::u16string& name) override;
   std::uint32_t AdjustTokenPrivilege(std::uintptr_t token, std::uint64_t luid,
                                      std::uint32_t attributes) override;
   void CloseToken(std::uintptr_t token) override;
-  bool ExitWindows(std::uint32_t flags, std::uint32_t reason) override;
+  bool RequestExitWindows(std::uint32_t flags, std::uint32_t reason) override;
 
  private:
   HMODULE module_;

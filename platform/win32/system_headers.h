@@ -1,7 +1,4 @@
-// The Windows SDK headers as this layer needs them. The seam's method names
-// (MessageBox, GetCurrentDirectory, GetFullPathName, LookupPrivilegeValue, ExitWindows)
-// are also A/W macros in these headers; undefining them keeps the overrides spelled as
-// the interface spells them.
+// The Windows SDK headers as this layer needs them.
 #pragma once
 
 // <windows.h> first: the other SDK headers rely on its types.
@@ -10,9 +7,3 @@
 #include <commctrl.h>
 #include <wincrypt.h>
 // clang-format on
-
-#undef MessageBox
-#undef GetCurrentDirectory
-#undef GetFullPathName
-#undef LookupPrivilegeValue
-#undef ExitWindows

@@ -200,8 +200,7 @@ std::int32_t FakeWindows::QueryFeatureState(const std::u16string& productCode,
 }
 
 std::uint32_t FakeWindows::ReadProductInfo(const std::u16string& productCode,
-                                           const std::u16string& attribute,
-                                           std::u16string& value) {
+                                           const std::u16string& attribute, std::u16string& value) {
   const auto product = products.find(productCode);
   if (product == products.end()) return kErrorUnknownProduct;
   if (const auto error = product->second.infoErrors.find(attribute);
@@ -228,8 +227,7 @@ std::uint32_t FakeWindows::OpenPackage(const std::u16string& path, std::uint32_t
   return kSuccess;
 }
 
-std::uint32_t FakeWindows::ReadPackageProperty(std::uint32_t handle,
-                                               const std::u16string& property,
+std::uint32_t FakeWindows::ReadPackageProperty(std::uint32_t handle, const std::u16string& property,
                                                std::u16string& value) {
   const auto open = openPackages_.find(handle);
   if (open == openPackages_.end()) return 6;  // ERROR_INVALID_HANDLE
@@ -243,7 +241,9 @@ std::uint32_t FakeWindows::ReadPackageProperty(std::uint32_t handle,
   return kSuccess;
 }
 
-void FakeWindows::CloseView(std::uint32_t view) { log.push_back(u"close view " + DecimalText(view)); }
+void FakeWindows::CloseView(std::uint32_t view) {
+  log.push_back(u"close view " + DecimalText(view));
+}
 
 void FakeWindows::CloseHandle(std::uint32_t handle) {
   if (openPackages_.erase(handle) == 1) --openInstallerHandles;
@@ -282,7 +282,8 @@ std::optional<std::vector<DirectoryEntry>> FakeWindows::FindFiles(const std::u16
   for (const Entry& entry : entries_) {
     const std::size_t last = entry.path.rfind(u'\\');
     const std::u16string parent = last == std::u16string::npos ? u"" : entry.path.substr(0, last);
-    const std::u16string name = last == std::u16string::npos ? entry.path : entry.path.substr(last + 1);
+    const std::u16string name =
+        last == std::u16string::npos ? entry.path : entry.path.substr(last + 1);
     if (entry.directory && SamePath(entry.path, folder)) folderExists = true;
     if (!SamePath(parent, folder) || !WildcardMatch(namePattern, name)) continue;
     found.push_back({name, entry.directory ? kFileAttributeDirectory : 0x80u});
@@ -292,13 +293,13 @@ std::optional<std::vector<DirectoryEntry>> FakeWindows::FindFiles(const std::u16
   return found;
 }
 
-std::uint32_t FakeWindows::GetCurrentDirectory(std::u16string& directory) {
+std::uint32_t FakeWindows::ReadCurrentDirectory(std::u16string& directory) {
   if (currentDirectoryError) return *currentDirectoryError;
   directory = currentDirectory;
   return kSuccess;
 }
 
-std::optional<std::u16string> FakeWindows::GetFullPathName(const std::u16string& name) {
+std::optional<std::u16string> FakeWindows::ReadFullPathName(const std::u16string& name) {
   if (fullPathFails) return std::nullopt;
   if (fullPathOverride) return fullPathOverride;
   return currentDirectory + u"\\" + name;
@@ -340,8 +341,8 @@ void FakeWindows::CloseStore(StoreHandle store) {
 
 // ---- Desktop ----
 
-std::int32_t FakeWindows::MessageBox(const std::u16string& text, const std::u16string& caption,
-                                     std::uint32_t style) {
+std::int32_t FakeWindows::ShowMessageBox(const std::u16string& text, const std::u16string& caption,
+                                         std::uint32_t style) {
   log.push_back(u"box: " + caption + u" | " + text + u" | " + HexText(style));
   boxes.push_back({text, caption, style});
   if (const auto answer = answers.find(text); answer != answers.end()) return answer->second;
@@ -398,7 +399,7 @@ std::uintptr_t FakeWindows::OpenProcessToken(std::uint32_t access) {
   return 0x44;
 }
 
-std::optional<std::uint64_t> FakeWindows::LookupPrivilegeValue(const std::u16string& name) {
+std::optional<std::uint64_t> FakeWindows::FindPrivilege(const std::u16string& name) {
   log.push_back(u"restart: look up " + name);
   if (!privilegeFound) return std::nullopt;
   return 19;
@@ -415,7 +416,7 @@ void FakeWindows::CloseToken(std::uintptr_t) {
   --openTokens;
 }
 
-bool FakeWindows::ExitWindows(std::uint32_t flags, std::uint32_t reason) {
+bool FakeWindows::RequestExitWindows(std::uint32_t flags, std::uint32_t reason) {
   log.push_back(u"restart: exit windows " + HexText(flags) + u" " + HexText(reason));
   return exitWindowsAccepted;
 }

@@ -122,16 +122,16 @@ class FakeWindows : public Installer,
   ProcessOutcome RunAndWait(const std::u16string& commandLine) override;
   // ---- Files ----
   std::optional<std::vector<DirectoryEntry>> FindFiles(const std::u16string& pattern) override;
-  std::uint32_t GetCurrentDirectory(std::u16string& directory) override;
-  std::optional<std::u16string> GetFullPathName(const std::u16string& name) override;
+  std::uint32_t ReadCurrentDirectory(std::u16string& directory) override;
+  std::optional<std::u16string> ReadFullPathName(const std::u16string& name) override;
   // ---- Certificates ----
   StoreHandle OpenFileStore(const std::u16string& path) override;
   StoreHandle OpenMachineRootStore() override;
   void AddEveryCertificate(StoreHandle from, StoreHandle to) override;
   void CloseStore(StoreHandle store) override;
   // ---- Desktop ----
-  std::int32_t MessageBox(const std::u16string& text, const std::u16string& caption,
-                          std::uint32_t style) override;
+  std::int32_t ShowMessageBox(const std::u16string& text, const std::u16string& caption,
+                              std::uint32_t style) override;
   DialogOutcome ShowSelectionDialog(const DialogChoice& initial) override;
   std::unique_ptr<ProgressThread> CreateProgressThread(const std::u16string& title) override;
   // ---- System ----
@@ -144,11 +144,11 @@ class FakeWindows : public Installer,
   bool CallIsWow64Process(FunctionAddress address) override;
   std::optional<std::u16string> LoadStringBlock(std::uint16_t block) override;
   std::uintptr_t OpenProcessToken(std::uint32_t access) override;
-  std::optional<std::uint64_t> LookupPrivilegeValue(const std::u16string& name) override;
+  std::optional<std::uint64_t> FindPrivilege(const std::u16string& name) override;
   std::uint32_t AdjustTokenPrivilege(std::uintptr_t token, std::uint64_t luid,
                                      std::uint32_t attributes) override;
   void CloseToken(std::uintptr_t token) override;
-  bool ExitWindows(std::uint32_t flags, std::uint32_t reason) override;
+  bool RequestExitWindows(std::uint32_t flags, std::uint32_t reason) override;
 
  private:
   struct Entry {

@@ -19,17 +19,33 @@ struct Parsed {
 
 Parsed Parse(const std::u16string& commandLine) {
   Parsed parsed{};
-  parsed.outcome =
-      ParseArguments(SplitLikeWindows(commandLine), parsed.options, parsed.selection);
+  parsed.outcome = ParseArguments(SplitLikeWindows(commandLine), parsed.options, parsed.selection);
   return parsed;
 }
 
 TEST(CommandLine, RequestsTheHelp) {
-  for (const char16_t* line :
-       {u"-help", u"--help", u"/help", u"-HELP", u"-?", u"/?", u"-h", u"-silent -help",
-        u"-csp -KC", u"-KC 2", u"-Lang rus", u"-CSPArgs A", u"-UCSPArgs X", u"-csp -UCSPArgs X",
-        u"-VelumArgs", u"/csp", u"csp", u"-csp=1", u"-csp -CSPArgs", u"-selectDlgx", u"-silent x",
-        u"-ѕilent"}) {
+  for (const char16_t* line : {u"-help",
+                               u"--help",
+                               u"/help",
+                               u"-HELP",
+                               u"-?",
+                               u"/?",
+                               u"-h",
+                               u"-silent -help",
+                               u"-csp -KC",
+                               u"-KC 2",
+                               u"-Lang rus",
+                               u"-CSPArgs A",
+                               u"-UCSPArgs X",
+                               u"-csp -UCSPArgs X",
+                               u"-VelumArgs",
+                               u"/csp",
+                               u"csp",
+                               u"-csp=1",
+                               u"-csp -CSPArgs",
+                               u"-selectDlgx",
+                               u"-silent x",
+                               u"-ѕilent"}) {
     EXPECT_EQ(Parse(line).outcome, ParseOutcome::kHelp) << Utf8(line);
   }
 }

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "packages/installer_queries.h"
-#include "ui/message_catalogue.h"
 #include "tests/support/fake_windows.h"
+#include "ui/message_catalogue.h"
 
 namespace setup {
 namespace {
@@ -69,11 +69,11 @@ TEST(MainFlow, FinalMessageDecisionTable) {
     std::uint16_t id;
     bool question;
   } cases[] = {
-      {false, false, 0, 3010, false, 108, true},  {false, false, 0, 3010, true, 108, true},
-      {false, false, 0, 0, true, 115, true},      {false, false, 0, 0, false, 110, false},
-      {true, false, 3010, 0, false, 107, true},   {true, false, 0, 3010, false, 107, true},
-      {true, true, 3010, 0, false, 126, true},    {false, true, 0, 3010, false, 123, true},
-      {true, false, 0, 0, true, 109, false},      {true, true, 0, 0, false, 127, false},
+      {false, false, 0, 3010, false, 108, true}, {false, false, 0, 3010, true, 108, true},
+      {false, false, 0, 0, true, 115, true},     {false, false, 0, 0, false, 110, false},
+      {true, false, 3010, 0, false, 107, true},  {true, false, 0, 3010, false, 107, true},
+      {true, true, 3010, 0, false, 126, true},   {false, true, 0, 3010, false, 123, true},
+      {true, false, 0, 0, true, 109, false},     {true, true, 0, 0, false, 127, false},
       {false, true, 0, 0, true, 124, false},
   };
   for (const Case& c : cases) {
@@ -88,10 +88,9 @@ TEST(MainFlow, FinalMessageDecisionTable) {
 TEST(MainFlow, NoArgumentsInstallsThePluginBetweenConfirmationAndResult) {
   FakeWindows fake = Distribution();
   EXPECT_EQ(RunSetup(fake.windows(), u""), 0u);
-  EXPECT_EQ(Visible(fake),
-            (Lines{u"progress: create " + Text(114), Box(103, u"0x4"), u"progress: resume",
-                   std::u16string(u"run: ") + kPluginInstall, u"progress: stop",
-                   Box(110, u"0x0")}));
+  EXPECT_EQ(Visible(fake), (Lines{u"progress: create " + Text(114), Box(103, u"0x4"),
+                                  u"progress: resume", std::u16string(u"run: ") + kPluginInstall,
+                                  u"progress: stop", Box(110, u"0x0")}));
   EXPECT_EQ(fake.log.front(), u"installer ui: 2");
 }
 
@@ -108,8 +107,8 @@ TEST(MainFlow, AnsweringNoInstallsNothingAndNeverShowsProgress) {
   EXPECT_EQ(RunSetup(fake.windows(), u"-csp"), 0u);
   EXPECT_TRUE(fake.Commands().empty());
   // The suspended thread is only stopped, never resumed.
-  EXPECT_EQ(Visible(fake), (Lines{u"progress: create " + Text(113), Box(102, u"0x4"),
-                                  u"progress: stop"}));
+  EXPECT_EQ(Visible(fake),
+            (Lines{u"progress: create " + Text(113), Box(102, u"0x4"), u"progress: stop"}));
 }
 
 TEST(MainFlow, HelpComesBeforeEveryCheck) {
@@ -134,13 +133,23 @@ TEST(MainFlow, RefusesNonAdministratorsAndUnsupportedSystems) {
     std::size_t boxes;
   } cases[] = {
       {"not administrator", [](FakeWindows& f) { f.administrator = false; }, u"", 1, 1},
-      {"not administrator, silent", [](FakeWindows& f) { f.administrator = false; }, u"-silent",
-       1, 0},
-      {"XP SP1", [](FakeWindows& f) { f.osVersion = OsVersion{5, 1, 1}; }, u"", 4, 1},
-      {"XP SP1, silent", [](FakeWindows& f) { f.osVersion = OsVersion{5, 1, 1}; }, u"-silent", 4,
+      {"not administrator, silent", [](FakeWindows& f) { f.administrator = false; }, u"-silent", 1,
        0},
-      {"NT 4, silent", [](FakeWindows& f) { f.osVersion = OsVersion{4, 0, 6}; }, u"-silent",
-       1150, 1},
+      {"XP SP1",
+       [](FakeWindows& f) {
+         f.osVersion = OsVersion{5, 1, 1};
+       },
+       u"", 4, 1},
+      {"XP SP1, silent",
+       [](FakeWindows& f) {
+         f.osVersion = OsVersion{5, 1, 1};
+       },
+       u"-silent", 4, 0},
+      {"NT 4, silent",
+       [](FakeWindows& f) {
+         f.osVersion = OsVersion{4, 0, 6};
+       },
+       u"-silent", 1150, 1},
       {"version unreadable", [](FakeWindows& f) { f.osVersion = std::nullopt; }, u"", 2, 1},
   };
   for (const auto& c : cases) {
@@ -243,11 +252,8 @@ TEST(MainFlow, SelectionDialogOnlyWithProviderAndNotSilent) {
     const char16_t* line;
     bool shown;
   } cases[] = {
-      {u"-csp -selectDlg", true},
-      {u"-selectDlg -csp", true},
-      {u"-selectDlg", false},
-      {u"-ucsp -selectDlg", false},
-      {u"-csp -selectDlg -silent", false},
+      {u"-csp -selectDlg", true},   {u"-selectDlg -csp", true},          {u"-selectDlg", false},
+      {u"-ucsp -selectDlg", false}, {u"-csp -selectDlg -silent", false},
   };
   for (const Case& c : cases) {
     FakeWindows fake = Distribution();

@@ -16,22 +16,14 @@ TEST(OperatingSystemCheck, FollowsTheTableOfSupportedSystems) {
     std::uint32_t exitCode;
     std::uint16_t messageId;
   } cases[] = {
-      {std::nullopt, 2, 121},
-      {OsVersion{4, 0, 6}, 1150, 116},
-      {OsVersion{3, 51, 5}, 1150, 116},
-      {OsVersion{5, 0, 3}, 3, 117},
-      {OsVersion{5, 0, 4}, 0, 0},
-      {OsVersion{5, 1, 0}, 4, 118},
-      {OsVersion{5, 1, 1}, 4, 118},
-      {OsVersion{5, 1, 2}, 0, 0},
-      {OsVersion{5, 1, 3}, 0, 0},
-      {OsVersion{5, 2, 0}, 5, 119},
-      {OsVersion{5, 2, 1}, 5, 119},
-      {OsVersion{5, 2, 2}, 0, 0},
-      {OsVersion{5, 3, 0}, 0, 0},
-      {OsVersion{6, 0, 0}, 0, 0},
-      {OsVersion{6, 1, 1}, 0, 0},
-      {OsVersion{10, 0, 0}, 0, 0},
+      {std::nullopt, 2, 121},           {OsVersion{4, 0, 6}, 1150, 116},
+      {OsVersion{3, 51, 5}, 1150, 116}, {OsVersion{5, 0, 3}, 3, 117},
+      {OsVersion{5, 0, 4}, 0, 0},       {OsVersion{5, 1, 0}, 4, 118},
+      {OsVersion{5, 1, 1}, 4, 118},     {OsVersion{5, 1, 2}, 0, 0},
+      {OsVersion{5, 1, 3}, 0, 0},       {OsVersion{5, 2, 0}, 5, 119},
+      {OsVersion{5, 2, 1}, 5, 119},     {OsVersion{5, 2, 2}, 0, 0},
+      {OsVersion{5, 3, 0}, 0, 0},       {OsVersion{6, 0, 0}, 0, 0},
+      {OsVersion{6, 1, 1}, 0, 0},       {OsVersion{10, 0, 0}, 0, 0},
   };
   for (const Case& c : cases) {
     const VersionVerdict verdict = JudgeOperatingSystem(c.version);
@@ -50,7 +42,7 @@ TEST(OperatingSystemCheck, ShowsItsMessageUnlessSilentButTooOldAlways) {
     bool silent;
     std::size_t boxes;
   } cases[] = {
-      {{5, 1, 1}, false, 1}, {{5, 1, 1}, true, 0}, {{4, 0, 6}, false, 1},
+      {{5, 1, 1}, false, 1}, {{5, 1, 1}, true, 0},  {{4, 0, 6}, false, 1},
       {{4, 0, 6}, true, 1},  {{6, 0, 0}, false, 0},
   };
   for (const Case& c : cases) {

@@ -69,8 +69,7 @@ FakeWindows Distribution() {
         u"csp\\csp-x64-kc2-rus.msi", u"csp\\csp-x64-kc3-eng.msi", u"ucsp\\ucsp-x64-eng.msi",
         u"ucsp\\ucsp-x64-rus.msi", u"ucsp\\ucsp-win32-rus.msi"}) {
     fake.AddFile(file);
-    fake.packages[u"C:\\dist\\" + std::u16string(file)].properties[u"ProductVersion"] =
-        u"4.0.9900";
+    fake.packages[u"C:\\dist\\" + std::u16string(file)].properties[u"ProductVersion"] = u"4.0.9900";
   }
   fake.AddFile(u"UEC_x64_2.reg");
   fake.AddFile(u"UEC_acl_x64.acl");
@@ -95,7 +94,7 @@ struct FlowRun {
 };
 
 FlowRun RunFlow(FakeWindows& fake, SetupState& state, bool silent = false,
-            const std::u16string& providerArgs = u"", const std::u16string& cardArgs = u"") {
+                const std::u16string& providerArgs = u"", const std::u16string& cardArgs = u"") {
   const std::uint32_t result =
       InstallProviders(fake.windows(), state, providerArgs, cardArgs, silent);
   return {result, fake.Commands()};
@@ -141,8 +140,8 @@ TEST(ProviderFlow, RefreshesAnInstalledProviderInItsOwnConfiguration) {
   SetupState state = Options(true, false);
   state.selection = {u"*kc3*", u"*eng*"};  // the installed configuration wins
   const FlowRun run = RunFlow(fake, state, false, u"A=1 ");
-  EXPECT_EQ(run.commands, (Lines{Msiexec(u"csp\\csp-x64-kc2-rus.msi",
-                                         std::u16string(u"A=1 ") + kReinstall)}));
+  EXPECT_EQ(run.commands,
+            (Lines{Msiexec(u"csp\\csp-x64-kc2-rus.msi", std::u16string(u"A=1 ") + kReinstall)}));
 }
 
 TEST(ProviderFlow, OlderPackageTakesTheFirstOfTheArchitecture) {
@@ -237,9 +236,8 @@ TEST(ProviderFlow, CombinesTheCodesOfAllItsSteps) {
   struct Case {
     std::uint32_t provider, card, regedit, regini, expected;
   } cases[] = {
-      {3010, 0, 0, 0, 3010}, {0, 3010, 0, 0, 3010}, {1603, 3010, 0, 0, 1603},
-      {0, 1603, 2, 0, 1603}, {0, 0, 2, 5, 2},       {3010, 0, 0, 1, 1},
-      {0, 0, 0, 0, 0},
+      {3010, 0, 0, 0, 3010}, {0, 3010, 0, 0, 3010}, {1603, 3010, 0, 0, 1603}, {0, 1603, 2, 0, 1603},
+      {0, 0, 2, 5, 2},       {3010, 0, 0, 1, 1},    {0, 0, 0, 0, 0},
   };
   for (const Case& c : cases) {
     FakeWindows fake = Distribution();

@@ -18,12 +18,18 @@ TEST(OrdinalOrder, ComparesCodeUnitsAsText) {
     std::u16string a, b;
     int expected;
   } cases[] = {
-      {u"3.6.5365", u"3.6.5365", 0},   {u"3.6.5365", u"3.6.5364", 1},
-      {u"3.6.5365", u"3.6.10000", 1},  {u"3.6.5365", u"4.0.9842", -1},
-      {u"3.6.5365", u"3.6", 1},        {u"3.9.8339", u"3.6.7777", 1},
-      {u"10.0.1", u"9.0.1", -1},       {u"2.0.10", u"2.0.9", -1},
-      {u"", u"1.0", -1},               {u"", u"", 0},
-      {u"a", u"A", 1},                 {u"\uFFFF", u"a", 1},
+      {u"3.6.5365", u"3.6.5365", 0},
+      {u"3.6.5365", u"3.6.5364", 1},
+      {u"3.6.5365", u"3.6.10000", 1},
+      {u"3.6.5365", u"4.0.9842", -1},
+      {u"3.6.5365", u"3.6", 1},
+      {u"3.9.8339", u"3.6.7777", 1},
+      {u"10.0.1", u"9.0.1", -1},
+      {u"2.0.10", u"2.0.9", -1},
+      {u"", u"1.0", -1},
+      {u"", u"", 0},
+      {u"a", u"A", 1},
+      {u"\uFFFF", u"a", 1},
       {u"1.0\u0000x", u"1.0", 0},
   };
   for (const Case& c : cases) {
@@ -47,10 +53,10 @@ TEST(CompareWithInstalled, OrdersThePackageAgainstTheInstalledProduct) {
     std::u16string installed, onDisk;
     int newVersusInstalled, minimumVersusInstalled;
   } cases[] = {
-      {u"3.6.5365", u"3.6.5365", 0, 0},   {u"3.6.5364", u"3.9.1", 1, 1},
-      {u"3.6.10000", u"3.9.1", 1, 1},     {u"4.0.9842", u"4.0.9842", 0, -1},
-      {u"3.6", u"3.6.1", 1, 1},           {u"3.6.7777", u"3.9.8339", 1, -1},
-      {u"9.0.1", u"10.0.1", -1, -1},      {u"4.0.1", u"", -1, -1},
+      {u"3.6.5365", u"3.6.5365", 0, 0}, {u"3.6.5364", u"3.9.1", 1, 1},
+      {u"3.6.10000", u"3.9.1", 1, 1},   {u"4.0.9842", u"4.0.9842", 0, -1},
+      {u"3.6", u"3.6.1", 1, 1},         {u"3.6.7777", u"3.9.8339", 1, -1},
+      {u"9.0.1", u"10.0.1", -1, -1},    {u"4.0.1", u"", -1, -1},
   };
   for (const Case& c : cases) {
     FakeWindows fake =
@@ -85,9 +91,9 @@ TEST(CompareWithInstalled, ReadsTheFirstPackageOfTheProductWhateverItsVariant) {
   fake.AddFile(u"q\\velumcom-x64.msi");
   fake.packages[u"C:\\dist\\q\\velumcom-x64.msi"].properties[u"ProductVersion"] = u"3.0";
   int newVersusInstalled = 7;
-  ASSERT_EQ(CompareWithInstalled(fake.windows(), kPluginProductCode, newVersusInstalled, nullptr,
-                                 false),
-            0u);
+  ASSERT_EQ(
+      CompareWithInstalled(fake.windows(), kPluginProductCode, newVersusInstalled, nullptr, false),
+      0u);
   EXPECT_EQ(newVersusInstalled, -1);
 }
 
@@ -103,9 +109,8 @@ TEST(CompareWithInstalled, ReportsEachFailingStepAndWritesNothing) {
        1605, u"Невозможно узнать версию установленного msi-пакета."},
       {"the file is no installer package", [](FakeWindows& f) { f.packages.clear(); }, 1619,
        u"Невозможно открыть новый msi-пакет."},
-      {"package not opened",
-       [](FakeWindows& f) { f.packages.begin()->second.openError = 1620; }, 1620,
-       u"Невозможно открыть новый msi-пакет."},
+      {"package not opened", [](FakeWindows& f) { f.packages.begin()->second.openError = 1620; },
+       1620, u"Невозможно открыть новый msi-пакет."},
       {"version unreadable",
        [](FakeWindows& f) { f.packages.begin()->second.propertyErrors[u"ProductVersion"] = 1627; },
        1627, u"Невозможно узнать версию нового msi-пакета."},
@@ -146,10 +151,17 @@ TEST(InstalledConfiguration, LevelPieceFromReleaseFlags) {
   struct Case {
     std::u16string flags, piece;
   } cases[] = {
-      {u"kc3", u"kc3*"},           {u"x;kc1;ovrmcsp", u"kc1*"},  {u"ovrmcsp", u"kc2*"},
-      {u"ovcspi", u"kc1*"},        {u"ovcspi ovrmcsp", u"kc2*"}, {u"kc1 kc2", u"kc1*"},
-      {u"KC3", u"-*"},             {u"", u"-*"},                  {u"ovrmcsp kc", u"-*"},
-      {u"akc", u"-*"},             {u"kcX", u"kcX*"},
+      {u"kc3", u"kc3*"},
+      {u"x;kc1;ovrmcsp", u"kc1*"},
+      {u"ovrmcsp", u"kc2*"},
+      {u"ovcspi", u"kc1*"},
+      {u"ovcspi ovrmcsp", u"kc2*"},
+      {u"kc1 kc2", u"kc1*"},
+      {u"KC3", u"-*"},
+      {u"", u"-*"},
+      {u"ovrmcsp kc", u"-*"},
+      {u"akc", u"-*"},
+      {u"kcX", u"kcX*"},
   };
   for (const Case& c : cases) EXPECT_EQ(LevelPieceFor(c.flags), c.piece) << Utf8(c.flags);
 }
@@ -196,17 +208,15 @@ TEST(InstalledConfiguration, ReportsFailuresUnlessSilent) {
     std::u16string message;  // empty: none even when not silent
   } cases[] = {
       {"no cached package path",
-       [](FakeWindows& f) { f.products.begin()->second.infoErrors[u"LocalPackage"] = 1605; },
-       1605, u"Невозможно узнать путь до установленного msi-пакета."},
+       [](FakeWindows& f) { f.products.begin()->second.infoErrors[u"LocalPackage"] = 1605; }, 1605,
+       u"Невозможно узнать путь до установленного msi-пакета."},
       {"cached package not opened",
        [](FakeWindows& f) { f.packages.begin()->second.openError = 1619; }, 1619, u""},
       {"flags unreadable",
        [](FakeWindows& f) { f.packages.begin()->second.propertyErrors[u"ISReleaseFlags"] = 1627; },
        1627, u"Невозможно узнать свойство ISReleaseFlags нового msi-пакета."},
       {"language unreadable",
-       [](FakeWindows& f) {
-         f.packages.begin()->second.propertyErrors[u"ProductLanguage"] = 1627;
-       },
+       [](FakeWindows& f) { f.packages.begin()->second.propertyErrors[u"ProductLanguage"] = 1627; },
        1627, u"Невозможно узнать свойство ProductLanguage нового msi-пакета."},
   };
   for (const auto& c : cases) {

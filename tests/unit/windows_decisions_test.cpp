@@ -15,8 +15,11 @@ TEST(ProgressWindow, TitleNamesTheProviderOnlyWhenItIsInstalled) {
 TEST(ProgressWindow, IsCentredByIntegerHalves) {
   struct Case {
     int width, height, x, y;
-  } cases[] = {{1024, 768, 362, 355}, {800, 600, 250, 271}, {1025, 769, 362, 355},
-               {1920, 1080, 810, 511}, {0, 0, -150, -29}};
+  } cases[] = {{1024, 768, 362, 355},
+               {800, 600, 250, 271},
+               {1025, 769, 362, 355},
+               {1920, 1080, 810, 511},
+               {0, 0, -150, -29}};
   for (const Case& c : cases) {
     const WindowRect rect = ProgressWindowRect(c.width, c.height);
     EXPECT_EQ(rect.x, c.x) << c.width;

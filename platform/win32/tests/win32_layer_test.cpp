@@ -119,16 +119,16 @@ void TestFiles(const std::u16string& workDir) {
   Expect(!files.FindFiles(u"find\\*.p7b"), "FindFiles gives nothing when nothing matches");
 
   std::u16string current;
-  const std::uint32_t result = files.GetCurrentDirectory(current);
-  Expect(result == 0 && current == workDir, "GetCurrentDirectory gives " + Narrow(current));
+  const std::uint32_t result = files.ReadCurrentDirectory(current);
+  Expect(result == 0 && current == workDir, "ReadCurrentDirectory gives " + Narrow(current));
 
-  const auto full = files.GetFullPathName(u"root.cer");
-  Expect(full && *full == workDir + u"\\root.cer", "GetFullPathName of a bare name");
+  const auto full = files.ReadFullPathName(u"root.cer");
+  Expect(full && *full == workDir + u"\\root.cer", "ReadFullPathName of a bare name");
   // Longer than MAX_PATH: the buffer must grow to what the platform asks for.
   const std::u16string longName(300, u'n');
-  const auto longFull = files.GetFullPathName(longName);
+  const auto longFull = files.ReadFullPathName(longName);
   Expect(longFull && *longFull == workDir + u"\\" + longName,
-         "GetFullPathName of a name longer than MAX_PATH");
+         "ReadFullPathName of a name longer than MAX_PATH");
 }
 
 void TestStringTable() {
@@ -177,9 +177,9 @@ void TestSystemQueries(bool wow64) {
 
   const std::uintptr_t token = system.OpenProcessToken(TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY);
   Expect(token != 0, "OpenProcessToken");
-  const auto shutdown = system.LookupPrivilegeValue(u"SeShutdownPrivilege");
-  Expect(shutdown.has_value(), "LookupPrivilegeValue of the shutdown privilege");
-  Expect(!system.LookupPrivilegeValue(u"SeNoSuchPrivilege"), "LookupPrivilegeValue of nonsense");
+  const auto shutdown = system.FindPrivilege(u"SeShutdownPrivilege");
+  Expect(shutdown.has_value(), "FindPrivilege of the shutdown privilege");
+  Expect(!system.FindPrivilege(u"SeNoSuchPrivilege"), "FindPrivilege of nonsense");
   if (token != 0 && shutdown) {
     // A wrongly packed identifier names no privilege the token holds.
     Expect(system.AdjustTokenPrivilege(token, *shutdown, SE_PRIVILEGE_ENABLED) == 0,
@@ -356,7 +356,7 @@ int ChildMain(int argc, wchar_t** argv) {
   }
   if (mode == u"child-cwd" && argc == 3) {
     std::u16string current;
-    return Win32Files().GetCurrentDirectory(current) == 0 && current == FromWide(argv[2]) ? 0 : 1;
+    return Win32Files().ReadCurrentDirectory(current) == 0 && current == FromWide(argv[2]) ? 0 : 1;
   }
   return 2;
 }
