@@ -48,7 +48,8 @@ def main(argv):
     dist = root / "dist"
     entries = sample_distribution.build(dist)
     shutil.copy2(setup_exe, dist / "setup.exe")
-    print(f"distribution: {dist} ({len(entries)} packages, setup.exe beside them)")
+    packages = sum(entry.is_package for entry in entries)
+    print(f"distribution: {dist} ({packages} packages, setup.exe beside them)")
     try:
         with winekit.Display() as display:
             prefix = winekit.Prefix(root / "prefix", display.name)
@@ -82,12 +83,17 @@ def main(argv):
             launch = winekit.parse_launch_output(out_path.read_text())
             print(f"setup.exe {' '.join(arguments)}: exit code "
                   f"{launch.exit_code if launch.exit_code is not None else launch.error}")
-            installed = [r for r in winekit.query_products(prefix, helpers, CODES).values()
-                         if r["state"] == 5]
+            products, root = winekit.query_machine(prefix, helpers, CODES)
+            installed = [r for r in products.values() if r["state"] == 5]
             print("installed:" if installed else "installed: nothing")
             for record in installed:
                 print(f"  {record['product']}  {record['name']}  {record['version']}"
                       f"  (from {record['package']})")
+            for entry in entries:
+                for name in entry.cert.split("+") if entry.cert else []:
+                    thumbprint = sample_distribution.certificate_thumbprint(name)
+                    print(f"certificate {name} ({entry.path}, {thumbprint}): "
+                          f"{'in' if thumbprint in root else 'not in'} the machine's Root store")
             prefix.kill_server()
             if not keep:
                 prefix.remove()

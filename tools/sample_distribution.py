@@ -61,12 +61,16 @@ PRODUCTS = {
 }
 PRODUCT_BY_PREFIX = (("velumcom", "plugin"), ("ucsp", "ucsp"), ("csp", "csp"))
 
-# What an administrator unpacks: every variant the masks choose from, in its own folder.
+# What an administrator unpacks: every variant the masks choose from, in its own folder,
+# and in the start folder the card provider's files and a root certificate (-ucsp).
 STANDARD_DISTRIBUTION = (
     ["plugin/velumcom-2.1.0-x64.msi", "plugin/velumcom-2.1.0-win32.msi"]
     + [f"csp/csp-{arch}-kc{level}-{lang}.msi"
        for arch in ("x64", "win32") for level in (1, 2, 3) for lang in ("rus", "eng")]
     + [f"ucsp/ucsp-{arch}-{lang}.msi" for arch in ("x64", "win32") for lang in ("rus", "eng")]
+    + [f"UEC_{arch}_2.reg:text=REGEDIT4" for arch in ("x64", "x86")]
+    + [f"UEC_acl_{arch}.acl:text=sample access list" for arch in ("x64", "x86")]
+    + ["sample-root.cer:cert=SampleRoot"]
 )
 
 # Fixed namespace so that the same description always gives the same package.
@@ -93,9 +97,9 @@ class Entry:
         return self.text is None and self.cert is None
 
 
-def parse_entry(spec):
+def parse_entry(description):
     """'DIR/NAME[:opt,opt=value,...]' into an Entry with the defaults filled in."""
-    path, _, options = spec.partition(":")
+    path, _, options = description.partition(":")
     entry = Entry(path=path)
     for option in filter(None, options.split(",")):
         key, has_value, value = option.partition("=")
@@ -108,7 +112,7 @@ def parse_entry(spec):
         elif key in ("product", "version", "lang", "flags", "cert") and has_value:
             setattr(entry, key, value)
         else:
-            raise ValueError(f"{spec}: unknown option {option!r}")
+            raise ValueError(f"{description}: unknown option {option!r}")
     return fill_defaults(entry)
 
 
@@ -297,12 +301,12 @@ def certificate_file(entry):
         return (Path(work) / "bundle.p7b").read_bytes()
 
 
-def build(out_dir, specs=None):
-    """Builds the distribution in out_dir from entry specs (or the standard one); returns
-    the parsed entries."""
+def build(out_dir, descriptions=None):
+    """Builds the distribution in out_dir from entry descriptions (or the standard one);
+    returns the parsed entries."""
     out_dir = Path(out_dir)
-    entries = [spec if isinstance(spec, Entry) else parse_entry(spec)
-               for spec in (STANDARD_DISTRIBUTION if specs is None else specs)]
+    chosen = STANDARD_DISTRIBUTION if descriptions is None else descriptions
+    entries = [item if isinstance(item, Entry) else parse_entry(item) for item in chosen]
     out_dir.mkdir(parents=True, exist_ok=True)
     for entry in entries:
         target = out_dir / entry.path

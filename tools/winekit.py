@@ -124,6 +124,8 @@ class Prefix:
 
     def create(self, arch=None):
         extra = {"WINEARCH": arch} if arch else None
+        # wine makes the prefix's own folder, not the ones above it.
+        self.path.parent.mkdir(parents=True, exist_ok=True)
         with tempfile.TemporaryFile() as err:
             result = subprocess.run(["wineboot", "--init"], env=self.env(extra=extra),
                                     stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
@@ -313,8 +315,7 @@ def read_trace(text, pid):
         elif channel == "msgbox" and function == "MSGBOX_OnInit":
             found = WIDE_STRING.search(rest)
             if found:
-                events.message_boxes.append(
-                    TracedString(decode_wine_string(found.group(1)), bool(found.group(2))))
+                events.message_boxes.append(_traced(found))
     return events
 
 

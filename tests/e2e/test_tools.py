@@ -1,5 +1,7 @@
 """Checks of the harness's own readers and of the package builder, without Wine."""
 
+import base64
+import hashlib
 import os
 import sys
 import tempfile
@@ -8,6 +10,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 
+import input_scenarios  # noqa: E402
 import sample_distribution  # noqa: E402
 import winekit  # noqa: E402
 
@@ -67,6 +70,56 @@ class ReadTrace(unittest.TestCase):
         self.assertEqual((events.commands, events.message_boxes), ([], []))
 
 
+CUT_TRACE = (
+    r'00fc:0100:trace:process:CreateProcessInternalW app (null) cmdline '
+    r'L"msiexec /qn /i \"Z:\\\0414\0438\0441\0442"...' "\n"
+    r'00fc:0100:trace:process:CreateProcessInternalW app (null) cmdline '
+    r'L"msiexec /qn /i \"Z:\\\0414\04"...' "\n"
+    r'00fc:0100:trace:process:CreateProcessInternalW app (null) cmdline L"regini a.acl"' "\n"
+    r'00fc:0100:trace:process:CreateProcessInternalW app L"C:\\windows\\system32\\'
+    r'wineboot.exe" cmdline L"C:\\windows\\system32\\wineboot.exe --kill"' "\n"
+    r'00fc:0100:trace:file:CreateFileW L"Z:\\d\\a.cer" GENERIC_READ FILE_SHARE_READ' "\n"
+    r'00fc:0100:trace:file:CreateFileW L"Z:\\d\\a.cer" GENERIC_READ FILE_SHARE_READ' "\n"
+    r'00fc:0100:trace:file:CreateFileW L"Z:\\d\\b.p7b" GENERIC_READ FILE_SHARE_READ' "\n"
+    r'00fc:0100:trace:file:CreateFileW L"Z:\\d\\a.cer" GENERIC_READ FILE_SHARE_READ' "\n"
+)
+
+
+class CutCommandsAndOtherEvents(unittest.TestCase):
+    def setUp(self):
+        self.events = winekit.read_trace(CUT_TRACE, "00fc")
+
+    def test_a_cut_through_an_escape_ends_before_it(self):
+        self.assertEqual([c.text for c in self.events.commands],
+                         ['msiexec /qn /i "Z:\\Дист', 'msiexec /qn /i "Z:\\Д', "regini a.acl"])
+
+    def test_cut_lines_completed_from_the_stand_ins_log_in_order(self):
+        recorded = ['msiexec /qn /i "Z:\\Дистрибутив\\a.msi"  REBOOT=R',
+                    'msiexec /qn /i "Z:\\Дистрибутив\\b.msi"  REBOOT=R']
+        complete = winekit.complete_commands(self.events.commands, recorded)
+        self.assertEqual([str(c) for c in complete], recorded + ["regini a.acl"])
+
+    def test_a_cut_line_nobody_logged_stays_cut(self):
+        complete = winekit.complete_commands(self.events.commands,
+                                             ['msiexec /qn /i "Z:\\Другое"'])
+        self.assertEqual([str(c) for c in complete],
+                         ['msiexec /qn /i "Z:\\Дист...', 'msiexec /qn /i "Z:\\Другое"',
+                          "regini a.acl"])
+
+    def test_whole_lines_use_up_their_log_entries(self):
+        traced = [winekit.TracedString("msiexec /x A"), winekit.TracedString("msiexec /x", True)]
+        complete = winekit.complete_commands(traced, ["msiexec /x A", "msiexec /x B"])
+        self.assertEqual([str(c) for c in complete], ["msiexec /x A", "msiexec /x B"])
+
+    def test_a_restart_shows_as_wineboot(self):
+        self.assertTrue(self.events.restart_requested)
+        self.assertFalse(winekit.read_trace(TRACE, "00fc").restart_requested)
+
+    def test_files_opened_one_after_another_count_once(self):
+        self.assertEqual(self.events.opened_files,
+                         ["Z:\\d\\a.cer", "Z:\\d\\b.p7b", "Z:\\d\\a.cer"])
+
+
 class ProgramName(unittest.TestCase):
     def test_first_token(self):
         cases = [
@@ -97,7 +150,7 @@ class LaunchOutput(unittest.TestCase):
 class EntryDefaults(unittest.TestCase):
     def test_from_the_file_name(self):
         cases = [
-            # spec, product, version, language, flags
+            # description, product, version, language, flags
             ("plugin/velumcom-2.2.0-x64.msi", "plugin", "2.2.0", "1049", ""),
             ("plugin/velumcom-x64.msi", "plugin", "2.1.0", "1049", ""),
             ("csp/csp-x64-kc2-eng.msi", "csp", "4.0.9842", "1033", "kc2"),
@@ -105,9 +158,9 @@ class EntryDefaults(unittest.TestCase):
             ("ucsp/ucsp-x64-eng.msi", "ucsp", "2.0.1200", "1033", ""),
             ("a/csp-3.6.5365-x64-kc1-eng.msi", "csp", "3.6.5365", "1033", "kc1"),
         ]
-        for spec, product, version, lang, flags in cases:
-            with self.subTest(spec=spec):
-                entry = sample_distribution.parse_entry(spec)
+        for description, product, version, lang, flags in cases:
+            with self.subTest(description=description):
+                entry = sample_distribution.parse_entry(description)
                 self.assertEqual((entry.product, entry.version, entry.lang, entry.flags),
                                  (product, version, lang, flags))
 
@@ -129,11 +182,64 @@ class EntryDefaults(unittest.TestCase):
                          .is_package)
 
     def test_mistakes_are_refused(self):
-        for spec in ("plugin/velumcom-x64.msi:rebot", "plugin/velumcom-x64.msi:version",
+        for description in ("plugin/velumcom-x64.msi:rebot", "plugin/velumcom-x64.msi:version",
                      "plugin/setup-x64.msi"):
-            with self.subTest(spec=spec):
+            with self.subTest(description=description):
                 with self.assertRaises(ValueError):
-                    sample_distribution.parse_entry(spec)
+                    sample_distribution.parse_entry(description)
+
+
+class CertificateFiles(unittest.TestCase):
+    def setUp(self):
+        self.cache = tempfile.TemporaryDirectory()
+        self.addCleanup(self.cache.cleanup)
+        os.environ["SAMPLE_MSI_CACHE"] = self.cache.name
+        self.addCleanup(os.environ.pop, "SAMPLE_MSI_CACHE")
+        self.out = Path(self.cache.name) / "dist"
+
+    def build(self, *descriptions):
+        sample_distribution.build(self.out, list(descriptions))
+
+    def test_der_and_pem_hold_the_named_certificate(self):
+        self.build("a.cer:cert=A", "a.crt:cert=A,pem")
+        der = sample_distribution.certificate_der("A")
+        self.assertEqual((self.out / "a.cer").read_bytes(), der)
+        self.assertEqual(hashlib.sha1(der).hexdigest().upper(),
+                         sample_distribution.certificate_thumbprint("A"))
+        pem = (self.out / "a.crt").read_text()
+        self.assertTrue(pem.startswith("-----BEGIN CERTIFICATE-----\n"))
+        body = "".join(pem.splitlines()[1:-1])
+        self.assertEqual(base64.b64decode(body), der)
+
+    def test_a_bundle_holds_every_named_certificate(self):
+        self.build("b.p7b:cert=B+C")
+        bundle = (self.out / "b.p7b").read_bytes()
+        for name in ("B", "C"):
+            self.assertIn(sample_distribution.certificate_der(name), bundle)
+        self.assertNotEqual(sample_distribution.certificate_der("B"),
+                            sample_distribution.certificate_der("C"))
+
+    def test_a_certificate_is_made_once(self):
+        first = sample_distribution.certificate_thumbprint("A")
+        self.build("a.cer:cert=A")
+        self.assertEqual(sample_distribution.certificate_thumbprint("A"), first)
+
+    def test_entries(self):
+        entry = sample_distribution.parse_entry("0-first.crt:cert=D,pem")
+        self.assertEqual((entry.is_package, entry.cert, entry.pem), (False, "D", True))
+        with self.assertRaises(ValueError):
+            self.build("two.cer:cert=A+B")
+
+
+class DeepFolder(unittest.TestCase):
+    def test_every_parent_gives_the_same_length(self):
+        for parent_length in range(10, 80, 7):
+            parent = "Z:\\" + "p" * (parent_length - 3)
+            with self.subTest(parent_length=parent_length):
+                folder = input_scenarios.deep_folder(parent)
+                levels = folder.split("/")
+                self.assertEqual(len(parent + "\\" + folder), input_scenarios.DEEP_LENGTH)
+                self.assertTrue(all(0 < len(level) < 256 for level in levels))
 
 
 class PackageCache(unittest.TestCase):
@@ -145,9 +251,9 @@ class PackageCache(unittest.TestCase):
         os.environ["SAMPLE_MSI_CACHE"] = self.cache.name
         self.addCleanup(os.environ.pop, "SAMPLE_MSI_CACHE")
 
-    def build(self, spec):
-        target = Path(self.cache.name) / "out" / Path(spec.split(":")[0]).name
-        sample_distribution.build_package(sample_distribution.parse_entry(spec), target)
+    def build(self, description):
+        target = Path(self.cache.name) / "out" / Path(description.split(":")[0]).name
+        sample_distribution.build_package(sample_distribution.parse_entry(description), target)
         return target.read_bytes()
 
     def test_each_option_gives_another_package(self):
@@ -155,7 +261,7 @@ class PackageCache(unittest.TestCase):
         variants = [base + ":" + option for option in (
             "version=2.1.1", "lang=1033", "flags=kc1", "reboot", "fail", "npvelum=absent",
             "x64", "product=csp")]
-        built = {spec: self.build(spec) for spec in [base] + variants}
+        built = {description: self.build(description) for description in [base] + variants}
         self.assertEqual(len(set(built.values())), len(built))
 
     def test_same_description_same_package(self):

@@ -6,30 +6,22 @@ msiexec.exe waits until it is on screen and writes down what it sees), as it was
 real keys where a user would press them.
 """
 
+from common import (CARD_PROVIDER, PLUGIN, PROVIDER, RUSSIAN, failure, install_command,
+                    question, result)
 from harness import Box, Scenario
-from scenarios import (CAPTION, CARD_PROVIDER, PLUGIN, PROVIDER, SELECTION_DIALOG,
-                       install_command)
 from window_checks import (keys_after_toggles, keys_pressed, no_progress_window,
                            progress_window, slow_msiexec, window_trace)
 
-PROGRESS_PLUGIN = "Установка Орвента ЭЦП Browser plug-in..."
+# The progress window's titles: messages 113 (with the provider) and 114.
 PROGRESS_WITH_PROVIDER = "Установка Орвента ЭЦП Browser plug-in и CSP..."
-CONFIRM_PLUGIN = "Установить Орвента ЭЦП Browser plug-in?"
-CONFIRM_WITH_PROVIDER = "Установить Орвента ЭЦП Browser plug-in и CSP?"
-DONE_PLUGIN = ("Орвента ЭЦП Browser plug-in успешно установлен.\n"
-               "Для корректной работы Орвента ЭЦП Browser plug-in необходимо "
-               "перезапустить браузер.")
-DONE_WITH_PROVIDER = ("Орвента ЭЦП Browser plug-in и CSP успешно установлены.\n"
-                      "Для корректной работы Орвента ЭЦП Browser plug-in и CSP необходимо "
-                      "перезапустить браузер.")
-PLUGIN_FAILED = ("В процессе установки или обновления Орвента ЭЦП Browser plug-in возникла "
-                 "ошибка: 1603.")
-
-NEXT, CANCEL, OPTIONS, ENGLISH, KC3 = "140", "2", "1015", "1007", "1010"
-RUSSIAN = "ru_RU.UTF-8"  # LC_ALL: Wine then reports the system UI language 0x419
+PROGRESS_PLUGIN = "Установка Орвента ЭЦП Browser plug-in..."
+SELECTION_DIALOG = "VOZEdove"
+NEXT, OPTIONS, ENGLISH, KC3 = "140", "1015", "1007", "1010"
+COMPACT_BUTTONS = [140, 2, 1011, 1015]  # the slogan's group box is a button too
 
 PLUGIN_PACKAGE = "plugin/velumcom-2.1.0-x64.msi"
 PLUGIN_COMMAND = install_command("plugin\\velumcom-2.1.0-x64.msi")
+INSTALLED = {PROVIDER: "4.0.9842", PLUGIN: "2.1.0"}
 
 # Each wrong piece of the provider mask picks a package of its own: the win32 one sorts
 # first; one without a level sorts before the levelled ones of its language; each level
@@ -49,23 +41,12 @@ DIALOG_PACKAGES = [
 WATCHED = [window_trace, slow_msiexec]
 
 
-COMPACT_BUTTONS = [140, 2, 1011, 1015]  # the slogan's group box is a button too
-EXPANDED_BUTTONS = [140, 2, 1006, 1007, 1008, 1009, 1010, 1012, 1013, 1015]
-
-
 def dialog(press, clicks=()):
-    """The selection dialog, read after the clicks: its visible buttons show the view."""
+    """The selection dialog, read after the clicks: in the compact view its visible
+    buttons tell the view (the expanded view has more than the harness reads)."""
     expanded = list(clicks).count(OPTIONS) % 2 == 1
     return Box(SELECTION_DIALOG, press=press, clicks=list(clicks), message_box=False,
-               buttons=EXPANDED_BUTTONS if expanded else COMPACT_BUTTONS)
-
-
-def done_with_provider():
-    return Box(CAPTION, DONE_WITH_PROVIDER, press="OK", buttons=[1])
-
-
-def confirm_with_provider(press="Yes"):
-    return Box(CAPTION, CONFIRM_WITH_PROVIDER, press=press, buttons=[6, 7])
+               buttons=None if expanded else COMPACT_BUTTONS)
 
 
 PROGRESS = [
@@ -74,7 +55,6 @@ PROGRESS = [
         distribution=[PLUGIN_PACKAGE],
         prepare=WATCHED,
         args=["-silent"],
-        exit_code=0,
         commands=[PLUGIN_COMMAND],
         products={PLUGIN: "2.1.0"},
         checks=[progress_window(PROGRESS_PLUGIN, installers=1)],
@@ -85,9 +65,8 @@ PROGRESS = [
         distribution=["csp/csp-x64-kc1-eng.msi", PLUGIN_PACKAGE],
         prepare=WATCHED,
         args=["-csp", "-silent"],
-        exit_code=0,
         commands=[install_command("csp\\csp-x64-kc1-eng.msi"), PLUGIN_COMMAND],
-        products={PROVIDER: "4.0.9842", PLUGIN: "2.1.0"},
+        products=INSTALLED,
         checks=[progress_window(PROGRESS_WITH_PROVIDER, installers=2)],
     ),
     Scenario(
@@ -95,7 +74,6 @@ PROGRESS = [
         distribution=["ucsp/ucsp-x64-eng.msi", PLUGIN_PACKAGE],
         prepare=WATCHED,
         args=["-ucsp", "-silent"],
-        exit_code=0,
         products={CARD_PROVIDER: "2.0.1200", PLUGIN: "2.1.0"},
         checks=[progress_window(PROGRESS_PLUGIN, installers=2)],
     ),
@@ -104,9 +82,7 @@ PROGRESS = [
         distribution=[PLUGIN_PACKAGE],
         prepare=WATCHED,
         args=[],
-        boxes=[Box(CAPTION, CONFIRM_PLUGIN, press="Yes", buttons=[6, 7]),
-               Box(CAPTION, DONE_PLUGIN, press="OK", buttons=[1])],
-        exit_code=0,
+        boxes=[question(103), result(110)],
         commands=[PLUGIN_COMMAND],
         products={PLUGIN: "2.1.0"},
         checks=[progress_window(PROGRESS_PLUGIN, installers=1)],
@@ -116,8 +92,7 @@ PROGRESS = [
         distribution=[PLUGIN_PACKAGE + ":fail"],
         prepare=WATCHED,
         args=[],
-        boxes=[Box(CAPTION, CONFIRM_PLUGIN, press="Yes", buttons=[6, 7]),
-               Box(CAPTION, PLUGIN_FAILED, press="OK", buttons=[1])],
+        boxes=[question(103), failure(106, 1603)],
         exit_code=1603,
         commands=[PLUGIN_COMMAND],
         checks=[progress_window(PROGRESS_PLUGIN, installers=1)],
@@ -127,15 +102,14 @@ PROGRESS = [
         distribution=[PLUGIN_PACKAGE],
         prepare=WATCHED,
         args=[],
-        boxes=[Box(CAPTION, CONFIRM_PLUGIN, press="No", buttons=[6, 7])],
-        exit_code=0,
+        boxes=[question(103, press="No")],
         commands=[],
         checks=[no_progress_window],
     ),
 ]
 
-# The harness answers the dialog by pressing Options (it then waits for the dialog to
-# close); the key does the rest once that switch shows in the trace.
+# Where a key answers the dialog, the harness presses Options (and waits for the dialog
+# to close); the key follows once that switch shows in the trace.
 DIALOG = [
     Scenario(
         name="-csp -selectDlg: Escape in the dialog ends with 0, no installer, no progress "
@@ -143,8 +117,7 @@ DIALOG = [
         distribution=DIALOG_PACKAGES,
         prepare=WATCHED + [keys_after_toggles(SELECTION_DIALOG, ["Escape"], toggles=1)],
         args=["-csp", "-selectDlg"],
-        boxes=[confirm_with_provider(), dialog(press=OPTIONS)],
-        exit_code=0,
+        boxes=[question(102), dialog(press=OPTIONS)],
         commands=[],
         checks=[keys_pressed, no_progress_window],
     ),
@@ -153,11 +126,9 @@ DIALOG = [
         distribution=DIALOG_PACKAGES,
         prepare=WATCHED + [keys_after_toggles(SELECTION_DIALOG, ["Return"], toggles=2)],
         args=["-csp", "-selectDlg"],
-        boxes=[confirm_with_provider(), dialog(press=OPTIONS, clicks=[OPTIONS]),
-               done_with_provider()],
-        exit_code=0,
+        boxes=[question(102), dialog(press=OPTIONS, clicks=[OPTIONS]), result(109)],
         commands=[install_command("csp\\csp-x64-kc1-eng.msi"), PLUGIN_COMMAND],
-        products={PROVIDER: "4.0.9842", PLUGIN: "2.1.0"},
+        products=INSTALLED,
         packages={PROVIDER: "csp-x64-kc1-eng.msi"},
         checks=[keys_pressed, progress_window(PROGRESS_WITH_PROVIDER, installers=2)],
     ),
@@ -167,11 +138,9 @@ DIALOG = [
         locale=RUSSIAN,
         prepare=WATCHED + [keys_after_toggles(SELECTION_DIALOG, ["Return"], toggles=2)],
         args=["-csp", "-selectDlg"],
-        boxes=[confirm_with_provider(), dialog(press=OPTIONS, clicks=[OPTIONS]),
-               done_with_provider()],
-        exit_code=0,
+        boxes=[question(102), dialog(press=OPTIONS, clicks=[OPTIONS]), result(109)],
         commands=[install_command("csp\\csp-x64-kc1-rus.msi"), PLUGIN_COMMAND],
-        products={PROVIDER: "4.0.9842", PLUGIN: "2.1.0"},
+        products=INSTALLED,
         packages={PROVIDER: "csp-x64-kc1-rus.msi"},
         checks=[keys_pressed],
     ),
@@ -182,12 +151,10 @@ DIALOG = [
         locale=RUSSIAN,
         prepare=WATCHED,
         args=["-csp", "-selectDlg"],
-        boxes=[confirm_with_provider(),
-               dialog(press=NEXT, clicks=[OPTIONS, ENGLISH, KC3, OPTIONS]),
-               done_with_provider()],
-        exit_code=0,
+        boxes=[question(102), dialog(press=NEXT, clicks=[OPTIONS, ENGLISH, KC3, OPTIONS]),
+               result(109)],
         commands=[install_command("csp\\csp-x64-kc3-eng.msi"), PLUGIN_COMMAND],
-        products={PROVIDER: "4.0.9842", PLUGIN: "2.1.0"},
+        products=INSTALLED,
         packages={PROVIDER: "csp-x64-kc3-eng.msi"},
     ),
     Scenario(
@@ -197,10 +164,9 @@ DIALOG = [
         distribution=DIALOG_PACKAGES + ["csp/csp-x64-v2-kc1-eng.msi"],
         prepare=WATCHED,
         args=["-csp", "-KC", "2", "-selectDlg"],
-        boxes=[confirm_with_provider(), dialog(press=NEXT), done_with_provider()],
-        exit_code=0,
+        boxes=[question(102), dialog(press=NEXT), result(109)],
         commands=[install_command("csp\\csp-x64-v2-kc1-eng.msi"), PLUGIN_COMMAND],
-        products={PROVIDER: "4.0.9842", PLUGIN: "2.1.0"},
+        products=INSTALLED,
         packages={PROVIDER: "csp-x64-v2-kc1-eng.msi"},
     ),
 ]

@@ -7,9 +7,8 @@
    --click clicks a control first (BM_CLICK: a radio button, a dialog's own toggle); the
    box is read after the clicks.
 
-   Output: {"pid":"00f4","caption":"...","text":"...","icon":"error",
-   "buttons":[{"id":1,"text":"OK"}]} (icon: error, warning, information, question, none or
-   other: the system icon the box shows, which tells its MB_ICON* style) and, after a press, {"pressed":1,"closed":true,"ms":40}. With --pid it gives up as
+   Output: {"pid":"00f4","caption":"...","text":"...","buttons":[{"id":1,"text":"OK"}]}
+   and, after a press, {"pressed":1,"closed":true,"ms":40}. With --pid it gives up as
    soon as that process ends ({"ended":true}). Exit status 0 when a box was found (and
    closed after a press), 1 on time-out or end, 2 on bad usage. */
 // windows.h comes first: the other system headers build on it.
@@ -54,7 +53,6 @@ struct Controls {
   int textCount;
   HWND buttons[8];
   int buttonCount;
-  HWND icon;
 };
 
 static BOOL CALLBACK CollectControl(HWND control, LPARAM context) {
@@ -64,33 +62,11 @@ static BOOL CALLBACK CollectControl(HWND control, LPARAM context) {
   LONG style = GetWindowLongW(control, GWL_STYLE);
   if (_wcsicmp(className, L"Button") == 0 && controls->buttonCount < 8) {
     controls->buttons[controls->buttonCount++] = control;
-  } else if (_wcsicmp(className, L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON) {
-    controls->icon = control;
-  } else if (_wcsicmp(className, L"Static") == 0 && controls->textCount < 8) {
+  } else if (_wcsicmp(className, L"Static") == 0 && (style & SS_TYPEMASK) != SS_ICON &&
+             controls->textCount < 8) {
     controls->texts[controls->textCount++] = control;
   }
   return TRUE;
-}
-
-/* System icons are shared objects: the handle the box shows is the one LoadIcon gives
-   here too. */
-static const wchar_t* IconName(HWND icon) {
-  DWORD_PTR shown = 0;
-  if (!icon ||
-      !SendMessageTimeoutW(icon, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 2000, &shown) || !shown)
-    return L"none";
-  static const struct {
-    LPCWSTR id;
-    const wchar_t* name;
-  } icons[] = {
-      {IDI_HAND, L"error"},
-      {IDI_EXCLAMATION, L"warning"},
-      {IDI_ASTERISK, L"information"},
-      {IDI_QUESTION, L"question"},
-  };
-  for (size_t i = 0; i < sizeof icons / sizeof icons[0]; ++i)
-    if ((HICON)shown == LoadIconW(NULL, icons[i].id)) return icons[i].name;
-  return L"other";
 }
 
 static int ButtonId(const wchar_t* name) {
@@ -170,8 +146,6 @@ int wmain(int argc, wchar_t** argv) {
   }
   PrintJsonString(message ? message : L"");
   free(message);
-  Print(L",\"icon\":");
-  PrintJsonString(IconName(controls.icon));
   Print(L",\"buttons\":[");
   for (int i = 0; i < controls.buttonCount; ++i) {
     wchar_t* text = ReadText(controls.buttons[i]);

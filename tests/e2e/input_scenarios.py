@@ -1,0 +1,130 @@
+"""Unusual start folders and damaged inputs: Cyrillic letters and blanks, a deep folder
+whose command lines Wine's trace cuts, and files that are not what their names say."""
+
+from common import (CARD_PACKAGES, CARD_PROVIDER, PLUGIN, PLUGIN_X64, PROVIDER, REGEDIT_X64,
+                    REGINI_X64, error, failure, install_command, installed, question)
+from card_scenarios import CARD_FILES_X64, imported
+from harness import Scenario
+
+PLUGIN_PACKAGE = "plugin/velumcom-2.1.0-x64.msi"
+PLUGIN_FAILED = 106
+PROVIDER_FAILED = 105
+PACKAGE_NOT_OPENED = 133
+# What Wine's msiexec and MsiOpenPackageExW answer for a file that is not a package
+# (ERROR_FUNCTION_FAILED; Windows says 1620, ERROR_INSTALL_PACKAGE_INVALID).
+NOT_A_PACKAGE = 1627
+
+CYRILLIC_FOLDER = "Дистрибутив для установки"
+DEEP_LENGTH = 220  # of the start folder as Windows shows it: Z:\tmp\...
+
+
+def deep_folder(parent):
+    """A folder under parent whose full Windows path is DEEP_LENGTH characters long, in
+    levels of 50: every command line with a package path in it passes Wine's trace limit,
+    while the folder, the program and the packages stay below 260 characters."""
+    left = DEEP_LENGTH - len(parent)
+    count = (left - 2) // 50
+    last = left - 50 * count - 1
+    return "/".join([f"level-{number:02d}-".ljust(49, "x") for number in range(count)]
+                    + ["d" * last])
+
+
+LONG_ARGUMENT = "SAMPLELONGPROPERTY=" + "v" * 40
+
+
+# Their full paths are 259 and 260 characters long: the first fits the classic
+# 260-character buffer with its terminating NUL, the second does not.
+FITTING_CERTIFICATE = "c" * (259 - DEEP_LENGTH - 1 - 4) + ".cer"
+TOO_LONG_CERTIFICATE = "d" * (260 - DEEP_LENGTH - 1 - 4) + ".cer"
+
+
+PATHS = [
+    Scenario(
+        name="Cyrillic start folder with blanks: -ucsp -silent, whole command lines recorded",
+        folder=CYRILLIC_FOLDER,
+        distribution=(CARD_PACKAGES + ["Плагин браузера/velumcom-2.1.0-x64.msi", "a.cer:cert=A"]
+                      + CARD_FILES_X64),
+        stand_ins={"msiexec": "run"},
+        args=["-ucsp", "-silent"],
+        exit_code=0,
+        commands=[install_command("ucsp\\ucsp-x64-eng.msi"), REGEDIT_X64, REGINI_X64,
+                  install_command("Плагин браузера\\velumcom-2.1.0-x64.msi")],
+        products={CARD_PROVIDER: "2.0.1200", PLUGIN: "2.1.0"},
+        packages={PLUGIN: "velumcom-2.1.0-x64.msi"},
+        certificates=["A"],
+        checks=[imported("UEC_x64_2.reg")],
+    ),
+    Scenario(
+        name="deep start folder: -ucsp -VelumArgs -silent, command lines past the trace's "
+             "limit, a certificate path of 259 imported, one of 260 not",
+        folder=deep_folder,
+        distribution=(CARD_PACKAGES + [PLUGIN_PACKAGE, f"{FITTING_CERTIFICATE}:cert=F",
+                                       f"{TOO_LONG_CERTIFICATE}:cert=G"] + CARD_FILES_X64),
+        stand_ins={"msiexec": "run"},
+        args=["-ucsp", "-VelumArgs", LONG_ARGUMENT, "-silent"],
+        exit_code=0,
+        commands=[install_command("ucsp\\ucsp-x64-eng.msi"), REGEDIT_X64, REGINI_X64,
+                  install_command("plugin\\velumcom-2.1.0-x64.msi", LONG_ARGUMENT + " ")],
+        products={CARD_PROVIDER: "2.0.1200", PLUGIN: "2.1.0"},
+        certificates=["F"],
+        checks=[imported("UEC_x64_2.reg")],
+    ),
+]
+
+DAMAGED = [
+    Scenario(
+        name="an empty file where the plug-in's package is expected: msiexec's code, "
+             "message 106",
+        distribution=["plugin/velumcom-2.1.0-x64.msi:text="],
+        args=[],
+        boxes=[question(103), failure(PLUGIN_FAILED, NOT_A_PACKAGE)],
+        exit_code=NOT_A_PACKAGE,
+        commands=[PLUGIN_X64],
+    ),
+    Scenario(
+        name="a text file matching the plug-in's mask (no .msi in it) is handed to msiexec",
+        distribution=["notes/velumcom-x64-readme.txt:text"],
+        args=["-silent"],
+        exit_code=NOT_A_PACKAGE,
+        commands=[install_command("notes\\velumcom-x64-readme.txt")],
+    ),
+    Scenario(
+        name="-csp, garbage where the provider's package is expected: its code, message 105, "
+             "no plug-in",
+        distribution=["csp/csp-x64-kc2-eng.msi:text=garbage", PLUGIN_PACKAGE],
+        args=["-csp"],
+        boxes=[question(102), failure(PROVIDER_FAILED, NOT_A_PACKAGE)],
+        exit_code=NOT_A_PACKAGE,
+        commands=[install_command("csp\\csp-x64-kc2-eng.msi")],
+    ),
+    Scenario(
+        name="plug-in installed, garbage package on disk: message 133, then 106 with the code",
+        prepare=[installed("old/velumcom-2.0.5-x64.msi")],
+        distribution=["plugin/velumcom-2.1.0-x64.msi:text=garbage"],
+        args=[],
+        boxes=[question(103), error(PACKAGE_NOT_OPENED), failure(PLUGIN_FAILED, NOT_A_PACKAGE)],
+        exit_code=NOT_A_PACKAGE,
+        commands=[],
+        products={PLUGIN: "2.0.5"},
+    ),
+    Scenario(
+        name="-silent, plug-in installed, garbage package on disk: no box, the code",
+        prepare=[installed("old/velumcom-2.0.5-x64.msi")],
+        distribution=["plugin/velumcom-2.1.0-x64.msi:text=garbage"],
+        args=["-silent"],
+        exit_code=NOT_A_PACKAGE,
+        commands=[],
+        products={PLUGIN: "2.0.5"},
+    ),
+    Scenario(
+        name="-csp -silent, provider installed, no provider package: no box, 232",
+        prepare=[installed("old/csp-x64-kc2-eng.msi")],
+        distribution=[PLUGIN_PACKAGE],
+        args=["-csp", "-silent"],
+        exit_code=232,
+        commands=[],
+        products={PROVIDER: "4.0.9842"},
+    ),
+]
+
+SCENARIOS = PATHS + DAMAGED

@@ -1,0 +1,252 @@
+"""The plug-in flow: its four outcomes, the removal and what its exit code leads to, and
+the final messages of a run without options."""
+
+from common import (INSTALLSTATE_ABSENT, INSTALLSTATE_LOCAL, PLUGIN, PLUGIN_PACKAGES,
+                    PLUGIN_X64, PROVIDER, REMOVE_PLUGIN, error, failure, install_command,
+                    installed, installed_older, question, result)
+from harness import Scenario
+
+CONFIRM = 103
+DONE = 110
+RESTART_PLUGIN = 108
+RESTART_TO_CONTINUE = 115
+PLUGIN_FAILED = 106
+PACKAGE_NOT_FOUND = 139
+PACKAGE_NOT_OPENED = 133
+
+OLDER_INSTALLED = installed_older("old/velumcom-2.0.5-x64.msi", "2.1.0")
+PLAIN_INSTALLED = installed("old/velumcom-2.0.5-x64.msi")
+# Its removal asks for a restart: msiexec /x ends with 3010.
+OLDER_INSTALLED_REMOVAL_REBOOTS = installed_older("old/velumcom-2.0.5-x64.msi:reboot", "2.1.0")
+
+OUTCOMES = [
+    Scenario(
+        name="silent first installation of the plug-in",
+        distribution=PLUGIN_PACKAGES,
+        args=["-silent"],
+        exit_code=0,
+        commands=[PLUGIN_X64],
+        products={PLUGIN: "2.1.0", PROVIDER: None},
+        packages={PLUGIN: "velumcom-2.1.0-x64.msi"},
+        features={PLUGIN: INSTALLSTATE_LOCAL},
+    ),
+    Scenario(
+        name="no options: question 103, the x64 package, message 110",
+        distribution=PLUGIN_PACKAGES,
+        args=[],
+        boxes=[question(CONFIRM), result(DONE)],
+        exit_code=0,
+        commands=[PLUGIN_X64],
+        products={PLUGIN: "2.1.0"},
+        features={PLUGIN: INSTALLSTATE_LOCAL},
+    ),
+    Scenario(
+        name="-silent over an older plug-in removes it, then installs the new one",
+        prepare=[OLDER_INSTALLED],
+        distribution=PLUGIN_PACKAGES,
+        args=["-silent"],
+        exit_code=0,
+        commands=[REMOVE_PLUGIN, PLUGIN_X64],
+        products={PLUGIN: "2.1.0"},
+        packages={PLUGIN: "velumcom-2.1.0-x64.msi"},
+    ),
+    Scenario(
+        name="-VelumArgs twice: both values reach the installation, not the removal",
+        prepare=[OLDER_INSTALLED],
+        distribution=PLUGIN_PACKAGES,
+        args=["-VelumArgs", "SAMPLEA=1", "-silent", "-velumargs", "SAMPLEB=2"],
+        exit_code=0,
+        commands=[REMOVE_PLUGIN,
+                  install_command("plugin\\velumcom-2.1.0-x64.msi", "SAMPLEA=1 SAMPLEB=2 ")],
+        products={PLUGIN: "2.1.0"},
+    ),
+    Scenario(
+        name="same version installed without NPVELUM: the feature is added",
+        # The package on disk is the installed one, as a distribution would hold it.
+        prepare=[installed("old/velumcom-2.1.0-x64.msi:npvelum=absent")],
+        distribution=["plugin/velumcom-2.1.0-x64.msi:npvelum=absent"],
+        args=[],
+        boxes=[question(CONFIRM), result(DONE)],
+        exit_code=0,
+        commands=[install_command("plugin\\velumcom-2.1.0-x64.msi", " ADDLOCAL=NPVELUM")],
+        products={PLUGIN: "2.1.0"},
+        features={PLUGIN: INSTALLSTATE_LOCAL},
+    ),
+    Scenario(
+        name="same version installed with NPVELUM: nothing runs, message 110",
+        prepare=[installed("old/velumcom-2.1.0-x64.msi")],
+        distribution=PLUGIN_PACKAGES,
+        args=[],
+        boxes=[question(CONFIRM), result(DONE)],
+        exit_code=0,
+        commands=[],
+        products={PLUGIN: "2.1.0"},
+        features={PLUGIN: INSTALLSTATE_LOCAL},
+    ),
+    Scenario(
+        name="versions compare as text: package 2.0.10 is older than installed 2.0.9",
+        prepare=[installed_older("old/velumcom-2.0.9-x64.msi", "2.0.10")],
+        distribution=["plugin/velumcom-2.0.10-x64.msi"],
+        args=["-silent"],
+        exit_code=0,
+        commands=[],
+        products={PLUGIN: "2.0.9"},
+    ),
+]
+
+REMOVAL = [
+    Scenario(
+        name="removal asks for a restart: message 115, No: exit 0, the new one not installed",
+        prepare=[OLDER_INSTALLED_REMOVAL_REBOOTS],
+        distribution=PLUGIN_PACKAGES,
+        args=[],
+        boxes=[question(CONFIRM), question(RESTART_TO_CONTINUE, press="No")],
+        exit_code=0,
+        commands=[REMOVE_PLUGIN],
+        products={PLUGIN: None},
+    ),
+    Scenario(
+        name="removal asks for a restart: message 115, Yes: the restart is requested",
+        prepare=[OLDER_INSTALLED_REMOVAL_REBOOTS],
+        distribution=PLUGIN_PACKAGES,
+        args=[],
+        boxes=[question(CONFIRM), question(RESTART_TO_CONTINUE, press="Yes")],
+        exit_code=0,
+        commands=[REMOVE_PLUGIN],
+        restart=True,
+        products={PLUGIN: None},
+    ),
+    Scenario(
+        name="-silent, removal asks for a restart: restart at once, no installation",
+        prepare=[OLDER_INSTALLED_REMOVAL_REBOOTS],
+        distribution=PLUGIN_PACKAGES,
+        args=["-silent"],
+        exit_code=0,
+        commands=[REMOVE_PLUGIN],
+        restart=True,
+        products={PLUGIN: None},
+    ),
+    Scenario(
+        name="-csp, removal asks for a restart: message 109 offers none, exit 0",
+        # With a provider requested only the installers' own 3010 offers a restart.
+        prepare=[OLDER_INSTALLED_REMOVAL_REBOOTS],
+        distribution=PLUGIN_PACKAGES + ["csp/csp-x64-kc2-eng.msi"],
+        args=["-csp"],
+        boxes=[question(102), result(109)],
+        exit_code=0,
+        commands=[install_command("csp\\csp-x64-kc2-eng.msi"), REMOVE_PLUGIN],
+        products={PROVIDER: "4.0.9842", PLUGIN: None},
+    ),
+    Scenario(
+        name="removal fails with 1603: message 106 with it, nothing installed",
+        prepare=[OLDER_INSTALLED],
+        distribution=PLUGIN_PACKAGES,
+        stand_ins={"msiexec": "exit=1603"},
+        args=[],
+        boxes=[question(CONFIRM), failure(PLUGIN_FAILED, 1603)],
+        exit_code=1603,
+        commands=[REMOVE_PLUGIN],
+        products={PLUGIN: "2.0.5"},
+    ),
+    Scenario(
+        name="newer package only for the other architecture: 139 before any removal, 232",
+        prepare=[OLDER_INSTALLED],
+        distribution=["plugin/velumcom-2.1.0-win32.msi"],
+        args=[],
+        boxes=[question(CONFIRM), error(PACKAGE_NOT_FOUND), failure(PLUGIN_FAILED, 232)],
+        exit_code=232,
+        commands=[],
+        products={PLUGIN: "2.0.5"},
+    ),
+    Scenario(
+        name="-silent, newer package only for the other architecture: 232, nothing removed",
+        prepare=[OLDER_INSTALLED],
+        distribution=["plugin/velumcom-2.1.0-win32.msi"],
+        args=["-silent"],
+        exit_code=232,
+        commands=[],
+        products={PLUGIN: "2.0.5"},
+    ),
+]
+
+RESULTS = [
+    Scenario(
+        name="the plug-in's installer asks for a restart: message 108, No: exit 0",
+        distribution=["plugin/velumcom-2.1.0-x64.msi:reboot"],
+        args=[],
+        boxes=[question(CONFIRM), question(RESTART_PLUGIN, press="No")],
+        exit_code=0,
+        commands=[PLUGIN_X64],
+        products={PLUGIN: "2.1.0"},
+    ),
+    Scenario(
+        name="-silent, the plug-in's installer asks for a restart: restart at once",
+        distribution=["plugin/velumcom-2.1.0-x64.msi:reboot"],
+        args=["-silent"],
+        exit_code=0,
+        commands=[PLUGIN_X64],
+        restart=True,
+        products={PLUGIN: "2.1.0"},
+    ),
+    Scenario(
+        name="the plug-in's installer fails: message 106 with 1603",
+        distribution=["plugin/velumcom-2.1.0-x64.msi:fail"],
+        args=[],
+        boxes=[question(CONFIRM), failure(PLUGIN_FAILED, 1603)],
+        exit_code=1603,
+        commands=[PLUGIN_X64],
+    ),
+    Scenario(
+        name="confirmation answered No: exit 0, nothing runs",
+        distribution=PLUGIN_PACKAGES,
+        args=[],
+        boxes=[question(CONFIRM, press="No")],
+        exit_code=0,
+        commands=[],
+    ),
+    Scenario(
+        name="no package at all: message 139, then 106 with 232",
+        distribution=["notes/readme.txt:text"],
+        args=[],
+        boxes=[question(CONFIRM), error(PACKAGE_NOT_FOUND), failure(PLUGIN_FAILED, 232)],
+        exit_code=232,
+        commands=[],
+    ),
+    Scenario(
+        name="-silent, no package at all: 232 without a box",
+        distribution=["notes/readme.txt:text"],
+        args=["-silent"],
+        exit_code=232,
+        commands=[],
+    ),
+    Scenario(
+        name="plug-in installed, no package to compare with: 139, then 106 with 232",
+        prepare=[PLAIN_INSTALLED],
+        distribution=[],
+        args=[],
+        boxes=[question(CONFIRM), error(PACKAGE_NOT_FOUND), failure(PLUGIN_FAILED, 232)],
+        exit_code=232,
+        commands=[],
+        products={PLUGIN: "2.0.5"},
+    ),
+    Scenario(
+        name="-silent, plug-in installed, no package to compare with: no box, 232",
+        prepare=[PLAIN_INSTALLED],
+        distribution=[],
+        args=["-silent"],
+        exit_code=232,
+        commands=[],
+        products={PLUGIN: "2.0.5"},
+    ),
+    Scenario(
+        name="two folders hold the plug-in: the first in Windows' order wins",
+        # Windows lists names without regard to case: alpha before Zeta.
+        distribution=["Zeta/velumcom-2.1.0-x64.msi", "alpha/velumcom-2.1.0-x64.msi"],
+        args=["-silent"],
+        exit_code=0,
+        commands=[install_command("alpha\\velumcom-2.1.0-x64.msi")],
+        products={PLUGIN: "2.1.0"},
+    ),
+]
+
+SCENARIOS = OUTCOMES + REMOVAL + RESULTS

@@ -1,0 +1,177 @@
+"""Before anything is installed: the help, the prerequisite checks, the confirmation,
+and the system's UI language as the default language of the providers."""
+
+from common import (CARD_PACKAGES, CARD_PROVIDER, PLUGIN, PLUGIN_X64, PROVIDER, REGEDIT_X64,
+                    REGINI_X64, RUSSIAN, install_command, question, result, windows_version,
+                    wine_version)
+from harness import Box, Scenario
+from texts import CAPTION, HELP_CAPTION, MESSAGES, help_text
+
+PLUGIN_PACKAGE = "plugin/velumcom-2.1.0-x64.msi"
+# English and Russian of each level: a missing language piece picks the English one.
+PROVIDER_PACKAGES = [f"csp/csp-x64-kc{level}-{language}.msi"
+                     for level in (1, 2) for language in ("eng", "rus")]
+
+
+def help_scenario(args, provider=False, card_provider=False, note=""):
+    return Scenario(
+        name=f"{' '.join(args)}: the help{note}, nothing installed",
+        distribution=[PLUGIN_PACKAGE],
+        args=args,
+        boxes=[Box(HELP_CAPTION, help_text(provider, card_provider), press="OK",
+                   buttons=[1])],
+        exit_code=0,
+        commands=[],
+    )
+
+
+HELP = [
+    help_scenario(["-help"], note=" with the general options"),
+    help_scenario(["-csp", "-ucsp", "-help"], provider=True, card_provider=True,
+                  note=" with all twelve pieces"),
+    help_scenario(["-csp", "--help", "-ucsp"], provider=True,
+                  note=" for the options before it only"),
+    help_scenario(["-ucsp", "/HELP"], card_provider=True, note=" with the card provider's"),
+    help_scenario(["-silent", "-help"], note=" all the same"),
+    help_scenario(["-?"], note=", as an argument not understood"),
+    help_scenario(["-csp", "-install"], provider=True, note=" for an unknown argument"),
+    help_scenario(["-KC", "kc2"], note=": -KC before -csp is not understood"),
+    help_scenario(["-csp", "-KC"], provider=True, note=": -KC without its value"),
+]
+
+
+def refused(name, prepare, message, code, silent):
+    """A system setup.exe refuses: its message (unless silent), its code, nothing run."""
+    return Scenario(
+        name=f"{name}{' -silent' if silent else ''}: "
+             f"{'no box' if silent else f'message {message}'}, exit {code}",
+        prepare=[prepare],
+        distribution=[PLUGIN_PACKAGE],
+        args=["-silent"] if silent else [],
+        boxes=[] if silent else [Box(CAPTION, MESSAGES[message], press="OK", buttons=[1])],
+        exit_code=code,
+        commands=[],
+    )
+
+
+XP_SP1 = windows_version(5, 1, 2600, 1)
+W2K_SP3 = windows_version(5, 0, 2195, 3)
+W2003_SP1 = windows_version(5, 2, 3790, 1)
+NT40 = wine_version("nt40")
+
+PREREQUISITES = [
+    refused("Windows XP SP1", XP_SP1, 118, 4, silent=False),
+    refused("Windows XP SP1", XP_SP1, 118, 4, silent=True),
+    refused("Windows 2000 SP3", W2K_SP3, 117, 3, silent=False),
+    refused("Windows 2000 SP3", W2K_SP3, 117, 3, silent=True),
+    refused("Windows Server 2003 SP1", W2003_SP1, 119, 5, silent=False),
+    refused("Windows Server 2003 SP1", W2003_SP1, 119, 5, silent=True),
+    refused("Windows NT 4.0", NT40, 116, 1150, silent=False),
+    Scenario(
+        name="Windows NT 4.0 -silent: message 116 all the same, exit 1150",
+        prepare=[NT40],
+        distribution=[PLUGIN_PACKAGE],
+        args=["-silent"],
+        boxes=[Box(CAPTION, MESSAGES[116], press="OK", buttons=[1])],
+        exit_code=1150,
+        commands=[],
+    ),
+    Scenario(
+        name="Windows NT 4.0 -help: the help comes before the checks",
+        prepare=[NT40],
+        distribution=[PLUGIN_PACKAGE],
+        args=["-help"],
+        boxes=[Box(HELP_CAPTION, help_text(), press="OK", buttons=[1])],
+        exit_code=0,
+        commands=[],
+    ),
+    Scenario(
+        name="Windows XP SP2 passes the checks",
+        prepare=[windows_version(5, 1, 2600, 2)],
+        distribution=[PLUGIN_PACKAGE],
+        args=["-silent"],
+        exit_code=0,
+        commands=[PLUGIN_X64],
+        products={PLUGIN: "2.1.0"},
+    ),
+    Scenario(
+        name="Windows Vista without a service pack passes the checks",
+        prepare=[windows_version(6, 0, 6000, 0)],
+        distribution=[PLUGIN_PACKAGE],
+        args=["-silent"],
+        exit_code=0,
+        commands=[PLUGIN_X64],
+        products={PLUGIN: "2.1.0"},
+    ),
+]
+
+CARD_FILES = ["UEC_x64_2.reg:text=REGEDIT4", "UEC_acl_x64.acl:text=ACL file"]
+
+QUESTIONS = [
+    Scenario(
+        name="-csp -ucsp, confirmation 125 answered No: exit 0, no installer, no tool, "
+             "no certificate",
+        distribution=PROVIDER_PACKAGES + CARD_PACKAGES + [PLUGIN_PACKAGE, "a.cer:cert=A"]
+        + CARD_FILES,
+        args=["-csp", "-ucsp"],
+        boxes=[question(125, press="No")],
+        exit_code=0,
+        commands=[],
+    ),
+    Scenario(
+        name="-selectDlg without -csp: no dialog, question 103, the plug-in, message 110",
+        distribution=PROVIDER_PACKAGES + [PLUGIN_PACKAGE],
+        args=["-selectDlg"],
+        boxes=[question(103), result(110)],
+        exit_code=0,
+        commands=[PLUGIN_X64],
+        products={PLUGIN: "2.1.0"},
+    ),
+    Scenario(
+        name="-ucsp, confirmation 122 answered No: exit 0, nothing runs",
+        distribution=CARD_PACKAGES + [PLUGIN_PACKAGE] + CARD_FILES,
+        args=["-ucsp"],
+        boxes=[question(122, press="No")],
+        exit_code=0,
+        commands=[],
+    ),
+]
+
+LANGUAGES = [
+    Scenario(
+        name="Russian system: -csp -ucsp -KC kc2 take the Russian packages, message 127",
+        locale=RUSSIAN,
+        distribution=PROVIDER_PACKAGES + CARD_PACKAGES + [PLUGIN_PACKAGE] + CARD_FILES,
+        args=["-csp", "-ucsp", "-KC", "kc2"],
+        boxes=[question(125), result(127)],
+        exit_code=0,
+        commands=[install_command("csp\\csp-x64-kc2-rus.msi"),
+                  install_command("ucsp\\ucsp-x64-rus.msi"), REGEDIT_X64, REGINI_X64,
+                  PLUGIN_X64],
+        products={PROVIDER: "4.0.9842", CARD_PROVIDER: "2.0.1200", PLUGIN: "2.1.0"},
+        packages={PROVIDER: "csp-x64-kc2-rus.msi", CARD_PROVIDER: "ucsp-x64-rus.msi"},
+    ),
+    Scenario(
+        name="English system: -csp -ucsp -KC kc2 -silent take the English packages",
+        distribution=PROVIDER_PACKAGES + CARD_PACKAGES + [PLUGIN_PACKAGE] + CARD_FILES,
+        args=["-csp", "-ucsp", "-KC", "kc2", "-silent"],
+        exit_code=0,
+        commands=[install_command("csp\\csp-x64-kc2-eng.msi"),
+                  install_command("ucsp\\ucsp-x64-eng.msi"), REGEDIT_X64, REGINI_X64,
+                  PLUGIN_X64],
+        products={PROVIDER: "4.0.9842", CARD_PROVIDER: "2.0.1200", PLUGIN: "2.1.0"},
+        packages={PROVIDER: "csp-x64-kc2-eng.msi", CARD_PROVIDER: "ucsp-x64-eng.msi"},
+    ),
+    Scenario(
+        name="Russian system, -csp -Lang eng -silent: the option wins over the system",
+        locale=RUSSIAN,
+        distribution=PROVIDER_PACKAGES + [PLUGIN_PACKAGE],
+        args=["-csp", "-Lang", "eng", "-KC", "kc2", "-silent"],
+        exit_code=0,
+        # "csp*x64**kc2**eng* "
+        commands=[install_command("csp\\csp-x64-kc2-eng.msi"), PLUGIN_X64],
+        products={PROVIDER: "4.0.9842", PLUGIN: "2.1.0"},
+    ),
+]
+
+SCENARIOS = HELP + PREREQUISITES + QUESTIONS + LANGUAGES

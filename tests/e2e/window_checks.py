@@ -1,0 +1,376 @@
+"""Seeing setup.exe's own windows from a scenario: the progress window and the dialog.
+
+Three sources, all bound to one scenario's run:
+- Wine's window trace (trace+win) of setup.exe's process: every CreateWindowEx with its
+  title, class, styles, rectangle, parent and id, every ShowWindow, every window
+  destroyed, in the order they happened, interleaved with the message boxes. The
+  progress window's title can only be read here: Wine keeps no title for the class
+  "Message", so neither the window nor xdotool gives it back.
+- A stand-in msiexec.exe in the distribution folder (window_helpers/msiexec_standin.c),
+  found before the real one: it waits until setup.exe shows the progress window, writes
+  down setup.exe's windows as they are while the installer runs, then runs the real
+  msiexec.
+- xdotool, for keys pressed in the dialog as a user presses them, on an X display of
+  the run's own.
+"""
+
+import os
+import re
+import subprocess
+import threading
+import time
+from dataclasses import dataclass, field
+from pathlib import Path
+
+import harness
+import winekit
+from harness import Mismatch, compare
+
+REPO = Path(__file__).resolve().parents[2]
+STANDIN_RECORD = "msiexec-standin.jsonl"
+# Beside the stand-in: while HOLD exists it waits for GO after saying WAITING.
+STANDIN_HOLD, STANDIN_WAITING, STANDIN_GO = "msiexec.hold", "msiexec.waiting", "msiexec.go"
+
+PROGRESS_CLASS = "Message"
+PROGRESS_BAR_CLASS = "msctls_progress32"
+SW_SHOWNORMAL = 1
+
+HELPER_SOURCES = Path(__file__).resolve().parent / "window_helpers"
+_build_lock = threading.Lock()
+
+
+def build_window_helper(name, out_dir=REPO / "build" / "window-helpers"):
+    """window_helpers/NAME.c as NAME.exe, compiled when the source is newer."""
+    source = HELPER_SOURCES / f"{name}.c"
+    exe = Path(out_dir) / f"{name}.exe"
+    header = winekit.HELPER_SOURCES / "helper_output.h"
+    with _build_lock:
+        newest = max(source.stat().st_mtime, header.stat().st_mtime)
+        if exe.exists() and exe.stat().st_mtime >= newest:
+            return exe
+        exe.parent.mkdir(parents=True, exist_ok=True)
+        # Renamed into place: a scenario running meanwhile never copies half a program.
+        partial = exe.with_suffix(f".{os.getpid()}.tmp")
+        result = subprocess.run(
+            ["i686-w64-mingw32-gcc", "-O2", "-Wall", "-Wextra", "-municode", "-static",
+             "-I", str(winekit.HELPER_SOURCES), "-o", str(partial), str(source)],
+            capture_output=True, text=True)
+        if result.returncode != 0:
+            raise winekit.WineError(f"building {source.name} failed:\n{result.stderr}")
+        os.replace(partial, exe)
+    return exe
+
+
+# --- Preparation steps -------------------------------------------------------------------
+
+def slow_msiexec(run):
+    """Puts the stand-in msiexec.exe where setup.exe looks first: its start folder."""
+    (run.dist / "msiexec.exe").write_bytes(build_window_helper("msiexec_standin").read_bytes())
+
+
+def window_trace(run):
+    """Adds Wine's window trace to the trace the harness takes of setup.exe. The harness
+    chooses the trace channels itself; its Prefix builds each process's environment in
+    env(), so this run's prefix gets an env() of its own that adds the channel whenever
+    a trace is asked for."""
+    base = run.prefix.env
+
+    def env(debug="-all", extra=None):
+        return base(debug if debug == "-all" else debug + ",trace+win", extra)
+
+    run.prefix.env = env
+
+
+# --- Wine's window trace -------------------------------------------------------------------
+
+# A class by name shows as L"Button", or L"Button"->L"6.0.2600.2982!Button" when the
+# manifest's common controls version redirects it; a class by atom as #8002.
+CREATE = re.compile(
+    r'^WIN_CreateWindowEx (?P<title>\(null\)|L"(?:[^"\\]|\\.)*"(?:\.\.\.)?) '
+    r'(?P<cls>L"(?:[^"\\]|\\.)*"|#\d+)(?:->L"(?:[^"\\]|\\.)*")? '
+    r'ex=(?P<ex>[0-9a-fA-F]+) style=(?P<style>[0-9a-fA-F]+) '
+    r'(?P<x>-?\d+),(?P<y>-?\d+) (?P<w>-?\d+)x(?P<h>-?\d+) parent=(?P<parent>[0-9a-fA-Fx]+) '
+    r'menu=(?P<menu>[0-9a-fA-Fx]+)')
+HANDLE_GIVEN = re.compile(r"^NtUserCreateWindowEx hwnd (?P<hwnd>0x[0-9a-fA-F]+) cs ")
+SHOWN = re.compile(r"^show_window hwnd=(?P<hwnd>0x[0-9a-fA-F]+), cmd=(?P<cmd>-?\d+), "
+                   r"was_visible (?P<was>\d)")
+DESTROYED = re.compile(r"^destroy_window (?P<hwnd>0x[0-9a-fA-F]+)")
+
+
+def _wide(text):
+    """A traced L"..." string, or None for (null)."""
+    found = winekit.WIDE_STRING.fullmatch(text)
+    return winekit.decode_wine_string(found.group(1)) if found else None
+
+
+@dataclass
+class Window:
+    """A window setup.exe created, as CreateWindowEx was called."""
+    title: str
+    cls: str
+    exstyle: int
+    style: int
+    rect: tuple    # x, y, width, height as passed
+    parent: int
+    menu: int      # the control id for a child
+    thread: str
+    created: int                               # event index
+    hwnd: int = None
+    shown: list = field(default_factory=list)  # (event index, ShowWindow command)
+    destroyed: int = None                      # event index
+
+
+@dataclass
+class WindowEvents:
+    """setup.exe's windows and message boxes, in the order the trace shows them."""
+    windows: list = field(default_factory=list)
+    boxes: list = field(default_factory=list)  # (event index, box text)
+
+    def of_class(self, cls):
+        return [w for w in self.windows if w.cls == cls]
+
+    def children(self, parent):
+        return [w for w in self.windows if parent.hwnd is not None and w.parent == parent.hwnd]
+
+    def by_handle(self, hwnd):
+        """The latest window given this handle: a handle can be given again once its
+        window is destroyed."""
+        return next((w for w in reversed(self.windows) if w.hwnd == hwnd), None)
+
+
+def read_window_events(text, pid):
+    """The windows and boxes of the process pid (hex) from a +pid,trace+win,trace+msgbox
+    trace."""
+    pid = int(pid, 16)
+    events = WindowEvents()
+    # A window's handle comes a few lines after its CreateWindowEx, on the same thread;
+    # windows Wine makes for itself meanwhile (the IME window) have no CreateWindowEx line.
+    waiting = {}
+    for index, line in enumerate(text.splitlines()):
+        match = winekit.TRACE_LINE.match(line)
+        if not match or int(match.group(1), 16) != pid:
+            continue
+        thread, channel, function = match.group(2), match.group(3), match.group(4)
+        rest = f"{function} {match.group(5)}"
+        if channel == "msgbox" and function == "MSGBOX_OnInit":
+            found = winekit.WIDE_STRING.search(rest)
+            events.boxes.append((index, winekit.decode_wine_string(found.group(1))
+                                 if found else ""))
+        if channel != "win":
+            continue
+        if created := CREATE.match(rest):
+            cls = created["cls"]
+            window = Window(_wide(created["title"]), _wide(cls) or cls,
+                            int(created["ex"], 16), int(created["style"], 16),
+                            tuple(int(created[k]) for k in "xywh"),
+                            int(created["parent"], 16), int(created["menu"], 16), thread,
+                            index)
+            events.windows.append(window)
+            waiting[thread] = window
+        elif given := HANDLE_GIVEN.match(rest):
+            window = waiting.pop(thread, None)
+            if window:
+                window.hwnd = int(given["hwnd"], 16)
+        elif shown := SHOWN.match(rest):
+            window = events.by_handle(int(shown["hwnd"], 16))
+            if window:
+                window.shown.append((index, int(shown["cmd"])))
+        elif destroyed := DESTROYED.match(rest):
+            window = events.by_handle(int(destroyed["hwnd"], 16))
+            if window and window.destroyed is None:
+                window.destroyed = index
+    return events
+
+
+def trace_text(run):
+    """What Wine traced while setup.exe ran: the harness keeps launch.exe's standard error
+    (the trace of launch.exe and of everything it started) in the run's folder."""
+    return _read(run.workdir / "launch.err")
+
+
+def setup_windows(run):
+    return read_window_events(trace_text(run), run.launch.pid or "ffffffff")
+
+
+def standin_records(run):
+    """One record per msiexec call that reached the stand-in, in order."""
+    return winekit.parse_json_lines(_read(run.dist / STANDIN_RECORD))
+
+
+def _read(path):
+    try:
+        return Path(path).read_text(encoding="utf-8", errors="replace")
+    except FileNotFoundError:
+        return ""
+
+
+# --- Checks -----------------------------------------------------------------------------------
+
+def screen_centre_rect(width, height, screen=(1024, 768)):
+    return ((screen[0] // 2) - width // 2, (screen[1] // 2) - height // 2, width, height)
+
+
+def progress_window(title, installers):
+    """A check: setup.exe made one progress window with this title, as the progress
+    window is made, showed it before and kept it during each of the `installers` msiexec
+    calls, and destroyed it before the next message box, or before it ended."""
+    def check(run):
+        events = setup_windows(run)
+        frames = events.of_class(PROGRESS_CLASS)
+        if len(frames) != 1:
+            return [Mismatch("progress windows created", 1,
+                             [(w.title, w.rect) for w in frames])]
+        frame = frames[0]
+        mismatches = compare("progress window as created (title, exstyle, style, rect, "
+                             "parent, menu)",
+                             (title, 0, 0, screen_centre_rect(300, 58), 0, 0),
+                             (frame.title, frame.exstyle, frame.style, frame.rect,
+                              frame.parent, frame.menu))
+        bars = [(w.cls, w.title, hex(w.style), w.rect, w.menu) for w in events.children(frame)]
+        mismatches += compare("children of the progress window (class, title, style, rect, id)",
+                              [(PROGRESS_BAR_CLASS, None, hex(0x50000008), (0, 0, 296, 33), 0)],
+                              bars)
+        mismatches += compare("ShowWindow commands on the progress window", [SW_SHOWNORMAL],
+                              [cmd for _, cmd in frame.shown])
+        mismatches += _gone_before_next_box(events, frame)
+        mismatches += _seen_during_installers(run, frame, installers)
+        return mismatches
+    check.__name__ = f"progress_window({title!r})"
+    return check
+
+
+def _gone_before_next_box(events, frame):
+    later_boxes = [(index, text) for index, text in events.boxes if index > frame.created]
+    if frame.destroyed is None:
+        return [Mismatch("progress window destroyed", "before setup.exe ended", "never")]
+    if later_boxes and later_boxes[0][0] < frame.destroyed:
+        return [Mismatch("progress window destroyed", "before the next message box",
+                         f"still there when this box opened: {later_boxes[0][1]!r}")]
+    return []
+
+
+def _seen_during_installers(run, frame, installers):
+    records = standin_records(run)
+    mismatches = compare("msiexec calls that reached the stand-in", installers, len(records))
+    for number, record in enumerate(records, 1):
+        seen = [w for w in record.get("windows", []) if w.get("class") == PROGRESS_CLASS]
+        shown = [(w.get("hwnd"), w.get("visible"), tuple(w.get("rect", ())),
+                  [(c.get("class"), c.get("visible"), tuple(c.get("rect", ())),
+                    c.get("style", 0) & 0x50000008, c.get("id")) for c in w.get("children", [])])
+                 for w in seen]
+        expected = [(hex(frame.hwnd or 0), True, screen_centre_rect(300, 58),
+                     [(PROGRESS_BAR_CLASS, True, (0, 0, 296, 33), 0x50000008, 0)])]
+        mismatches += compare(f"progress window while msiexec call {number} ran "
+                              "(handle, visible, screen rect, children)", expected, shown)
+    return mismatches
+
+
+def no_progress_window(run):
+    """A check: setup.exe never created a progress window and started no installer."""
+    events = setup_windows(run)
+    made = [(w.title, w.rect) for w in events.of_class(PROGRESS_CLASS)]
+    return (compare("progress windows created", [], made)
+            + compare("msiexec calls that reached the stand-in", 0, len(standin_records(run))))
+
+
+# --- Keys ------------------------------------------------------------------------------------
+
+@dataclass
+class KeyPresses:
+    keys: list
+    toggles: int
+    sent: bool = False
+    problem: str = None
+    thread: threading.Thread = None
+
+
+def keys_after_toggles(title, keys, toggles, control=1014):
+    """A preparation step: once setup.exe's dialog `title` has switched its view
+    `toggles` times (the harness answers the dialog by pressing Options and waits for it
+    to close), press `keys` with xdotool, as a user at the keyboard would.
+
+    The harness reads the dialog before it presses; a key sent before that would close
+    the dialog under the reader. The switch is the harness's last act on the dialog, and
+    the trace shows it: the welcome text (control 1014) hidden, or shown again.
+
+    The run gets an X display of its own: scenarios running at the same time would
+    otherwise take the keyboard focus from the dialog with windows of their own."""
+    def step(run):
+        _own_display(run)
+        presses = KeyPresses(list(keys), toggles)
+        presses.thread = threading.Thread(target=_press_keys, args=(run, title, control,
+                                                                      presses), daemon=True)
+        presses.thread.start()
+        run.key_presses = presses
+    step.__name__ = f"keys_after_toggles({keys!r}, {toggles})"
+    return step
+
+
+def _own_display(run):
+    """Moves the run's Wine processes to an Xvfb of their own, closed once the harness
+    has ended the run's wineserver (which it does on every way out)."""
+    display = winekit.Display()
+    prefix = run.prefix
+    prefix.display = display.name
+    kill_server = prefix.kill_server
+
+    def kill_server_and_display():
+        try:
+            kill_server()
+        finally:
+            display.close()
+
+    prefix.kill_server = kill_server_and_display
+
+
+def _view_switches(events, control):
+    texts = [w for w in events.windows if w.menu == control]
+    if not texts:
+        return 0
+    commands = [cmd for _, cmd in texts[0].shown]
+    # Shown once as it is created; every later hide or show is one switch of the view.
+    return max(0, len(commands) - 1)
+
+
+def _press_keys(run, title, control, presses):
+    deadline = time.monotonic() + harness.SCENARIO_TIMEOUT
+    env = dict(os.environ, DISPLAY=run.prefix.display)
+    seen = "no process yet"
+    while time.monotonic() < deadline:
+        launch = winekit.parse_launch_output(_read(run.workdir / "launch.out"))
+        if launch.exit_code is not None:
+            presses.problem = f"setup.exe ended first ({seen})"
+            return
+        if launch.pid:
+            switches = _view_switches(read_window_events(trace_text(run), launch.pid), control)
+            window = _x_window(title, env) if switches >= presses.toggles else None
+            focus = _x_focus(env) if window else None
+            seen = f"{switches} view switches, X window {window}, X focus {focus}"
+            if window and focus == window:
+                subprocess.run(["xdotool", "key"] + presses.keys, env=env, check=True)
+                presses.sent = True
+                return
+        time.sleep(0.05)
+    presses.problem = f"no dialog {title!r} with the keyboard focus: {seen}"
+
+
+def _x_window(title, env):
+    found = subprocess.run(["xdotool", "search", "--name", f"^{re.escape(title)}$"],
+                           env=env, capture_output=True, text=True)
+    windows = found.stdout.split()
+    return windows[0] if len(windows) == 1 else None
+
+
+def _x_focus(env):
+    return subprocess.run(["xdotool", "getwindowfocus"], env=env, capture_output=True,
+                          text=True).stdout.strip()
+
+
+def keys_pressed(run):
+    """A check: the keys of keys_after_toggles were pressed."""
+    presses = getattr(run, "key_presses", None)
+    if presses is None:
+        return [Mismatch("keys pressed", "a keys_after_toggles step", "none prepared")]
+    presses.thread.join(5)
+    return compare(f"keys {' '.join(presses.keys)} pressed", True,
+                   presses.sent or presses.problem or "not yet")

@@ -1,0 +1,234 @@
+#!/usr/bin/env python3
+"""Takes the screenshots in docs/screenshots: setup.exe under Wine, as a user sees it.
+
+    tools/take-screenshots.py [--setup PATH] [--out DIR] [--pristine DIR] [--keep]
+
+One run of `setup.exe -csp -selectDlg` on its own Xvfb, with a distribution of real
+packages: the confirmation, the selection dialog in both views, the progress window
+while a stand-in msiexec holds the installation, and the final message. The prefix's
+default desktop is a virtual desktop (as `explorer /desktop=...` makes one), so that
+title bars are drawn and the helpers that find and answer the windows share their
+desktop. Each picture is the window's rectangle cut out of a screenshot of the whole
+screen (imagemagick's import and convert).
+
+--pristine DIR clones a prefix kept there (made when missing) instead of making a new
+one (about 25 s). Needs what the end-to-end tests need, and imagemagick.
+"""
+
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+REPO = Path(__file__).resolve().parent.parent
+sys.path.insert(0, str(REPO / "tools"))
+sys.path.insert(0, str(REPO / "tests" / "e2e"))
+
+import sample_distribution  # noqa: E402
+import winekit  # noqa: E402
+from window_checks import (STANDIN_GO, STANDIN_HOLD, STANDIN_WAITING,  # noqa: E402
+                           build_window_helper)
+
+SCREEN = "1024x768"
+DISTRIBUTION = ["csp/csp-x64-kc1-eng.msi", "csp/csp-x64-kc1-rus.msi",
+                "plugin/velumcom-2.1.0-x64.msi"]
+TIMEOUT = 60
+ACTIVATION_ATTEMPTS = 5
+INACTIVE_TITLE = "srgb(128,128,128)"  # the prefix's InactiveTitle colour
+WINE_FONTS = Path("/usr/share/wine/fonts")
+CAPTION = "Орвента ЭЦП Browser plug-in"
+
+
+class Session:
+    """setup.exe running in a virtual desktop, and the means to look at it."""
+
+    def __init__(self, prefix, helpers, out_dir, work):
+        self.prefix = prefix
+        self.helpers = helpers
+        self.out_dir = out_dir
+        self.work = work
+        self.taken = []
+
+    def window(self, cls, title=None):
+        """Waits for a visible top-level window and has it painted; its rectangle."""
+        args = [self.helpers["toplevel"], "--class", cls, "--timeout", TIMEOUT * 1000]
+        if title:
+            args += ["--title", title]
+        return args, self._toplevel(args)["rect"]
+
+    def shoot_active(self, name, window):
+        """Shoots a window with a title bar as the active one. The desktop's keyboard focus
+        reaches Wine's desktop process some time after xdotool gave it, and the window
+        must be activated after that to be drawn active: so again until it is."""
+        args, rect = window
+        for _ in range(ACTIVATION_ATTEMPTS):
+            self.focus_desktop()
+            self._toplevel(args + ["--activate"])
+            self.shoot(name, rect)
+            if self.title_colour(name) != INACTIVE_TITLE:
+                return
+        raise winekit.WineError(f"{name}: the window is still drawn inactive")
+
+    def title_colour(self, name):
+        return subprocess.run(["convert", str(self.out_dir / f"{name}.png"), "-format",
+                               "%[pixel:p{4,4}]", "info:"], capture_output=True, text=True,
+                              check=True).stdout.strip()
+
+    def _toplevel(self, args):
+        found = winekit.parse_json_lines(self.prefix.wine(args, timeout=TIMEOUT + 15).stdout)
+        if not found or "rect" not in found[0]:
+            raise winekit.WineError(f"no such window ({' '.join(map(str, args[1:]))}): {found}")
+        return found[0]
+
+    def shoot(self, name, rect):
+        x, y, width, height = rect
+        full = self.work / f"{name}-screen.png"
+        subprocess.run(["import", "-display", self.prefix.display, "-window", "root",
+                        str(full)], check=True)
+        target = self.out_dir / f"{name}.png"
+        # No metadata: a picture drawn again gives the same file.
+        subprocess.run(["convert", str(full), "-crop", f"{width}x{height}+{x}+{y}", "+repage",
+                        "-strip", "-define", "png:exclude-chunks=date,time", str(target)],
+                       check=True)
+        full.unlink()
+        if target not in self.taken:
+            self.taken.append(target)
+
+    def focus_desktop(self):
+        """Gives the virtual desktop the keyboard focus, which no window manager does
+        here: without it Wine draws every window as inactive."""
+        env = dict(os.environ, DISPLAY=self.prefix.display)
+        found = ""
+        if winekit.wait_for(lambda: bool(_desktop_window(env)), TIMEOUT):
+            found = _desktop_window(env)
+            subprocess.run(["xdotool", "windowfocus", "--sync", found], env=env, check=True)
+        if not found:
+            raise winekit.WineError("no virtual desktop window")
+
+    def box(self, *arguments):
+        """msgbox.exe: reads the open box or dialog, clicks, presses."""
+        args = [self.helpers["msgbox"], "--timeout", TIMEOUT * 1000] + list(arguments)
+        result = self.prefix.wine(args, timeout=TIMEOUT + 15)
+        lines = winekit.parse_json_lines(result.stdout)
+        if result.returncode != 0 or not lines or "caption" not in lines[0]:
+            raise winekit.WineError(f"msgbox.exe {' '.join(map(str, arguments))}: {lines}")
+        return lines[0]
+
+
+def install_wine_fonts(prefix):
+    """Wine's own Tahoma (the dialog font, with Cyrillic) and Marlett (the title bar's
+    buttons) into the prefix. Debian ships them in fonts-wine, and its wineboot does not
+    copy them into a new prefix: without them the text falls back to another font and
+    the close button shows the letter r."""
+    fonts = sorted(WINE_FONTS.glob("*.ttf"))
+    if not any(font.name == "marlett.ttf" for font in fonts):
+        raise winekit.WineError(f"no Wine fonts in {WINE_FONTS}: install fonts-wine "
+                                "(tools/install-deps.sh)")
+    target = prefix.path / "drive_c" / "windows" / "Fonts"
+    target.mkdir(parents=True, exist_ok=True)
+    for font in fonts:
+        shutil.copy2(font, target / font.name)
+
+
+def _desktop_window(env):
+    found = subprocess.run(["xdotool", "search", "--name", "Wine desktop"], env=env,
+                           capture_output=True, text=True).stdout.split()
+    return found[0] if found else ""
+
+
+def take(setup_exe, out_dir, prefix, helpers, work):
+    dist = work / "dist"
+    sample_distribution.build(dist, DISTRIBUTION)
+    shutil.copy2(setup_exe, dist / "setup.exe")
+    shutil.copy2(build_window_helper("msiexec_standin"), dist / "msiexec.exe")
+    (dist / STANDIN_HOLD).touch()
+    out_dir.mkdir(parents=True, exist_ok=True)
+    install_wine_fonts(prefix)
+    session = Session(prefix, helpers, out_dir, work)
+
+    # Every program of the prefix on one virtual desktop: setup.exe's windows get their
+    # title bars, and the helpers that read them share the desktop they are on.
+    prefix.wine(["reg", "add", r"HKCU\Software\Wine\Explorer", "/v", "Desktop", "/d",
+                 "Default", "/f"])
+    prefix.wine(["reg", "add", r"HKCU\Software\Wine\Explorer\Desktops", "/v", "Default",
+                 "/d", SCREEN, "/f"])
+    # The desktop is made as the wineserver starts, so that happens again.
+    prefix.kill_server()
+    with open(work / "launch.out", "wb") as out, open(work / "launch.err", "wb") as err:
+        program = prefix.popen([helpers["launch"], winekit.windows_path(dist), "setup.exe",
+                                "-csp", "-selectDlg"], stdout=out, stderr=err)
+        try:
+            session.shoot_active("confirmation", session.window("#32770", CAPTION))
+            session.box("--press", "Yes")
+
+            session.shoot_active("dialog-compact", session.window("#32770", "VOZEdove"))
+            session.box("--click", "1015")
+            session.shoot_active("dialog-expanded", session.window("#32770", "VOZEdove"))
+            session.box("--press", "140")
+
+            if not winekit.wait_for(lambda: (dist / STANDIN_WAITING).exists(), TIMEOUT):
+                raise winekit.WineError("msiexec was not started")
+            # Wine draws no title bar for this class: nothing to show as active.
+            session.shoot("progress", session.window("Message")[1])
+            (dist / STANDIN_HOLD).unlink()
+            (dist / STANDIN_GO).touch()
+
+            session.shoot_active("final-message", session.window("#32770", CAPTION))
+            session.box("--press", "OK")
+            program.wait(TIMEOUT)
+        finally:
+            if program.poll() is None:
+                program.kill()
+                program.wait()
+    return session.taken
+
+
+def main(argv=None):
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--setup", default=str(REPO / "build" / "windows" / "setup.exe"))
+    parser.add_argument("--out", default=str(REPO / "docs" / "screenshots"))
+    parser.add_argument("--pristine", help="clone the prefix kept in this folder")
+    parser.add_argument("--keep", action="store_true", help="keep the work folder")
+    options = parser.parse_args(argv)
+    if not Path(options.setup).is_file():
+        print(f"no program at {options.setup}: build it first", file=sys.stderr)
+        return 2
+
+    started = time.monotonic()
+    work = winekit.temporary_directory("screenshots.")
+    helpers = winekit.build_helpers(REPO / "build" / "wine-helpers")
+    helpers["toplevel"] = build_window_helper("toplevel")
+    prefix, taken = None, []
+    try:
+        with winekit.Display() as display:
+            if options.pristine:
+                pristine = winekit.Prefix(Path(options.pristine).resolve(), display.name)
+                if not (pristine.path / "system.reg").exists():
+                    pristine.create()
+                    pristine.kill_server()
+                prefix = pristine.clone(work / "prefix")
+            else:
+                prefix = winekit.Prefix(work / "prefix", display.name)
+                prefix.create()
+            try:
+                taken = take(Path(options.setup), Path(options.out), prefix, helpers, work)
+            finally:
+                prefix.kill_server()
+    finally:
+        if prefix and not options.keep:
+            prefix.remove()
+        if options.keep:
+            print(f"kept: {work}")
+        else:
+            shutil.rmtree(work, ignore_errors=True)
+    for path in taken:
+        print(path.relative_to(REPO) if path.is_relative_to(REPO) else path)
+    print(f"{len(taken)} screenshots in {time.monotonic() - started:.1f} s")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
