@@ -30,8 +30,8 @@ echo "== Win32 layer under Wine"
 bash platform/win32/tests/run-under-wine.sh
 bash platform/win32/tests/planted_dlls_under_wine.sh
 
-echo "== End to end under Wine"
-bash tests/e2e/run.sh
-
 echo "== Footprint"
 python3 tools/measure-footprint.py
+
+echo "== End to end under Wine"
+bash tests/e2e/run.sh
