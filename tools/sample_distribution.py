@@ -18,6 +18,7 @@ options:
     lang=LCID        ProductLanguage (default 1033 when the name holds "eng", else 1049)
     flags=TEXT       ISReleaseFlags (default: the "kcN" in the name; empty: no property)
     reboot           schedules a restart: msiexec /qn ... REBOOT=R ends with 3010
+                     (reboot=install: on installation only; reboot=remove: on removal only)
     fail             a false launch condition: msiexec ends with 1603
     npvelum=absent   the NPVELUM feature is not installed by default
     x64              a 64-bit package (default: a 32-bit one, whatever the name says)
@@ -45,7 +46,7 @@ import tempfile
 import uuid
 from dataclasses import dataclass
 from pathlib import Path
-from xml.sax.saxutils import quoteattr
+from xml.sax.saxutils import escape, quoteattr
 
 REPO = Path(__file__).resolve().parent.parent
 
@@ -84,7 +85,7 @@ class Entry:
     version: str = None
     lang: str = None
     flags: str = None
-    reboot: bool = False
+    reboot: object = False  # True, "install" or "remove"
     fail: bool = False
     npvelum_absent: bool = False
     x64: bool = False
@@ -105,6 +106,8 @@ def parse_entry(description):
         key, has_value, value = option.partition("=")
         if key in ("reboot", "fail", "x64", "pem") and not has_value:
             setattr(entry, key, True)
+        elif key == "reboot" and value in ("install", "remove"):
+            entry.reboot = value
         elif key == "npvelum" and value == "absent":
             entry.npvelum_absent = True
         elif key == "text":
@@ -197,8 +200,11 @@ def wix_source(entry):
         lines.append(f'    <Feature Id="NPVELUM" Level="{level}"><ComponentRef Id="Browser"/>'
                      '</Feature>')
     if entry.reboot:
-        lines.append('    <InstallExecuteSequence><ScheduleReboot After="InstallFinalize"/>'
-                     '</InstallExecuteSequence>')
+        # The condition picks the sequence run that asks: installation or removal.
+        condition = {"install": "NOT REMOVE", "remove": 'REMOVE="ALL"'}.get(entry.reboot)
+        action = ('<ScheduleReboot After="InstallFinalize"/>' if condition is None else
+                  f'<ScheduleReboot After="InstallFinalize">{escape(condition)}</ScheduleReboot>')
+        lines.append(f'    <InstallExecuteSequence>{action}</InstallExecuteSequence>')
     lines += ['  </Product>', '</Wix>', '']
     source = "\n".join(lines)
     # Packages that differ in anything differ in their package code, as real ones do.

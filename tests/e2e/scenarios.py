@@ -18,7 +18,7 @@ import provider_scenarios
 import startup_scenarios
 from common import (ALTERNATE_PROVIDER, CARD_PROVIDER, INSTALLSTATE_ABSENT,  # noqa: F401
                     INSTALLSTATE_LOCAL, PLUGIN, PLUGIN_PACKAGES, PROVIDER, PROVIDER_PACKAGES,
-                    install_command)
+                    install_command, installed)
 from harness import DIST, Scenario
 from texts import CAPTION  # noqa: F401
 
@@ -41,6 +41,31 @@ FIXTURES = [
         distribution=["plugin/velumcom-2.2.0-x64.msi:fail"],
         args=["/qn", "/i", DIST + "\\plugin\\velumcom-2.2.0-x64.msi", "REBOOT=R"],
         exit_code=1603,
+        products={PLUGIN: None},
+    ),
+    Scenario(
+        name="fixture: a package that asks for a restart on installation only installs with 3010",
+        program="msiexec",
+        distribution=["plugin/velumcom-2.2.0-x64.msi:reboot=install"],
+        args=["/qn", "/i", DIST + "\\plugin\\velumcom-2.2.0-x64.msi", "REBOOT=R"],
+        exit_code=3010,
+        products={PLUGIN: "2.2.0"},
+    ),
+    Scenario(
+        name="fixture: a package that asks for a restart on removal only installs with 0",
+        program="msiexec",
+        distribution=["plugin/velumcom-2.2.0-x64.msi:reboot=remove"],
+        args=["/qn", "/i", DIST + "\\plugin\\velumcom-2.2.0-x64.msi", "REBOOT=R"],
+        exit_code=0,
+        products={PLUGIN: "2.2.0"},
+    ),
+    Scenario(
+        name="fixture: a package that asks for a restart on removal only is removed with 3010",
+        program="msiexec",
+        distribution=[],
+        prepare=[installed("old/velumcom-2.0.5-x64.msi:reboot=remove")],
+        args=["/qn", "/x", PLUGIN, "REBOOT=R"],
+        exit_code=3010,
         products={PLUGIN: None},
     ),
 ]
