@@ -323,7 +323,13 @@ void TestProgressThread() {
     auto progress = desktop.CreateProgressThread(u"Установка...");
     progress->Resume();
     progress->Resume();
-    Expect(Eventually([] { return ProgressFrames().size() == 1; }), "Resume shows one window");
+    // The frame exists a moment before its bar is made and it is shown: wait for both.
+    Expect(Eventually([] {
+             const std::vector<HWND> frames = ProgressFrames();
+             return frames.size() == 1 && ::IsWindowVisible(frames[0]) &&
+                    ::FindWindowExW(frames[0], nullptr, L"msctls_progress32", nullptr) != nullptr;
+           }),
+           "Resume shows one window");
     const std::vector<HWND> frames = ProgressFrames();
     if (frames.size() == 1) CheckProgressWindow(frames[0]);
     progress->Stop();
