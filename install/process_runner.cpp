@@ -8,7 +8,10 @@ bool IsSuccess(std::uint32_t code) { return code == kSuccess || code == kSuccess
 
 std::uint32_t RunCommand(Windows& windows, const std::u16string& commandLine) {
   const ProcessOutcome outcome = windows.processes.RunAndWait(commandLine);
-  if (!outcome.started || !outcome.exitCodeRead) return outcome.error;
+  if (!outcome.started || !outcome.exitCodeRead) {
+    // A failure whose last error reads 0 must still not pass for a success.
+    return outcome.error != kSuccess ? outcome.error : kErrorGenFailure;
+  }
   return outcome.exitCode;
 }
 

@@ -28,6 +28,9 @@ TEST(RunCommand, ReturnsTheExitCodeOrThePlatformsError) {
       {{false, 5, false, 0}, 5},
       // The child ran but its code could not be read: that is no success.
       {{true, 6, false, 0}, 6},
+      // A failure that left no error code is still a failure.
+      {{false, 0, false, 0}, 31},
+      {{true, 0, false, 0}, 31},
   };
   for (const Case& c : cases) {
     FakeWindows fake;
@@ -172,7 +175,13 @@ TEST(RootCertificates, SkipsWhatCannotBeUsedAndReportsNothing) {
       {"root store closed to us", [](FakeWindows& f) { f.rootStoreFails = true; }, 0},
       {"full path unknown", [](FakeWindows& f) { f.fullPathFails = true; }, 0},
       {"full path too long",
-       [](FakeWindows& f) { f.fullPathOverride = u"C:\\" + std::u16string(257, u'x'); }, 0},
+       [](FakeWindows& f) {
+         // A store the fake would open: only the length keeps it out.
+         const std::u16string path = u"C:\\" + std::u16string(257, u'x');
+         f.fullPathOverride = path;
+         f.certificateFiles[path] = {u"long"};
+       },
+       0},
       {"full path just fits",
        [](FakeWindows& f) {
          const std::u16string path = u"C:\\" + std::u16string(256, u'x');

@@ -218,7 +218,11 @@ TEST(MainFlow, RestartQuestionAndItsAnswers) {
     bool requested = false;
     std::size_t failureBoxes = 0;
     for (const auto& line : fake.log) requested |= line.starts_with(u"restart: exit windows");
-    for (const auto& box : fake.boxes) failureBoxes += box.text == Text(111) ? 1 : 0;
+    for (const auto& box : fake.boxes) {
+      if (box.text != Text(111)) continue;
+      ++failureBoxes;
+      EXPECT_EQ(box, (ShownBox{Text(111), kCaption, 0x0})) << c.name;
+    }
     EXPECT_EQ(requested, c.restartRequested) << c.name;
     EXPECT_EQ(failureBoxes, c.failureBoxes) << c.name;
     if (c.line[0] == 0) {
@@ -290,6 +294,54 @@ TEST(MainFlow, RunsWithoutAProgressThread) {
   fake.progressThreadFails = true;
   EXPECT_EQ(RunSetup(fake.windows(), u"-silent"), 0u);
   EXPECT_EQ(fake.Commands(), (Lines{kPluginInstall}));
+}
+
+TEST(MainFlow, NonAdministratorIsToldWhyUnderTheProgramsCaption) {
+  FakeWindows fake = Distribution();
+  fake.administrator = false;
+  EXPECT_EQ(RunSetup(fake.windows(), u""), 1u);
+  EXPECT_EQ(fake.boxes, (std::vector<ShownBox>{{Text(101), kCaption, 0x10}}));
+}
+
+TEST(MainFlow, OnlyNoToTheConfirmationStopsTheRun) {
+  struct Case {
+    std::int32_t answer;
+    bool installs;
+  } cases[] = {{6, true}, {7, false}, {2, true}, {1, true}, {0, true}};
+  for (const Case& c : cases) {
+    FakeWindows fake = Distribution();
+    fake.answers[Text(103)] = c.answer;
+    EXPECT_EQ(RunSetup(fake.windows(), u""), 0u) << c.answer;
+    EXPECT_EQ(fake.Commands().size(), c.installs ? 1u : 0u) << c.answer;
+  }
+}
+
+TEST(MainFlow, ProgressTitleNamesTheProviderOnlyWhenItIsInstalled) {
+  struct Case {
+    const char16_t* line;
+    std::uint16_t title;
+  } cases[] = {
+      {u"-silent", 114}, {u"-csp -silent", 113}, {u"-ucsp -silent", 114},
+      {u"-csp -ucsp -silent", 113}};
+  for (const Case& c : cases) {
+    FakeWindows fake = Distribution();
+    RunSetup(fake.windows(), c.line);
+    EXPECT_EQ(fake.log[1], u"progress: create " + Text(c.title)) << Utf8(c.line);
+  }
+}
+
+TEST(MainFlow, HandsEachComponentItsOwnArguments) {
+  FakeWindows fake = Distribution();
+  fake.AddFile(u"UEC_x64_2.reg");
+  fake.AddFile(u"UEC_acl_x64.acl");
+  EXPECT_EQ(RunSetup(fake.windows(),
+                     u"-silent -VelumArgs V=3 -csp -CSPArgs A=1 -ucsp -UCSPArgs \"U=2 W\""),
+            0u);
+  EXPECT_EQ(fake.Commands(),
+            (Lines{u"msiexec /qn /i \"C:\\dist\\csp\\csp-x64-kc1-eng.msi\" A=1  REBOOT=R",
+                   u"msiexec /qn /i \"C:\\dist\\ucsp\\ucsp-x64-eng.msi\" U=2 W  REBOOT=R",
+                   u"regedit /s UEC_x64_2.reg", u"regini UEC_acl_x64.acl",
+                   u"msiexec /qn /i \"C:\\dist\\plugin\\velumcom-2.1.0-x64.msi\" V=3  REBOOT=R"}));
 }
 
 }  // namespace

@@ -215,5 +215,16 @@ TEST(PluginFlow, MissingPackageWhenNotInstalled) {
   EXPECT_TRUE(fake.boxes.empty());
 }
 
+TEST(PluginFlow, InstallerLearnsThePackageFileBeforeItRuns) {
+  FakeWindows fake = Distribution(u"2.1.0", u"2.1.0", 2);
+  SetupState state;
+  EXPECT_EQ(InstallPlugin(fake.windows(), state, u"", true), 0u);
+  EXPECT_EQ(fake.log, (Lines{u"source list: resolve {C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4}",
+                             u"source list: {C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4} "
+                             u"PackageName=velumcom-2.1.0-x64.msi",
+                             u"run: msiexec /qn /i \"C:\\dist\\plugin\\velumcom-2.1.0-x64.msi\"  "
+                             u"ADDLOCAL=NPVELUM REBOOT=R"}));
+}
+
 }  // namespace
 }  // namespace setup

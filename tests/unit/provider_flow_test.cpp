@@ -293,5 +293,89 @@ TEST(ProviderFlow, ProviderAloneTouchesNeitherCardFilesNorCertificates) {
   EXPECT_TRUE(fake.rootStore.empty());
 }
 
+TEST(ProviderFlow, OnlyTheDefaultStateCountsAsInstalled) {
+  // A provider too old to update is refused only when it really is installed.
+  for (const std::int32_t state : {-1, 1, 2, 3, 4}) {
+    FakeWindows fake = Distribution();
+    fake.uiLanguage = 0x0419;
+    Install(fake, kProviderProductCode, u"3.0", u"kc2", u"1033");
+    Install(fake, kCardProviderProductCode, u"9.0", u"", u"1033");
+    fake.products[kProviderProductCode].state = state;
+    fake.products[kCardProviderProductCode].state = state;
+    SetupState options = Options(true, true);
+    const FlowRun run = RunFlow(fake, options);
+    EXPECT_EQ(run.result, 0u) << state;
+    ASSERT_EQ(run.commands.size(), 4u) << state;
+    EXPECT_EQ(run.commands[0], Msiexec(u"csp\\csp-x64-kc1-rus.msi", u"")) << state;
+    EXPECT_EQ(run.commands[1], Msiexec(u"ucsp\\ucsp-x64-rus.msi", u"")) << state;
+  }
+}
+
+TEST(ProviderFlow, ProviderWinsOverTheAlternateWhenBothAreInstalled) {
+  FakeWindows fake = Distribution();
+  Install(fake, kProviderProductCode, u"4.0.9900", u"kc3", u"1033");
+  Install(fake, kAlternateProviderProductCode, u"3.0.1", u"ovrmcsp", u"1049");
+  SetupState state = Options(true, false);
+  EXPECT_EQ(RunFlow(fake, state).commands,
+            (Lines{Msiexec(u"csp\\csp-x64-kc3-eng.msi", kReinstall)}));
+}
+
+TEST(ProviderFlow, SilentRunsReportEveryFailureOnlyByItsCode) {
+  struct Case {
+    const char* name;
+    bool emptyDistribution;
+    void (*script)(FakeWindows&);
+    bool provider, card;
+    PackageSelection selection;
+    std::uint32_t code;
+  } cases[] = {
+      {"no provider package to compare with", true,
+       [](FakeWindows& f) { Install(f, kProviderProductCode, u"4.0", u"kc1", u"1049"); }, true,
+       false, {}, 232},
+      {"installed package path unreadable", false,
+       [](FakeWindows& f) {
+         Install(f, kProviderProductCode, u"4.0.9900", u"kc1", u"1049");
+         f.products[kProviderProductCode].infoErrors[u"LocalPackage"] = 1605;
+       },
+       true, false, {}, 1605},
+      {"card provider's version unreadable", false,
+       [](FakeWindows& f) {
+         Install(f, kCardProviderProductCode, u"4.0", u"", u"1049");
+         f.products[kCardProviderProductCode].infoErrors[u"VersionString"] = 1605;
+       },
+       false, true, {}, 1605},
+      {"no package for the chosen level", false, [](FakeWindows&) {}, true, false,
+       {u"*kc9*", u""}, 232},
+  };
+  for (const Case& c : cases) {
+    for (const bool silent : {false, true}) {
+      FakeWindows fake = c.emptyDistribution ? FakeWindows() : Distribution();
+      c.script(fake);
+      SetupState state = Options(c.provider, c.card);
+      state.selection = c.selection;
+      EXPECT_EQ(RunFlow(fake, state, silent).result, c.code) << c.name;
+      EXPECT_EQ(fake.boxes.size(), silent ? 0u : 1u) << c.name << " " << silent;
+    }
+  }
+}
+
+TEST(ProviderFlow, EachProviderTellsTheInstallerItsOwnPackageFile) {
+  FakeWindows fake = Distribution();
+  fake.uiLanguage = 0x0419;
+  SetupState state = Options(true, true);
+  RunFlow(fake, state);
+  const auto sourceList = [&](const std::u16string& code, const std::u16string& file) {
+    return Lines{u"source list: resolve " + code,
+                 u"source list: " + code + u" PackageName=" + file};
+  };
+  Lines expected = sourceList(kProviderProductCode, u"csp-x64-kc1-rus.msi");
+  expected.push_back(u"run: " + Msiexec(u"csp\\csp-x64-kc1-rus.msi", u""));
+  for (const auto& line : sourceList(kCardProviderProductCode, u"ucsp-x64-rus.msi")) {
+    expected.push_back(line);
+  }
+  expected.push_back(u"run: " + Msiexec(u"ucsp\\ucsp-x64-rus.msi", u""));
+  EXPECT_EQ(Lines(fake.log.begin(), fake.log.begin() + 6), expected);
+}
+
 }  // namespace
 }  // namespace setup
