@@ -320,9 +320,10 @@ TEST(MainFlow, ProgressTitleNamesTheProviderOnlyWhenItIsInstalled) {
   struct Case {
     const char16_t* line;
     std::uint16_t title;
-  } cases[] = {
-      {u"-silent", 114}, {u"-csp -silent", 113}, {u"-ucsp -silent", 114},
-      {u"-csp -ucsp -silent", 113}};
+  } cases[] = {{u"-silent", 114},
+               {u"-csp -silent", 113},
+               {u"-ucsp -silent", 114},
+               {u"-csp -ucsp -silent", 113}};
   for (const Case& c : cases) {
     FakeWindows fake = Distribution();
     RunSetup(fake.windows(), c.line);

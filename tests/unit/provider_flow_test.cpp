@@ -329,23 +329,40 @@ TEST(ProviderFlow, SilentRunsReportEveryFailureOnlyByItsCode) {
     PackageSelection selection;
     std::uint32_t code;
   } cases[] = {
-      {"no provider package to compare with", true,
-       [](FakeWindows& f) { Install(f, kProviderProductCode, u"4.0", u"kc1", u"1049"); }, true,
-       false, {}, 232},
-      {"installed package path unreadable", false,
+      {"no provider package to compare with",
+       true,
+       [](FakeWindows& f) { Install(f, kProviderProductCode, u"4.0", u"kc1", u"1049"); },
+       true,
+       false,
+       {},
+       232},
+      {"installed package path unreadable",
+       false,
        [](FakeWindows& f) {
          Install(f, kProviderProductCode, u"4.0.9900", u"kc1", u"1049");
          f.products[kProviderProductCode].infoErrors[u"LocalPackage"] = 1605;
        },
-       true, false, {}, 1605},
-      {"card provider's version unreadable", false,
+       true,
+       false,
+       {},
+       1605},
+      {"card provider's version unreadable",
+       false,
        [](FakeWindows& f) {
          Install(f, kCardProviderProductCode, u"4.0", u"", u"1049");
          f.products[kCardProviderProductCode].infoErrors[u"VersionString"] = 1605;
        },
-       false, true, {}, 1605},
-      {"no package for the chosen level", false, [](FakeWindows&) {}, true, false,
-       {u"*kc9*", u""}, 232},
+       false,
+       true,
+       {},
+       1605},
+      {"no package for the chosen level",
+       false,
+       [](FakeWindows&) {},
+       true,
+       false,
+       {u"*kc9*", u""},
+       232},
   };
   for (const Case& c : cases) {
     for (const bool silent : {false, true}) {
