@@ -336,6 +336,7 @@ def _press_keys(run, title, control, presses):
     deadline = time.monotonic() + harness.SCENARIO_TIMEOUT
     env = dict(os.environ, DISPLAY=run.prefix.display)
     seen = "no process yet"
+    unfocused_since = None
     while time.monotonic() < deadline:
         launch = winekit.parse_launch_output(_read(run.workdir / "launch.out"))
         if launch.exit_code is not None:
@@ -350,8 +351,25 @@ def _press_keys(run, title, control, presses):
                 subprocess.run(["xdotool", "key"] + presses.keys, env=env, check=True)
                 presses.sent = True
                 return
+            # Without a window manager Wine now and then leaves the X focus on the root
+            # window when a message box gives way to the dialog (Windows would not): after
+            # a second of that, a click on the dialog's caption activates it, as a user
+            # would. Only Wine's own activation routes the keys; an X focus alone does not.
+            if window and unfocused_since is None:
+                unfocused_since = time.monotonic()
+            elif window and time.monotonic() - unfocused_since > 1:
+                _click_caption(window, env)
+                unfocused_since = time.monotonic()
         time.sleep(0.05)
     presses.problem = f"no dialog {title!r} with the keyboard focus: {seen}"
+
+
+def _click_caption(window, env):
+    geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window], env=env,
+                              capture_output=True, text=True).stdout
+    width = dict(line.split("=", 1) for line in geometry.split()).get("WIDTH", "200")
+    subprocess.run(["xdotool", "mousemove", "--window", window, str(int(width) // 2), "8",
+                    "click", "1"], env=env, capture_output=True)
 
 
 def _x_window(title, env):
