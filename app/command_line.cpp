@@ -2,8 +2,6 @@
 
 #include <string_view>
 
-#include "platform/windows_constants.h"
-
 namespace setup {
 namespace {
 
@@ -36,6 +34,10 @@ ParseOutcome ParseArguments(const std::vector<std::u16string>& arguments, Instal
       options.showSelectionDialog = true;
     } else if (name == u"-silent") {
       options.silent = true;
+    } else if (name == u"-norestart") {
+      options.noRestart = true;
+    } else if (hasValue && name == u"-log") {
+      options.logPath = arguments[++i];
     } else if (options.installProvider && hasValue && name == u"-cspargs") {
       options.providerArgs += arguments[++i] + u" ";
     } else if (options.installProvider && hasValue && name == u"-kc") {
@@ -68,10 +70,12 @@ std::u16string HelpText(bool installProvider, bool installCardProvider) {
       u"  -?\t\t вывести данную справку\n"
       u"  -velumargs \"<args>\" дополнительные параметры командной\n \t\t строки(<args>) для "
       u"вызова msiexec /i\n \t\t при установке пакета MSI плагина\n"
-      u"  -silent\t\t подавить диалоговые окна\n";
+      u"  -silent\t\t подавить диалоговые окна\n"
+      u"  -norestart\t не перезагружать компьютер, вернуть код 3010\n"
+      u"  -log <файл>\t дописать журнал установки в файл\n";
   if (installProvider) {
     text +=
-        u"  -cspargs \"<args>\"     дополнителные параметры командной\n \t\t строки (<args>) для "
+        u"  -cspargs \"<args>\"     дополнительные параметры командной\n \t\t строки (<args>) для "
         u"вызова msiexec /i\n \t\t при установке пакета MSI Орвента CSP\n";
   }
   if (installCardProvider) {
@@ -86,11 +90,6 @@ std::u16string HelpText(bool installProvider, bool installCardProvider) {
         u"  -Lang\t\t язык Орвента CSP\n";
   }
   return text;
-}
-
-void ShowHelp(Windows& windows, const InstallerOptions& options) {
-  windows.desktop.ShowMessageBox(HelpText(options.installProvider, options.installCardProvider),
-                                 kHelpCaption, kMbIconInformation);
 }
 
 }  // namespace setup

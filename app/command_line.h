@@ -1,15 +1,27 @@
 // The options of the command line, and the help.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "app/setup_state.h"
+#include "packages/package_selection.h"
 #include "platform/windows.h"
 
 namespace setup {
 
-inline constexpr char16_t kHelpCaption[] = u"Справка";
+// What the command line asks for; read-only once parsed.
+struct InstallerOptions {
+  bool installProvider = false;      // -csp
+  bool installCardProvider = false;  // -ucsp
+  bool showSelectionDialog = false;  // -selectDlg
+  bool silent = false;               // -silent
+  bool noRestart = false;            // -norestart
+  std::u16string providerArgs;       // -CSPArgs, each value and a blank
+  std::u16string cardProviderArgs;   // -UCSPArgs
+  std::u16string pluginArgs;         // -VelumArgs
+  std::optional<std::u16string> logPath;  // -log FILE
+};
 
 enum class ParseOutcome {
   kOptions,  // the options are filled in
@@ -27,8 +39,5 @@ ParseOutcome ParseCommandLine(Windows& windows, const std::u16string& commandLin
 
 // The help lists the provider options only when they were given before the request.
 std::u16string HelpText(bool installProvider, bool installCardProvider);
-
-// Shows the help box; also in silent runs, where it is the only answer to a bad call.
-void ShowHelp(Windows& windows, const InstallerOptions& options);
 
 }  // namespace setup

@@ -4,153 +4,151 @@
 
 #include "app/command_line.h"
 #include "app/prerequisites.h"
-#include "app/restart.h"
-#include "app/setup_state.h"
 #include "install/plugin_flow.h"
 #include "install/process_runner.h"
 #include "install/provider_flow.h"
 #include "platform/windows_constants.h"
-#include "ui/message_catalogue.h"
+#include "ui/exit_codes.h"
 #include "ui/progress_window.h"
+#include "ui/reporter.h"
 #include "ui/selection_dialog.h"
 
 namespace setup {
 namespace {
 
-// The progress window's thread: resumed before the first flow, stopped before any
-// failure or final message, and stopped on every other way out too.
-class Progress {
- public:
-  explicit Progress(std::unique_ptr<ProgressThread> thread) : thread_(std::move(thread)) {}
-  ~Progress() { Stop(); }
-  Progress(const Progress&) = delete;
-  Progress& operator=(const Progress&) = delete;
+// The version the program's version information gives.
+constexpr char16_t kProgramVersion[] = u"1.0.0.0";
 
-  void Resume() {
-    if (thread_ && !resumed_) thread_->Resume();
-    resumed_ = true;
-  }
-  void Stop() {
-    if (thread_) thread_->Stop();
-    thread_.reset();
-  }
-
- private:
-  std::unique_ptr<ProgressThread> thread_;
-  bool resumed_ = false;
-};
-
-std::uint32_t ReportFlowFailure(Windows& windows, std::uint16_t messageId, std::uint32_t code,
-                                bool silent) {
-  if (!silent) {
-    std::u16string caption;
-    std::u16string text;
-    LoadMessage(windows, msg::kCaption, caption);
-    LoadMessage(windows, messageId, text);
-    AppendResultCode(text, code);
-    windows.desktop.ShowMessageBox(text, caption, kMbIconError);
-  }
-  return code;
+void RecordHeader(Windows& windows, Reporter& reporter, const std::u16string& commandLine,
+                  const RunMode& mode) {
+  reporter.Record(u"setup.exe " + std::u16string(kProgramVersion) + u", command line: " +
+                  commandLine);
+  std::u16string folder;
+  windows.files.ReadCurrentDirectory(folder);
+  reporter.Record(u"start folder (current folder): " + folder);
+  const std::optional<OsVersion> version = windows.system.GetVersion();
+  reporter.Record(version ? u"Windows " + DecimalText(version->major) + u"." +
+                                DecimalText(version->minor) + u"." + DecimalText(version->build) +
+                                u", service pack " + DecimalText(version->servicePackMajor)
+                          : u"Windows version unreadable");
+  reporter.Record(std::u16string(u"64-bit Windows: ") + (windows.system.IsWow64() ? u"yes" : u"no") +
+                  u", administrator: " + (windows.system.IsUserAnAdmin() ? u"yes" : u"no"));
+  reporter.Record(mode.desktopVisible
+                      ? std::u16string(u"interactive: ") + (mode.silent ? u"no (-silent)" : u"yes")
+                      : u"interactive: no, the window station is not visible: no message, "
+                        u"dialog or progress window, no restart (as -silent -norestart)");
 }
 
-std::uint32_t FinishRun(Windows& windows, const FinalMessage& final, bool silent) {
+std::uint32_t FinishRun(Windows& windows, Reporter& reporter, const FinalMessage& final) {
   if (!final.restartQuestion) {
-    if (!silent) ShowMessage(windows, final.id, msg::kCaption, kMbOk);
+    reporter.Inform(final.id);
     return kSuccess;
   }
-  if (!silent &&
-      ShowMessage(windows, final.id, msg::kCaption, kMbYesNo | kMbIconWarning) != kIdYes) {
-    return kSuccess;
+  switch (reporter.AskRestart(final.id)) {
+    case RestartChoice::kLeftToCaller:
+      return kSuccessRebootRequired;
+    case RestartChoice::kDeclined:
+      return kSuccess;
+    case RestartChoice::kRestartNow:
+      break;
   }
-  if (RestartComputer(windows)) return kSuccess;
-  if (!silent) ShowMessage(windows, msg::kRestartFailed, msg::kCaption, kMbOk);
-  return kExitRestartFailed;
+  if (const std::uint32_t error = windows.system.RestartWindows(); error != kSuccess) {
+    return reporter.RestartFailed(error);
+  }
+  reporter.Record(u"Windows took the restart request");
+  return kSuccess;
 }
 
-}  // namespace
-
-std::uint16_t ConfirmationMessageId(bool installProvider, bool installCardProvider) {
-  if (installProvider && installCardProvider) return msg::kConfirmAll;
-  if (installProvider) return msg::kConfirmPluginAndProvider;
-  if (installCardProvider) return msg::kConfirmPluginAndCardProvider;
-  return msg::kConfirmPlugin;
-}
-
-FinalMessage ChooseFinalMessage(bool installProvider, bool installCardProvider,
-                                std::uint32_t providerResult, std::uint32_t pluginResult,
-                                bool restartToContinue) {
-  if (!installProvider && !installCardProvider) {
-    if (pluginResult == kSuccessRebootRequired) return {msg::kRestartPlugin, true};
-    if (restartToContinue) return {msg::kRestartToContinue, true};
-    return {msg::kDonePlugin, false};
-  }
-  const bool restart =
-      providerResult == kSuccessRebootRequired || pluginResult == kSuccessRebootRequired;
-  if (installProvider && installCardProvider) {
-    return restart ? FinalMessage{msg::kRestartAll, true} : FinalMessage{msg::kDoneAll, false};
-  }
-  if (installProvider) {
-    return restart ? FinalMessage{msg::kRestartPluginAndProvider, true}
-                   : FinalMessage{msg::kDonePluginAndProvider, false};
-  }
-  return restart ? FinalMessage{msg::kRestartPluginAndCardProvider, true}
-                 : FinalMessage{msg::kDonePluginAndCardProvider, false};
-}
-
-std::uint32_t RunSetup(Windows& windows, const std::u16string& commandLine) {
-  SetupState state;
-  InstallerOptions& options = state.options;
-  if (!commandLine.empty() &&
-      ParseCommandLine(windows, commandLine, options, state.selection) == ParseOutcome::kHelp) {
-    ShowHelp(windows, options);
-    return kSuccess;
-  }
-  const bool silent = options.silent;
+std::uint32_t Install(Windows& windows, Reporter& reporter, const InstallerOptions& options,
+                      PackageSelection& selection) {
   if (!windows.system.IsUserAnAdmin()) {
-    if (!silent) ShowMessage(windows, msg::kNotAdministrator, msg::kCaption, kMbIconError);
-    return kExitNotAdministrator;
+    return reporter.Fail(exit_code::kNotAdministrator, IDS_NOT_ADMINISTRATOR, IDS_CAPTION);
   }
-  if (const std::uint32_t code = CheckOperatingSystem(windows, silent); code != 0) return code;
+  if (const std::uint32_t code = CheckOperatingSystem(windows, reporter); code != 0) return code;
 
   windows.installer.SetInternalUI(kInstallUiLevelNone);
+  Progress progress = reporter.CreateProgress(ProgressTitleId(options.installProvider));
 
-  std::u16string title;
-  LoadMessage(windows, ProgressTitleId(options.installProvider), title);
-  Progress progress(windows.desktop.CreateProgressThread(title));
-
-  if (!silent &&
-      ShowMessage(windows,
-                  ConfirmationMessageId(options.installProvider, options.installCardProvider),
-                  msg::kCaption, kMbYesNo) == kIdNo) {
+  if (!reporter.Confirm(
+          ConfirmationMessageId(options.installProvider, options.installCardProvider))) {
     return kSuccess;
   }
-  if (options.showSelectionDialog && options.installProvider && !silent) {
-    const DialogOutcome outcome = windows.desktop.ShowSelectionDialog(
+  if (options.showSelectionDialog && options.installProvider) {
+    const auto choice = reporter.ChooseConfiguration(
         InitialDialogChoice(windows.system.GetSystemDefaultUILanguage()));
-    if (outcome.cancelled) return kSuccess;
-    AppendDialogChoice(outcome.choice, state.selection);
+    if (choice && !*choice) return kSuccess;
+    if (choice) AppendDialogChoice(**choice, selection);
   }
 
   std::uint32_t providerResult = kSuccess;
   if (options.installProvider || options.installCardProvider) {
     progress.Resume();
-    providerResult =
-        InstallProviders(windows, state, options.providerArgs, options.cardProviderArgs, silent);
+    providerResult = InstallProviders(
+        windows, reporter,
+        {options.installProvider, options.installCardProvider, options.showSelectionDialog,
+         options.providerArgs, options.cardProviderArgs},
+        selection);
     if (!IsSuccess(providerResult)) {
       progress.Stop();
-      return ReportFlowFailure(windows, msg::kProviderFailed, providerResult, silent);
+      return reporter.FailFlow(providerResult, IDS_PROVIDER_FAILED);
     }
   }
   progress.Resume();
-  const std::uint32_t pluginResult = InstallPlugin(windows, state, options.pluginArgs, silent);
+  const PluginResult plugin = InstallPlugin(windows, reporter, options.pluginArgs);
   progress.Stop();
-  if (!IsSuccess(pluginResult)) {
-    return ReportFlowFailure(windows, msg::kPluginFailed, pluginResult, silent);
-  }
-  return FinishRun(windows,
+  if (!IsSuccess(plugin.code)) return reporter.FailFlow(plugin.code, IDS_PLUGIN_FAILED);
+  return FinishRun(windows, reporter,
                    ChooseFinalMessage(options.installProvider, options.installCardProvider,
-                                      providerResult, pluginResult, options.restartToContinue),
-                   silent);
+                                      providerResult, plugin.code, plugin.restartToContinue));
+}
+
+}  // namespace
+
+std::uint16_t ConfirmationMessageId(bool installProvider, bool installCardProvider) {
+  if (installProvider && installCardProvider) return IDS_CONFIRM_ALL;
+  if (installProvider) return IDS_CONFIRM_PLUGIN_AND_PROVIDER;
+  if (installCardProvider) return IDS_CONFIRM_PLUGIN_AND_CARD_PROVIDER;
+  return IDS_CONFIRM_PLUGIN;
+}
+
+FinalMessage ChooseFinalMessage(bool installProvider, bool installCardProvider,
+                                std::uint32_t providerResult, std::uint32_t pluginResult,
+                                bool restartToContinue) {
+  const bool anyProvider = installProvider || installCardProvider;
+  if (!anyProvider && pluginResult == kSuccessRebootRequired) return {IDS_RESTART_PLUGIN, true};
+  // The old plug-in is gone and the new one is not in: whatever else went in, the one
+  // thing to say is that a restart and another run must follow.
+  if (restartToContinue) return {IDS_RESTART_TO_CONTINUE, true};
+  if (!anyProvider) return {IDS_DONE_PLUGIN, false};
+  const bool restart =
+      providerResult == kSuccessRebootRequired || pluginResult == kSuccessRebootRequired;
+  if (installProvider && installCardProvider) {
+    return restart ? FinalMessage{IDS_RESTART_ALL, true} : FinalMessage{IDS_DONE_ALL, false};
+  }
+  if (installProvider) {
+    return restart ? FinalMessage{IDS_RESTART_PLUGIN_AND_PROVIDER, true}
+                   : FinalMessage{IDS_DONE_PLUGIN_AND_PROVIDER, false};
+  }
+  return restart ? FinalMessage{IDS_RESTART_PLUGIN_AND_CARD_PROVIDER, true}
+                 : FinalMessage{IDS_DONE_PLUGIN_AND_CARD_PROVIDER, false};
+}
+
+std::uint32_t RunSetup(Windows& windows, const std::u16string& commandLine) {
+  InstallerOptions options;
+  PackageSelection selection;
+  const ParseOutcome parsed = commandLine.empty()
+                                  ? ParseOutcome::kOptions
+                                  : ParseCommandLine(windows, commandLine, options, selection);
+  const RunMode mode{options.silent, options.noRestart,
+                     windows.desktop.IsWindowStationVisible()};
+  Reporter reporter(windows, mode,
+                    options.logPath ? std::make_unique<RunLog>(windows, *options.logPath) : nullptr);
+  if (reporter.Recording()) RecordHeader(windows, reporter, commandLine, mode);
+  if (parsed == ParseOutcome::kHelp) {
+    reporter.ShowHelp(HelpText(options.installProvider, options.installCardProvider));
+    return reporter.Finish(kSuccess);
+  }
+  return reporter.Finish(Install(windows, reporter, options, selection));
 }
 
 }  // namespace setup

@@ -25,7 +25,4 @@ FinalMessage ChooseFinalMessage(bool installProvider, bool installCardProvider,
 // The confirmation question for the components asked for.
 std::uint16_t ConfirmationMessageId(bool installProvider, bool installCardProvider);
 
-// Exit code when a restart was needed and accepted but could not be started.
-inline constexpr std::uint32_t kExitRestartFailed = 7;
-
 }  // namespace setup

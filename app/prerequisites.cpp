@@ -1,36 +1,32 @@
 #include "app/prerequisites.h"
 
 #include "platform/windows_constants.h"
-#include "ui/message_catalogue.h"
+#include "ui/exit_codes.h"
 
 namespace setup {
 
 VersionVerdict JudgeOperatingSystem(const std::optional<OsVersion>& version) {
-  if (!version) return {kExitVersionUnreadable, msg::kVersionUnreadable, false};
-  // The system cannot be older than Windows 2000 and still run this program correctly,
-  // so its message is shown even to an unattended run; the code is the platform's own.
-  if (version->major < 5) return {kErrorOldWinVersion, msg::kSystemTooOld, true};
+  if (!version) return {exit_code::kVersionUnreadable, IDS_VERSION_UNREADABLE};
+  // Older than Windows 2000: the code is the platform's own.
+  if (version->major < 5) return {kErrorOldWinVersion, IDS_SYSTEM_TOO_OLD};
   if (version->major == 5) {
     const std::uint16_t servicePack = version->servicePackMajor;
     if (version->minor == 0 && servicePack < 4) {
-      return {kExitWindows2000NeedsSp4, msg::kWindows2000NeedsSp4, false};
+      return {exit_code::kWindows2000NeedsSp4, IDS_WINDOWS_2000_NEEDS_SP4};
     }
     if (version->minor == 1 && servicePack < 2) {
-      return {kExitWindowsXpNeedsSp2, msg::kWindowsXpNeedsSp2, false};
+      return {exit_code::kWindowsXpNeedsSp2, IDS_WINDOWS_XP_NEEDS_SP2};
     }
     if (version->minor == 2 && servicePack < 2) {
-      return {kExitWindows2003NeedsSp2, msg::kWindows2003NeedsSp2, false};
+      return {exit_code::kWindows2003NeedsSp2, IDS_WINDOWS_2003_NEEDS_SP2};
     }
   }
-  return {kSuccess, 0, false};
+  return {kSuccess, 0};
 }
 
-std::uint32_t CheckOperatingSystem(Windows& windows, bool silent) {
+std::uint32_t CheckOperatingSystem(Windows& windows, Reporter& reporter) {
   const VersionVerdict verdict = JudgeOperatingSystem(windows.system.GetVersion());
-  if (verdict.messageId != 0 && (!silent || verdict.shownWhenSilent)) {
-    ShowMessage(windows, verdict.messageId, msg::kCaption, kMbIconError);
-  }
-  return verdict.exitCode;
+  return reporter.Fail(verdict.exitCode, verdict.messageId, IDS_CAPTION);
 }
 
 }  // namespace setup

@@ -3,13 +3,13 @@
 
 #include <cstdint>
 
-#include "app/setup_state.h"
 #include "platform/windows.h"
+#include "ui/reporter.h"
 
 namespace setup {
 
 // regedit /s on the registry file, then regini on the access-list file, both for this
 // Windows' architecture and both always run; their codes combined.
-std::uint32_t ApplyCardRegistryFiles(Windows& windows, Wow64Cache& cache);
+std::uint32_t ApplyCardRegistryFiles(Windows& windows, Reporter& reporter);
 
 }  // namespace setup

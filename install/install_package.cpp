@@ -2,8 +2,6 @@
 
 #include "install/process_runner.h"
 #include "packages/package_locator.h"
-#include "platform/windows_constants.h"
-#include "ui/message_catalogue.h"
 
 namespace setup {
 
@@ -19,25 +17,25 @@ std::u16string PackageName(const std::u16string& packagePath) {
   return slash == std::u16string::npos ? packagePath : packagePath.substr(slash + 1);
 }
 
-void ReportPackageNotFound(Windows& windows, bool silent) {
-  if (!silent) ShowMessage(windows, msg::kPackageNotFound, msg::kErrorCaption, kMbIconError);
+std::uint32_t RunInstaller(Windows& windows, Reporter& reporter,
+                           const std::u16string& commandLine) {
+  return RunTool(windows, reporter, u"msiexec.exe",
+                 commandLine + reporter.InstallerLogArguments());
 }
 
-std::uint32_t InstallPackage(Windows& windows, const std::u16string& productCode,
-                             const std::u16string& mask, const std::u16string& extraArguments,
-                             bool silent) {
+std::uint32_t InstallPackage(Windows& windows, Reporter& reporter,
+                             const std::u16string& productCode, const std::u16string& mask,
+                             const std::u16string& extraArguments) {
   std::u16string path;
-  if (const std::uint32_t code = FindPackage(windows, mask, path); code != 0) {
-    ReportPackageNotFound(windows, silent);
-    return code;
+  if (const std::uint32_t code = FindPackage(windows, reporter, mask, path); code != 0) {
+    return reporter.Fail(code, IDS_PACKAGE_NOT_FOUND);
   }
-  const std::u16string commandLine = InstallCommandLine(path, extraArguments);
   // The installer is told which file is the product's package now, so that an update
   // from a package of another name finds its source. Both calls fail harmlessly for a
   // product that is not installed.
   windows.installer.ForceSourceListResolution(productCode);
   windows.installer.SetSourceListPackageName(productCode, PackageName(path));
-  return RunCommand(windows, commandLine);
+  return RunInstaller(windows, reporter, InstallCommandLine(path, extraArguments));
 }
 
 }  // namespace setup

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/windows.h"
+#include "ui/reporter.h"
 
 namespace setup {
 
@@ -15,13 +16,13 @@ std::u16string InstallCommandLine(const std::u16string& packagePath,
 // The file name after the last backslash; the whole path when there is none.
 std::u16string PackageName(const std::u16string& packagePath);
 
-// Finds the package by mask, registers its file name in the product's source list and
-// installs it. No package: message 139 (unless silent) and the locator's code.
-std::uint32_t InstallPackage(Windows& windows, const std::u16string& productCode,
-                             const std::u16string& mask, const std::u16string& extraArguments,
-                             bool silent);
+// Runs msiexec with the command line, with a verbose log of its own when the run keeps one.
+std::uint32_t RunInstaller(Windows& windows, Reporter& reporter, const std::u16string& commandLine);
 
-// Message 139 under caption 129, unless silent.
-void ReportPackageNotFound(Windows& windows, bool silent);
+// Finds the package by mask, registers its file name in the product's source list and
+// installs it. No package: reported, and the locator's code returned.
+std::uint32_t InstallPackage(Windows& windows, Reporter& reporter,
+                             const std::u16string& productCode, const std::u16string& mask,
+                             const std::u16string& extraArguments);
 
 }  // namespace setup

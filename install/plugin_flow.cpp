@@ -13,22 +13,35 @@ namespace {
 
 constexpr char16_t kFeature[] = u"NPVELUM";
 
-std::uint32_t UpgradeByRemoval(Windows& windows, SetupState& state, const std::u16string& mask,
-                               const std::u16string& pluginArgs, bool silent) {
+PluginResult UpgradeByRemoval(Windows& windows, Reporter& reporter, const std::u16string& mask,
+                              const std::u16string& pluginArgs) {
   // The package must be there before the installed plug-in is removed: otherwise the
   // machine would be left with no plug-in at all.
   std::u16string path;
-  if (const std::uint32_t code = FindPackage(windows, mask, path); code != 0) {
-    ReportPackageNotFound(windows, silent);
-    return code;
+  if (const std::uint32_t code = FindPackage(windows, reporter, mask, path); code != 0) {
+    return {reporter.Fail(code, IDS_PACKAGE_NOT_FOUND)};
   }
-  const std::uint32_t removal = RunCommand(windows, kPluginRemovalCommand);
+  const std::uint32_t removal = RunInstaller(windows, reporter, kPluginRemovalCommand);
   if (removal == kSuccessRebootRequired) {
-    state.options.restartToContinue = true;
-    return kSuccess;
+    reporter.Record(u"plug-in removed; the new one can only be installed after a restart");
+    return {kSuccess, true};
   }
-  if (removal != kSuccess) return removal;
-  return InstallPackage(windows, kPluginProductCode, mask, pluginArgs, silent);
+  if (removal != kSuccess) return {removal};
+  return {InstallPackage(windows, reporter, kPluginProductCode, mask, pluginArgs)};
+}
+
+std::u16string ActionName(PluginAction action) {
+  switch (action) {
+    case PluginAction::kInstall:
+      return u"install";
+    case PluginAction::kUpgrade:
+      return u"remove the installed plug-in, then install the newer package";
+    case PluginAction::kAddFeature:
+      return u"install the browser feature NPVELUM";
+    case PluginAction::kNothing:
+      break;
+  }
+  return u"nothing to do";
 }
 
 }  // namespace
@@ -41,34 +54,38 @@ PluginAction ChoosePluginAction(std::int32_t productState, int newVersusInstalle
   return PluginAction::kNothing;
 }
 
-std::uint32_t InstallPlugin(Windows& windows, SetupState& state, const std::u16string& pluginArgs,
-                            bool silent) {
-  const std::u16string mask = u"velumcom" + ArchitecturePattern(windows, state.wow64);
+PluginResult InstallPlugin(Windows& windows, Reporter& reporter,
+                           const std::u16string& pluginArgs) {
+  const std::u16string mask = u"velumcom" + ArchitecturePattern(windows);
   const std::int32_t productState = windows.installer.QueryProductState(kPluginProductCode);
   int newVersusInstalled = 1;
   std::int32_t featureState = kInstallStateUnknown;
   if (productState != kInstallStateUnknown) {
-    if (const std::uint32_t code =
-            CompareWithInstalled(windows, kPluginProductCode, newVersusInstalled, nullptr, silent);
+    if (const std::uint32_t code = CompareWithInstalled(windows, reporter, kPluginProductCode,
+                                                        newVersusInstalled, nullptr);
         code != 0) {
-      return code;
+      return {code};
     }
     if (newVersusInstalled != 1) {
       featureState = windows.installer.QueryFeatureState(kPluginProductCode, kFeature);
     }
   }
-  switch (ChoosePluginAction(productState, newVersusInstalled, featureState)) {
+  const PluginAction action = ChoosePluginAction(productState, newVersusInstalled, featureState);
+  reporter.Record(u"plug-in: product state " + SignedText(productState) +
+                  u", feature state " + SignedText(featureState) +
+                  u": " + ActionName(action));
+  switch (action) {
     case PluginAction::kInstall:
-      return InstallPackage(windows, kPluginProductCode, mask, pluginArgs, silent);
+      return {InstallPackage(windows, reporter, kPluginProductCode, mask, pluginArgs)};
     case PluginAction::kUpgrade:
-      return UpgradeByRemoval(windows, state, mask, pluginArgs, silent);
+      return UpgradeByRemoval(windows, reporter, mask, pluginArgs);
     case PluginAction::kAddFeature:
-      return InstallPackage(windows, kPluginProductCode, mask, pluginArgs + u" ADDLOCAL=NPVELUM",
-                            silent);
+      return {InstallPackage(windows, reporter, kPluginProductCode, mask,
+                             pluginArgs + u" ADDLOCAL=NPVELUM")};
     case PluginAction::kNothing:
       break;
   }
-  return kSuccess;
+  return {kSuccess};
 }
 
 }  // namespace setup

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/setup_state.h"
 #include "platform/windows.h"
+#include "ui/reporter.h"
 
 namespace setup {
 
@@ -24,9 +24,13 @@ PluginAction ChoosePluginAction(std::int32_t productState, int newVersusInstalle
 inline constexpr char16_t kPluginRemovalCommand[] =
     u"msiexec /qn /x {C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4} REBOOT=R";
 
-// Returns an installer exit code; sets `options.restartToContinue` when the removal of the
-// old plug-in needs a restart before the new one can go in.
-std::uint32_t InstallPlugin(Windows& windows, SetupState& state, const std::u16string& pluginArgs,
-                            bool silent);
+struct PluginResult {
+  std::uint32_t code = 0;  // an installer exit code
+  // The old plug-in is removed but the removal needs a restart before the new one can go
+  // in: the machine has no plug-in until the program runs again after the restart.
+  bool restartToContinue = false;
+};
+
+PluginResult InstallPlugin(Windows& windows, Reporter& reporter, const std::u16string& pluginArgs);
 
 }  // namespace setup

@@ -6,13 +6,37 @@ namespace setup {
 
 bool IsSuccess(std::uint32_t code) { return code == kSuccess || code == kSuccessRebootRequired; }
 
-std::uint32_t RunCommand(Windows& windows, const std::u16string& commandLine) {
-  const ProcessOutcome outcome = windows.processes.RunAndWait(commandLine);
+std::u16string FindSystemTool(Windows& windows, const std::u16string& fileName) {
+  for (std::u16string folder :
+       {windows.files.ReadSystemDirectory(), windows.files.ReadWindowsDirectory()}) {
+    if (folder.empty()) continue;
+    if (folder.back() != u'\\') folder += u'\\';
+    if (windows.files.ReadFileSize(folder + fileName)) return folder + fileName;
+  }
+  return {};
+}
+
+std::uint32_t RunTool(Windows& windows, Reporter& reporter, const std::u16string& fileName,
+                      const std::u16string& commandLine) {
+  const std::u16string program = FindSystemTool(windows, fileName);
+  if (program.empty()) {
+    reporter.Record(u"not run, " + fileName + u" is in neither the system nor the Windows "
+                    u"folder: " + commandLine);
+    return kErrorFileNotFound;
+  }
+  reporter.Record(u"run " + program + u": " + commandLine);
+  const std::uint32_t started = windows.system.ReadTickCount();
+  const ProcessOutcome outcome = windows.processes.RunAndWait(program, commandLine);
+  const std::uint32_t milliseconds = windows.system.ReadTickCount() - started;
+  std::uint32_t code = outcome.exitCode;
+  std::u16string what = u"exit code ";
   if (!outcome.started || !outcome.exitCodeRead) {
     // A failure whose last error reads 0 must still not pass for a success.
-    return outcome.error != kSuccess ? outcome.error : kErrorGenFailure;
+    code = outcome.error != kSuccess ? outcome.error : kErrorGenFailure;
+    what = outcome.started ? u"exit code unreadable, error " : u"could not be started, error ";
   }
-  return outcome.exitCode;
+  reporter.Record(what + DecimalText(code) + u" after " + DecimalText(milliseconds) + u" ms");
+  return code;
 }
 
 std::uint32_t CombineCodes(std::uint32_t first, std::uint32_t second) {

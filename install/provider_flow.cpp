@@ -9,7 +9,7 @@
 #include "packages/provider_configuration.h"
 #include "packages/version_order.h"
 #include "platform/windows_constants.h"
-#include "ui/message_catalogue.h"
+#include "ui/exit_codes.h"
 #include "ui/selection_dialog.h"
 
 namespace setup {
@@ -28,30 +28,47 @@ struct Step {
 
 Step Stop(std::uint32_t code) { return {code, true, {}}; }
 
-Step PlanProvider(Windows& windows, SetupState& state, const std::u16string& architecture,
-                  const std::u16string& providerArgs, bool silent) {
+std::u16string SituationName(ProviderSituation situation) {
+  switch (situation) {
+    case ProviderSituation::kChosenInDialog:
+      return u"chosen in the dialog";
+    case ProviderSituation::kInstalledNewerOrEqual:
+      return u"installed, the package is the same or newer: refreshed in its configuration";
+    case ProviderSituation::kInstalledOlder:
+      return u"installed, the package is older";
+    case ProviderSituation::kAlternateInstalled:
+      return u"the alternate product is installed";
+    case ProviderSituation::kNothingInstalled:
+      break;
+  }
+  return u"not installed";
+}
+
+Step PlanProvider(Windows& windows, Reporter& reporter, const ProviderRequest& request,
+                  const PackageSelection& selection, const std::u16string& architecture) {
   const auto choose = [&](ProviderSituation situation, const std::u16string& pieces) {
-    return Step{
-        0, false,
-        ChooseProviderPackage(situation, architecture, state.selection, pieces, providerArgs)};
+    reporter.Record(u"provider: " + SituationName(situation));
+    return Step{0, false,
+                ChooseProviderPackage(situation, architecture, selection, pieces,
+                                      request.providerArgs)};
   };
-  if (state.options.showSelectionDialog) return choose(ProviderSituation::kChosenInDialog, {});
+  if (request.chosenInDialog) return choose(ProviderSituation::kChosenInDialog, {});
   if (IsInstalled(windows, kProviderProductCode)) {
     int newVersusInstalled = 1;
     int minimumVersusInstalled = -1;
     if (const std::uint32_t code = CompareWithInstalled(
-            windows, kProviderProductCode, newVersusInstalled, &minimumVersusInstalled, silent);
+            windows, reporter, kProviderProductCode, newVersusInstalled, &minimumVersusInstalled);
         code != 0) {
       return Stop(code);
     }
     if (minimumVersusInstalled > 0) {
-      if (!silent) ShowMessage(windows, msg::kProviderTooOld, msg::kUpdateCaption, kMbIconError);
-      return Stop(kExitProviderTooOld);
+      return Stop(
+          reporter.Fail(exit_code::kProviderTooOld, IDS_PROVIDER_TOO_OLD, IDS_UPDATE_CAPTION));
     }
     if (newVersusInstalled < 0) return choose(ProviderSituation::kInstalledOlder, {});
     std::u16string pieces;
     if (const std::uint32_t code =
-            DetectInstalledConfiguration(windows, pieces, kProviderProductCode, silent);
+            DetectInstalledConfiguration(windows, reporter, pieces, kProviderProductCode);
         code != 0) {
       return Stop(code);
     }
@@ -60,7 +77,7 @@ Step PlanProvider(Windows& windows, SetupState& state, const std::u16string& arc
   if (IsInstalled(windows, kAlternateProviderProductCode)) {
     std::u16string pieces;
     if (const std::uint32_t code =
-            DetectInstalledConfiguration(windows, pieces, kAlternateProviderProductCode, silent);
+            DetectInstalledConfiguration(windows, reporter, pieces, kAlternateProviderProductCode);
         code != 0) {
       return Stop(code);
     }
@@ -69,26 +86,27 @@ Step PlanProvider(Windows& windows, SetupState& state, const std::u16string& arc
   return choose(ProviderSituation::kNothingInstalled, {});
 }
 
-Step PlanCardProvider(Windows& windows, SetupState& state, const std::u16string& architecture,
-                      const std::u16string& cardProviderArgs, bool silent) {
+Step PlanCardProvider(Windows& windows, Reporter& reporter, const ProviderRequest& request,
+                      const PackageSelection& selection, const std::u16string& architecture) {
   const auto choose = [&](CardProviderSituation situation, const std::u16string& pieces) {
     return Step{0, false,
-                ChooseCardProviderPackage(situation, architecture, state.selection.languagePattern,
-                                          pieces, cardProviderArgs)};
+                ChooseCardProviderPackage(situation, architecture, selection.languagePattern,
+                                          pieces, request.cardProviderArgs)};
   };
   if (!IsInstalled(windows, kCardProviderProductCode)) {
+    reporter.Record(u"card provider: not installed");
     return choose(CardProviderSituation::kNotInstalled, {});
   }
   int newVersusInstalled = 1;
-  if (const std::uint32_t code = CompareWithInstalled(windows, kCardProviderProductCode,
-                                                      newVersusInstalled, nullptr, silent);
+  if (const std::uint32_t code = CompareWithInstalled(windows, reporter, kCardProviderProductCode,
+                                                      newVersusInstalled, nullptr);
       code != 0) {
     return Stop(code);
   }
   if (newVersusInstalled < 0) return choose(CardProviderSituation::kInstalledOlder, {});
   std::u16string pieces;
   if (const std::uint32_t code =
-          DetectInstalledConfiguration(windows, pieces, kCardProviderProductCode, silent);
+          DetectInstalledConfiguration(windows, reporter, pieces, kCardProviderProductCode);
       code != 0) {
     return Stop(code);
   }
@@ -138,29 +156,32 @@ std::u16string DefaultLanguagePattern(std::uint16_t systemUiLanguage) {
   return systemUiLanguage == kRussianLanguageId ? u"rus*" : u"eng*";
 }
 
-std::uint32_t InstallProviders(Windows& windows, SetupState& state,
-                               const std::u16string& providerArgs,
-                               const std::u16string& cardProviderArgs, bool silent) {
-  const std::u16string architecture = ArchitecturePattern(windows, state.wow64);
-  if (state.selection.languagePattern.empty()) {
-    state.selection.languagePattern =
-        DefaultLanguagePattern(windows.system.GetSystemDefaultUILanguage());
+std::uint32_t InstallProviders(Windows& windows, Reporter& reporter, const ProviderRequest& request,
+                               PackageSelection& selection) {
+  const std::u16string architecture = ArchitecturePattern(windows);
+  if (selection.languagePattern.empty()) {
+    selection.languagePattern = DefaultLanguagePattern(windows.system.GetSystemDefaultUILanguage());
+    reporter.Record(u"language piece \"" + selection.languagePattern +
+                    u"\" from the system UI language");
   }
+  reporter.Record(u"level pieces \"" + selection.levelPattern + u"\", language pieces \"" +
+                  selection.languagePattern + u"\"");
   std::uint32_t result = kSuccess;
-  if (state.options.installProvider) {
-    const Step provider = PlanProvider(windows, state, architecture, providerArgs, silent);
+  if (request.provider) {
+    const Step provider = PlanProvider(windows, reporter, request, selection, architecture);
     if (provider.stop) return provider.stopCode;
     // A failed provider does not stop the card provider: its code is kept and reported.
-    result = InstallPackage(windows, kProviderProductCode, provider.choice.mask,
-                            provider.choice.arguments, silent);
+    result = InstallPackage(windows, reporter, kProviderProductCode, provider.choice.mask,
+                            provider.choice.arguments);
   }
-  if (state.options.installCardProvider) {
-    const Step card = PlanCardProvider(windows, state, architecture, cardProviderArgs, silent);
-    if (card.stop) return card.stopCode;
-    result = CombineCodes(result, InstallPackage(windows, kCardProviderProductCode,
-                                                 card.choice.mask, card.choice.arguments, silent));
-    result = CombineCodes(result, ApplyCardRegistryFiles(windows, state.wow64));
-    ImportRootCertificates(windows);
+  if (request.cardProvider) {
+    const Step card = PlanCardProvider(windows, reporter, request, selection, architecture);
+    // The provider's own failure, if any, stays the one reported.
+    if (card.stop) return CombineCodes(result, card.stopCode);
+    result = CombineCodes(result, InstallPackage(windows, reporter, kCardProviderProductCode,
+                                                 card.choice.mask, card.choice.arguments));
+    result = CombineCodes(result, ApplyCardRegistryFiles(windows, reporter));
+    ImportRootCertificates(windows, reporter);
   }
   return result;
 }

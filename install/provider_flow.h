@@ -4,14 +4,13 @@
 #include <cstdint>
 #include <string>
 
-#include "app/setup_state.h"
+#include "packages/package_selection.h"
 #include "platform/windows.h"
+#include "ui/reporter.h"
 
 namespace setup {
 
 inline constexpr char16_t kReinstallArguments[] = u"REINSTALL=ALL REINSTALLMODE=vomus";
-// The flow's own exit code for an installed provider too old to be updated.
-inline constexpr std::uint32_t kExitProviderTooOld = 6;
 
 enum class ProviderSituation {
   kChosenInDialog,         // -selectDlg: the options alone decide, nothing is queried
@@ -48,10 +47,19 @@ PackageChoice ChooseCardProviderPackage(CardProviderSituation situation,
 // The language piece a run starts with when nothing chose one.
 std::u16string DefaultLanguagePattern(std::uint16_t systemUiLanguage);
 
-// Both providers as the options ask, the card provider with its registry files and the
-// root certificates; one installer exit code for all of it.
-std::uint32_t InstallProviders(Windows& windows, SetupState& state,
-                               const std::u16string& providerArgs,
-                               const std::u16string& cardProviderArgs, bool silent);
+// What the options ask of the providers.
+struct ProviderRequest {
+  bool provider = false;
+  bool cardProvider = false;
+  bool chosenInDialog = false;  // -selectDlg: the pieces alone choose the provider
+  std::u16string providerArgs;
+  std::u16string cardProviderArgs;
+};
+
+// Both providers as asked, the card provider with its registry files and the root
+// certificates; one installer exit code for all of it. The selection gets the language
+// default when nothing chose a language.
+std::uint32_t InstallProviders(Windows& windows, Reporter& reporter, const ProviderRequest& request,
+                               PackageSelection& selection);
 
 }  // namespace setup

@@ -1,4 +1,4 @@
-// The products the program knows, and the installer handles it opens.
+// The products the program knows, and the package handle it opens.
 #pragma once
 
 #include <cstdint>
@@ -14,16 +14,15 @@ inline constexpr char16_t kAlternateProviderProductCode[] =
     u"{A93E1F07-26D4-4B8C-9F5A-71E0B3C8D264}";
 inline constexpr char16_t kCardProviderProductCode[] = u"{3F6B82D4-E015-4A97-B2C3-9D4E57A1F08B}";
 
-// Installer handles opened for one operation and closed on every path: the package, then
-// the slots this program leaves empty, the view among them.
-class PackageHandles {
+// An installer package opened for reading its properties, closed on every path.
+class PackageHandle {
  public:
-  explicit PackageHandles(Installer& installer) : installer_(installer) {}
-  ~PackageHandles();
-  PackageHandles(const PackageHandles&) = delete;
-  PackageHandles& operator=(const PackageHandles&) = delete;
+  explicit PackageHandle(Installer& installer) : installer_(installer) {}
+  ~PackageHandle();
+  PackageHandle(const PackageHandle&) = delete;
+  PackageHandle& operator=(const PackageHandle&) = delete;
 
-  // MsiOpenPackageExW into the package slot.
+  // MsiOpenPackageExW.
   std::uint32_t Open(const std::u16string& path);
   // MsiGetPropertyW on the open package.
   std::uint32_t ReadProperty(const std::u16string& property, std::u16string& value);
@@ -31,9 +30,6 @@ class PackageHandles {
  private:
   Installer& installer_;
   std::uint32_t package_ = 0;
-  std::uint32_t first_ = 0;
-  std::uint32_t view_ = 0;
-  std::uint32_t third_ = 0;
 };
 
 }  // namespace setup

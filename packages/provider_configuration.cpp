@@ -3,7 +3,6 @@
 #include "packages/installer_queries.h"
 #include "packages/version_order.h"
 #include "platform/windows_constants.h"
-#include "ui/message_catalogue.h"
 
 namespace setup {
 namespace {
@@ -11,11 +10,6 @@ namespace {
 bool HasLevel(const std::u16string& productCode) {
   return OrdinalCompare(productCode, kProviderProductCode) == 0 ||
          OrdinalCompare(productCode, kAlternateProviderProductCode) == 0;
-}
-
-std::uint32_t Fail(Windows& windows, std::uint32_t code, std::uint16_t messageId, bool silent) {
-  if (!silent && messageId != 0) ShowMessage(windows, messageId, msg::kErrorCaption, kMbIconError);
-  return code;
 }
 
 }  // namespace
@@ -36,31 +30,35 @@ std::u16string LanguagePieceFor(const std::u16string& productLanguage) {
   return OrdinalCompare(productLanguage, u"1033") == 0 ? u"eng*" : u"rus*";
 }
 
-std::uint32_t DetectInstalledConfiguration(Windows& windows, std::u16string& mask,
-                                           const std::u16string& productCode, bool silent) {
+std::uint32_t DetectInstalledConfiguration(Windows& windows, Reporter& reporter,
+                                           std::u16string& mask, const std::u16string& productCode) {
   std::u16string localPackage;
   if (const std::uint32_t code =
           windows.installer.ReadProductInfo(productCode, u"LocalPackage", localPackage);
       code != 0) {
-    return Fail(windows, code, msg::kInstalledPathUnreadable, silent);
+    return reporter.Fail(code, IDS_INSTALLED_PATH_UNREADABLE);
   }
-  PackageHandles handles(windows.installer);
+  PackageHandle package(windows.installer);
   // The cached copy failing to open has no message of its own.
-  if (const std::uint32_t code = handles.Open(localPackage); code != 0) {
-    return Fail(windows, code, 0, silent);
+  if (const std::uint32_t code = package.Open(localPackage); code != 0) {
+    return reporter.Fail(code, 0);
   }
   if (HasLevel(productCode)) {
     std::u16string flags;
-    if (const std::uint32_t code = handles.ReadProperty(u"ISReleaseFlags", flags); code != 0) {
-      return Fail(windows, code, msg::kReleaseFlagsUnreadable, silent);
+    if (const std::uint32_t code = package.ReadProperty(u"ISReleaseFlags", flags); code != 0) {
+      return reporter.Fail(code, IDS_RELEASE_FLAGS_UNREADABLE);
     }
     mask += LevelPieceFor(flags);
+    reporter.Record(u"product " + productCode + u": ISReleaseFlags \"" + flags + u"\" gives \"" +
+                    LevelPieceFor(flags) + u"\"");
   }
   std::u16string language;
-  if (const std::uint32_t code = handles.ReadProperty(u"ProductLanguage", language); code != 0) {
-    return Fail(windows, code, msg::kLanguageUnreadable, silent);
+  if (const std::uint32_t code = package.ReadProperty(u"ProductLanguage", language); code != 0) {
+    return reporter.Fail(code, IDS_LANGUAGE_UNREADABLE);
   }
   mask += LanguagePieceFor(language);
+  reporter.Record(u"product " + productCode + u": ProductLanguage \"" + language + u"\" gives \"" +
+                  LanguagePieceFor(language) + u"\"");
   return kSuccess;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/windows.h"
+#include "ui/reporter.h"
 
 namespace setup {
 
@@ -16,8 +17,8 @@ std::u16string LanguagePieceFor(const std::u16string& productLanguage);
 
 // Appends the installed product's level piece (both provider product codes only) and
 // language piece to `mask`. On failure the mask may hold the level piece already and the
-// caller abandons it; messages are shown unless silent.
-std::uint32_t DetectInstalledConfiguration(Windows& windows, std::u16string& mask,
-                                           const std::u16string& productCode, bool silent);
+// caller abandons it; each failure is reported.
+std::uint32_t DetectInstalledConfiguration(Windows& windows, Reporter& reporter,
+                                           std::u16string& mask, const std::u16string& productCode);
 
 }  // namespace setup

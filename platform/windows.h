@@ -33,8 +33,6 @@ class Installer {
   // as it was; `value` is written only when the second call succeeds.
   virtual std::uint32_t ReadPackageProperty(std::uint32_t package, const std::u16string& property,
                                             std::u16string& value) = 0;
-  // MsiViewClose.
-  virtual void CloseView(std::uint32_t view) = 0;
   // MsiCloseHandle.
   virtual void CloseHandle(std::uint32_t handle) = 0;
   // MsiSourceListForceResolutionW(productCode, NULL, 0); the result is not used.
@@ -59,10 +57,11 @@ struct ProcessOutcome {
 class Processes {
  public:
   virtual ~Processes() = default;
-  // CreateProcessW on a private writable copy of the command line (no application name,
-  // no inheritance, CREATE_NO_WINDOW, inherited environment and current directory),
+  // CreateProcessW(program, private writable copy of the command line; no inheritance,
+  // CREATE_NO_WINDOW, inherited environment and current directory),
   // WaitForSingleObject(INFINITE), GetExitCodeProcess, then both handles closed.
-  virtual ProcessOutcome RunAndWait(const std::u16string& commandLine) = 0;
+  virtual ProcessOutcome RunAndWait(const std::u16string& program,
+                                    const std::u16string& commandLine) = 0;
 };
 
 struct DirectoryEntry {
@@ -82,6 +81,15 @@ class Files {
   // GetFullPathNameW for a name, with a buffer as large as the platform asks for.
   // Nothing when the call fails.
   virtual std::optional<std::u16string> ReadFullPathName(const std::u16string& name) = 0;
+  // GetSystemDirectoryW and GetWindowsDirectoryW, with a buffer as large as the platform
+  // asks for; empty when the call fails.
+  virtual std::u16string ReadSystemDirectory() = 0;
+  virtual std::u16string ReadWindowsDirectory() = 0;
+  // GetFileAttributesExW: the size of a file; nothing for a folder or when it fails.
+  virtual std::optional<std::uint64_t> ReadFileSize(const std::u16string& path) = 0;
+  // CreateFileW(FILE_APPEND_DATA, shared for reading and writing, OPEN_ALWAYS), WriteFile
+  // of every byte, CloseHandle: 0 or the GetLastError code of the step that failed.
+  virtual std::uint32_t AppendToFile(const std::u16string& path, const std::string& bytes) = 0;
 };
 
 // Certificate store handles; 0 is no store.
@@ -96,24 +104,11 @@ class Certificates {
   // CERT_SYSTEM_STORE_LOCAL_MACHINE, "Root").
   virtual StoreHandle OpenMachineRootStore() = 0;
   // CertEnumCertificatesInStore over `from`, each context added to `to` with
-  // CertAddCertificateContextToStore(CERT_STORE_ADD_ALWAYS); results not examined.
-  virtual void AddEveryCertificate(StoreHandle from, StoreHandle to) = 0;
+  // CertAddCertificateContextToStore(CERT_STORE_ADD_ALWAYS): the SHA-1 thumbprints
+  // (CERT_SHA1_HASH_PROP_ID, upper-case hexadecimal) of those added.
+  virtual std::vector<std::u16string> AddEveryCertificate(StoreHandle from, StoreHandle to) = 0;
   // CertCloseStore(store, 0).
   virtual void CloseStore(StoreHandle store) = 0;
-};
-
-// The choice of the configuration dialog, as its radio buttons hold it.
-struct DialogChoice {
-  bool russian = false;
-  bool english = false;
-  bool kc1 = false;
-  bool kc2 = false;
-  bool kc3 = false;
-};
-
-struct DialogOutcome {
-  bool cancelled = false;
-  DialogChoice choice;  // the buttons checked when Next was pressed
 };
 
 // The progress window's thread, created suspended. Stop() makes its window go and waits
@@ -131,23 +126,30 @@ class Desktop {
   // MessageBoxW(NULL, text, caption, style): the button pressed.
   virtual std::int32_t ShowMessageBox(const std::u16string& text, const std::u16string& caption,
                                       std::uint32_t style) = 0;
-  // DialogBoxParamW(instance, 141, NULL, ...), modal, its procedure given the dialog's own
-  // state. `initial` is the choice the dialog opens with.
-  virtual DialogOutcome ShowSelectionDialog(const DialogChoice& initial) = 0;
+  // DialogBoxParamW(instance, IDD_SELECTION, NULL, ...), modal, its procedure given the
+  // dialog's own state, with the radio buttons `checked` checked. Next: the choice
+  // buttons checked then; Cancel, Escape or the close box: nothing.
+  virtual std::optional<std::vector<std::uint16_t>> ShowSelectionDialog(
+      const std::vector<std::uint16_t>& checked) = 0;
   // Creates the progress thread suspended, with the window title it will show. Nothing
   // when the thread cannot be created.
   virtual std::unique_ptr<ProgressThread> CreateProgressThread(const std::u16string& title) = 0;
+  // GetUserObjectInformationW(GetProcessWindowStation(), UOI_FLAGS): WSF_VISIBLE set. A
+  // window station that can't be asked counts as visible, as the program always assumed.
+  virtual bool IsWindowStationVisible() = 0;
 };
 
 struct OsVersion {
   std::uint32_t major = 0;
   std::uint32_t minor = 0;
   std::uint16_t servicePackMajor = 0;
+  std::uint32_t build = 0;
 };
 
-// The address of IsWow64Process as GetProcAddress gave it; 0 when absent.
-using FunctionAddress = std::uintptr_t;
-using ModuleHandle = std::uintptr_t;
+struct LocalTime {
+  std::uint16_t year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0,
+                milliseconds = 0;
+};
 
 class System {
  public:
@@ -160,30 +162,21 @@ class System {
   virtual std::optional<OsVersion> GetVersion() = 0;
   // GetSystemDefaultUILanguage.
   virtual std::uint16_t GetSystemDefaultUILanguage() = 0;
-  // GetModuleHandleW(L"kernel32"); 0 when it fails.
-  virtual ModuleHandle GetKernel32() = 0;
-  // GetProcAddress(module, "IsWow64Process").
-  virtual FunctionAddress FindIsWow64Process(ModuleHandle kernel32) = 0;
-  // The function at `address` for GetCurrentProcess(), with the flag starting FALSE:
-  // true only when the call returns nonzero and the flag is nonzero.
-  virtual bool CallIsWow64Process(FunctionAddress address) = 0;
+  // IsWow64Process(GetCurrentProcess()), looked up at run time once (Windows 2000 has
+  // none): true only when the call succeeds and says so.
+  virtual bool IsWow64() = 0;
   // FindResourceExW(module, RT_STRING, block, LANG_NEUTRAL) in the program's own image,
   // loaded and locked: the block's 16-bit units. Nothing when the block is absent.
   virtual std::optional<std::u16string> LoadStringBlock(std::uint16_t block) = 0;
 
-  // The restart, one platform call each.
-  // OpenProcessToken(GetCurrentProcess(), access); 0 when it fails.
-  virtual std::uintptr_t OpenProcessToken(std::uint32_t access) = 0;
-  // LookupPrivilegeValueW(NULL, name); nothing when it fails.
-  virtual std::optional<std::uint64_t> FindPrivilege(const std::u16string& name) = 0;
-  // AdjustTokenPrivileges(token, FALSE, {1 entry: luid, attributes}, 0, NULL, NULL), then
-  // GetLastError read at once: that error is the result.
-  virtual std::uint32_t AdjustTokenPrivilege(std::uintptr_t token, std::uint64_t luid,
-                                             std::uint32_t attributes) = 0;
-  // CloseHandle on the token.
-  virtual void CloseToken(std::uintptr_t token) = 0;
-  // ExitWindowsEx(flags, reason): nonzero when the request was accepted.
-  virtual bool RequestExitWindows(std::uint32_t flags, std::uint32_t reason) = 0;
+  // The restart: the shutdown privilege enabled on the process token, then
+  // ExitWindowsEx(EWX_REBOOT | EWX_FORCEIFHUNG, SHTDN_REASON_MAJOR_APPLICATION), which
+  // asks the other programs to close and ends only the hung ones. 0 when Windows took
+  // the request, else the error of the step that failed.
+  virtual std::uint32_t RestartWindows() = 0;
+  // GetLocalTime and GetTickCount, for the run's record.
+  virtual LocalTime ReadLocalTime() = 0;
+  virtual std::uint32_t ReadTickCount() = 0;
 };
 
 // Everything the program asks of Windows, handed by reference to the flows.

@@ -14,6 +14,11 @@ inline constexpr std::uint32_t kErrorMoreData = 234;
 inline constexpr std::uint32_t kErrorOldWinVersion = 1150;
 inline constexpr std::uint32_t kErrorUnknownProduct = 1605;
 inline constexpr std::uint32_t kErrorInstallFailure = 1603;
+inline constexpr std::uint32_t kErrorInstallAlreadyRunning = 1618;
+inline constexpr std::uint32_t kErrorInstallPackageInvalid = 1620;
+inline constexpr std::uint32_t kErrorInstallPackageOpenFailed = 1619;
+inline constexpr std::uint32_t kErrorInvalidCommandLine = 1639;
+inline constexpr std::uint32_t kSuccessRebootInitiated = 1641;
 inline constexpr std::uint32_t kSuccessRebootRequired = 3010;
 
 // Message box styles and answers.
@@ -22,6 +27,7 @@ inline constexpr std::uint32_t kMbYesNo = 0x4;
 inline constexpr std::uint32_t kMbIconError = 0x10;
 inline constexpr std::uint32_t kMbIconWarning = 0x30;
 inline constexpr std::uint32_t kMbIconInformation = 0x40;
+inline constexpr std::int32_t kIdOk = 1;
 inline constexpr std::int32_t kIdYes = 6;
 inline constexpr std::int32_t kIdNo = 7;
 
@@ -34,11 +40,5 @@ inline constexpr std::int32_t kInstallStateDefault = 5;
 // Files.
 inline constexpr std::uint32_t kFileAttributeDirectory = 0x10;
 inline constexpr std::size_t kMaxPath = 260;
-
-// The restart.
-inline constexpr std::uint32_t kTokenAdjustPrivilegesAndQuery = 0x28;
-inline constexpr std::uint32_t kSePrivilegeEnabled = 2;
-inline constexpr std::uint32_t kExitWindowsRebootForce = 0x6;
-inline constexpr std::uint32_t kShutdownReasonApplication = 0x40000;
 
 }  // namespace setup

@@ -71,13 +71,4 @@ void AppendResultCode(std::u16string& text, std::uint32_t code) {
   text.push_back(u'.');
 }
 
-std::int32_t ShowMessage(Windows& windows, std::uint16_t textId, std::uint16_t captionId,
-                         std::uint32_t style) {
-  std::u16string caption;
-  std::u16string text;
-  LoadMessage(windows, captionId, caption);
-  LoadMessage(windows, textId, text);
-  return windows.desktop.ShowMessageBox(text, caption, style);
-}
-
 }  // namespace setup

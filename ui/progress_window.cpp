@@ -1,11 +1,11 @@
 #include "ui/progress_window.h"
 
-#include "ui/message_catalogue.h"
+#include "resources/resource_ids.h"
 
 namespace setup {
 
 std::uint16_t ProgressTitleId(bool installProvider) {
-  return installProvider ? msg::kProgressWithProvider : msg::kProgressPlugin;
+  return installProvider ? IDS_PROGRESS_WITH_PROVIDER : IDS_PROGRESS_PLUGIN;
 }
 
 WindowRect ProgressWindowRect(int screenWidth, int screenHeight) {

@@ -12,8 +12,8 @@ struct WindowRect {
   int height;
 };
 
-// Message 113 when the provider is being installed, else 114 (the card provider alone
-// counts as the plug-in's title).
+// The title naming the provider when it is being installed, else the plug-in's (the card
+// provider alone counts as the plug-in's title).
 std::uint16_t ProgressTitleId(bool installProvider);
 
 // 300 x 58, centred on the primary screen by integer halves.

@@ -11,6 +11,7 @@ struct Win32Certificates::Functions {
   decltype(&::CertEnumCertificatesInStore) enumCertificates;
   decltype(&::CertAddCertificateContextToStore) addCertificate;
   decltype(&::CertCloseStore) closeStore;
+  decltype(&::CertGetCertificateContextProperty) getProperty;
 };
 
 namespace {
@@ -32,6 +33,8 @@ Win32Certificates::Functions Win32Certificates::BindFunctions() {
   functions.addCertificate =
       FindFunction<decltype(functions.addCertificate)>(crypt32, "CertAddCertificateContextToStore");
   functions.closeStore = FindFunction<decltype(functions.closeStore)>(crypt32, "CertCloseStore");
+  functions.getProperty = FindFunction<decltype(functions.getProperty)>(
+      crypt32, "CertGetCertificateContextProperty");
   return functions;
 }
 
@@ -51,13 +54,37 @@ StoreHandle Win32Certificates::OpenMachineRootStore() {
                                          CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root"));
 }
 
-void Win32Certificates::AddEveryCertificate(StoreHandle from, StoreHandle to) {
-  if (functions_->enumCertificates == nullptr || functions_->addCertificate == nullptr) return;
+std::u16string Win32Certificates::Thumbprint(const void* certificate) {
+  BYTE hash[20] = {};
+  DWORD size = sizeof(hash);
+  if (functions_->getProperty == nullptr ||
+      !functions_->getProperty(static_cast<PCCERT_CONTEXT>(certificate), CERT_SHA1_HASH_PROP_ID,
+                               hash, &size)) {
+    return u"(thumbprint unreadable)";
+  }
+  static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+  std::u16string text;
+  for (DWORD i = 0; i < size; ++i) {
+    text.push_back(kDigits[hash[i] >> 4]);
+    text.push_back(kDigits[hash[i] & 15]);
+  }
+  return text;
+}
+
+std::vector<std::u16string> Win32Certificates::AddEveryCertificate(StoreHandle from,
+                                                                   StoreHandle to) {
+  std::vector<std::u16string> added;
+  if (functions_->enumCertificates == nullptr || functions_->addCertificate == nullptr) {
+    return added;
+  }
   // Handing each context back to the enumeration releases it; the walk ends on null.
   PCCERT_CONTEXT certificate = nullptr;
   while ((certificate = functions_->enumCertificates(ToStore(from), certificate)) != nullptr) {
-    functions_->addCertificate(ToStore(to), certificate, CERT_STORE_ADD_ALWAYS, nullptr);
+    if (functions_->addCertificate(ToStore(to), certificate, CERT_STORE_ADD_ALWAYS, nullptr)) {
+      added.push_back(Thumbprint(certificate));
+    }
   }
+  return added;
 }
 
 void Win32Certificates::CloseStore(StoreHandle store) {

@@ -14,12 +14,14 @@ class Win32Certificates final : public Certificates {
 
   StoreHandle OpenFileStore(const std::u16string& path) override;
   StoreHandle OpenMachineRootStore() override;
-  void AddEveryCertificate(StoreHandle from, StoreHandle to) override;
+  std::vector<std::u16string> AddEveryCertificate(StoreHandle from, StoreHandle to) override;
   void CloseStore(StoreHandle store) override;
 
  private:
   struct Functions;
   static Functions BindFunctions();
+  // The SHA-1 hash of a PCCERT_CONTEXT, upper-case hexadecimal.
+  std::u16string Thumbprint(const void* certificate);
 
   std::unique_ptr<const Functions> functions_;
 };

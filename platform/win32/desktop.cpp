@@ -13,12 +13,23 @@ std::int32_t Win32Desktop::ShowMessageBox(const std::u16string& text, const std:
   return ::MessageBoxW(nullptr, Wide(text), Wide(caption), style);
 }
 
-DialogOutcome Win32Desktop::ShowSelectionDialog(const DialogChoice& initial) {
-  return win32::ShowSelectionDialog(instance_, initial);
+std::optional<std::vector<std::uint16_t>> Win32Desktop::ShowSelectionDialog(
+    const std::vector<std::uint16_t>& checked) {
+  return win32::ShowSelectionDialog(instance_, checked);
 }
 
 std::unique_ptr<ProgressThread> Win32Desktop::CreateProgressThread(const std::u16string& title) {
   return Win32ProgressThread::Create(instance_, title);
+}
+
+bool Win32Desktop::IsWindowStationVisible() {
+  USEROBJECTFLAGS flags{};
+  DWORD needed = 0;
+  if (!::GetUserObjectInformationW(::GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof(flags),
+                                   &needed)) {
+    return true;
+  }
+  return (flags.dwFlags & WSF_VISIBLE) != 0;
 }
 
 }  // namespace setup::win32

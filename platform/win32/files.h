@@ -10,6 +10,10 @@ class Win32Files final : public Files {
   std::optional<std::vector<DirectoryEntry>> FindFiles(const std::u16string& pattern) override;
   std::uint32_t ReadCurrentDirectory(std::u16string& directory) override;
   std::optional<std::u16string> ReadFullPathName(const std::u16string& name) override;
+  std::u16string ReadSystemDirectory() override;
+  std::u16string ReadWindowsDirectory() override;
+  std::optional<std::uint64_t> ReadFileSize(const std::u16string& path) override;
+  std::uint32_t AppendToFile(const std::u16string& path, const std::string& bytes) override;
 };
 
 }  // namespace setup::win32

@@ -18,7 +18,6 @@ struct Win32Installer::Functions {
   decltype(&::MsiGetProductInfoW) getProductInfo;
   decltype(&::MsiOpenPackageExW) openPackage;  // Windows Installer 1.1
   decltype(&::MsiGetPropertyW) getProperty;
-  decltype(&::MsiViewClose) viewClose;
   decltype(&::MsiCloseHandle) closeHandle;
   decltype(&::MsiSourceListForceResolutionW) forceResolution;
   decltype(&::MsiSourceListSetInfoW) sourceListSetInfo;  // Windows Installer 3.0
@@ -55,7 +54,6 @@ Win32Installer::Functions Win32Installer::BindFunctions() {
       FindFunction<decltype(functions.getProductInfo)>(msi, "MsiGetProductInfoW");
   functions.openPackage = FindFunction<decltype(functions.openPackage)>(msi, "MsiOpenPackageExW");
   functions.getProperty = FindFunction<decltype(functions.getProperty)>(msi, "MsiGetPropertyW");
-  functions.viewClose = FindFunction<decltype(functions.viewClose)>(msi, "MsiViewClose");
   functions.closeHandle = FindFunction<decltype(functions.closeHandle)>(msi, "MsiCloseHandle");
   functions.forceResolution =
       FindFunction<decltype(functions.forceResolution)>(msi, "MsiSourceListForceResolutionW");
@@ -120,10 +118,6 @@ std::uint32_t Win32Installer::ReadPackageProperty(std::uint32_t package,
   result = functions_->getProperty(package, Wide(property), Wide(buffer), &length);
   if (result == ERROR_SUCCESS) value = UpToNul(buffer);
   return result;
-}
-
-void Win32Installer::CloseView(std::uint32_t view) {
-  if (functions_->viewClose != nullptr) functions_->viewClose(view);
 }
 
 void Win32Installer::CloseHandle(std::uint32_t handle) {

@@ -22,7 +22,6 @@ class Win32Installer final : public Installer {
   std::uint32_t OpenPackage(const std::u16string& path, std::uint32_t& handle) override;
   std::uint32_t ReadPackageProperty(std::uint32_t package, const std::u16string& property,
                                     std::u16string& value) override;
-  void CloseView(std::uint32_t view) override;
   void CloseHandle(std::uint32_t handle) override;
   void ForceSourceListResolution(const std::u16string& productCode) override;
   void SetSourceListPackageName(const std::u16string& productCode,

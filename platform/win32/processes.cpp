@@ -5,14 +5,15 @@
 
 namespace setup::win32 {
 
-ProcessOutcome Win32Processes::RunAndWait(const std::u16string& commandLine) {
+ProcessOutcome Win32Processes::RunAndWait(const std::u16string& program,
+                                          const std::u16string& commandLine) {
   ProcessOutcome outcome;
   // CreateProcessW may write into its command line, so it gets a copy of its own.
   std::u16string writable = commandLine;
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION created{};
-  if (!::CreateProcessW(nullptr, Wide(writable), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+  if (!::CreateProcessW(Wide(program), Wide(writable), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
                         nullptr, &startup, &created)) {
     outcome.error = ::GetLastError();
     return outcome;

@@ -7,7 +7,8 @@ namespace setup::win32 {
 
 class Win32Processes final : public Processes {
  public:
-  ProcessOutcome RunAndWait(const std::u16string& commandLine) override;
+  ProcessOutcome RunAndWait(const std::u16string& program,
+                            const std::u16string& commandLine) override;
 };
 
 }  // namespace setup::win32

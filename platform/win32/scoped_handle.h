@@ -57,6 +57,13 @@ struct KernelTraits {
   static void Close(Value value) { ::CloseHandle(value); }
 };
 
+// CreateFileW too answers INVALID_HANDLE_VALUE when it fails.
+struct FileTraits {
+  using Value = HANDLE;
+  static Value Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Value value) { ::CloseHandle(value); }
+};
+
 // Memory the platform allocated for the caller with LocalAlloc (CommandLineToArgvW).
 template <typename T>
 struct LocalTraits {
@@ -74,6 +81,7 @@ struct WindowTraits {
 
 using FindHandle = ScopedHandle<FindTraits>;
 using KernelHandle = ScopedHandle<KernelTraits>;
+using FileHandle = ScopedHandle<FileTraits>;
 using ArgumentArray = ScopedHandle<LocalTraits<LPWSTR>>;
 using WindowHandle = ScopedHandle<WindowTraits>;
 

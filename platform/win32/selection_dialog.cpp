@@ -15,8 +15,8 @@ namespace {
 // as long as the dialog does.
 struct DialogState {
   HINSTANCE instance;
-  DialogChoice initial;
-  DialogOutcome outcome;
+  std::vector<std::uint16_t> initial;
+  std::optional<std::vector<std::uint16_t>> outcome;
   HICON icon = nullptr;
 };
 
@@ -31,36 +31,34 @@ std::u16string LoadDialogMessage(HINSTANCE instance, std::uint16_t id) {
 
 void InitDialog(HWND dialogWindow, DialogState& state) {
   // Without LR_SHARED the icon is the program's to destroy, once the dialog is gone.
-  state.icon = static_cast<HICON>(::LoadImageW(state.instance, MAKEINTRESOURCEW(dialog::kIcon),
+  state.icon = static_cast<HICON>(::LoadImageW(state.instance, MAKEINTRESOURCEW(IDI_SETUP),
                                                IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
   if (state.icon != nullptr) {
     ::SendMessageW(dialogWindow, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(state.icon));
   }
-  for (const ChoiceButton& button : ChoiceButtons()) {
-    if (state.initial.*button.checked) ::CheckDlgButton(dialogWindow, button.id, BST_CHECKED);
-  }
+  for (const std::uint16_t id : state.initial) ::CheckDlgButton(dialogWindow, id, BST_CHECKED);
 }
 
 // The radio buttons are read even while hidden: Next in the compact view takes the
 // choice the dialog opened with.
-DialogChoice ReadChoice(HWND dialogWindow) {
-  DialogChoice choice;
+std::vector<std::uint16_t> ReadChoice(HWND dialogWindow) {
+  std::vector<std::uint16_t> checked;
   for (const ChoiceButton& button : ChoiceButtons()) {
-    choice.*button.checked = ::IsDlgButtonChecked(dialogWindow, button.id) == BST_CHECKED;
+    if (::IsDlgButtonChecked(dialogWindow, button.id) == BST_CHECKED) checked.push_back(button.id);
   }
-  return choice;
+  return checked;
 }
 
 void SwitchOptionsView(HWND dialogWindow, HINSTANCE instance) {
-  wchar_t caption[dialog::kCaptionBufferUnits] = {};
-  const UINT length = ::GetDlgItemTextW(dialogWindow, dialog::kOptions, caption,
-                                        static_cast<int>(dialog::kCaptionBufferUnits));
+  wchar_t caption[kOptionsCaptionBufferUnits] = {};
+  const UINT length = ::GetDlgItemTextW(dialogWindow, IDC_OPTIONS, caption,
+                                        static_cast<int>(kOptionsCaptionBufferUnits));
   const ViewSwitch view =
-      SwitchView(FromWide(caption, length), LoadDialogMessage(instance, msg::kOptions));
+      SwitchView(FromWide(caption, length), LoadDialogMessage(instance, IDS_OPTIONS));
   for (const ControlVisibility& control : view.controls) {
     ::ShowWindow(::GetDlgItem(dialogWindow, control.id), control.shown ? SW_SHOW : SW_HIDE);
   }
-  ::SetDlgItemTextW(dialogWindow, dialog::kOptions,
+  ::SetDlgItemTextW(dialogWindow, IDC_OPTIONS,
                     Wide(LoadDialogMessage(instance, view.captionId)));
 }
 
@@ -75,16 +73,16 @@ INT_PTR CALLBACK SelectionDialogProc(HWND dialogWindow, UINT message, WPARAM wPa
   auto* state = reinterpret_cast<DialogState*>(::GetWindowLongPtrW(dialogWindow, DWLP_USER));
   if (message != WM_COMMAND || state == nullptr) return FALSE;
   switch (LOWORD(wParam)) {
-    case dialog::kNext:
-      state->outcome = DialogOutcome{false, ReadChoice(dialogWindow)};
+    case IDC_NEXT:
+      state->outcome = ReadChoice(dialogWindow);
       ::EndDialog(dialogWindow, 0);
       return TRUE;
-    case dialog::kCancel:
+    case IDCANCEL:
       // Escape and the close box arrive here too. The caller ends the run.
-      state->outcome.cancelled = true;
+      state->outcome.reset();
       ::EndDialog(dialogWindow, 0);
       return TRUE;
-    case dialog::kOptions:
+    case IDC_OPTIONS:
       SwitchOptionsView(dialogWindow, state->instance);
       return FALSE;
     default:
@@ -94,9 +92,10 @@ INT_PTR CALLBACK SelectionDialogProc(HWND dialogWindow, UINT message, WPARAM wPa
 
 }  // namespace
 
-DialogOutcome ShowSelectionDialog(HINSTANCE instance, const DialogChoice& initial) {
-  DialogState state{instance, initial, DialogOutcome{}};
-  ::DialogBoxParamW(instance, MAKEINTRESOURCEW(dialog::kTemplate), nullptr, &SelectionDialogProc,
+std::optional<std::vector<std::uint16_t>> ShowSelectionDialog(
+    HINSTANCE instance, const std::vector<std::uint16_t>& checked) {
+  DialogState state{instance, checked, std::vector<std::uint16_t>{}};
+  ::DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_SELECTION), nullptr, &SelectionDialogProc,
                     reinterpret_cast<LPARAM>(&state));
   if (state.icon != nullptr) ::DestroyIcon(state.icon);
   return state.outcome;

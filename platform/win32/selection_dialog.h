@@ -1,4 +1,4 @@
-// The configuration dialog: template 141 of the program, shown modally with no owner.
+// The configuration dialog of the program's resources, shown modally with no owner.
 #pragma once
 
 #include "platform/win32/system_headers.h"
@@ -6,9 +6,11 @@
 
 namespace setup::win32 {
 
-// Shows the dialog with `initial` checked and waits until Next or Cancel ends it. When
-// the dialog cannot be shown at all, the outcome is Next with nothing checked, so that
-// the run goes on with nothing appended.
-DialogOutcome ShowSelectionDialog(HINSTANCE instance, const DialogChoice& initial);
+// Shows the dialog with the buttons `checked` checked and waits until Next (the choice
+// buttons checked then) or Cancel (nothing) ends it. When the dialog cannot be shown at
+// all, the outcome is Next with nothing checked, so that the run goes on with nothing
+// appended.
+std::optional<std::vector<std::uint16_t>> ShowSelectionDialog(
+    HINSTANCE instance, const std::vector<std::uint16_t>& checked);
 
 }  // namespace setup::win32

@@ -18,8 +18,6 @@ constexpr WORD kIsUserAnAdminOrdinal = 680;
 
 static_assert(sizeof(OSVERSIONINFOEXW) == 284, "the extended version record is 284 bytes");
 
-HANDLE ToHandle(std::uintptr_t value) { return reinterpret_cast<HANDLE>(value); }
-
 }  // namespace
 
 Win32System::Win32System(HMODULE module) : module_(module) {}
@@ -48,24 +46,22 @@ std::optional<OsVersion> Win32System::GetVersion() {
   OSVERSIONINFOEXW version{};
   version.dwOSVersionInfoSize = sizeof(version);
   if (!::GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&version))) return std::nullopt;
-  return OsVersion{version.dwMajorVersion, version.dwMinorVersion, version.wServicePackMajor};
+  return OsVersion{version.dwMajorVersion, version.dwMinorVersion, version.wServicePackMajor,
+                   version.dwBuildNumber};
 }
 
 std::uint16_t Win32System::GetSystemDefaultUILanguage() { return ::GetSystemDefaultUILanguage(); }
 
-ModuleHandle Win32System::GetKernel32() {
-  return reinterpret_cast<ModuleHandle>(::GetModuleHandleW(L"kernel32"));
-}
-
-FunctionAddress Win32System::FindIsWow64Process(ModuleHandle kernel32) {
-  return reinterpret_cast<FunctionAddress>(
-      ::GetProcAddress(reinterpret_cast<HMODULE>(kernel32), "IsWow64Process"));
-}
-
-bool Win32System::CallIsWow64Process(FunctionAddress address) {
-  const auto isWow64Process = reinterpret_cast<IsWow64ProcessFunction>(address);
-  BOOL wow64 = FALSE;
-  return isWow64Process(::GetCurrentProcess(), &wow64) != FALSE && wow64 != FALSE;
+bool Win32System::IsWow64() {
+  if (!wow64_) {
+    // Windows 2000 and XP before SP2 have no IsWow64Process: they are 32-bit only.
+    const auto isWow64Process =
+        FindFunction<IsWow64ProcessFunction>(::GetModuleHandleW(L"kernel32"), "IsWow64Process");
+    BOOL wow64 = FALSE;
+    wow64_ = isWow64Process != nullptr && isWow64Process(::GetCurrentProcess(), &wow64) != FALSE &&
+             wow64 != FALSE;
+  }
+  return *wow64_;
 }
 
 std::optional<std::u16string> Win32System::LoadStringBlock(std::uint16_t block) {
@@ -80,36 +76,42 @@ std::optional<std::u16string> Win32System::LoadStringBlock(std::uint16_t block) 
   return FromWide(static_cast<const wchar_t*>(units), bytes / sizeof(wchar_t));
 }
 
-std::uintptr_t Win32System::OpenProcessToken(std::uint32_t access) {
-  HANDLE token = nullptr;
-  if (!::OpenProcessToken(::GetCurrentProcess(), access, &token)) return 0;
-  return reinterpret_cast<std::uintptr_t>(token);
-}
-
-std::optional<std::uint64_t> Win32System::FindPrivilege(const std::u16string& name) {
-  LUID luid{};
-  if (!::LookupPrivilegeValueW(nullptr, Wide(name), &luid)) return std::nullopt;
-  return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(luid.HighPart)) << 32) |
-         luid.LowPart;
-}
-
-std::uint32_t Win32System::AdjustTokenPrivilege(std::uintptr_t token, std::uint64_t luid,
-                                                std::uint32_t attributes) {
+std::uint32_t Win32System::RestartWindows() {
+  // A failure that leaves no error behind must still not pass for a restart.
+  const auto failure = [] {
+    const DWORD error = ::GetLastError();
+    return error != ERROR_SUCCESS ? error : static_cast<DWORD>(ERROR_GEN_FAILURE);
+  };
+  HANDLE opened = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &opened)) {
+    return failure();
+  }
+  const KernelHandle token(opened);
   TOKEN_PRIVILEGES privileges{};
   privileges.PrivilegeCount = 1;
-  privileges.Privileges[0].Luid.LowPart = static_cast<DWORD>(luid);
-  privileges.Privileges[0].Luid.HighPart = static_cast<LONG>(luid >> 32);
-  privileges.Privileges[0].Attributes = attributes;
+  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+  if (!::LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid)) {
+    return failure();
+  }
   // Its result says only that the call ran; whether the privilege was granted is in the
-  // last error, read before anything else can change it.
-  ::AdjustTokenPrivileges(ToHandle(token), FALSE, &privileges, 0, nullptr, nullptr);
-  return ::GetLastError();
+  // last error (ERROR_NOT_ALL_ASSIGNED), read before anything else can change it.
+  ::AdjustTokenPrivileges(token.Get(), FALSE, &privileges, 0, nullptr, nullptr);
+  if (const DWORD error = ::GetLastError(); error != ERROR_SUCCESS) return error;
+  // EWX_FORCEIFHUNG, not EWX_FORCE: the other programs are asked to close and may save
+  // their work; only the hung ones are ended.
+  if (!::ExitWindowsEx(EWX_REBOOT | EWX_FORCEIFHUNG, SHTDN_REASON_MAJOR_APPLICATION)) {
+    return failure();
+  }
+  return ERROR_SUCCESS;
 }
 
-void Win32System::CloseToken(std::uintptr_t token) { ::CloseHandle(ToHandle(token)); }
-
-bool Win32System::RequestExitWindows(std::uint32_t flags, std::uint32_t reason) {
-  return ::ExitWindowsEx(flags, reason) != FALSE;
+LocalTime Win32System::ReadLocalTime() {
+  SYSTEMTIME now{};
+  ::GetLocalTime(&now);
+  return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
+          now.wMilliseconds};
 }
+
+std::uint32_t Win32System::ReadTickCount() { return ::GetTickCount(); }
 
 }  // namespace setup::win32

@@ -15,20 +15,16 @@ class Win32System final : public System {
   bool IsUserAnAdmin() override;
   std::optional<OsVersion> GetVersion() override;
   std::uint16_t GetSystemDefaultUILanguage() override;
-  ModuleHandle GetKernel32() override;
-  FunctionAddress FindIsWow64Process(ModuleHandle kernel32) override;
-  bool CallIsWow64Process(FunctionAddress address) override;
+  bool IsWow64() override;
   std::optional<std::u16string> LoadStringBlock(std::uint16_t block) override;
-
-  std::uintptr_t OpenProcessToken(std::uint32_t access) override;
-  std::optional<std::uint64_t> FindPrivilege(const std::u16string& name) override;
-  std::uint32_t AdjustTokenPrivilege(std::uintptr_t token, std::uint64_t luid,
-                                     std::uint32_t attributes) override;
-  void CloseToken(std::uintptr_t token) override;
-  bool RequestExitWindows(std::uint32_t flags, std::uint32_t reason) override;
+  std::uint32_t RestartWindows() override;
+  LocalTime ReadLocalTime() override;
+  std::uint32_t ReadTickCount() override;
 
  private:
   HMODULE module_;
+  // Windows does not change under a running program: asked once.
+  std::optional<bool> wow64_;
 };
 
 }  // namespace setup::win32

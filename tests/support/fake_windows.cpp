@@ -2,6 +2,7 @@
 
 #include "platform/windows_constants.h"
 #include "ui/message_catalogue.h"
+#include "ui/reporter.h"
 
 namespace setup::testing {
 namespace {
@@ -42,25 +43,6 @@ bool SamePath(std::u16string_view a, std::u16string_view b) {
     if (FoldCase(a[i]) != FoldCase(b[i])) return false;
   }
   return true;
-}
-
-std::u16string HexText(std::uint32_t value) {
-  static constexpr char16_t kDigits[] = u"0123456789abcdef";
-  std::u16string text;
-  do {
-    text.insert(text.begin(), kDigits[value % 16]);
-    value /= 16;
-  } while (value != 0);
-  return u"0x" + text;
-}
-
-std::u16string DecimalText(std::uint64_t value) {
-  std::u16string text;
-  do {
-    text.insert(text.begin(), static_cast<char16_t>(u'0' + value % 10));
-    value /= 10;
-  } while (value != 0);
-  return text;
 }
 
 class FakeProgressThread : public ProgressThread {
@@ -127,32 +109,6 @@ std::vector<std::u16string> SplitLikeWindows(std::u16string_view line) {
     arguments.push_back(argument);
   }
   return arguments;
-}
-
-std::string Utf8(std::u16string_view text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    std::uint32_t c = text[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size()) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-    }
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  }
-  return out;
 }
 
 FakeWindows::FakeWindows() : windows_{*this, *this, *this, *this, *this, *this} {}
@@ -241,10 +197,6 @@ std::uint32_t FakeWindows::ReadPackageProperty(std::uint32_t handle, const std::
   return kSuccess;
 }
 
-void FakeWindows::CloseView(std::uint32_t view) {
-  log.push_back(u"close view " + DecimalText(view));
-}
-
 void FakeWindows::CloseHandle(std::uint32_t handle) {
   if (openPackages_.erase(handle) == 1) --openInstallerHandles;
 }
@@ -260,8 +212,10 @@ void FakeWindows::SetSourceListPackageName(const std::u16string& productCode,
 
 // ---- Processes ----
 
-ProcessOutcome FakeWindows::RunAndWait(const std::u16string& commandLine) {
+ProcessOutcome FakeWindows::RunAndWait(const std::u16string& program,
+                                       const std::u16string& commandLine) {
   log.push_back(u"run: " + commandLine);
+  programs.push_back(program);
   if (onCommand) onCommand(commandLine);
   if (const auto scripted = processOutcomes.find(commandLine); scripted != processOutcomes.end()) {
     return scripted->second;
@@ -305,6 +259,26 @@ std::optional<std::u16string> FakeWindows::ReadFullPathName(const std::u16string
   return currentDirectory + u"\\" + name;
 }
 
+std::u16string FakeWindows::ReadSystemDirectory() { return systemDirectory; }
+
+std::u16string FakeWindows::ReadWindowsDirectory() { return windowsDirectory; }
+
+std::optional<std::uint64_t> FakeWindows::ReadFileSize(const std::u16string& path) {
+  for (const std::u16string& file : systemFiles) {
+    if (SamePath(file, path)) return 4096;
+  }
+  if (const auto written = writtenFiles.find(path); written != writtenFiles.end()) {
+    return written->second.size();
+  }
+  return std::nullopt;
+}
+
+std::uint32_t FakeWindows::AppendToFile(const std::u16string& path, const std::string& bytes) {
+  if (appendError) return *appendError;
+  writtenFiles[path] += bytes;
+  return kSuccess;
+}
+
 // ---- Certificates ----
 
 StoreHandle FakeWindows::OpenFileStore(const std::u16string& path) {
@@ -323,12 +297,13 @@ StoreHandle FakeWindows::OpenMachineRootStore() {
   return handle;
 }
 
-void FakeWindows::AddEveryCertificate(StoreHandle from, StoreHandle to) {
-  if (stores_.count(from) == 0 || stores_.count(to) == 0 || !stores_[to].empty()) return;
+std::vector<std::u16string> FakeWindows::AddEveryCertificate(StoreHandle from, StoreHandle to) {
+  if (stores_.count(from) == 0 || stores_.count(to) == 0 || !stores_[to].empty()) return {};
   for (const std::u16string& certificate : certificateFiles.at(stores_[from])) {
     log.push_back(u"root store: add " + certificate);
     rootStore.push_back(certificate);
   }
+  return certificateFiles.at(stores_[from]);
 }
 
 void FakeWindows::CloseStore(StoreHandle store) {
@@ -349,11 +324,12 @@ std::int32_t FakeWindows::ShowMessageBox(const std::u16string& text, const std::
   return (style & 0xF) == kMbYesNo ? kIdYes : 1;
 }
 
-DialogOutcome FakeWindows::ShowSelectionDialog(const DialogChoice& initial) {
+std::optional<std::vector<std::uint16_t>> FakeWindows::ShowSelectionDialog(
+    const std::vector<std::uint16_t>& checked) {
   log.push_back(u"dialog");
-  dialogsShown.push_back(initial);
+  dialogsShown.push_back(checked);
   if (dialogOutcome) return *dialogOutcome;
-  return {false, initial};
+  return checked;
 }
 
 std::unique_ptr<ProgressThread> FakeWindows::CreateProgressThread(const std::u16string& title) {
@@ -361,6 +337,8 @@ std::unique_ptr<ProgressThread> FakeWindows::CreateProgressThread(const std::u16
   log.push_back(u"progress: create " + title);
   return std::make_unique<FakeProgressThread>(log);
 }
+
+bool FakeWindows::IsWindowStationVisible() { return windowStationVisible; }
 
 // ---- System ----
 
@@ -374,14 +352,7 @@ std::optional<OsVersion> FakeWindows::GetVersion() { return osVersion; }
 
 std::uint16_t FakeWindows::GetSystemDefaultUILanguage() { return uiLanguage; }
 
-ModuleHandle FakeWindows::GetKernel32() { return kernel32Available ? 0x7C800000u : 0; }
-
-FunctionAddress FakeWindows::FindIsWow64Process(ModuleHandle) {
-  ++isWow64Lookups;
-  return hasIsWow64Process ? 0x7C801234u : 0;
-}
-
-bool FakeWindows::CallIsWow64Process(FunctionAddress) { return isWow64CallSucceeds && wow64; }
+bool FakeWindows::IsWow64() { return wow64; }
 
 std::optional<std::u16string> FakeWindows::LoadStringBlock(std::uint16_t block) {
   if (const auto overridden = stringBlocks.find(block); overridden != stringBlocks.end()) {
@@ -392,33 +363,13 @@ std::optional<std::u16string> FakeWindows::LoadStringBlock(std::uint16_t block) 
   return units;
 }
 
-std::uintptr_t FakeWindows::OpenProcessToken(std::uint32_t access) {
-  log.push_back(u"restart: open token " + HexText(access));
-  if (!tokenOpens) return 0;
-  ++openTokens;
-  return 0x44;
+std::uint32_t FakeWindows::RestartWindows() {
+  log.push_back(u"restart");
+  return restartError;
 }
 
-std::optional<std::uint64_t> FakeWindows::FindPrivilege(const std::u16string& name) {
-  log.push_back(u"restart: look up " + name);
-  if (!privilegeFound) return std::nullopt;
-  return 19;
-}
+LocalTime FakeWindows::ReadLocalTime() { return localTime; }
 
-std::uint32_t FakeWindows::AdjustTokenPrivilege(std::uintptr_t, std::uint64_t luid,
-                                                std::uint32_t attributes) {
-  log.push_back(u"restart: enable " + DecimalText(luid) + u" " + HexText(attributes));
-  return adjustError;
-}
-
-void FakeWindows::CloseToken(std::uintptr_t) {
-  log.push_back(u"restart: close token");
-  --openTokens;
-}
-
-bool FakeWindows::RequestExitWindows(std::uint32_t flags, std::uint32_t reason) {
-  log.push_back(u"restart: exit windows " + HexText(flags) + u" " + HexText(reason));
-  return exitWindowsAccepted;
-}
+std::uint32_t FakeWindows::ReadTickCount() { return tickCount += 5; }
 
 }  // namespace setup::testing

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/windows.h"
+#include "ui/run_log.h"
 
 namespace setup::testing {
 
@@ -67,6 +68,16 @@ class FakeWindows : public Installer,
   std::optional<std::u16string> fullPathOverride;  // what GetFullPathNameW gives, if set
   bool fullPathFails = false;
 
+  // Where Windows keeps its tools; a tool is there when it is listed in systemFiles.
+  std::u16string systemDirectory = u"C:\\WINDOWS\\system32";
+  std::u16string windowsDirectory = u"C:\\WINDOWS";
+  std::vector<std::u16string> systemFiles{u"C:\\WINDOWS\\system32\\msiexec.exe",
+                                          u"C:\\WINDOWS\\regedit.exe",
+                                          u"C:\\WINDOWS\\system32\\regini.exe"};
+  // Files written by AppendToFile, by path; appendFails makes every write fail.
+  std::map<std::u16string, std::string> writtenFiles;
+  std::optional<std::uint32_t> appendError;
+
   // Exit codes by exact command line; other commands exit with defaultExitCode.
   std::map<std::u16string, ProcessOutcome> processOutcomes;
   std::uint32_t defaultExitCode = 0;
@@ -76,32 +87,31 @@ class FakeWindows : public Installer,
 
   // Answers by message text; a Yes/No box otherwise answers Yes, any other box OK.
   std::map<std::u16string, std::int32_t> answers;
-  std::optional<DialogOutcome> dialogOutcome;  // otherwise Next with the initial choice
+  // The buttons checked at Next, or nothing for Cancel; otherwise Next with those it
+  // opened with.
+  std::optional<std::optional<std::vector<std::uint16_t>>> dialogOutcome;
   bool progressThreadFails = false;
+  bool windowStationVisible = true;
 
   bool administrator = true;
   std::optional<OsVersion> osVersion = OsVersion{6, 1, 1};
   std::uint16_t uiLanguage = 0x0409;
-  bool kernel32Available = true;
-  bool hasIsWow64Process = true;
-  bool isWow64CallSucceeds = true;
   bool wow64 = true;
   std::map<std::uint16_t, std::u16string> stringBlocks;  // overrides the built table
-  bool tokenOpens = true;
-  bool privilegeFound = true;
-  std::uint32_t adjustError = 0;
-  bool exitWindowsAccepted = true;
+  std::uint32_t restartError = 0;
+  // The clock moves on by 5 ms at every reading.
+  std::uint32_t tickCount = 1000;
+  LocalTime localTime{2026, 12, 8, 9, 5, 7, 42};
 
   // ---- What happened ----
   std::vector<std::u16string> log;
   std::vector<std::u16string> Commands() const;
   std::vector<ShownBox> boxes;
   std::vector<std::u16string> rootStore;  // certificate names, in the order added
-  std::vector<DialogChoice> dialogsShown;
-  int isWow64Lookups = 0;
+  std::vector<std::u16string> programs;   // the program each command was started from
+  std::vector<std::vector<std::uint16_t>> dialogsShown;  // the buttons each opened with
   int openInstallerHandles = 0;
   int openStores = 0;
-  int openTokens = 0;
 
   // ---- Installer ----
   void SetInternalUI(std::uint32_t level) override;
@@ -113,42 +123,43 @@ class FakeWindows : public Installer,
   std::uint32_t OpenPackage(const std::u16string& path, std::uint32_t& handle) override;
   std::uint32_t ReadPackageProperty(std::uint32_t package, const std::u16string& property,
                                     std::u16string& value) override;
-  void CloseView(std::uint32_t view) override;
   void CloseHandle(std::uint32_t handle) override;
   void ForceSourceListResolution(const std::u16string& productCode) override;
   void SetSourceListPackageName(const std::u16string& productCode,
                                 const std::u16string& packageName) override;
   // ---- Processes ----
-  ProcessOutcome RunAndWait(const std::u16string& commandLine) override;
+  ProcessOutcome RunAndWait(const std::u16string& program,
+                            const std::u16string& commandLine) override;
   // ---- Files ----
   std::optional<std::vector<DirectoryEntry>> FindFiles(const std::u16string& pattern) override;
   std::uint32_t ReadCurrentDirectory(std::u16string& directory) override;
   std::optional<std::u16string> ReadFullPathName(const std::u16string& name) override;
+  std::u16string ReadSystemDirectory() override;
+  std::u16string ReadWindowsDirectory() override;
+  std::optional<std::uint64_t> ReadFileSize(const std::u16string& path) override;
+  std::uint32_t AppendToFile(const std::u16string& path, const std::string& bytes) override;
   // ---- Certificates ----
   StoreHandle OpenFileStore(const std::u16string& path) override;
   StoreHandle OpenMachineRootStore() override;
-  void AddEveryCertificate(StoreHandle from, StoreHandle to) override;
+  std::vector<std::u16string> AddEveryCertificate(StoreHandle from, StoreHandle to) override;
   void CloseStore(StoreHandle store) override;
   // ---- Desktop ----
   std::int32_t ShowMessageBox(const std::u16string& text, const std::u16string& caption,
                               std::uint32_t style) override;
-  DialogOutcome ShowSelectionDialog(const DialogChoice& initial) override;
+  std::optional<std::vector<std::uint16_t>> ShowSelectionDialog(
+      const std::vector<std::uint16_t>& checked) override;
   std::unique_ptr<ProgressThread> CreateProgressThread(const std::u16string& title) override;
+  bool IsWindowStationVisible() override;
   // ---- System ----
   std::vector<std::u16string> SplitCommandLine(const std::u16string& commandLine) override;
   bool IsUserAnAdmin() override;
   std::optional<OsVersion> GetVersion() override;
   std::uint16_t GetSystemDefaultUILanguage() override;
-  ModuleHandle GetKernel32() override;
-  FunctionAddress FindIsWow64Process(ModuleHandle kernel32) override;
-  bool CallIsWow64Process(FunctionAddress address) override;
+  bool IsWow64() override;
   std::optional<std::u16string> LoadStringBlock(std::uint16_t block) override;
-  std::uintptr_t OpenProcessToken(std::uint32_t access) override;
-  std::optional<std::uint64_t> FindPrivilege(const std::u16string& name) override;
-  std::uint32_t AdjustTokenPrivilege(std::uintptr_t token, std::uint64_t luid,
-                                     std::uint32_t attributes) override;
-  void CloseToken(std::uintptr_t token) override;
-  bool RequestExitWindows(std::uint32_t flags, std::uint32_t reason) override;
+  std::uint32_t RestartWindows() override;
+  LocalTime ReadLocalTime() override;
+  std::uint32_t ReadTickCount() override;
 
  private:
   struct Entry {
@@ -163,6 +174,6 @@ class FakeWindows : public Installer,
 };
 
 // Text for failure output: UTF-8 of a UTF-16 string.
-std::string Utf8(std::u16string_view text);
+inline std::string Utf8(std::u16string_view text) { return ToUtf8(text); }
 
 }  // namespace setup::testing

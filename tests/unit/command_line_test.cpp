@@ -45,6 +45,8 @@ TEST(CommandLine, RequestsTheHelp) {
                                u"-csp -CSPArgs",
                                u"-selectDlgx",
                                u"-silent x",
+                               u"-log",
+                               u"-silent -LOG",
                                u"-ѕilent"}) {
     EXPECT_EQ(Parse(line).outcome, ParseOutcome::kHelp) << Utf8(line);
   }
@@ -58,8 +60,10 @@ TEST(CommandLine, HelpStopsReadingAtOnce) {
 }
 
 TEST(CommandLine, ReadsFlagsWithoutCaseOfLatinLetters) {
-  const Parsed parsed = Parse(u"-CSP -SILENT -UcSp -SELECTDLG");
+  const Parsed parsed = Parse(u"-CSP -SILENT -UcSp -SELECTDLG -NoRestart -LOG C:\\x.log");
   ASSERT_EQ(parsed.outcome, ParseOutcome::kOptions);
+  EXPECT_TRUE(parsed.options.noRestart);
+  EXPECT_EQ(parsed.options.logPath, u"C:\\x.log");
   EXPECT_TRUE(parsed.options.installProvider);
   EXPECT_TRUE(parsed.options.installCardProvider);
   EXPECT_TRUE(parsed.options.showSelectionDialog);
@@ -74,6 +78,8 @@ TEST(CommandLine, CollectsValues) {
       {u"-csp -cspargs A=1 -cspargs B=2", u"A=1 B=2 ", u"", u"", u"", u""},
       {u"-csp -KC 2 -Lang rus", u"", u"", u"", u"*2*", u"*rus*"},
       {u"-csp -KC KC1 -kc 3", u"", u"", u"", u"*KC1**3*", u""},
+      {u"-csp -Lang rus -LANG eng", u"", u"", u"", u"", u"*rus**eng*"},
+      {u"-csp -CSPArgs -norestart -VelumArgs -log", u"-norestart ", u"", u"-log ", u"", u""},
       {u"-ucsp -UCSPArgs X -csp", u"", u"X ", u"", u"", u""},
       {u"-VelumArgs X -velumargs Y", u"", u"", u"X Y ", u"", u""},
       {u"-csp -CSPArgs -silent", u"-silent ", u"", u"", u"", u""},
@@ -92,8 +98,10 @@ TEST(CommandLine, CollectsValues) {
 }
 
 TEST(CommandLine, AValueIsTakenWhateverItLooksLike) {
-  const Parsed parsed = Parse(u"-csp -CSPArgs -silent");
+  const Parsed parsed = Parse(u"-csp -ucsp -CSPArgs -silent -UCSPArgs -norestart -log -csp");
   EXPECT_FALSE(parsed.options.silent);
+  EXPECT_FALSE(parsed.options.noRestart);
+  EXPECT_EQ(parsed.options.logPath, u"-csp");
 }
 
 TEST(CommandLine, SplitsLikeThePlatform) {
@@ -122,9 +130,11 @@ constexpr char16_t kGeneralHelp[] =
     u"  -velumargs \"<args>\" дополнительные параметры командной\n"
     u" \t\t строки(<args>) для вызова msiexec /i\n"
     u" \t\t при установке пакета MSI плагина\n"
-    u"  -silent\t\t подавить диалоговые окна\n";
+    u"  -silent\t\t подавить диалоговые окна\n"
+    u"  -norestart\t не перезагружать компьютер, вернуть код 3010\n"
+    u"  -log <файл>\t дописать журнал установки в файл\n";
 constexpr char16_t kProviderArgsHelp[] =
-    u"  -cspargs \"<args>\"     дополнителные параметры командной\n"
+    u"  -cspargs \"<args>\"     дополнительные параметры командной\n"
     u" \t\t строки (<args>) для вызова msiexec /i\n"
     u" \t\t при установке пакета MSI Орвента CSP\n";
 constexpr char16_t kCardProviderArgsHelp[] =
@@ -144,17 +154,6 @@ TEST(Help, ListsTheOptionsOfTheComponentsGivenBeforeIt) {
   EXPECT_EQ(HelpText(false, true), general + kCardProviderArgsHelp);
   EXPECT_EQ(HelpText(true, true),
             general + kProviderArgsHelp + kCardProviderArgsHelp + kProviderOptionsHelp);
-}
-
-TEST(Help, IsShownAsAnInformationBox) {
-  FakeWindows fake;
-  InstallerOptions options;
-  options.installCardProvider = true;
-  ShowHelp(fake.windows(), options);
-  ASSERT_EQ(fake.boxes.size(), 1u);
-  EXPECT_EQ(fake.boxes[0].caption, u"Справка");
-  EXPECT_EQ(fake.boxes[0].style, 0x40u);
-  EXPECT_EQ(fake.boxes[0].text, std::u16string(kGeneralHelp) + kCardProviderArgsHelp);
 }
 
 }  // namespace

@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 
 #include "packages/installer_queries.h"
+#include "platform/windows_constants.h"
 #include "tests/support/fake_windows.h"
-#include "ui/message_catalogue.h"
+#include "tests/support/texts.h"
+#include "ui/exit_codes.h"
 
 namespace setup {
 namespace {
 
 using testing::FakeWindows;
+using testing::Text;
 using testing::ShownBox;
 using testing::Utf8;
 using Lines = std::vector<std::u16string>;
@@ -19,13 +22,6 @@ constexpr char16_t kPluginInstall[] =
     u"msiexec /qn /i \"C:\\dist\\plugin\\velumcom-2.1.0-x64.msi\"  REBOOT=R";
 constexpr char16_t kProviderInstall[] =
     u"msiexec /qn /i \"C:\\dist\\csp\\csp-x64-kc1-eng.msi\"  REBOOT=R";
-
-std::u16string Text(std::uint16_t id) {
-  for (const Message& message : MessageCatalogue()) {
-    if (message.id == id) return message.text;
-  }
-  return {};
-}
 
 FakeWindows Distribution() {
   FakeWindows fake;
@@ -43,7 +39,7 @@ Lines Visible(const FakeWindows& fake) {
   for (const std::u16string& line : fake.log) {
     if (line.starts_with(u"run: ") || line.starts_with(u"box: ") ||
         line.starts_with(u"progress: ") || line == u"dialog" ||
-        line.starts_with(u"restart: exit")) {
+        line == u"restart") {
       lines.push_back(line);
     }
   }
@@ -55,13 +51,14 @@ std::u16string Box(std::uint16_t id, std::u16string style) {
 }
 
 TEST(MainFlow, ConfirmationQuestionNamesTheComponents) {
-  EXPECT_EQ(ConfirmationMessageId(true, true), 125);
-  EXPECT_EQ(ConfirmationMessageId(true, false), 102);
-  EXPECT_EQ(ConfirmationMessageId(false, true), 122);
-  EXPECT_EQ(ConfirmationMessageId(false, false), 103);
+  EXPECT_EQ(ConfirmationMessageId(true, true), IDS_CONFIRM_ALL);
+  EXPECT_EQ(ConfirmationMessageId(true, false), IDS_CONFIRM_PLUGIN_AND_PROVIDER);
+  EXPECT_EQ(ConfirmationMessageId(false, true), IDS_CONFIRM_PLUGIN_AND_CARD_PROVIDER);
+  EXPECT_EQ(ConfirmationMessageId(false, false), IDS_CONFIRM_PLUGIN);
 }
 
 TEST(MainFlow, FinalMessageDecisionTable) {
+  constexpr std::uint32_t k3010 = kSuccessRebootRequired;
   struct Case {
     bool provider, card;
     std::uint32_t providerResult, pluginResult;
@@ -69,12 +66,20 @@ TEST(MainFlow, FinalMessageDecisionTable) {
     std::uint16_t id;
     bool question;
   } cases[] = {
-      {false, false, 0, 3010, false, 108, true}, {false, false, 0, 3010, true, 108, true},
-      {false, false, 0, 0, true, 115, true},     {false, false, 0, 0, false, 110, false},
-      {true, false, 3010, 0, false, 107, true},  {true, false, 0, 3010, false, 107, true},
-      {true, true, 3010, 0, false, 126, true},   {false, true, 0, 3010, false, 123, true},
-      {true, false, 0, 0, true, 109, false},     {true, true, 0, 0, false, 127, false},
-      {false, true, 0, 0, true, 124, false},
+      {false, false, 0, k3010, false, IDS_RESTART_PLUGIN, true},
+      {false, false, 0, k3010, true, IDS_RESTART_PLUGIN, true},
+      {false, false, 0, 0, true, IDS_RESTART_TO_CONTINUE, true},
+      {false, false, 0, 0, false, IDS_DONE_PLUGIN, false},
+      {true, false, k3010, 0, false, IDS_RESTART_PLUGIN_AND_PROVIDER, true},
+      {true, false, 0, k3010, false, IDS_RESTART_PLUGIN_AND_PROVIDER, true},
+      {true, true, k3010, 0, false, IDS_RESTART_ALL, true},
+      {false, true, 0, k3010, false, IDS_RESTART_PLUGIN_AND_CARD_PROVIDER, true},
+      {true, false, 0, 0, false, IDS_DONE_PLUGIN_AND_PROVIDER, false},
+      {true, true, 0, 0, false, IDS_DONE_ALL, false},
+      // The plug-in was removed and its successor waits for a restart: never "installed".
+      {true, false, 0, 0, true, IDS_RESTART_TO_CONTINUE, true},
+      {false, true, 0, 0, true, IDS_RESTART_TO_CONTINUE, true},
+      {true, true, k3010, 0, true, IDS_RESTART_TO_CONTINUE, true},
   };
   for (const Case& c : cases) {
     const FinalMessage message = ChooseFinalMessage(c.provider, c.card, c.providerResult,
@@ -194,40 +199,41 @@ TEST(MainFlow, PluginFailureIsReportedWithItsUnsignedCode) {
 }
 
 TEST(MainFlow, RestartQuestionAndItsAnswers) {
+  const ShownBox question{Text(IDS_RESTART_PLUGIN), kCaption, kMbYesNo | kMbIconWarning};
+  const ShownBox refused{Text(IDS_RESTART_FAILED), kCaption, kMbOk};
   struct Case {
     const char* name;
     const char16_t* line;
+    bool desktop;
     std::int32_t answer;
-    bool accepted;
+    std::uint32_t restartError;
     std::uint32_t exitCode;
     bool restartRequested;
-    std::size_t failureBoxes;
+    std::vector<ShownBox> finalBoxes;  // after the confirmation
   } cases[] = {
-      {"yes", u"", 6, true, 0, true, 0},
-      {"no", u"", 7, true, 0, false, 0},
-      {"yes, refused", u"", 6, false, 7, true, 1},
-      {"silent", u"-silent", 6, true, 0, true, 0},
-      {"silent, refused", u"-silent", 6, false, 7, true, 0},
+      {"yes", u"", true, kIdYes, 0, kSuccess, true, {question}},
+      {"no", u"", true, kIdNo, 0, kSuccess, false, {question}},
+      {"yes, refused", u"", true, kIdYes, 5, exit_code::kRestartFailed, true, {question, refused}},
+      {"silent", u"-silent", true, kIdYes, 0, kSuccess, true, {}},
+      {"silent, refused", u"-silent", true, kIdYes, 5, exit_code::kRestartFailed, true, {}},
+      {"-norestart", u"-norestart", true, kIdYes, 0, kSuccessRebootRequired, false, {}},
+      {"-silent -norestart", u"-NORESTART -silent", true, kIdYes, 0, kSuccessRebootRequired, false,
+       {}},
+      {"no visible desktop", u"", false, kIdYes, 0, kSuccessRebootRequired, false, {}},
   };
   for (const auto& c : cases) {
     FakeWindows fake = Distribution();
-    fake.processOutcomes[kPluginInstall] = {true, 0, true, 3010};
-    fake.answers[Text(108)] = c.answer;
-    fake.exitWindowsAccepted = c.accepted;
+    fake.processOutcomes[kPluginInstall] = {true, 0, true, kSuccessRebootRequired};
+    fake.answers[question.text] = c.answer;
+    fake.restartError = c.restartError;
+    fake.windowStationVisible = c.desktop;
     EXPECT_EQ(RunSetup(fake.windows(), c.line), c.exitCode) << c.name;
     bool requested = false;
-    std::size_t failureBoxes = 0;
-    for (const auto& line : fake.log) requested |= line.starts_with(u"restart: exit windows");
-    for (const auto& box : fake.boxes) {
-      if (box.text != Text(111)) continue;
-      ++failureBoxes;
-      EXPECT_EQ(box, (ShownBox{Text(111), kCaption, 0x0})) << c.name;
-    }
+    for (const auto& line : fake.log) requested |= line == u"restart";
     EXPECT_EQ(requested, c.restartRequested) << c.name;
-    EXPECT_EQ(failureBoxes, c.failureBoxes) << c.name;
-    if (c.line[0] == 0) {
-      EXPECT_EQ(fake.boxes[1], (ShownBox{Text(108), kCaption, 0x34})) << c.name;
-    }
+    std::vector<ShownBox> finalBoxes = fake.boxes;
+    if (!finalBoxes.empty()) finalBoxes.erase(finalBoxes.begin());  // the confirmation
+    EXPECT_EQ(finalBoxes, c.finalBoxes) << c.name;
   }
 }
 
@@ -269,21 +275,16 @@ TEST(MainFlow, SelectionDialogOnlyWithProviderAndNotSilent) {
 TEST(MainFlow, DialogAppendsItsChoiceAfterTheOptions) {
   FakeWindows fake = Distribution();
   fake.uiLanguage = 0x0419;
-  DialogOutcome outcome;
-  outcome.choice.kc2 = true;
-  outcome.choice.english = true;
-  fake.dialogOutcome = outcome;
+  fake.dialogOutcome = std::vector<std::uint16_t>{IDC_ENGLISH, IDC_KC2};
   EXPECT_EQ(RunSetup(fake.windows(), u"-csp -selectDlg -KC -"), 0u);
-  ASSERT_EQ(fake.dialogsShown.size(), 1u);
-  EXPECT_TRUE(fake.dialogsShown[0].russian);
-  EXPECT_TRUE(fake.dialogsShown[0].kc1);
+  EXPECT_EQ(fake.dialogsShown, (std::vector<std::vector<std::uint16_t>>{{IDC_KC1, IDC_RUSSIAN}}));
   // "*-*kc2*" (option, then dialog) still finds csp-x64-kc2-eng.msi.
   EXPECT_EQ(fake.Commands()[0], u"msiexec /qn /i \"C:\\dist\\csp\\csp-x64-kc2-eng.msi\"  REBOOT=R");
 }
 
 TEST(MainFlow, CancelledDialogEndsWithNothingInstalled) {
   FakeWindows fake = Distribution();
-  fake.dialogOutcome = DialogOutcome{true, {}};
+  fake.dialogOutcome = std::optional<std::vector<std::uint16_t>>{};
   EXPECT_EQ(RunSetup(fake.windows(), u"-csp -selectDlg"), 0u);
   EXPECT_TRUE(fake.Commands().empty());
   for (const auto& line : fake.log) EXPECT_NE(line, u"progress: resume");

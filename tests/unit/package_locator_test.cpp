@@ -68,11 +68,21 @@ TEST(FindPackage, ChoosesTheFirstMatchOneLevelDown) {
        u"csp*x64*",
        0,
        u"C:\\dist\\z\\csp-x64.msi"},
-      {"a folder matching the mask is taken like a file",
+      {"a folder matching the mask is no package",
        {u"a\\csp-x64-dir\\"},
        u"csp*x64*",
+       232,
+       u""},
+      {"the search goes on past a matching folder, in the same order",
+       {u"a\\csp-x64-dir\\", u"a\\csp-x64-2.msi", u"b\\csp-x64-1.msi"},
+       u"csp*x64*",
        0,
-       u"C:\\dist\\a\\csp-x64-dir"},
+       u"C:\\dist\\a\\csp-x64-2.msi"},
+      {"and on to the next folder",
+       {u"a\\csp-x64-dir\\", u"b\\csp-x64-1.msi"},
+       u"csp*x64*",
+       0,
+       u"C:\\dist\\b\\csp-x64-1.msi"},
       {"an empty tree", {}, u"csp*", 232, u""},
       {"trailing blank of the mask is ignored",
        {u"p\\csp-x64-kc1-rus.msi"},
@@ -92,6 +102,7 @@ TEST(FindPackage, ChoosesTheFirstMatchOneLevelDown) {
   };
   for (const LocatorCase& c : cases) {
     FakeWindows fake;
+    Reporter reporter(fake.windows(), {});
     for (const std::u16string& file : c.files) {
       if (file.ends_with(u'\\')) {
         fake.AddDirectory(file.substr(0, file.size() - 1));
@@ -100,7 +111,7 @@ TEST(FindPackage, ChoosesTheFirstMatchOneLevelDown) {
       }
     }
     std::u16string path = u"unchanged";
-    EXPECT_EQ(FindPackage(fake.windows(), c.mask, path), c.code) << c.name;
+    EXPECT_EQ(FindPackage(fake.windows(), reporter, c.mask, path), c.code) << c.name;
     if (c.code == 0) {
       EXPECT_EQ(path, c.path) << c.name;
     }
@@ -110,33 +121,37 @@ TEST(FindPackage, ChoosesTheFirstMatchOneLevelDown) {
 
 TEST(FindPackage, JoinsTheDriveRootAsItStands) {
   FakeWindows fake;
+  Reporter reporter(fake.windows(), {});
   fake.currentDirectory = u"D:\\";
   fake.AddFile(u"p\\velumcom-x64.msi");
   std::u16string path;
-  ASSERT_EQ(FindPackage(fake.windows(), u"velumcom*x64*", path), 0u);
+  ASSERT_EQ(FindPackage(fake.windows(), reporter, u"velumcom*x64*", path), 0u);
   EXPECT_EQ(path, u"D:\\\\p\\velumcom-x64.msi");
 }
 
 TEST(FindPackage, GivesTheWholePathOfAVeryDeepStartFolder) {
   FakeWindows fake;
+  Reporter reporter(fake.windows(), {});
   fake.currentDirectory = u"C:\\" + std::u16string(300, u'd');
   fake.AddFile(u"p\\velumcom-x64.msi");
   std::u16string path;
-  ASSERT_EQ(FindPackage(fake.windows(), u"velumcom*x64*", path), 0u);
+  ASSERT_EQ(FindPackage(fake.windows(), reporter, u"velumcom*x64*", path), 0u);
   EXPECT_EQ(path, fake.currentDirectory + u"\\p\\velumcom-x64.msi");
 }
 
 TEST(FindPackage, ReportsTheCodeWhenTheStartFolderCannotBeRead) {
   FakeWindows fake;
+  Reporter reporter(fake.windows(), {});
   fake.AddFile(u"p\\velumcom-x64.msi");
   fake.currentDirectoryError = 5;
   std::u16string path;
-  EXPECT_EQ(FindPackage(fake.windows(), u"velumcom*", path), 5u);
+  EXPECT_EQ(FindPackage(fake.windows(), reporter, u"velumcom*", path), 5u);
 
   FakeWindows unreadable;
+  Reporter reporter2(unreadable.windows(), {});
   unreadable.AddFile(u"p\\velumcom-x64.msi");
   unreadable.rootEnumerationFails = true;
-  EXPECT_EQ(FindPackage(unreadable.windows(), u"velumcom*", path), 232u);
+  EXPECT_EQ(FindPackage(unreadable.windows(), reporter2, u"velumcom*", path), 232u);
 }
 
 }  // namespace

@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 
 #include "packages/installer_queries.h"
+#include "platform/windows_constants.h"
 #include "tests/support/fake_windows.h"
+#include "tests/support/texts.h"
 
 namespace setup {
 namespace {
 
 using testing::FakeProduct;
 using testing::FakeWindows;
+using testing::Text;
 using testing::ShownBox;
 using Lines = std::vector<std::u16string>;
 
@@ -143,9 +146,9 @@ TEST(PluginFlow, RunsTheCommandsOfEachOutcome) {
         u"REBOOT=R"},
        false},
       {"older package is never installed over", u"2.0.0", u"2.1.0", 3, u"", true, 0, 0, {}, false},
-      {"versions compare as text: 2.0.10 is older than 2.0.9",
-       u"2.0.10",
+      {"versions compare by number: 2.0.9 is older than 2.0.10, never installed over it",
        u"2.0.9",
+       u"2.0.10",
        3,
        u"",
        true,
@@ -153,15 +156,26 @@ TEST(PluginFlow, RunsTheCommandsOfEachOutcome) {
        0,
        {},
        false},
+      {"versions compare by number: 2.0.10 is newer than 2.0.9",
+       u"2.0.10",
+       u"2.0.9",
+       3,
+       u"",
+       true,
+       0,
+       0,
+       {kRemove, u"msiexec /qn /i \"C:\\dist\\plugin\\velumcom-2.1.0-x64.msi\"  REBOOT=R"},
+       false},
   };
   for (const FlowCase& c : cases) {
     FakeWindows fake = Distribution(c.onDisk, c.installed, c.featureState);
     fake.wow64 = c.wow64;
     fake.processOutcomes[kRemove] = {true, 0, true, c.removalCode};
-    SetupState state;
-    EXPECT_EQ(InstallPlugin(fake.windows(), state, c.pluginArgs, false), c.expected) << c.name;
+    Reporter reporter(fake.windows(), {});
+    const PluginResult result = InstallPlugin(fake.windows(), reporter, c.pluginArgs);
+    EXPECT_EQ(result.code, c.expected) << c.name;
     EXPECT_EQ(fake.Commands(), c.commands) << c.name;
-    EXPECT_EQ(state.options.restartToContinue, c.restartToContinue) << c.name;
+    EXPECT_EQ(result.restartToContinue, c.restartToContinue) << c.name;
     EXPECT_TRUE(fake.boxes.empty()) << c.name;
   }
 }
@@ -170,9 +184,10 @@ TEST(PluginFlow, InstallationCodeIsReturnedAsItIs) {
   for (const std::uint32_t code : {0u, 3010u, 1603u, 1618u}) {
     FakeWindows fake = Distribution(u"2.1.0", u"");
     fake.defaultExitCode = code;
-    SetupState state;
-    EXPECT_EQ(InstallPlugin(fake.windows(), state, u"", true), code);
-    EXPECT_FALSE(state.options.restartToContinue);
+    Reporter reporter(fake.windows(), {true});
+    const PluginResult result = InstallPlugin(fake.windows(), reporter, u"");
+    EXPECT_EQ(result.code, code);
+    EXPECT_FALSE(result.restartToContinue);
   }
 }
 
@@ -185,12 +200,12 @@ TEST(PluginFlow, NewerPackageOfTheOtherArchitectureKeepsTheInstalledPlugin) {
     fake.packages[u"C:\\dist\\plugin\\velumcom-2.1.0-win32.msi"].properties[u"ProductVersion"] =
         u"2.1.0";
     fake.products[kPluginProductCode].version = u"2.0.0";
-    SetupState state;
-    EXPECT_EQ(InstallPlugin(fake.windows(), state, u"", silent), 232u);
+    Reporter reporter(fake.windows(), {silent});
+    EXPECT_EQ(InstallPlugin(fake.windows(), reporter, u"").code, kErrorNoData);
     EXPECT_TRUE(fake.Commands().empty());
     const std::vector<ShownBox> expected =
         silent ? std::vector<ShownBox>{}
-               : std::vector<ShownBox>{{u"Невозможно найти msi-пакет.", u"Ошибка", 0x10}};
+               : std::vector<ShownBox>{{Text(IDS_PACKAGE_NOT_FOUND), Text(IDS_ERROR_CAPTION), kMbIconError}};
     EXPECT_EQ(fake.boxes, expected);
   }
 }
@@ -199,8 +214,8 @@ TEST(PluginFlow, FailedComparisonStopsBeforeAnything) {
   for (const bool silent : {false, true}) {
     FakeWindows fake;
     fake.products[kPluginProductCode].version = u"2.0.0";
-    SetupState state;
-    EXPECT_EQ(InstallPlugin(fake.windows(), state, u"", silent), 232u);
+    Reporter reporter(fake.windows(), {silent});
+    EXPECT_EQ(InstallPlugin(fake.windows(), reporter, u"").code, kErrorNoData);
     EXPECT_TRUE(fake.Commands().empty());
     // An unattended run never waits for a click.
     EXPECT_EQ(fake.boxes.size(), silent ? 0u : 1u);
@@ -209,16 +224,16 @@ TEST(PluginFlow, FailedComparisonStopsBeforeAnything) {
 
 TEST(PluginFlow, MissingPackageWhenNotInstalled) {
   FakeWindows fake;
-  SetupState state;
-  EXPECT_EQ(InstallPlugin(fake.windows(), state, u"", true), 232u);
+  Reporter reporter(fake.windows(), {true});
+  EXPECT_EQ(InstallPlugin(fake.windows(), reporter, u"").code, kErrorNoData);
   EXPECT_TRUE(fake.Commands().empty());
   EXPECT_TRUE(fake.boxes.empty());
 }
 
 TEST(PluginFlow, InstallerLearnsThePackageFileBeforeItRuns) {
   FakeWindows fake = Distribution(u"2.1.0", u"2.1.0", 2);
-  SetupState state;
-  EXPECT_EQ(InstallPlugin(fake.windows(), state, u"", true), 0u);
+  Reporter reporter(fake.windows(), {true});
+  EXPECT_EQ(InstallPlugin(fake.windows(), reporter, u"").code, kSuccess);
   EXPECT_EQ(fake.log, (Lines{u"source list: resolve {C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4}",
                              u"source list: {C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4} "
                              u"PackageName=velumcom-2.1.0-x64.msi",

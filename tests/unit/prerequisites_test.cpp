@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/restart.h"
+#include "platform/windows_constants.h"
 #include "tests/support/fake_windows.h"
 
 namespace setup {
@@ -48,47 +48,13 @@ TEST(OperatingSystemCheck, ShowsItsMessageUnlessSilentButTooOldAlways) {
   for (const Case& c : cases) {
     FakeWindows fake;
     fake.osVersion = c.version;
-    CheckOperatingSystem(fake.windows(), c.silent);
+    Reporter reporter(fake.windows(), {c.silent});
+    CheckOperatingSystem(fake.windows(), reporter);
     ASSERT_EQ(fake.boxes.size(), c.boxes) << c.version.major << " silent " << c.silent;
     if (c.boxes == 1) {
       EXPECT_EQ(fake.boxes[0].caption, u"Орвента ЭЦП Browser plug-in");
-      EXPECT_EQ(fake.boxes[0].style, 0x10u);
+      EXPECT_EQ(fake.boxes[0].style, kMbIconError);
     }
-  }
-}
-
-TEST(Restart, EnablesTheShutdownPrivilegeThenAsksForAForcedReboot) {
-  FakeWindows fake;
-  EXPECT_TRUE(RestartComputer(fake.windows()));
-  EXPECT_EQ(fake.log, (std::vector<std::u16string>{
-                          u"restart: open token 0x28",
-                          u"restart: look up SeShutdownPrivilege",
-                          u"restart: enable 19 0x2",
-                          u"restart: exit windows 0x6 0x40000",
-                          u"restart: close token",
-                      }));
-}
-
-TEST(Restart, AnyFailedStepGivesFalseAndLeavesNoTokenOpen) {
-  struct Case {
-    const char* name;
-    void (*script)(FakeWindows&);
-    bool reachesExitWindows;
-  } cases[] = {
-      {"token not opened", [](FakeWindows& f) { f.tokenOpens = false; }, false},
-      {"privilege unknown", [](FakeWindows& f) { f.privilegeFound = false; }, false},
-      {"privilege not held", [](FakeWindows& f) { f.adjustError = 1300; }, false},
-      {"other adjust error", [](FakeWindows& f) { f.adjustError = 5; }, false},
-      {"reboot refused", [](FakeWindows& f) { f.exitWindowsAccepted = false; }, true},
-  };
-  for (const auto& c : cases) {
-    FakeWindows fake;
-    c.script(fake);
-    EXPECT_FALSE(RestartComputer(fake.windows())) << c.name;
-    EXPECT_EQ(fake.openTokens, 0) << c.name;
-    bool exitWindows = false;
-    for (const auto& line : fake.log) exitWindows |= line.starts_with(u"restart: exit windows");
-    EXPECT_EQ(exitWindows, c.reachesExitWindows) << c.name;
   }
 }
 

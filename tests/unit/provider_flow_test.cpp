@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include "packages/installer_queries.h"
+#include "platform/windows_constants.h"
 #include "tests/support/fake_windows.h"
+#include "tests/support/texts.h"
 
 namespace setup {
 namespace {
 
 using testing::FakeWindows;
+using testing::Msiexec;
 using testing::ShownBox;
 using testing::Utf8;
 using Lines = std::vector<std::u16string>;
@@ -93,23 +96,28 @@ struct FlowRun {
   Lines commands;
 };
 
-FlowRun RunFlow(FakeWindows& fake, SetupState& state, bool silent = false,
+// What the main flow hands the provider flow.
+struct FlowState {
+  ProviderRequest request;
+  PackageSelection selection;
+};
+
+FlowRun RunFlow(FakeWindows& fake, FlowState& state, bool silent = false,
                 const std::u16string& providerArgs = u"", const std::u16string& cardArgs = u"") {
+  Reporter reporter(fake.windows(), {silent});
+  state.request.providerArgs = providerArgs;
+  state.request.cardProviderArgs = cardArgs;
   const std::uint32_t result =
-      InstallProviders(fake.windows(), state, providerArgs, cardArgs, silent);
+      InstallProviders(fake.windows(), reporter, state.request, state.selection);
   return {result, fake.Commands()};
 }
 
-SetupState Options(bool provider, bool card, bool dialog = false) {
-  SetupState state;
-  state.options.installProvider = provider;
-  state.options.installCardProvider = card;
-  state.options.showSelectionDialog = dialog;
+FlowState Options(bool provider, bool card, bool dialog = false) {
+  FlowState state;
+  state.request.provider = provider;
+  state.request.cardProvider = card;
+  state.request.chosenInDialog = dialog;
   return state;
-}
-
-std::u16string Msiexec(const std::u16string& relativePath, const std::u16string& args) {
-  return u"msiexec /qn /i \"C:\\dist\\" + relativePath + u"\" " + args + u" REBOOT=R";
 }
 
 TEST(ProviderFlow, NothingInstalledTakesTheOptionsAndTheLanguageDefault) {
@@ -126,7 +134,7 @@ TEST(ProviderFlow, NothingInstalledTakesTheOptionsAndTheLanguageDefault) {
   for (const Case& c : cases) {
     FakeWindows fake = Distribution();
     fake.uiLanguage = c.uiLanguage;
-    SetupState state = Options(true, false);
+    FlowState state = Options(true, false);
     state.selection = c.selection;
     const FlowRun run = RunFlow(fake, state, false, u"A=1 ");
     EXPECT_EQ(run.result, 0u);
@@ -137,7 +145,7 @@ TEST(ProviderFlow, NothingInstalledTakesTheOptionsAndTheLanguageDefault) {
 TEST(ProviderFlow, RefreshesAnInstalledProviderInItsOwnConfiguration) {
   FakeWindows fake = Distribution();
   Install(fake, kProviderProductCode, u"4.0.9900", u"kc2", u"1049");
-  SetupState state = Options(true, false);
+  FlowState state = Options(true, false);
   state.selection = {u"*kc3*", u"*eng*"};  // the installed configuration wins
   const FlowRun run = RunFlow(fake, state, false, u"A=1 ");
   EXPECT_EQ(run.commands,
@@ -147,25 +155,26 @@ TEST(ProviderFlow, RefreshesAnInstalledProviderInItsOwnConfiguration) {
 TEST(ProviderFlow, OlderPackageTakesTheFirstOfTheArchitecture) {
   FakeWindows fake = Distribution();
   Install(fake, kProviderProductCode, u"4.0.9999", u"kc3", u"1033");
-  SetupState state = Options(true, false);
+  FlowState state = Options(true, false);
   EXPECT_EQ(RunFlow(fake, state).commands, (Lines{Msiexec(u"csp\\csp-x64-kc1-eng.msi", u"")}));
 }
 
 TEST(ProviderFlow, AlternateProductIsReplacedInItsConfigurationWithoutReinstall) {
   FakeWindows fake = Distribution();
   Install(fake, kAlternateProviderProductCode, u"3.0.1", u"ovrmcsp", u"1049");
-  SetupState state = Options(true, false);
+  FlowState state = Options(true, false);
   EXPECT_EQ(RunFlow(fake, state).commands, (Lines{Msiexec(u"csp\\csp-x64-kc2-rus.msi", u"")}));
   // The source list is that of the provider's own product code.
   EXPECT_EQ(fake.log[0], u"source list: resolve {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}");
 }
 
 TEST(ProviderFlow, RefusesAProviderTooOldToUpdate) {
-  for (const std::u16string version : {u"3.6.5364", u"3.6.10000", u"3.6.5000", u"3.6"}) {
+  // By the versions' numbers: 3.6.10000 is newer than the minimum, and is not refused.
+  for (const std::u16string version : {u"3.6.5364", u"3.6.05364", u"3.6.5000", u"3.6", u"3.5.99999"}) {
     for (const bool silent : {false, true}) {
       FakeWindows fake = Distribution();
       Install(fake, kProviderProductCode, version, u"kc1", u"1049");
-      SetupState state = Options(true, true);
+      FlowState state = Options(true, true);
       const FlowRun run = RunFlow(fake, state, silent);
       EXPECT_EQ(run.result, 6u) << Utf8(version);
       EXPECT_TRUE(run.commands.empty()) << Utf8(version);
@@ -182,19 +191,22 @@ TEST(ProviderFlow, RefusesAProviderTooOldToUpdate) {
   }
 }
 
-TEST(ProviderFlow, MinimumVersionItselfMayBeUpdated) {
-  FakeWindows fake = Distribution();
-  Install(fake, kProviderProductCode, u"3.6.5365", u"kc1", u"1049");
-  SetupState state = Options(true, false);
-  const FlowRun run = RunFlow(fake, state);
-  EXPECT_EQ(run.result, 0u);
-  EXPECT_EQ(run.commands, (Lines{Msiexec(u"csp\\csp-x64-kc1-rus.msi", kReinstall)}));
+TEST(ProviderFlow, MinimumVersionAndNewerMayBeUpdated) {
+  for (const std::u16string version : {u"3.6.5365", u"3.6.10000", u"3.6.05365", u"3.10.0"}) {
+    FakeWindows fake = Distribution();
+    Install(fake, kProviderProductCode, version, u"kc1", u"1049");
+    FlowState state = Options(true, false);
+    const FlowRun run = RunFlow(fake, state);
+    EXPECT_EQ(run.result, kSuccess) << Utf8(version);
+    EXPECT_EQ(run.commands, (Lines{Msiexec(u"csp\\csp-x64-kc1-rus.msi", kReinstall)}))
+        << Utf8(version);
+  }
 }
 
 TEST(ProviderFlow, DialogPathQueriesNothingInstalled) {
   FakeWindows fake = Distribution();
   Install(fake, kProviderProductCode, u"3.0", u"kc2", u"1033");  // would be refused if asked
-  SetupState state = Options(true, false, true);
+  FlowState state = Options(true, false, true);
   state.selection = {u"kc3*", u"eng*"};
   const FlowRun run = RunFlow(fake, state);
   EXPECT_EQ(run.result, 0u);
@@ -204,7 +216,7 @@ TEST(ProviderFlow, DialogPathQueriesNothingInstalled) {
 TEST(ProviderFlow, CardProviderThenItsFilesThenTheCertificates) {
   FakeWindows fake = Distribution();
   fake.uiLanguage = 0x0419;
-  SetupState state = Options(false, true);
+  FlowState state = Options(false, true);
   const FlowRun run = RunFlow(fake, state, false, u"", u"U=1 ");
   EXPECT_EQ(run.result, 0u);
   EXPECT_EQ(run.commands, (Lines{Msiexec(u"ucsp\\ucsp-x64-rus.msi", u"U=1 "),
@@ -225,7 +237,7 @@ TEST(ProviderFlow, InstalledCardProviderIsRefreshedInItsLanguageOrLeftToTheFirst
     FakeWindows fake = Distribution();
     fake.uiLanguage = 0x0419;
     Install(fake, kCardProviderProductCode, c.installed, u"kc3", u"1033");
-    SetupState state = Options(false, true);
+    FlowState state = Options(false, true);
     Lines commands = RunFlow(fake, state).commands;
     commands.resize(1);
     EXPECT_EQ(commands, c.commands) << Utf8(c.installed);
@@ -246,7 +258,7 @@ TEST(ProviderFlow, CombinesTheCodesOfAllItsSteps) {
     fake.processOutcomes[Msiexec(u"ucsp\\ucsp-x64-rus.msi", u"")] = {true, 0, true, c.card};
     fake.processOutcomes[u"regedit /s UEC_x64_2.reg"] = {true, 0, true, c.regedit};
     fake.processOutcomes[u"regini UEC_acl_x64.acl"] = {true, 0, true, c.regini};
-    SetupState state = Options(true, true);
+    FlowState state = Options(true, true);
     const FlowRun run = RunFlow(fake, state);
     EXPECT_EQ(run.result, c.expected) << c.provider << " " << c.card;
     // A failure of one step never keeps the later ones from running.
@@ -259,28 +271,36 @@ TEST(ProviderFlow, FailedDetectionEndsTheWholeFlow) {
   FakeWindows fake = Distribution();
   Install(fake, kProviderProductCode, u"4.0.9900", u"kc2", u"1049");
   fake.products[kProviderProductCode].infoErrors[u"LocalPackage"] = 1610;
-  SetupState state = Options(true, true);
+  FlowState state = Options(true, true);
   const FlowRun run = RunFlow(fake, state, true);
   EXPECT_EQ(run.result, 1610u);
   EXPECT_TRUE(run.commands.empty());
   EXPECT_TRUE(fake.rootStore.empty());
 }
 
-TEST(ProviderFlow, FailedCardComparisonLosesTheProvidersResult) {
-  FakeWindows fake = Distribution();
-  fake.products[kCardProviderProductCode].version = u"1.0";
-  fake.products[kCardProviderProductCode].infoErrors[u"VersionString"] = 1605;
-  SetupState state = Options(true, true);
-  const FlowRun run = RunFlow(fake, state, true);
-  EXPECT_EQ(run.result, 1605u);
-  EXPECT_EQ(run.commands.size(), 1u);  // only the provider's msiexec
-  EXPECT_TRUE(fake.rootStore.empty());
+TEST(ProviderFlow, FailedCardComparisonKeepsTheProvidersFailure) {
+  struct Case {
+    std::uint32_t provider, expected;
+  } cases[] = {{kSuccess, kErrorUnknownProduct},
+               {kSuccessRebootRequired, kErrorUnknownProduct},
+               {kErrorInstallFailure, kErrorInstallFailure}};
+  for (const Case& c : cases) {
+    FakeWindows fake = Distribution();
+    fake.products[kCardProviderProductCode].version = u"1.0";
+    fake.products[kCardProviderProductCode].infoErrors[u"VersionString"] = kErrorUnknownProduct;
+    fake.defaultExitCode = c.provider;
+    FlowState state = Options(true, true);
+    const FlowRun run = RunFlow(fake, state, true);
+    EXPECT_EQ(run.result, c.expected) << c.provider;
+    EXPECT_EQ(run.commands.size(), 1u);  // only the provider's msiexec
+    EXPECT_TRUE(fake.rootStore.empty());
+  }
 }
 
 TEST(ProviderFlow, WithoutComponentsOnlyPreparesTheLanguage) {
   FakeWindows fake = Distribution();
   fake.uiLanguage = 0x0419;
-  SetupState state = Options(false, false);
+  FlowState state = Options(false, false);
   EXPECT_EQ(RunFlow(fake, state).result, 0u);
   EXPECT_TRUE(fake.log.empty());
   EXPECT_EQ(state.selection.languagePattern, u"rus*");
@@ -288,7 +308,7 @@ TEST(ProviderFlow, WithoutComponentsOnlyPreparesTheLanguage) {
 
 TEST(ProviderFlow, ProviderAloneTouchesNeitherCardFilesNorCertificates) {
   FakeWindows fake = Distribution();
-  SetupState state = Options(true, false);
+  FlowState state = Options(true, false);
   EXPECT_EQ(RunFlow(fake, state).commands.size(), 1u);
   EXPECT_TRUE(fake.rootStore.empty());
 }
@@ -302,7 +322,7 @@ TEST(ProviderFlow, OnlyTheDefaultStateCountsAsInstalled) {
     Install(fake, kCardProviderProductCode, u"9.0", u"", u"1033");
     fake.products[kProviderProductCode].state = state;
     fake.products[kCardProviderProductCode].state = state;
-    SetupState options = Options(true, true);
+    FlowState options = Options(true, true);
     const FlowRun run = RunFlow(fake, options);
     EXPECT_EQ(run.result, 0u) << state;
     ASSERT_EQ(run.commands.size(), 4u) << state;
@@ -315,7 +335,7 @@ TEST(ProviderFlow, ProviderWinsOverTheAlternateWhenBothAreInstalled) {
   FakeWindows fake = Distribution();
   Install(fake, kProviderProductCode, u"4.0.9900", u"kc3", u"1033");
   Install(fake, kAlternateProviderProductCode, u"3.0.1", u"ovrmcsp", u"1049");
-  SetupState state = Options(true, false);
+  FlowState state = Options(true, false);
   EXPECT_EQ(RunFlow(fake, state).commands,
             (Lines{Msiexec(u"csp\\csp-x64-kc3-eng.msi", kReinstall)}));
 }
@@ -368,7 +388,7 @@ TEST(ProviderFlow, SilentRunsReportEveryFailureOnlyByItsCode) {
     for (const bool silent : {false, true}) {
       FakeWindows fake = c.emptyDistribution ? FakeWindows() : Distribution();
       c.script(fake);
-      SetupState state = Options(c.provider, c.card);
+      FlowState state = Options(c.provider, c.card);
       state.selection = c.selection;
       EXPECT_EQ(RunFlow(fake, state, silent).result, c.code) << c.name;
       EXPECT_EQ(fake.boxes.size(), silent ? 0u : 1u) << c.name << " " << silent;
@@ -379,7 +399,7 @@ TEST(ProviderFlow, SilentRunsReportEveryFailureOnlyByItsCode) {
 TEST(ProviderFlow, EachProviderTellsTheInstallerItsOwnPackageFile) {
   FakeWindows fake = Distribution();
   fake.uiLanguage = 0x0419;
-  SetupState state = Options(true, true);
+  FlowState state = Options(true, true);
   RunFlow(fake, state);
   const auto sourceList = [&](const std::u16string& code, const std::u16string& file) {
     return Lines{u"source list: resolve " + code,

@@ -4,6 +4,7 @@
 
 #include "packages/installer_queries.h"
 #include "packages/provider_configuration.h"
+#include "platform/windows_constants.h"
 #include "tests/support/fake_windows.h"
 
 namespace setup {
@@ -30,7 +31,8 @@ TEST(OrdinalOrder, ComparesCodeUnitsAsText) {
       {u"", u"", 0},
       {u"a", u"A", 1},
       {u"\uFFFF", u"a", 1},
-      {u"1.0\u0000x", u"1.0", 0},
+      // The platform's strings end at their first NUL.
+      {std::u16string(u"1.0\u0000x", 5), u"1.0", 0},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(OrdinalCompare(c.a, c.b), c.expected) << Utf8(c.a) << " vs " << Utf8(c.b);
@@ -38,10 +40,43 @@ TEST(OrdinalOrder, ComparesCodeUnitsAsText) {
   }
 }
 
+TEST(VersionOrder, ComparesFieldsByTheirNumbers) {
+  struct Case {
+    std::u16string a, b;
+    int expected;
+  } cases[] = {
+      {u"2.0.10", u"2.0.9", 1},
+      {u"3.6.10000", u"3.6.5365", 1},
+      {u"3.6.5364", u"3.6.5365", -1},
+      {u"3.6.5365", u"3.6.5365", 0},
+      {u"10.0.1", u"9.0.1", 1},
+      {u"2.1", u"2.1.0", 0},
+      {u"2.1", u"2.1.0.0", 0},
+      {u"2.1", u"2.1.1", -1},
+      {u"2.01.0", u"2.1", 0},
+      {u"007", u"7", 0},
+      {u"3.6.05365", u"3.6.5365", 0},
+      {u"99999999999999999999.1", u"99999999999999999998.9", 1},
+      // Anything but a plain number is compared as text, field by field.
+      {u"2.0.1b", u"2.0.1a", 1},
+      {u"2.0.b", u"2.0.10", 1},
+      {u"2.0.-1", u"2.0.0", -1},
+      {u"2..1", u"2.0.1", -1},
+      {u"", u"0", -1},
+      {u"", u"", 0},
+      {std::u16string(u"1.0\u0000x", 5), u"1.0", 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(CompareVersions(c.a, c.b), c.expected) << Utf8(c.a) << " vs " << Utf8(c.b);
+    EXPECT_EQ(CompareVersions(c.b, c.a), -c.expected) << Utf8(c.b) << " vs " << Utf8(c.a);
+  }
+}
+
 // A machine with the product installed at `installed` and its package at `onDisk`.
 FakeWindows MachineWith(const std::u16string& productCode, const std::u16string& installed,
                         const std::u16string& file, const std::u16string& onDisk) {
   FakeWindows fake;
+  Reporter reporter(fake.windows(), {});
   fake.products[productCode].version = installed;
   fake.AddFile(u"p\\" + file);
   fake.packages[u"C:\\dist\\p\\" + file].properties[u"ProductVersion"] = onDisk;
@@ -54,17 +89,19 @@ TEST(CompareWithInstalled, OrdersThePackageAgainstTheInstalledProduct) {
     int newVersusInstalled, minimumVersusInstalled;
   } cases[] = {
       {u"3.6.5365", u"3.6.5365", 0, 0}, {u"3.6.5364", u"3.9.1", 1, 1},
-      {u"3.6.10000", u"3.9.1", 1, 1},   {u"4.0.9842", u"4.0.9842", 0, -1},
+      {u"3.6.10000", u"3.9.1", 1, -1},  {u"4.0.9842", u"4.0.9842", 0, -1},
       {u"3.6", u"3.6.1", 1, 1},         {u"3.6.7777", u"3.9.8339", 1, -1},
-      {u"9.0.1", u"10.0.1", -1, -1},    {u"4.0.1", u"", -1, -1},
+      {u"9.0.1", u"10.0.1", 1, -1},     {u"4.0.1", u"", -1, -1},
+      {u"3.6.10000", u"3.6.9999", -1, -1},
   };
   for (const Case& c : cases) {
     FakeWindows fake =
         MachineWith(kProviderProductCode, c.installed, u"csp-x64-kc1-rus.msi", c.onDisk);
+    Reporter reporter(fake.windows(), {});
     int newVersusInstalled = 7;
     int minimumVersusInstalled = 7;
-    ASSERT_EQ(CompareWithInstalled(fake.windows(), kProviderProductCode, newVersusInstalled,
-                                   &minimumVersusInstalled, false),
+    ASSERT_EQ(CompareWithInstalled(fake.windows(), reporter, kProviderProductCode, newVersusInstalled,
+                                   &minimumVersusInstalled),
               0u);
     EXPECT_EQ(newVersusInstalled, c.newVersusInstalled) << Utf8(c.installed);
     EXPECT_EQ(minimumVersusInstalled, c.minimumVersusInstalled) << Utf8(c.installed);
@@ -76,23 +113,45 @@ TEST(CompareWithInstalled, LeavesTheMinimumAloneForOtherProducts) {
   for (const auto& [code, file] : {std::pair{kPluginProductCode, u"velumcom-x64.msi"},
                                    std::pair{kCardProviderProductCode, u"ucsp-x64.msi"}}) {
     FakeWindows fake = MachineWith(code, u"1.0", file, u"2.0");
+    Reporter reporter(fake.windows(), {});
     int newVersusInstalled = 7;
     int minimumVersusInstalled = 7;
-    ASSERT_EQ(CompareWithInstalled(fake.windows(), code, newVersusInstalled,
-                                   &minimumVersusInstalled, false),
+    ASSERT_EQ(CompareWithInstalled(fake.windows(), reporter, code, newVersusInstalled,
+                                   &minimumVersusInstalled),
               0u);
     EXPECT_EQ(newVersusInstalled, 1);
     EXPECT_EQ(minimumVersusInstalled, 7);
   }
 }
 
+TEST(CompareWithInstalled, ReadsOnlyPackagesOfTheProduct) {
+  // A text file named like the product, in an earlier folder, is never opened as its package.
+  for (const auto& [code, readme, file] :
+       {std::tuple{kPluginProductCode, u"velumcom-readme.txt", u"velumcom-x64.msi"},
+        std::tuple{kProviderProductCode, u"csp-readme.txt", u"csp-x64-kc1-rus.msi"},
+        std::tuple{kCardProviderProductCode, u"ucsp-readme.txt", u"ucsp-x64-rus.msi"}}) {
+    FakeWindows fake;
+    Reporter reporter(fake.windows(), {});
+    fake.products[code].version = u"1.0";
+    fake.AddFile(u"a\\" + std::u16string(readme));
+    fake.AddFile(u"p\\" + std::u16string(file));
+    fake.packages[u"C:\\dist\\p\\" + std::u16string(file)].properties[u"ProductVersion"] = u"2.0";
+    int newVersusInstalled = 7;
+    EXPECT_EQ(CompareWithInstalled(fake.windows(), reporter, code, newVersusInstalled, nullptr),
+              kSuccess)
+        << Utf8(readme);
+    EXPECT_EQ(newVersusInstalled, 1) << Utf8(readme);
+  }
+}
+
 TEST(CompareWithInstalled, ReadsTheFirstPackageOfTheProductWhateverItsVariant) {
   FakeWindows fake = MachineWith(kPluginProductCode, u"2.0", u"velumcom-win32.msi", u"1.0");
+  Reporter reporter(fake.windows(), {});
   fake.AddFile(u"q\\velumcom-x64.msi");
   fake.packages[u"C:\\dist\\q\\velumcom-x64.msi"].properties[u"ProductVersion"] = u"3.0";
   int newVersusInstalled = 7;
   ASSERT_EQ(
-      CompareWithInstalled(fake.windows(), kPluginProductCode, newVersusInstalled, nullptr, false),
+      CompareWithInstalled(fake.windows(), reporter, kPluginProductCode, newVersusInstalled, nullptr),
       0u);
   EXPECT_EQ(newVersusInstalled, -1);
 }
@@ -118,10 +177,11 @@ TEST(CompareWithInstalled, ReportsEachFailingStepAndWritesNothing) {
   for (const auto& c : cases) {
     for (const bool silent : {false, true}) {
       FakeWindows fake = MachineWith(kPluginProductCode, u"1.0", u"velumcom-x64.msi", u"2.0");
+      Reporter reporter(fake.windows(), {silent});
       c.script(fake);
       int newVersusInstalled = 7;
-      EXPECT_EQ(CompareWithInstalled(fake.windows(), kPluginProductCode, newVersusInstalled,
-                                     nullptr, silent),
+      EXPECT_EQ(CompareWithInstalled(fake.windows(), reporter, kPluginProductCode, newVersusInstalled,
+                                     nullptr),
                 c.code)
           << c.name;
       EXPECT_EQ(newVersusInstalled, 7) << c.name;
@@ -137,11 +197,12 @@ TEST(CompareWithInstalled, ReportsEachFailingStepAndWritesNothing) {
 
 TEST(CompareWithInstalled, NoMatchingPackageIsReported) {
   FakeWindows fake;
+  Reporter reporter(fake.windows(), {});
   fake.products[kCardProviderProductCode].version = u"1.0";
   fake.AddFile(u"p\\csp-x64.msi");
   int newVersusInstalled = 7;
-  EXPECT_EQ(CompareWithInstalled(fake.windows(), kCardProviderProductCode, newVersusInstalled,
-                                 nullptr, false),
+  EXPECT_EQ(CompareWithInstalled(fake.windows(), reporter, kCardProviderProductCode, newVersusInstalled,
+                                 nullptr),
             232u);
   EXPECT_EQ(fake.boxes, (std::vector<ShownBox>{{u"Невозможно найти msi-пакет.", u"Ошибка", 0x10}}));
   EXPECT_EQ(newVersusInstalled, 7);
@@ -176,6 +237,7 @@ TEST(InstalledConfiguration, LanguagePieceFromProductLanguage) {
 FakeWindows InstalledWithCache(const std::u16string& code, const std::u16string& flags,
                                const std::u16string& language) {
   FakeWindows fake;
+  Reporter reporter(fake.windows(), {});
   fake.products[code].localPackage = u"C:\\Windows\\Installer\\1a2b.msi";
   auto& properties = fake.packages[u"C:\\Windows\\Installer\\1a2b.msi"].properties;
   properties[u"ISReleaseFlags"] = flags;
@@ -193,8 +255,9 @@ TEST(InstalledConfiguration, AppendsLevelForProvidersAndLanguageForAll) {
   };
   for (const Case& c : cases) {
     FakeWindows fake = InstalledWithCache(c.code, u"ovrmcsp", u"1033");
+    Reporter reporter(fake.windows(), {});
     std::u16string mask = u"csp*x64*";
-    EXPECT_EQ(DetectInstalledConfiguration(fake.windows(), mask, c.code, false), 0u);
+    EXPECT_EQ(DetectInstalledConfiguration(fake.windows(), reporter, mask, c.code), 0u);
     EXPECT_EQ(mask, c.expected);
     EXPECT_EQ(fake.openInstallerHandles, 0);
   }
@@ -222,9 +285,10 @@ TEST(InstalledConfiguration, ReportsFailuresUnlessSilent) {
   for (const auto& c : cases) {
     for (const bool silent : {false, true}) {
       FakeWindows fake = InstalledWithCache(kProviderProductCode, u"kc1", u"1049");
+      Reporter reporter(fake.windows(), {silent});
       c.script(fake);
       std::u16string mask = u"csp";
-      EXPECT_EQ(DetectInstalledConfiguration(fake.windows(), mask, kProviderProductCode, silent),
+      EXPECT_EQ(DetectInstalledConfiguration(fake.windows(), reporter, mask, kProviderProductCode),
                 c.code)
           << c.name;
       EXPECT_EQ(fake.openInstallerHandles, 0) << c.name;
@@ -239,9 +303,10 @@ TEST(InstalledConfiguration, ReportsFailuresUnlessSilent) {
 
 TEST(InstalledConfiguration, NeverReadsFlagsOfTheCardProvider) {
   FakeWindows fake = InstalledWithCache(kCardProviderProductCode, u"kc3", u"1049");
+  Reporter reporter(fake.windows(), {});
   fake.packages.begin()->second.propertyErrors[u"ISReleaseFlags"] = 1627;
   std::u16string mask = u"ucsp*x64*";
-  EXPECT_EQ(DetectInstalledConfiguration(fake.windows(), mask, kCardProviderProductCode, false),
+  EXPECT_EQ(DetectInstalledConfiguration(fake.windows(), reporter, mask, kCardProviderProductCode),
             0u);
   EXPECT_EQ(mask, u"ucsp*x64*rus*");
 }

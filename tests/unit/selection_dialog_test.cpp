@@ -1,20 +1,46 @@
-// The configuration dialog's Options toggle and the radio buttons behind its choice.
+// The configuration dialog's decisions: the buttons it opens with, the Options toggle, and
+// the pieces its choice adds to the package masks.
+#include "ui/selection_dialog.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "ui/message_catalogue.h"
-#include "ui/selection_dialog.h"
+#include "packages/package_selection.h"
+#include "tests/support/texts.h"
 
 namespace setup {
 namespace {
 
-std::u16string Text(std::uint16_t id) {
-  for (const Message& message : MessageCatalogue()) {
-    if (message.id == id) return message.text;
+using testing::Text;
+using Ids = std::vector<std::uint16_t>;
+
+TEST(SelectionDialog, OpensWithKc1AndTheSystemLanguage) {
+  EXPECT_EQ(InitialDialogChoice(kRussianLanguageId), (Ids{IDC_KC1, IDC_RUSSIAN}));
+  for (const std::uint16_t language : {0x0409, 0x0422, 0x0819}) {
+    EXPECT_EQ(InitialDialogChoice(language), (Ids{IDC_KC1, IDC_ENGLISH})) << language;
   }
-  return {};
+}
+
+TEST(SelectionDialog, NextAppendsTheCheckedPiecesLevelsFirst) {
+  struct Case {
+    Ids checked;
+    PackageSelection before, after;
+  } cases[] = {
+      {{IDC_RUSSIAN, IDC_KC1}, {}, {u"kc1*", u"rus*"}},
+      {{IDC_KC3, IDC_ENGLISH}, {}, {u"kc3*", u"eng*"}},
+      {{IDC_ENGLISH, IDC_KC2}, {u"*2*", u"*eng*"}, {u"*2*kc2*", u"*eng*eng*"}},
+      {{IDC_ENGLISH, IDC_RUSSIAN, IDC_KC3, IDC_KC2, IDC_KC1}, {}, {u"kc1*kc2*kc3*", u"rus*eng*"}},
+      {{IDC_OPTIONS, IDC_NEXT}, {u"*x*", u""}, {u"*x*", u""}},
+      {{}, {u"*x*", u""}, {u"*x*", u""}},
+  };
+  for (const Case& c : cases) {
+    PackageSelection selection = c.before;
+    AppendDialogChoice(c.checked, selection);
+    EXPECT_EQ(selection.levelPattern, c.after.levelPattern);
+    EXPECT_EQ(selection.languagePattern, c.after.languagePattern);
+  }
 }
 
 std::vector<std::uint16_t> Shown(const ViewSwitch& view) {
@@ -25,8 +51,9 @@ std::vector<std::uint16_t> Shown(const ViewSwitch& view) {
   return shown;
 }
 
-const std::vector<std::uint16_t> kExpanded = {1006, 1007, 1008, 1009, 1010, 1012, 1013};
-const std::vector<std::uint16_t> kCompact = {1011, 1014};
+const std::vector<std::uint16_t> kExpanded = {IDC_RUSSIAN, IDC_ENGLISH,        IDC_KC1,        IDC_KC2,
+                                              IDC_KC3,     IDC_LANGUAGE_GROUP, IDC_LEVEL_GROUP};
+const std::vector<std::uint16_t> kCompact = {IDC_SLOGAN_GROUP, IDC_WELCOME_TEXT};
 
 TEST(SelectionDialogView, OptionsSwitchesByTheCaptionAlone) {
   struct Case {
@@ -47,21 +74,21 @@ TEST(SelectionDialogView, OptionsSwitchesByTheCaptionAlone) {
   for (const Case& c : cases) {
     const ViewSwitch view = SwitchView(c.caption, c.optionsText);
     EXPECT_EQ(Shown(view), c.expands ? kExpanded : kCompact) << c.name;
-    EXPECT_EQ(view.captionId, c.expands ? 142 : 143) << c.name;
+    EXPECT_EQ(view.captionId, c.expands ? IDS_HIDE : IDS_OPTIONS) << c.name;
   }
 }
 
-TEST(SelectionDialogView, SwitchesEveryControlFrom1006To1014InAscendingOrder) {
+TEST(SelectionDialogView, SwitchesEveryControlOfBothViewsInAscendingOrder) {
   for (const bool expand : {true, false}) {
     const ViewSwitch view = SwitchView(expand ? u"Опции" : u"Скрыть", u"Опции");
     for (std::size_t i = 0; i < view.controls.size(); ++i) {
-      EXPECT_EQ(view.controls[i].id, 1006 + i) << "expand " << expand;
+      EXPECT_EQ(view.controls[i].id, IDC_RUSSIAN + i) << "expand " << expand;
     }
   }
 }
 
 TEST(SelectionDialogView, OptionsPressedTwiceBringsTheCompactViewBack) {
-  const std::u16string options = Text(143);
+  const std::u16string options = Text(IDS_OPTIONS);
   std::u16string caption = options;
   std::vector<std::vector<std::uint16_t>> views;
   for (int press = 0; press < 4; ++press) {
@@ -72,28 +99,6 @@ TEST(SelectionDialogView, OptionsPressedTwiceBringsTheCompactViewBack) {
   EXPECT_EQ(views,
             (std::vector<std::vector<std::uint16_t>>{kExpanded, kCompact, kExpanded, kCompact}));
   EXPECT_EQ(caption, u"Опции");
-}
-
-TEST(SelectionDialogView, EachRadioButtonHoldsItsOwnPiece) {
-  struct Expected {
-    std::uint16_t id;
-    std::u16string level;
-    std::u16string language;
-  } expected[] = {
-      {1008, u"kc1*", u""}, {1009, u"kc2*", u""}, {1010, u"kc3*", u""},
-      {1006, u"", u"rus*"}, {1007, u"", u"eng*"},
-  };
-  const auto buttons = ChoiceButtons();
-  ASSERT_EQ(buttons.size(), std::size(expected));
-  for (std::size_t i = 0; i < buttons.size(); ++i) {
-    EXPECT_EQ(buttons[i].id, expected[i].id) << "read in position " << i;
-    DialogChoice choice;
-    choice.*buttons[i].checked = true;
-    PackageSelection selection;
-    AppendDialogChoice(choice, selection);
-    EXPECT_EQ(selection.levelPattern, expected[i].level) << buttons[i].id;
-    EXPECT_EQ(selection.languagePattern, expected[i].language) << buttons[i].id;
-  }
 }
 
 }  // namespace

@@ -1,0 +1,107 @@
+// The one voice of the run: the only place that decides whether a message box, the
+// configuration dialog or the progress window is shown, that words an outcome (message,
+// caption, style, code), and that keeps the run's record. Flows tell it what happened;
+// none of them tests a mode of its own.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/windows.h"
+#include "resources/resource_ids.h"
+#include "ui/run_log.h"
+
+namespace setup {
+
+// How the run was asked to behave, and what it found.
+struct RunMode {
+  bool silent = false;          // -silent: no question, no result message
+  bool noRestart = false;       // -norestart: Windows is never restarted, 3010 instead
+  bool desktopVisible = true;   // a window station a user can see
+};
+
+enum class RestartChoice {
+  kRestartNow,    // restart Windows
+  kDeclined,      // the user said No: the run ends with 0
+  kLeftToCaller,  // no restart and no question: the run ends with 3010
+};
+
+// The progress window's thread: resumed before the first flow, stopped before any
+// failure or final message, and stopped on every other way out too.
+class Progress {
+ public:
+  Progress() = default;
+  explicit Progress(std::unique_ptr<ProgressThread> thread) : thread_(std::move(thread)) {}
+  ~Progress() { Stop(); }
+  Progress(Progress&&) = default;
+  Progress& operator=(Progress&&) = delete;
+
+  void Resume();
+  void Stop();
+
+ private:
+  std::unique_ptr<ProgressThread> thread_;
+  bool resumed_ = false;
+};
+
+class Reporter {
+ public:
+  // `log` records the run when it is not null.
+  Reporter(Windows& windows, RunMode mode, std::unique_ptr<RunLog> log = nullptr);
+  Reporter(const Reporter&) = delete;
+  Reporter& operator=(const Reporter&) = delete;
+
+  bool Interactive() const { return mode_.desktopVisible && !mode_.silent; }
+
+  // ---- What the user sees ----
+  // The help; also in silent runs, where it is the only answer to a bad call.
+  void ShowHelp(const std::u16string& text);
+  // A Yes/No question under the program's caption; an unattended run goes on (true).
+  bool Confirm(std::uint16_t questionId);
+  // The configuration dialog with `checked` checked. Nothing when it is not shown;
+  // otherwise the buttons checked at Next, or nothing inside when cancelled.
+  std::optional<std::optional<std::vector<std::uint16_t>>> ChooseConfiguration(
+      const std::vector<std::uint16_t>& checked);
+  // The progress window's thread, created suspended: shown in silent runs too.
+  Progress CreateProgress(std::uint16_t titleId);
+  // An error box (`messageId` 0: none); returns `code`.
+  std::uint32_t Fail(std::uint32_t code, std::uint16_t messageId,
+                     std::uint16_t captionId = IDS_ERROR_CAPTION);
+  // A flow's failure under the program's caption, the code appended to the text.
+  std::uint32_t FailFlow(std::uint32_t code, std::uint16_t messageId);
+  // The result message after a run that needs no restart.
+  void Inform(std::uint16_t messageId);
+  // The result message of a run that needs a restart: asked, done or left to the caller.
+  RestartChoice AskRestart(std::uint16_t messageId);
+  // The restart was accepted but Windows refused it (`error`).
+  std::uint32_t RestartFailed(std::uint32_t error);
+
+  // ---- What the run records (nothing without a log) ----
+  bool Recording() const { return log_ != nullptr; }
+  void Record(const std::u16string& line);
+  // The extra msiexec arguments that give each installer run a verbose log of its own
+  // beside the run's log: empty without a log.
+  std::u16string InstallerLogArguments();
+  // The last line: the exit code and what it means.
+  std::uint32_t Finish(std::uint32_t code);
+
+ private:
+  std::int32_t Box(std::uint16_t textId, std::uint16_t captionId, std::uint32_t style,
+                   std::u16string appended = {});
+  bool MayShow(std::uint16_t textId) const;
+
+  Windows& windows_;
+  RunMode mode_;
+  std::unique_ptr<RunLog> log_;
+  unsigned installerLogs_ = 0;
+};
+
+// "0x" and lower-case hexadecimal digits; decimal digits.
+std::u16string HexText(std::uint32_t value);
+std::u16string DecimalText(std::uint64_t value);
+std::u16string SignedText(std::int64_t value);
+
+}  // namespace setup

@@ -1,0 +1,75 @@
+#include "ui/run_log.h"
+
+#include <optional>
+
+namespace setup {
+namespace {
+
+std::u16string Digits(unsigned value, int width) {
+  std::u16string text(static_cast<std::size_t>(width), u'0');
+  for (int i = width - 1; i >= 0; --i, value /= 10) {
+    text[static_cast<std::size_t>(i)] = static_cast<char16_t>(u'0' + value % 10);
+  }
+  return text;
+}
+
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+
+}  // namespace
+
+std::string ToUtf8(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    std::uint32_t c = text[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] < 0xE000) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00u);
+    } else if (c >= 0xD800 && c < 0xE000) {
+      c = 0xFFFD;
+    }
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+  return out;
+}
+
+RunLog::RunLog(Windows& windows, std::u16string path) : windows_(windows), path_(std::move(path)) {
+  const LocalTime now = windows_.system.ReadLocalTime();
+  startStamp_ = Digits(now.year, 4) + Digits(now.month, 2) + Digits(now.day, 2) + u"-" +
+                Digits(now.hour, 2) + Digits(now.minute, 2) + Digits(now.second, 2);
+}
+
+void RunLog::Write(std::u16string_view text) {
+  if (broken_) return;
+  const LocalTime now = windows_.system.ReadLocalTime();
+  std::string bytes;
+  if (!started_) {
+    started_ = true;
+    // A new or empty file gets the mark; an older log is appended to as it is.
+    const std::optional<std::uint64_t> size = windows_.files.ReadFileSize(path_);
+    if (!size || *size == 0) bytes = kByteOrderMark;
+  }
+  bytes += ToUtf8(Digits(now.year, 4) + u"-" + Digits(now.month, 2) + u"-" + Digits(now.day, 2) +
+                  u" " + Digits(now.hour, 2) + u":" + Digits(now.minute, 2) + u":" +
+                  Digits(now.second, 2) + u"." + Digits(now.milliseconds, 3) + u"  ");
+  bytes += ToUtf8(text);
+  bytes += "\r\n";
+  // Once a write failed the rest is dropped: the run goes on exactly as without a log.
+  if (windows_.files.AppendToFile(path_, bytes) != 0) broken_ = true;
+}
+
+}  // namespace setup
