@@ -8,3 +8,7 @@ set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# The archivers that load the LTO plugin, so that the static libraries of a link-time
+# optimised build keep a symbol index the linker can use.
+set(CMAKE_AR i686-w64-mingw32-gcc-ar)
+set(CMAKE_RANLIB i686-w64-mingw32-gcc-ranlib)

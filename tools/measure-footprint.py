@@ -3,9 +3,9 @@
 
     tools/measure-footprint.py [--rounds N]      (after the windows build)
 
-- size: build/windows/setup.exe at most 300 KiB, and only system DLLs imported;
+- size: build/windows/setup.exe at most SIZE_BUDGET bytes, and only system DLLs imported;
 - start-up: under Wine, a silent run that installs nothing (plug-in installed, same
-  version, feature present) takes at most 1.5 times the wall time of
+  version, feature present) takes at most TIME_BUDGET times the wall time of
   tools/footprint/baseline.c, which makes the same platform calls and decides nothing.
   Both are timed side by side inside one Wine session, round after round; the first round
   warms the caches and is left out; the medians are compared.
@@ -26,8 +26,9 @@ import winekit  # noqa: E402
 
 REPO = Path(__file__).resolve().parent.parent
 SETUP = REPO / "build" / "windows" / "setup.exe"
-SIZE_BUDGET = 300 * 1024
-TIME_BUDGET = 1.5
+# What the build reaches (55 KiB, no-op run about 0.9 times the baseline) and a small margin.
+SIZE_BUDGET = 59 * 1024
+TIME_BUDGET = 1.25
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "advapi32.dll", "shell32.dll", "msi.dll",
                "crypt32.dll", "comctl32.dll", "gdi32.dll", "ole32.dll", "shlwapi.dll",
                "version.dll", "msvcrt.dll"}
@@ -55,10 +56,10 @@ def main(argv):
     failures = []
     size = SETUP.stat().st_size
     dlls = imported_dlls(SETUP)
-    print(f"setup.exe: {size} bytes ({size / 1024:.0f} KiB of {SIZE_BUDGET // 1024} KiB), "
+    print(f"setup.exe: {size} bytes ({size / 1024:.1f} KiB, budget {SIZE_BUDGET // 1024} KiB), "
           f"imports {', '.join(dlls)}")
     if size > SIZE_BUDGET:
-        failures.append("setup.exe is larger than 300 KiB")
+        failures.append(f"setup.exe is {size} bytes, over {SIZE_BUDGET}")
     if set(dlls) - SYSTEM_DLLS:
         failures.append(f"non-system DLLs imported: {sorted(set(dlls) - SYSTEM_DLLS)}")
 
