@@ -31,6 +31,7 @@
 #include "platform/win32/wide_text.h"
 #include "ui/message_catalogue.h"
 #include "ui/progress_window.h"
+#include "packages/package_selection.h"
 #include "ui/selection_dialog.h"
 
 namespace setup::win32 {
@@ -64,23 +65,27 @@ const std::u16string kAbsentProduct = u"{0D3C9E1A-7B42-4F55-9A6E-3C1B2D4E5F60}";
 
 void TestProcesses(const std::u16string& workDir) {
   struct Case {
+    std::u16string program;
     std::u16string commandLine;
     bool started;
     std::uint32_t error;
     std::uint32_t exitCode;
   };
-  const std::u16string self = Quoted(OwnPath());
+  const std::u16string self = OwnPath();
   const Case cases[] = {
-      {self + u" child-exit 0", true, 0, 0},
-      {self + u" child-exit 3010", true, 0, 3010},
-      {self + u" child-exit 1641", true, 0, 1641},
-      {self + u" child-exit 4294967295", true, 0, 4294967295u},
-      {self + u" child-cwd " + Quoted(workDir), true, 0, 0},
-      {u"no-such-program-7f3a.exe /qn", false, ERROR_FILE_NOT_FOUND, 0},
+      {self, Quoted(self) + u" child-exit 0", true, 0, 0},
+      {self, Quoted(self) + u" child-exit 3010", true, 0, 3010},
+      {self, Quoted(self) + u" child-exit 1641", true, 0, 1641},
+      {self, Quoted(self) + u" child-exit 4294967295", true, 0, 4294967295u},
+      {self, Quoted(self) + u" child-cwd " + Quoted(workDir), true, 0, 0},
+      // The program named, not the command line's first word, is what runs.
+      {self, u"msiexec child-exit 7", true, 0, 7},
+      {workDir + u"\\no-such-program-7f3a.exe", u"no-such-program-7f3a.exe /qn", false,
+       ERROR_FILE_NOT_FOUND, 0},
   };
   Win32Processes processes;
   for (const Case& c : cases) {
-    const ProcessOutcome outcome = processes.RunAndWait(c.commandLine);
+    const ProcessOutcome outcome = processes.RunAndWait(c.program, c.commandLine);
     Expect(outcome.started == c.started && outcome.error == c.error &&
                outcome.exitCodeRead == c.started && outcome.exitCode == c.exitCode,
            "RunAndWait(" + Narrow(c.commandLine) + ") gives started " +
@@ -129,6 +134,22 @@ void TestFiles(const std::u16string& workDir) {
   const auto longFull = files.ReadFullPathName(longName);
   Expect(longFull && *longFull == workDir + u"\\" + longName,
          "ReadFullPathName of a name longer than MAX_PATH");
+
+  const std::u16string system = files.ReadSystemDirectory();
+  const std::u16string windows = files.ReadWindowsDirectory();
+  Expect(!system.empty() && system.back() != u'\\' && files.ReadFileSize(system + u"\\msiexec.exe"),
+         "ReadSystemDirectory gives " + Narrow(system) + ", which holds msiexec.exe");
+  Expect(!windows.empty() && system.rfind(windows, 0) == 0,
+         "ReadWindowsDirectory gives " + Narrow(windows));
+  Expect(!files.ReadFileSize(workDir + u"\\find") && !files.ReadFileSize(workDir + u"\\none"),
+         "ReadFileSize gives nothing for a folder and for a missing file");
+
+  const std::u16string log = workDir + u"\\журнал.log";
+  Expect(files.AppendToFile(log, "one\r\n") == 0 && files.AppendToFile(log, "two\r\n") == 0 &&
+             files.ReadFileSize(log) == 10u,
+         "AppendToFile creates the file, then appends to it");
+  Expect(files.AppendToFile(workDir + u"\\no-folder\\x.log", "x") != 0,
+         "AppendToFile into a missing folder fails");
 }
 
 void TestStringTable() {
@@ -171,24 +192,12 @@ void TestSystemQueries(bool wow64) {
   const auto version = system.GetVersion();
   Expect(version && version->major >= 5, "GetVersion reads the extended version record");
 
-  const FunctionAddress isWow64Process = system.FindIsWow64Process(system.GetKernel32());
-  Expect(isWow64Process != 0 && system.CallIsWow64Process(isWow64Process) == wow64,
-         std::string("IsWow64Process answers ") + (wow64 ? "true" : "false"));
-
-  const std::uintptr_t token = system.OpenProcessToken(TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY);
-  Expect(token != 0, "OpenProcessToken");
-  const auto shutdown = system.FindPrivilege(u"SeShutdownPrivilege");
-  Expect(shutdown.has_value(), "FindPrivilege of the shutdown privilege");
-  Expect(!system.FindPrivilege(u"SeNoSuchPrivilege"), "FindPrivilege of nonsense");
-  if (token != 0 && shutdown) {
-    // A wrongly packed identifier names no privilege the token holds.
-    Expect(system.AdjustTokenPrivilege(token, *shutdown, SE_PRIVILEGE_ENABLED) == 0,
-           "AdjustTokenPrivilege enables the shutdown privilege");
-    Expect(system.AdjustTokenPrivilege(token, 0x7FFF000000000001ull, SE_PRIVILEGE_ENABLED) ==
-               ERROR_NOT_ALL_ASSIGNED,
-           "AdjustTokenPrivilege reports a privilege the token lacks");
-    system.CloseToken(token);
-  }
+  Expect(system.IsWow64() == wow64 && system.IsWow64() == wow64,
+         std::string("IsWow64 answers ") + (wow64 ? "true" : "false") + ", twice");
+  const LocalTime now = system.ReadLocalTime();
+  Expect(now.year >= 2020 && now.month >= 1 && now.month <= 12, "ReadLocalTime");
+  Win32Desktop desktop(::GetModuleHandleW(nullptr));
+  Expect(desktop.IsWindowStationVisible(), "IsWindowStationVisible on the interactive station");
 }
 
 void TestInstaller(const std::u16string& workDir, const std::u16string& packagePath) {
@@ -258,7 +267,11 @@ void TestCertificates(const std::u16string& workDir, const std::u16string& certi
   const StoreHandle file = certificates.OpenFileStore(certificatePath);
   const StoreHandle root = certificates.OpenMachineRootStore();
   Expect(file != 0 && root != 0, "OpenFileStore and OpenMachineRootStore");
-  certificates.AddEveryCertificate(file, root);
+  const std::vector<std::u16string> added = certificates.AddEveryCertificate(file, root);
+  Expect(added.size() == 1 && added[0].size() == 40 &&
+             added[0].find_first_not_of(u"0123456789ABCDEF") == std::u16string::npos,
+         "AddEveryCertificate gives the SHA-1 thumbprint of what it added: " +
+             (added.empty() ? std::string() : Narrow(added[0])));
   certificates.CloseStore(root);
   certificates.CloseStore(file);
   Expect(CountRootCertificates() == before + 1, "the certificate reached the machine root store");
@@ -443,12 +456,12 @@ DWORD WINAPI PrintDialogIcon(void*) {
 int ShowDialog(const std::u16string& language) {
   const KernelHandle iconWatch(::CreateThread(nullptr, 0, &PrintDialogIcon, nullptr, 0, nullptr));
   Win32Desktop desktop(::GetModuleHandleW(nullptr));
-  const DialogOutcome outcome = desktop.ShowSelectionDialog(
+  const auto outcome = desktop.ShowSelectionDialog(
       InitialDialogChoice(language == u"rus" ? kRussianLanguageId : 0x0409));
-  std::string shown = outcome.cancelled ? "cancelled" : "next";
-  if (!outcome.cancelled) {
+  std::string shown = outcome ? "next" : "cancelled";
+  if (outcome) {
     PackageSelection selection;
-    AppendDialogChoice(outcome.choice, selection);
+    AppendDialogChoice(*outcome, selection);
     shown += " " + Narrow(selection.levelPattern) + " " + Narrow(selection.languagePattern);
   }
   ::WaitForSingleObject(iconWatch.Get(), 10000);
