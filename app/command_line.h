@@ -12,14 +12,14 @@ namespace setup {
 
 // What the command line asks for; read-only once parsed.
 struct InstallerOptions {
-  bool installProvider = false;      // -csp
-  bool installCardProvider = false;  // -ucsp
-  bool showSelectionDialog = false;  // -selectDlg
-  bool silent = false;               // -silent
-  bool noRestart = false;            // -norestart
-  std::u16string providerArgs;       // -CSPArgs, each value and a blank
-  std::u16string cardProviderArgs;   // -UCSPArgs
-  std::u16string pluginArgs;         // -VelumArgs
+  bool installProvider = false;           // -csp
+  bool installCardProvider = false;       // -ucsp
+  bool showSelectionDialog = false;       // -selectDlg
+  bool silent = false;                    // -silent
+  bool noRestart = false;                 // -norestart
+  std::u16string providerArgs;            // -CSPArgs, each value and a blank
+  std::u16string cardProviderArgs;        // -UCSPArgs
+  std::u16string pluginArgs;              // -VelumArgs
   std::optional<std::u16string> logPath;  // -log FILE
 };
 

@@ -31,8 +31,9 @@ void RecordHeader(Windows& windows, Reporter& reporter, const std::u16string& co
                                 DecimalText(version->minor) + u"." + DecimalText(version->build) +
                                 u", service pack " + DecimalText(version->servicePackMajor)
                           : u"Windows version unreadable");
-  reporter.Record(std::u16string(u"64-bit Windows: ") + (windows.system.IsWow64() ? u"yes" : u"no") +
-                  u", administrator: " + (windows.system.IsUserAnAdmin() ? u"yes" : u"no"));
+  reporter.Record(std::u16string(u"64-bit Windows: ") +
+                  (windows.system.IsWow64() ? u"yes" : u"no") + u", administrator: " +
+                  (windows.system.IsUserAnAdmin() ? u"yes" : u"no"));
   reporter.Record(mode.desktopVisible
                       ? std::u16string(u"interactive: ") + (mode.silent ? u"no (-silent)" : u"yes")
                       : u"interactive: no, the window station is not visible: no message, "
@@ -139,10 +140,10 @@ std::uint32_t RunSetup(Windows& windows, const std::u16string& commandLine) {
   const ParseOutcome parsed = commandLine.empty()
                                   ? ParseOutcome::kOptions
                                   : ParseCommandLine(windows, commandLine, options, selection);
-  const RunMode mode{options.silent, options.noRestart,
-                     windows.desktop.IsWindowStationVisible()};
-  Reporter reporter(windows, mode,
-                    options.logPath ? std::make_unique<RunLog>(windows, *options.logPath) : nullptr);
+  const RunMode mode{options.silent, options.noRestart, windows.desktop.IsWindowStationVisible()};
+  Reporter reporter(
+      windows, mode,
+      options.logPath ? std::make_unique<RunLog>(windows, *options.logPath) : nullptr);
   if (reporter.Recording()) RecordHeader(windows, reporter, commandLine, mode);
   if (parsed == ParseOutcome::kHelp) {
     reporter.ShowHelp(HelpText(options.installProvider, options.installCardProvider));

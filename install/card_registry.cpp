@@ -11,8 +11,9 @@ std::uint32_t ApplyCardRegistryFiles(Windows& windows, Reporter& reporter) {
   const std::uint32_t registry =
       RunTool(windows, reporter, u"regedit.exe",
               x64 ? u"regedit /s UEC_x64_2.reg" : u"regedit /s UEC_x86_2.reg");
-  const std::uint32_t accessList = RunTool(
-      windows, reporter, u"regini.exe", x64 ? u"regini UEC_acl_x64.acl" : u"regini UEC_acl_x86.acl");
+  const std::uint32_t accessList =
+      RunTool(windows, reporter, u"regini.exe",
+              x64 ? u"regini UEC_acl_x64.acl" : u"regini UEC_acl_x86.acl");
   return CombineCodes(registry, accessList);
 }
 

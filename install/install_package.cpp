@@ -19,8 +19,7 @@ std::u16string PackageName(const std::u16string& packagePath) {
 
 std::uint32_t RunInstaller(Windows& windows, Reporter& reporter,
                            const std::u16string& commandLine) {
-  return RunTool(windows, reporter, u"msiexec.exe",
-                 commandLine + reporter.InstallerLogArguments());
+  return RunTool(windows, reporter, u"msiexec.exe", commandLine + reporter.InstallerLogArguments());
 }
 
 std::uint32_t InstallPackage(Windows& windows, Reporter& reporter,

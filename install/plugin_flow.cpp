@@ -54,8 +54,7 @@ PluginAction ChoosePluginAction(std::int32_t productState, int newVersusInstalle
   return PluginAction::kNothing;
 }
 
-PluginResult InstallPlugin(Windows& windows, Reporter& reporter,
-                           const std::u16string& pluginArgs) {
+PluginResult InstallPlugin(Windows& windows, Reporter& reporter, const std::u16string& pluginArgs) {
   const std::u16string mask = u"velumcom" + ArchitecturePattern(windows);
   const std::int32_t productState = windows.installer.QueryProductState(kPluginProductCode);
   int newVersusInstalled = 1;
@@ -71,9 +70,8 @@ PluginResult InstallPlugin(Windows& windows, Reporter& reporter,
     }
   }
   const PluginAction action = ChoosePluginAction(productState, newVersusInstalled, featureState);
-  reporter.Record(u"plug-in: product state " + SignedText(productState) +
-                  u", feature state " + SignedText(featureState) +
-                  u": " + ActionName(action));
+  reporter.Record(u"plug-in: product state " + SignedText(productState) + u", feature state " +
+                  SignedText(featureState) + u": " + ActionName(action));
   switch (action) {
     case PluginAction::kInstall:
       return {InstallPackage(windows, reporter, kPluginProductCode, mask, pluginArgs)};

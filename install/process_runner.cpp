@@ -20,8 +20,10 @@ std::uint32_t RunTool(Windows& windows, Reporter& reporter, const std::u16string
                       const std::u16string& commandLine) {
   const std::u16string program = FindSystemTool(windows, fileName);
   if (program.empty()) {
-    reporter.Record(u"not run, " + fileName + u" is in neither the system nor the Windows "
-                    u"folder: " + commandLine);
+    reporter.Record(u"not run, " + fileName +
+                    u" is in neither the system nor the Windows "
+                    u"folder: " +
+                    commandLine);
     return kErrorFileNotFound;
   }
   reporter.Record(u"run " + program + u": " + commandLine);

@@ -48,9 +48,9 @@ Step PlanProvider(Windows& windows, Reporter& reporter, const ProviderRequest& r
                   const PackageSelection& selection, const std::u16string& architecture) {
   const auto choose = [&](ProviderSituation situation, const std::u16string& pieces) {
     reporter.Record(u"provider: " + SituationName(situation));
-    return Step{0, false,
-                ChooseProviderPackage(situation, architecture, selection, pieces,
-                                      request.providerArgs)};
+    return Step{
+        0, false,
+        ChooseProviderPackage(situation, architecture, selection, pieces, request.providerArgs)};
   };
   if (request.chosenInDialog) return choose(ProviderSituation::kChosenInDialog, {});
   if (IsInstalled(windows, kProviderProductCode)) {

@@ -27,8 +27,7 @@ std::uint32_t Locate(Windows& windows, const std::u16string& mask, std::u16strin
     for (const DirectoryEntry& match : *matches) {
       if (IsFolder(match)) continue;
       std::u16string directory;
-      if (const std::uint32_t error = windows.files.ReadCurrentDirectory(directory);
-          error != 0) {
+      if (const std::uint32_t error = windows.files.ReadCurrentDirectory(directory); error != 0) {
         return error;
       }
       path = directory + u"\\" + folder.name + u"\\" + match.name;

@@ -31,7 +31,8 @@ std::u16string LanguagePieceFor(const std::u16string& productLanguage) {
 }
 
 std::uint32_t DetectInstalledConfiguration(Windows& windows, Reporter& reporter,
-                                           std::u16string& mask, const std::u16string& productCode) {
+                                           std::u16string& mask,
+                                           const std::u16string& productCode) {
   std::u16string localPackage;
   if (const std::uint32_t code =
           windows.installer.ReadProductInfo(productCode, u"LocalPackage", localPackage);

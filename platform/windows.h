@@ -147,8 +147,7 @@ struct OsVersion {
 };
 
 struct LocalTime {
-  std::uint16_t year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0,
-                milliseconds = 0;
+  std::uint16_t year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, milliseconds = 0;
 };
 
 class System {

@@ -119,8 +119,8 @@ std::int32_t Reporter::Box(std::uint16_t textId, std::uint16_t captionId, std::u
            (mode_.desktopVisible ? u"silent" : u"no visible desktop") + u")");
     return unanswered;
   }
-  const std::int32_t answer = windows_.desktop.ShowMessageBox(
-      LoadText(windows_, textId) + appended, LoadText(windows_, captionId), style);
+  const std::int32_t answer = windows_.desktop.ShowMessageBox(LoadText(windows_, textId) + appended,
+                                                              LoadText(windows_, captionId), style);
   Record(u"message " + DecimalText(textId) + u" shown, answered " + AnswerName(answer));
   return answer;
 }
@@ -154,8 +154,7 @@ Progress Reporter::CreateProgress(std::uint16_t titleId) {
   return Progress(windows_.desktop.CreateProgressThread(LoadText(windows_, titleId)));
 }
 
-std::uint32_t Reporter::Fail(std::uint32_t code, std::uint16_t messageId,
-                             std::uint16_t captionId) {
+std::uint32_t Reporter::Fail(std::uint32_t code, std::uint16_t messageId, std::uint16_t captionId) {
   if (code != kSuccess) Record(u"failure, code " + DecimalText(code));
   if (messageId != 0) Box(messageId, captionId, kMbIconError);
   return code;

@@ -18,9 +18,9 @@ namespace setup {
 
 // How the run was asked to behave, and what it found.
 struct RunMode {
-  bool silent = false;          // -silent: no question, no result message
-  bool noRestart = false;       // -norestart: Windows is never restarted, 3010 instead
-  bool desktopVisible = true;   // a window station a user can see
+  bool silent = false;         // -silent: no question, no result message
+  bool noRestart = false;      // -norestart: Windows is never restarted, 3010 instead
+  bool desktopVisible = true;  // a window station a user can see
 };
 
 enum class RestartChoice {

@@ -4,8 +4,8 @@ namespace setup {
 namespace {
 
 constexpr ChoiceButton kChoiceButtons[] = {
-    {IDC_KC1, u"kc1*", true},       {IDC_KC2, u"kc2*", true},        {IDC_KC3, u"kc3*", true},
-    {IDC_RUSSIAN, u"rus*", false},  {IDC_ENGLISH, u"eng*", false},
+    {IDC_KC1, u"kc1*", true},      {IDC_KC2, u"kc2*", true},      {IDC_KC3, u"kc3*", true},
+    {IDC_RUSSIAN, u"rus*", false}, {IDC_ENGLISH, u"eng*", false},
 };
 
 }  // namespace

@@ -33,8 +33,8 @@ Win32Certificates::Functions Win32Certificates::BindFunctions() {
   functions.addCertificate =
       FindFunction<decltype(functions.addCertificate)>(crypt32, "CertAddCertificateContextToStore");
   functions.closeStore = FindFunction<decltype(functions.closeStore)>(crypt32, "CertCloseStore");
-  functions.getProperty = FindFunction<decltype(functions.getProperty)>(
-      crypt32, "CertGetCertificateContextProperty");
+  functions.getProperty =
+      FindFunction<decltype(functions.getProperty)>(crypt32, "CertGetCertificateContextProperty");
   return functions;
 }
 

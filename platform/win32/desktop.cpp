@@ -9,7 +9,7 @@ namespace setup::win32 {
 Win32Desktop::Win32Desktop(HINSTANCE instance) : instance_(instance) {}
 
 std::int32_t Win32Desktop::ShowMessageBox(const std::u16string& text, const std::u16string& caption,
-                                      std::uint32_t style) {
+                                          std::uint32_t style) {
   return ::MessageBoxW(nullptr, Wide(text), Wide(caption), style);
 }
 

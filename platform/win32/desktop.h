@@ -12,7 +12,7 @@ class Win32Desktop final : public Desktop {
   explicit Win32Desktop(HINSTANCE instance);
 
   std::int32_t ShowMessageBox(const std::u16string& text, const std::u16string& caption,
-                          std::uint32_t style) override;
+                              std::uint32_t style) override;
   std::optional<std::vector<std::uint16_t>> ShowSelectionDialog(
       const std::vector<std::uint16_t>& checked) override;
   std::unique_ptr<ProgressThread> CreateProgressThread(const std::u16string& title) override;

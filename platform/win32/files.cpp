@@ -90,8 +90,8 @@ std::optional<std::uint64_t> Win32Files::ReadFileSize(const std::u16string& path
 std::uint32_t Win32Files::AppendToFile(const std::u16string& path, const std::string& bytes) {
   // Shared for writing too, so that two runs logging into one file both get their lines in.
   const FileHandle file(::CreateFileW(Wide(path), FILE_APPEND_DATA,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return ::GetLastError();
   DWORD written = 0;
   if (!::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {

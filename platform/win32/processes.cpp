@@ -13,8 +13,8 @@ ProcessOutcome Win32Processes::RunAndWait(const std::u16string& program,
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION created{};
-  if (!::CreateProcessW(Wide(program), Wide(writable), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &startup, &created)) {
+  if (!::CreateProcessW(Wide(program), Wide(writable), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                        nullptr, nullptr, &startup, &created)) {
     outcome.error = ::GetLastError();
     return outcome;
   }

@@ -4,6 +4,7 @@
 // exception objects, the unwinder, a second string implementation and a small printf
 // (about 90 KiB); these definitions keep them out.
 #include <bits/functexcept.h>
+
 #include <cstdlib>
 #include <new>
 

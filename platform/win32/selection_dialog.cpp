@@ -58,8 +58,7 @@ void SwitchOptionsView(HWND dialogWindow, HINSTANCE instance) {
   for (const ControlVisibility& control : view.controls) {
     ::ShowWindow(::GetDlgItem(dialogWindow, control.id), control.shown ? SW_SHOW : SW_HIDE);
   }
-  ::SetDlgItemTextW(dialogWindow, IDC_OPTIONS,
-                    Wide(LoadDialogMessage(instance, view.captionId)));
+  ::SetDlgItemTextW(dialogWindow, IDC_OPTIONS, Wide(LoadDialogMessage(instance, view.captionId)));
 }
 
 INT_PTR CALLBACK SelectionDialogProc(HWND dialogWindow, UINT message, WPARAM wParam,

@@ -108,8 +108,7 @@ std::uint32_t Win32System::RestartWindows() {
 LocalTime Win32System::ReadLocalTime() {
   SYSTEMTIME now{};
   ::GetLocalTime(&now);
-  return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
-          now.wMilliseconds};
+  return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
 }
 
 std::uint32_t Win32System::ReadTickCount() { return ::GetTickCount(); }

@@ -14,8 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::u16string language = input.Text();
 
   const std::u16string level = LevelPieceFor(flags);
-  const bool known = level == u"-*" || (level.size() == 4 && level.starts_with(u"kc") &&
-                                        level.back() == u'*');
+  const bool known =
+      level == u"-*" || (level.size() == 4 && level.starts_with(u"kc") && level.back() == u'*');
   if (!known) std::abort();
 
   testing::FakeWindows fake;

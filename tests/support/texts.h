@@ -17,7 +17,8 @@ inline std::u16string Text(std::uint16_t id) {
 }
 
 // The installation of a package of the fake's start folder C:\dist.
-inline std::u16string Msiexec(const std::u16string& relativePath, const std::u16string& args = u"") {
+inline std::u16string Msiexec(const std::u16string& relativePath,
+                              const std::u16string& args = u"") {
   return u"msiexec /qn /i \"C:\\dist\\" + relativePath + u"\" " + args + u" REBOOT=R";
 }
 

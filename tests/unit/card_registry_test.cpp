@@ -1,7 +1,8 @@
 // The card provider's registry and access-list files.
+#include "install/card_registry.h"
+
 #include <gtest/gtest.h>
 
-#include "install/card_registry.h"
 #include "install/install_package.h"
 #include "install/process_runner.h"
 #include "install/root_certificates.h"
@@ -14,8 +15,8 @@ namespace setup {
 namespace {
 
 using testing::FakeWindows;
-using testing::Text;
 using testing::ShownBox;
+using testing::Text;
 using Lines = std::vector<std::u16string>;
 
 TEST(CardRegistryFiles, RunsBothToolsForTheArchitecture) {

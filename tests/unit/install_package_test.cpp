@@ -1,8 +1,9 @@
 // Installing one package with msiexec.
+#include "install/install_package.h"
+
 #include <gtest/gtest.h>
 
 #include "install/card_registry.h"
-#include "install/install_package.h"
 #include "install/process_runner.h"
 #include "install/root_certificates.h"
 #include "packages/installer_queries.h"
@@ -14,8 +15,8 @@ namespace setup {
 namespace {
 
 using testing::FakeWindows;
-using testing::Text;
 using testing::ShownBox;
+using testing::Text;
 using Lines = std::vector<std::u16string>;
 
 TEST(InstallPackage, BuildsTheExactCommandLine) {
@@ -54,7 +55,8 @@ TEST(InstallPackage, MissingPackageIsReportedUnlessSilentAndNothingRuns) {
     EXPECT_TRUE(fake.Commands().empty());
     const std::vector<ShownBox> expected =
         silent ? std::vector<ShownBox>{}
-               : std::vector<ShownBox>{{Text(IDS_PACKAGE_NOT_FOUND), Text(IDS_ERROR_CAPTION), kMbIconError}};
+               : std::vector<ShownBox>{
+                     {Text(IDS_PACKAGE_NOT_FOUND), Text(IDS_ERROR_CAPTION), kMbIconError}};
     EXPECT_EQ(fake.boxes, expected);
     EXPECT_EQ(fake.log.size(), silent ? 0u : 1u);  // no source-list call
   }

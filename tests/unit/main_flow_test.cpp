@@ -12,8 +12,8 @@ namespace setup {
 namespace {
 
 using testing::FakeWindows;
-using testing::Text;
 using testing::ShownBox;
+using testing::Text;
 using testing::Utf8;
 using Lines = std::vector<std::u16string>;
 
@@ -38,8 +38,7 @@ Lines Visible(const FakeWindows& fake) {
   Lines lines;
   for (const std::u16string& line : fake.log) {
     if (line.starts_with(u"run: ") || line.starts_with(u"box: ") ||
-        line.starts_with(u"progress: ") || line == u"dialog" ||
-        line == u"restart") {
+        line.starts_with(u"progress: ") || line == u"dialog" || line == u"restart") {
       lines.push_back(line);
     }
   }
@@ -217,7 +216,13 @@ TEST(MainFlow, RestartQuestionAndItsAnswers) {
       {"silent", u"-silent", true, kIdYes, 0, kSuccess, true, {}},
       {"silent, refused", u"-silent", true, kIdYes, 5, exit_code::kRestartFailed, true, {}},
       {"-norestart", u"-norestart", true, kIdYes, 0, kSuccessRebootRequired, false, {}},
-      {"-silent -norestart", u"-NORESTART -silent", true, kIdYes, 0, kSuccessRebootRequired, false,
+      {"-silent -norestart",
+       u"-NORESTART -silent",
+       true,
+       kIdYes,
+       0,
+       kSuccessRebootRequired,
+       false,
        {}},
       {"no visible desktop", u"", false, kIdYes, 0, kSuccessRebootRequired, false, {}},
   };

@@ -12,8 +12,8 @@ namespace {
 
 using testing::FakeProduct;
 using testing::FakeWindows;
-using testing::Text;
 using testing::ShownBox;
+using testing::Text;
 using Lines = std::vector<std::u16string>;
 
 constexpr char16_t kRemove[] = u"msiexec /qn /x {C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4} REBOOT=R";
@@ -205,7 +205,8 @@ TEST(PluginFlow, NewerPackageOfTheOtherArchitectureKeepsTheInstalledPlugin) {
     EXPECT_TRUE(fake.Commands().empty());
     const std::vector<ShownBox> expected =
         silent ? std::vector<ShownBox>{}
-               : std::vector<ShownBox>{{Text(IDS_PACKAGE_NOT_FOUND), Text(IDS_ERROR_CAPTION), kMbIconError}};
+               : std::vector<ShownBox>{
+                     {Text(IDS_PACKAGE_NOT_FOUND), Text(IDS_ERROR_CAPTION), kMbIconError}};
     EXPECT_EQ(fake.boxes, expected);
   }
 }

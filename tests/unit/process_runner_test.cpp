@@ -1,9 +1,10 @@
 // Running the system's tools and combining their codes.
+#include "install/process_runner.h"
+
 #include <gtest/gtest.h>
 
 #include "install/card_registry.h"
 #include "install/install_package.h"
-#include "install/process_runner.h"
 #include "install/root_certificates.h"
 #include "packages/installer_queries.h"
 #include "platform/windows_constants.h"
@@ -14,8 +15,8 @@ namespace setup {
 namespace {
 
 using testing::FakeWindows;
-using testing::Text;
 using testing::ShownBox;
+using testing::Text;
 using Lines = std::vector<std::u16string>;
 
 TEST(RunTool, ReturnsTheExitCodeOrThePlatformsError) {
@@ -49,9 +50,13 @@ TEST(RunTool, StartsToolsOnlyFromWhereWindowsKeepsThem) {
     std::u16string systemDirectory;
     std::u16string program;  // empty: not started
   } cases[] = {
-      {"system folder first", {u"C:\\WINDOWS\\system32\\MSIEXEC.EXE", u"C:\\WINDOWS\\msiexec.exe"},
-       u"C:\\WINDOWS\\system32", u"C:\\WINDOWS\\system32\\msiexec.exe"},
-      {"then the Windows folder", {u"C:\\WINDOWS\\msiexec.exe"}, u"C:\\WINDOWS\\system32",
+      {"system folder first",
+       {u"C:\\WINDOWS\\system32\\MSIEXEC.EXE", u"C:\\WINDOWS\\msiexec.exe"},
+       u"C:\\WINDOWS\\system32",
+       u"C:\\WINDOWS\\system32\\msiexec.exe"},
+      {"then the Windows folder",
+       {u"C:\\WINDOWS\\msiexec.exe"},
+       u"C:\\WINDOWS\\system32",
        u"C:\\WINDOWS\\msiexec.exe"},
       {"a root folder ends in a backslash", {u"C:\\msiexec.exe"}, u"C:\\", u"C:\\msiexec.exe"},
       // The start folder's own msiexec.exe is never a candidate.

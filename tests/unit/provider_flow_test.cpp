@@ -170,7 +170,8 @@ TEST(ProviderFlow, AlternateProductIsReplacedInItsConfigurationWithoutReinstall)
 
 TEST(ProviderFlow, RefusesAProviderTooOldToUpdate) {
   // By the versions' numbers: 3.6.10000 is newer than the minimum, and is not refused.
-  for (const std::u16string version : {u"3.6.5364", u"3.6.05364", u"3.6.5000", u"3.6", u"3.5.99999"}) {
+  for (const std::u16string version :
+       {u"3.6.5364", u"3.6.05364", u"3.6.5000", u"3.6", u"3.5.99999"}) {
     for (const bool silent : {false, true}) {
       FakeWindows fake = Distribution();
       Install(fake, kProviderProductCode, version, u"kc1", u"1049");

@@ -1,10 +1,11 @@
 // The root certificates of the start folder.
+#include "install/root_certificates.h"
+
 #include <gtest/gtest.h>
 
 #include "install/card_registry.h"
 #include "install/install_package.h"
 #include "install/process_runner.h"
-#include "install/root_certificates.h"
 #include "packages/installer_queries.h"
 #include "platform/windows_constants.h"
 #include "tests/support/fake_windows.h"
@@ -14,8 +15,8 @@ namespace setup {
 namespace {
 
 using testing::FakeWindows;
-using testing::Text;
 using testing::ShownBox;
+using testing::Text;
 using Lines = std::vector<std::u16string>;
 
 TEST(RootCertificates, ImportsCerThenP7bThenCrtFromTheStartFolderOnly) {

@@ -51,8 +51,8 @@ std::vector<std::uint16_t> Shown(const ViewSwitch& view) {
   return shown;
 }
 
-const std::vector<std::uint16_t> kExpanded = {IDC_RUSSIAN, IDC_ENGLISH,        IDC_KC1,        IDC_KC2,
-                                              IDC_KC3,     IDC_LANGUAGE_GROUP, IDC_LEVEL_GROUP};
+const std::vector<std::uint16_t> kExpanded = {
+    IDC_RUSSIAN, IDC_ENGLISH, IDC_KC1, IDC_KC2, IDC_KC3, IDC_LANGUAGE_GROUP, IDC_LEVEL_GROUP};
 const std::vector<std::uint16_t> kCompact = {IDC_SLOGAN_GROUP, IDC_WELCOME_TEXT};
 
 TEST(SelectionDialogView, OptionsSwitchesByTheCaptionAlone) {

@@ -88,10 +88,14 @@ TEST(CompareWithInstalled, OrdersThePackageAgainstTheInstalledProduct) {
     std::u16string installed, onDisk;
     int newVersusInstalled, minimumVersusInstalled;
   } cases[] = {
-      {u"3.6.5365", u"3.6.5365", 0, 0}, {u"3.6.5364", u"3.9.1", 1, 1},
-      {u"3.6.10000", u"3.9.1", 1, -1},  {u"4.0.9842", u"4.0.9842", 0, -1},
-      {u"3.6", u"3.6.1", 1, 1},         {u"3.6.7777", u"3.9.8339", 1, -1},
-      {u"9.0.1", u"10.0.1", 1, -1},     {u"4.0.1", u"", -1, -1},
+      {u"3.6.5365", u"3.6.5365", 0, 0},
+      {u"3.6.5364", u"3.9.1", 1, 1},
+      {u"3.6.10000", u"3.9.1", 1, -1},
+      {u"4.0.9842", u"4.0.9842", 0, -1},
+      {u"3.6", u"3.6.1", 1, 1},
+      {u"3.6.7777", u"3.9.8339", 1, -1},
+      {u"9.0.1", u"10.0.1", 1, -1},
+      {u"4.0.1", u"", -1, -1},
       {u"3.6.10000", u"3.6.9999", -1, -1},
   };
   for (const Case& c : cases) {
@@ -100,8 +104,8 @@ TEST(CompareWithInstalled, OrdersThePackageAgainstTheInstalledProduct) {
     Reporter reporter(fake.windows(), {});
     int newVersusInstalled = 7;
     int minimumVersusInstalled = 7;
-    ASSERT_EQ(CompareWithInstalled(fake.windows(), reporter, kProviderProductCode, newVersusInstalled,
-                                   &minimumVersusInstalled),
+    ASSERT_EQ(CompareWithInstalled(fake.windows(), reporter, kProviderProductCode,
+                                   newVersusInstalled, &minimumVersusInstalled),
               0u);
     EXPECT_EQ(newVersusInstalled, c.newVersusInstalled) << Utf8(c.installed);
     EXPECT_EQ(minimumVersusInstalled, c.minimumVersusInstalled) << Utf8(c.installed);
@@ -150,9 +154,9 @@ TEST(CompareWithInstalled, ReadsTheFirstPackageOfTheProductWhateverItsVariant) {
   fake.AddFile(u"q\\velumcom-x64.msi");
   fake.packages[u"C:\\dist\\q\\velumcom-x64.msi"].properties[u"ProductVersion"] = u"3.0";
   int newVersusInstalled = 7;
-  ASSERT_EQ(
-      CompareWithInstalled(fake.windows(), reporter, kPluginProductCode, newVersusInstalled, nullptr),
-      0u);
+  ASSERT_EQ(CompareWithInstalled(fake.windows(), reporter, kPluginProductCode, newVersusInstalled,
+                                 nullptr),
+            0u);
   EXPECT_EQ(newVersusInstalled, -1);
 }
 
@@ -180,8 +184,8 @@ TEST(CompareWithInstalled, ReportsEachFailingStepAndWritesNothing) {
       Reporter reporter(fake.windows(), {silent});
       c.script(fake);
       int newVersusInstalled = 7;
-      EXPECT_EQ(CompareWithInstalled(fake.windows(), reporter, kPluginProductCode, newVersusInstalled,
-                                     nullptr),
+      EXPECT_EQ(CompareWithInstalled(fake.windows(), reporter, kPluginProductCode,
+                                     newVersusInstalled, nullptr),
                 c.code)
           << c.name;
       EXPECT_EQ(newVersusInstalled, 7) << c.name;
@@ -201,8 +205,8 @@ TEST(CompareWithInstalled, NoMatchingPackageIsReported) {
   fake.products[kCardProviderProductCode].version = u"1.0";
   fake.AddFile(u"p\\csp-x64.msi");
   int newVersusInstalled = 7;
-  EXPECT_EQ(CompareWithInstalled(fake.windows(), reporter, kCardProviderProductCode, newVersusInstalled,
-                                 nullptr),
+  EXPECT_EQ(CompareWithInstalled(fake.windows(), reporter, kCardProviderProductCode,
+                                 newVersusInstalled, nullptr),
             232u);
   EXPECT_EQ(fake.boxes, (std::vector<ShownBox>{{u"Невозможно найти msi-пакет.", u"Ошибка", 0x10}}));
   EXPECT_EQ(newVersusInstalled, 7);

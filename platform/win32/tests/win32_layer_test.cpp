@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "packages/package_selection.h"
 #include "platform/win32/certificates.h"
 #include "platform/win32/desktop.h"
 #include "platform/win32/files.h"
@@ -31,7 +32,6 @@
 #include "platform/win32/wide_text.h"
 #include "ui/message_catalogue.h"
 #include "ui/progress_window.h"
-#include "packages/package_selection.h"
 #include "ui/selection_dialog.h"
 
 namespace setup::win32 {
