@@ -74,11 +74,19 @@ std::uint32_t Install(Windows& windows, Reporter& reporter, const InstallerOptio
           ConfirmationMessageId(options.installProvider, options.installCardProvider))) {
     return kSuccess;
   }
+  if (options.installProvider) {
+    reporter.Record(u"from the options: level pieces \"" + selection.levelPattern +
+                    u"\", language pieces \"" + selection.languagePattern + u"\"");
+  }
   if (options.showSelectionDialog && options.installProvider) {
     const auto choice = reporter.ChooseConfiguration(
         InitialDialogChoice(windows.system.GetSystemDefaultUILanguage()));
     if (choice && !*choice) return kSuccess;
-    if (choice) AppendDialogChoice(**choice, selection);
+    if (choice) {
+      AppendDialogChoice(**choice, selection);
+      reporter.Record(u"with the dialog's choice: level pieces \"" + selection.levelPattern +
+                      u"\", language pieces \"" + selection.languagePattern + u"\"");
+    }
   }
 
   std::uint32_t providerResult = kSuccess;

@@ -164,8 +164,6 @@ std::uint32_t InstallProviders(Windows& windows, Reporter& reporter, const Provi
     reporter.Record(u"language piece \"" + selection.languagePattern +
                     u"\" from the system UI language");
   }
-  reporter.Record(u"level pieces \"" + selection.levelPattern + u"\", language pieces \"" +
-                  selection.languagePattern + u"\"");
   std::uint32_t result = kSuccess;
   if (request.provider) {
     const Step provider = PlanProvider(windows, reporter, request, selection, architecture);

@@ -161,7 +161,6 @@ std::uint32_t Reporter::Fail(std::uint32_t code, std::uint16_t messageId, std::u
 }
 
 std::uint32_t Reporter::FailFlow(std::uint32_t code, std::uint16_t messageId) {
-  Record(u"failure, code " + DecimalText(code));
   std::u16string appended;
   AppendResultCode(appended, code);
   Box(messageId, IDS_CAPTION, kMbIconError, appended);
@@ -199,7 +198,9 @@ void Reporter::Record(const std::u16string& line) {
 }
 
 std::u16string Reporter::InstallerLogArguments() {
-  if (!log_) return {};
+  // msiexec fails (1622) when it can't write its log: a folder that took no line of ours
+  // gets no installer logs either.
+  if (!log_ || log_->broken()) return {};
   // Beside the run's log and sorted right after it; numbered so that no installer run
   // overwrites another's, stamped so that no run overwrites an earlier one's.
   return u" /l*v \"" + log_->path() + u"." + log_->startStamp() + u"-" +

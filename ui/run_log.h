@@ -18,6 +18,8 @@ class RunLog {
   // One line, "YYYY-MM-DD hh:mm:ss.mmm  text", CR LF at its end.
   void Write(std::u16string_view text);
   const std::u16string& path() const { return path_; }
+  // A write failed: nothing more is written.
+  bool broken() const { return broken_; }
   // The time the log was opened, "YYYYMMDD-hhmmss": it keeps the names of the
   // installers' logs of one run apart from those of another.
   const std::u16string& startStamp() const { return startStamp_; }

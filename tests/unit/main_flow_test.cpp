@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "install/plugin_flow.h"
 #include "packages/installer_queries.h"
 #include "platform/windows_constants.h"
 #include "tests/support/fake_windows.h"
@@ -349,6 +350,175 @@ TEST(MainFlow, HandsEachComponentItsOwnArguments) {
                    u"msiexec /qn /i \"C:\\dist\\ucsp\\ucsp-x64-eng.msi\" U=2 W  REBOOT=R",
                    u"regedit /s UEC_x64_2.reg", u"regini UEC_acl_x64.acl",
                    u"msiexec /qn /i \"C:\\dist\\plugin\\velumcom-2.1.0-x64.msi\" V=3  REBOOT=R"}));
+}
+
+TEST(MainFlow, NoRestartEndsWith3010WhereARestartWasDueAndAsksNothing) {
+  struct Case {
+    const char* name;
+    const char16_t* line;
+    void (*script)(FakeWindows&);
+    std::uint16_t finalMessage;
+    bool restartDue;
+  } cases[] = {
+      {"plug-in", u"", [](FakeWindows&) {}, IDS_DONE_PLUGIN, false},
+      {"plug-in asks for a restart", u"",
+       [](FakeWindows& f) { f.processOutcomes[kPluginInstall] = {true, 0, true, 3010}; },
+       IDS_RESTART_PLUGIN, true},
+      {"removal asks for a restart", u"-csp",
+       [](FakeWindows& f) {
+         f.products[kPluginProductCode].version = u"2.0.0";
+         f.processOutcomes[kPluginRemovalCommand] = {true, 0, true, 3010};
+       },
+       IDS_RESTART_TO_CONTINUE, true},
+      {"provider", u"-csp", [](FakeWindows&) {}, IDS_DONE_PLUGIN_AND_PROVIDER, false},
+      {"provider asks for a restart", u"-csp",
+       [](FakeWindows& f) { f.processOutcomes[kProviderInstall] = {true, 0, true, 3010}; },
+       IDS_RESTART_PLUGIN_AND_PROVIDER, true},
+      {"card provider asks for a restart", u"-ucsp",
+       [](FakeWindows& f) { f.defaultExitCode = 3010; }, IDS_RESTART_PLUGIN_AND_CARD_PROVIDER,
+       true},
+      {"both ask for a restart", u"-csp -ucsp", [](FakeWindows& f) { f.defaultExitCode = 3010; },
+       IDS_RESTART_ALL, true},
+  };
+  for (const auto& c : cases) {
+    for (const char16_t* mode : {u"-norestart", u"-silent -norestart", u""}) {
+      FakeWindows fake = Distribution();
+      c.script(fake);
+      const bool noDesktop = *mode == 0;
+      fake.windowStationVisible = !noDesktop;
+      const bool silent = std::u16string_view(mode).find(u"silent") != std::u16string_view::npos;
+      std::u16string line = c.line;
+      if (!line.empty() && !noDesktop) line += u" ";
+      line += mode;
+      EXPECT_EQ(RunSetup(fake.windows(), line), c.restartDue ? kSuccessRebootRequired : kSuccess)
+          << c.name << Utf8(line);
+      for (const std::u16string& entry : fake.log) EXPECT_NE(entry, u"restart") << c.name;
+      // The confirmation and the result without a restart are shown as always; the
+      // restart question never.
+      std::vector<std::u16string> texts;
+      for (const ShownBox& box : fake.boxes) texts.push_back(box.text);
+      std::vector<std::u16string> expected;
+      if (!silent && !noDesktop) {
+        expected.push_back(Text(ConfirmationMessageId(line.find(u"-csp") != std::u16string::npos,
+                                                      line.find(u"-ucsp") != std::u16string::npos)));
+        if (!c.restartDue) expected.push_back(Text(c.finalMessage));
+      }
+      EXPECT_EQ(texts, expected) << c.name << Utf8(line);
+    }
+  }
+}
+
+TEST(MainFlow, WithoutAVisibleDesktopNothingIsShownAndNothingWaits) {
+  struct Case {
+    const char16_t* line;
+    void (*script)(FakeWindows&);
+    std::uint32_t exitCode;
+    std::size_t commands;
+  } cases[] = {
+      {u"", [](FakeWindows&) {}, kSuccess, 1},
+      {u"-help", [](FakeWindows&) {}, kSuccess, 0},
+      {u"-bogus", [](FakeWindows&) {}, kSuccess, 0},
+      {u"-csp -selectDlg", [](FakeWindows&) {}, kSuccess, 2},
+      {u"-csp", [](FakeWindows& f) { f.processOutcomes[kProviderInstall] = {true, 0, true, 1603}; },
+       kErrorInstallFailure, 1},
+      {u"", [](FakeWindows& f) { f.administrator = false; }, exit_code::kNotAdministrator, 0},
+      // Even the one message an unattended run is shown.
+      {u"-silent", [](FakeWindows& f) { f.osVersion = OsVersion{4, 0, 6}; }, kErrorOldWinVersion,
+       0},
+  };
+  for (const auto& c : cases) {
+    FakeWindows fake = Distribution();
+    fake.windowStationVisible = false;
+    c.script(fake);
+    EXPECT_EQ(RunSetup(fake.windows(), c.line), c.exitCode) << Utf8(c.line);
+    EXPECT_EQ(Visible(fake).size(), c.commands) << Utf8(c.line);  // only the programs run
+    EXPECT_EQ(fake.Commands().size(), c.commands) << Utf8(c.line);
+  }
+}
+
+// A distribution with the card provider's files and a certificate, the provider installed
+// in an older version, and the plug-in's installation asking for a restart.
+FakeWindows LoggedMachine() {
+  FakeWindows fake = Distribution();
+  fake.AddFile(u"UEC_x64_2.reg");
+  fake.AddFile(u"UEC_acl_x64.acl");
+  fake.AddFile(u"root.cer");
+  fake.certificateFiles[u"C:\\dist\\root.cer"] = {u"3F2A"};
+  fake.osVersion = OsVersion{6, 1, 1, 7601};
+  fake.packages[u"C:\\dist\\csp\\csp-x64-kc1-eng.msi"].properties[u"ProductVersion"] = u"4.0.1";
+  fake.products[kProviderProductCode].version = u"3.6.10000";
+  fake.products[kProviderProductCode].localPackage = u"C:\\Windows\\Installer\\1a.msi";
+  fake.packages[u"C:\\Windows\\Installer\\1a.msi"].properties = {{u"ISReleaseFlags", u"kc1"},
+                                                                  {u"ProductLanguage", u"1033"}};
+  fake.defaultExitCode = kSuccessRebootRequired;
+  return fake;
+}
+
+TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
+  FakeWindows fake = LoggedMachine();
+  fake.defaultExitCode = kSuccess;
+  fake.processOutcomes[kPluginInstall +
+                       std::u16string(u" /l*v \"C:\\logs\\setup.log.20261208-090507-3.msiexec.log\"")] =
+      {true, 0, true, kSuccessRebootRequired};
+  EXPECT_EQ(RunSetup(fake.windows(), u"-csp -ucsp -log C:\\logs\\setup.log -KC 1"), kSuccess);
+  std::string expected = "\xEF\xBB\xBF";
+  for (const char16_t* line : {
+      u"setup.exe 1.0.0.0, command line: -csp -ucsp -log C:\\logs\\setup.log -KC 1",
+      u"start folder (current folder): C:\\dist",
+      u"Windows 6.1.7601, service pack 1",
+      u"64-bit Windows: yes, administrator: yes",
+      u"interactive: yes",
+      u"message 125 shown, answered Yes",
+      u"from the options: level pieces \"*1*\", language pieces \"\"",
+      u"language piece \"eng*\" from the system UI language",
+      u"package \"csp*.msi\": C:\\dist\\csp\\csp-x64-kc1-eng.msi",
+      u"product {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: installed version 3.6.10000, package version 4.0.1 (newer)",
+      u"product {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: ISReleaseFlags \"kc1\" gives \"kc1*\"",
+      u"product {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: ProductLanguage \"1033\" gives \"eng*\"",
+      u"provider: installed, the package is the same or newer: refreshed in its configuration",
+      u"package \"csp*x64*kc1*eng*\": C:\\dist\\csp\\csp-x64-kc1-eng.msi",
+      u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i \"C:\\dist\\csp\\csp-x64-kc1-eng.msi\" REINSTALL=ALL REINSTALLMODE=vomus REBOOT=R /l*v \"C:\\logs\\setup.log.20261208-090507-1.msiexec.log\"",
+      u"exit code 0 after 5 ms",
+      u"card provider: not installed",
+      u"package \"ucsp*x64*eng*\": C:\\dist\\ucsp\\ucsp-x64-eng.msi",
+      u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i \"C:\\dist\\ucsp\\ucsp-x64-eng.msi\"  REBOOT=R /l*v \"C:\\logs\\setup.log.20261208-090507-2.msiexec.log\"",
+      u"exit code 0 after 5 ms",
+      u"run C:\\WINDOWS\\regedit.exe: regedit /s UEC_x64_2.reg",
+      u"exit code 0 after 5 ms",
+      u"run C:\\WINDOWS\\system32\\regini.exe: regini UEC_acl_x64.acl",
+      u"exit code 0 after 5 ms",
+      u"certificate 3F2A from C:\\dist\\root.cer added to the machine's Root store",
+      u"plug-in: product state -1, feature state -1: install",
+      u"package \"velumcom*x64*\": C:\\dist\\plugin\\velumcom-2.1.0-x64.msi",
+      u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i \"C:\\dist\\plugin\\velumcom-2.1.0-x64.msi\"  REBOOT=R /l*v \"C:\\logs\\setup.log.20261208-090507-3.msiexec.log\"",
+      u"exit code 3010 after 5 ms",
+      u"message 126 shown, answered Yes",
+      u"restart requested",
+      u"Windows took the restart request",
+      u"exit code 0: success",
+       }) {
+    expected += "2026-12-08 09:05:07.042  " + Utf8(line) + "\r\n";
+  }
+  EXPECT_EQ(fake.writtenFiles[u"C:\\logs\\setup.log"], expected);
+}
+
+TEST(RunLog, AppendsToAnOlderLogWithoutASecondMark) {
+  FakeWindows fake = Distribution();
+  fake.writtenFiles[u"run.log"] = "older\r\n";
+  RunSetup(fake.windows(), u"-silent -log run.log");
+  const std::string& log = fake.writtenFiles[u"run.log"];
+  EXPECT_TRUE(log.starts_with("older\r\n2026-12-08 ")) << log;
+  EXPECT_EQ(log.find("\xEF\xBB\xBF"), std::string::npos);
+}
+
+TEST(RunLog, ThatCannotBeWrittenChangesNothing) {
+  FakeWindows plain = LoggedMachine();
+  const std::uint32_t code = RunSetup(plain.windows(), u"-csp -ucsp -silent");
+  FakeWindows fake = LoggedMachine();
+  fake.appendError = 3;  // ERROR_PATH_NOT_FOUND: the log's folder is missing
+  EXPECT_EQ(RunSetup(fake.windows(), u"-csp -ucsp -silent -log C:\\missing\\setup.log"), code);
+  // Not even msiexec is asked for a log it could not write either.
+  EXPECT_EQ(fake.log, plain.log);
 }
 
 }  // namespace
