@@ -1,9 +1,10 @@
 // Arbitrary "ISReleaseFlags" and "ProductLanguage" texts through the installed
-// configuration detection.
+// configuration detection, and the same texts as versions through the version order.
 #include <cstdlib>
 
 #include "packages/installer_queries.h"
 #include "packages/provider_configuration.h"
+#include "packages/version_order.h"
 #include "tests/fuzz/fuzz_input.h"
 #include "tests/support/fake_windows.h"
 
@@ -23,10 +24,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fake.packages[u"C:\\cache.msi"].properties = {{u"ISReleaseFlags", flags},
                                                 {u"ProductLanguage", language}};
   std::u16string mask = u"csp*x64*";
-  if (DetectInstalledConfiguration(fake.windows(), mask, kProviderProductCode, true) != 0) {
+  Reporter reporter(fake.windows(), {true});
+  if (DetectInstalledConfiguration(fake.windows(), reporter, mask, kProviderProductCode) != 0) {
     std::abort();
   }
   if (mask != u"csp*x64*" + level + LanguagePieceFor(language)) std::abort();
   if (fake.openInstallerHandles != 0) std::abort();
+
+  // The version order answers for any two texts, and the same answer both ways round.
+  const int order = CompareVersions(flags, language);
+  if (order < -1 || order > 1 || CompareVersions(language, flags) != -order) std::abort();
+  if (CompareVersions(flags, flags) != 0) std::abort();
   return 0;
 }

@@ -9,20 +9,23 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace setup;
   fuzzing::FuzzInput input(data, size);
-  SetupState state;
-  state.options.installProvider = true;
-  state.options.installCardProvider = true;
-  state.selection.levelPattern = input.Text();
-  state.selection.languagePattern = input.Text();
-  const std::u16string providerArgs = input.Text();
-  const std::u16string cardArgs = input.Text();
+  ProviderRequest request;
+  request.provider = true;
+  request.cardProvider = true;
+  PackageSelection selection;
+  selection.levelPattern = input.Text();
+  selection.languagePattern = input.Text();
+  request.providerArgs = input.Text();
+  request.cardProviderArgs = input.Text();
+  const std::u16string& providerArgs = request.providerArgs;
   const std::u16string fileName = input.Text();
 
   testing::FakeWindows fake;
   if (!fileName.empty() && fileName.find(u'\\') == std::u16string::npos) {
     fake.AddFile(u"csp\\" + fileName);
   }
-  const std::uint32_t code = InstallProviders(fake.windows(), state, providerArgs, cardArgs, true);
+  Reporter reporter(fake.windows(), {true});
+  const std::uint32_t code = InstallProviders(fake.windows(), reporter, request, selection);
   if (code != 0 && code != 232) std::abort();
   for (const std::u16string& command : fake.Commands()) {
     if (command.starts_with(u"msiexec /qn /i \"") && !command.ends_with(u" REBOOT=R")) {
