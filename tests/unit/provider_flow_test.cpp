@@ -102,9 +102,9 @@ struct FlowState {
   PackageSelection selection;
 };
 
-FlowRun RunFlow(FakeWindows& fake, FlowState& state, bool silent = false,
+FlowRun RunFlow(FakeWindows& fake, FlowState& state, RunMode mode = {},
                 const std::u16string& providerArgs = u"", const std::u16string& cardArgs = u"") {
-  Reporter reporter(fake.windows(), {silent});
+  Reporter reporter(fake.windows(), mode);
   state.request.providerArgs = providerArgs;
   state.request.cardProviderArgs = cardArgs;
   const std::uint32_t result =
@@ -136,7 +136,7 @@ TEST(ProviderFlow, NothingInstalledTakesTheOptionsAndTheLanguageDefault) {
     fake.uiLanguage = c.uiLanguage;
     FlowState state = Options(true, false);
     state.selection = c.selection;
-    const FlowRun run = RunFlow(fake, state, false, u"A=1 ");
+    const FlowRun run = RunFlow(fake, state, {}, u"A=1 ");
     EXPECT_EQ(run.result, 0u);
     EXPECT_EQ(run.commands, (Lines{Msiexec(c.expectedPath, u"A=1 ")})) << Utf8(c.expectedPath);
   }
@@ -147,7 +147,7 @@ TEST(ProviderFlow, RefreshesAnInstalledProviderInItsOwnConfiguration) {
   Install(fake, kProviderProductCode, u"4.0.9900", u"kc2", u"1049");
   FlowState state = Options(true, false);
   state.selection = {u"*kc3*", u"*eng*"};  // the installed configuration wins
-  const FlowRun run = RunFlow(fake, state, false, u"A=1 ");
+  const FlowRun run = RunFlow(fake, state, {}, u"A=1 ");
   EXPECT_EQ(run.commands,
             (Lines{Msiexec(u"csp\\csp-x64-kc2-rus.msi", std::u16string(u"A=1 ") + kReinstall)}));
 }
@@ -176,7 +176,7 @@ TEST(ProviderFlow, RefusesAProviderTooOldToUpdate) {
       FakeWindows fake = Distribution();
       Install(fake, kProviderProductCode, version, u"kc1", u"1049");
       FlowState state = Options(true, true);
-      const FlowRun run = RunFlow(fake, state, silent);
+      const FlowRun run = RunFlow(fake, state, {silent});
       EXPECT_EQ(run.result, 6u) << Utf8(version);
       EXPECT_TRUE(run.commands.empty()) << Utf8(version);
       EXPECT_TRUE(fake.rootStore.empty());
@@ -218,7 +218,7 @@ TEST(ProviderFlow, CardProviderThenItsFilesThenTheCertificates) {
   FakeWindows fake = Distribution();
   fake.uiLanguage = 0x0419;
   FlowState state = Options(false, true);
-  const FlowRun run = RunFlow(fake, state, false, u"", u"U=1 ");
+  const FlowRun run = RunFlow(fake, state, {}, u"", u"U=1 ");
   EXPECT_EQ(run.result, 0u);
   EXPECT_EQ(run.commands, (Lines{Msiexec(u"ucsp\\ucsp-x64-rus.msi", u"U=1 "),
                                  u"regedit /s UEC_x64_2.reg", u"regini UEC_acl_x64.acl"}));
@@ -273,7 +273,7 @@ TEST(ProviderFlow, FailedDetectionEndsTheWholeFlow) {
   Install(fake, kProviderProductCode, u"4.0.9900", u"kc2", u"1049");
   fake.products[kProviderProductCode].infoErrors[u"LocalPackage"] = 1610;
   FlowState state = Options(true, true);
-  const FlowRun run = RunFlow(fake, state, true);
+  const FlowRun run = RunFlow(fake, state, {true});
   EXPECT_EQ(run.result, 1610u);
   EXPECT_TRUE(run.commands.empty());
   EXPECT_TRUE(fake.rootStore.empty());
@@ -291,7 +291,7 @@ TEST(ProviderFlow, FailedCardComparisonKeepsTheProvidersFailure) {
     fake.products[kCardProviderProductCode].infoErrors[u"VersionString"] = kErrorUnknownProduct;
     fake.defaultExitCode = c.provider;
     FlowState state = Options(true, true);
-    const FlowRun run = RunFlow(fake, state, true);
+    const FlowRun run = RunFlow(fake, state, {true});
     EXPECT_EQ(run.result, c.expected) << c.provider;
     EXPECT_EQ(run.commands.size(), 1u);  // only the provider's msiexec
     EXPECT_TRUE(fake.rootStore.empty());
@@ -391,7 +391,7 @@ TEST(ProviderFlow, SilentRunsReportEveryFailureOnlyByItsCode) {
       c.script(fake);
       FlowState state = Options(c.provider, c.card);
       state.selection = c.selection;
-      EXPECT_EQ(RunFlow(fake, state, silent).result, c.code) << c.name;
+      EXPECT_EQ(RunFlow(fake, state, {silent}).result, c.code) << c.name;
       EXPECT_EQ(fake.boxes.size(), silent ? 0u : 1u) << c.name << " " << silent;
     }
   }

@@ -380,9 +380,10 @@ int ChildMain(int argc, wchar_t** argv) {
   return 2;
 }
 
-// The controls of template 141, in template order.
-constexpr std::uint16_t kDialogControls[] = {140,  2,    1006, 1007, 1008, 1009,
-                                             1010, 1012, 1013, 1011, 1015, 1014};
+// The controls of the selection dialog's template, in template order.
+constexpr std::uint16_t kDialogControls[] = {
+    IDC_NEXT, IDCANCEL,           IDC_RUSSIAN,     IDC_ENGLISH,      IDC_KC1,     IDC_KC2,
+    IDC_KC3,  IDC_LANGUAGE_GROUP, IDC_LEVEL_GROUP, IDC_SLOGAN_GROUP, IDC_OPTIONS, IDC_WELCOME_TEXT};
 
 HWND FindSelectionDialog() { return ::FindWindowW(L"#32770", L"VOZEdove"); }
 
