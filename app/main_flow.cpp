@@ -155,8 +155,9 @@ std::uint32_t RunSetup(Windows& windows, const std::u16string& commandLine) {
   if (reporter.Recording()) RecordHeader(windows, reporter, commandLine, mode);
   if (parsed == ParseOutcome::kHelp) {
     // A mistyped option lands here too; the log is where an unattended run can tell.
-    reporter.Record(u"the command line asks for the help or holds an option not understood: "
-                    u"nothing is installed");
+    reporter.Record(
+        u"the command line asks for the help or holds an option not understood: "
+        u"nothing is installed");
     reporter.ShowHelp(HelpText(options.installProvider, options.installCardProvider));
     return reporter.Finish(kSuccess);
   }

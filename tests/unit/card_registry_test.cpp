@@ -3,20 +3,14 @@
 
 #include <gtest/gtest.h>
 
-#include "install/install_package.h"
-#include "install/process_runner.h"
-#include "install/root_certificates.h"
-#include "packages/installer_queries.h"
+#include "install/card_registry.h"
 #include "platform/windows_constants.h"
 #include "tests/support/fake_windows.h"
-#include "tests/support/texts.h"
 
 namespace setup {
 namespace {
 
 using testing::FakeWindows;
-using testing::ShownBox;
-using testing::Text;
 using Lines = std::vector<std::u16string>;
 
 TEST(CardRegistryFiles, RunsBothToolsForTheArchitecture) {

@@ -3,9 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "install/card_registry.h"
-#include "install/process_runner.h"
-#include "install/root_certificates.h"
+#include "install/install_package.h"
 #include "packages/installer_queries.h"
 #include "platform/windows_constants.h"
 #include "tests/support/fake_windows.h"

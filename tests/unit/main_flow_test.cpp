@@ -362,7 +362,9 @@ TEST(MainFlow, NoRestartEndsWith3010WhereARestartWasDueAndAsksNothing) {
   } cases[] = {
       {"plug-in", u"", [](FakeWindows&) {}, IDS_DONE_PLUGIN, false},
       {"plug-in asks for a restart", u"",
-       [](FakeWindows& f) { f.processOutcomes[kPluginInstall] = {true, 0, true, 3010}; },
+       [](FakeWindows& f) {
+         f.processOutcomes[kPluginInstall] = {true, 0, true, 3010};
+       },
        IDS_RESTART_PLUGIN, true},
       {"removal asks for a restart", u"-csp",
        [](FakeWindows& f) {
@@ -372,7 +374,9 @@ TEST(MainFlow, NoRestartEndsWith3010WhereARestartWasDueAndAsksNothing) {
        IDS_RESTART_TO_CONTINUE, true},
       {"provider", u"-csp", [](FakeWindows&) {}, IDS_DONE_PLUGIN_AND_PROVIDER, false},
       {"provider asks for a restart", u"-csp",
-       [](FakeWindows& f) { f.processOutcomes[kProviderInstall] = {true, 0, true, 3010}; },
+       [](FakeWindows& f) {
+         f.processOutcomes[kProviderInstall] = {true, 0, true, 3010};
+       },
        IDS_RESTART_PLUGIN_AND_PROVIDER, true},
       {"card provider asks for a restart", u"-ucsp",
        [](FakeWindows& f) { f.defaultExitCode = 3010; }, IDS_RESTART_PLUGIN_AND_CARD_PROVIDER,
@@ -399,8 +403,9 @@ TEST(MainFlow, NoRestartEndsWith3010WhereARestartWasDueAndAsksNothing) {
       for (const ShownBox& box : fake.boxes) texts.push_back(box.text);
       std::vector<std::u16string> expected;
       if (!silent && !noDesktop) {
-        expected.push_back(Text(ConfirmationMessageId(line.find(u"-csp") != std::u16string::npos,
-                                                      line.find(u"-ucsp") != std::u16string::npos)));
+        expected.push_back(
+            Text(ConfirmationMessageId(line.find(u"-csp") != std::u16string::npos,
+                                       line.find(u"-ucsp") != std::u16string::npos)));
         if (!c.restartDue) expected.push_back(Text(c.finalMessage));
       }
       EXPECT_EQ(texts, expected) << c.name << Utf8(line);
@@ -419,12 +424,18 @@ TEST(MainFlow, WithoutAVisibleDesktopNothingIsShownAndNothingWaits) {
       {u"-help", [](FakeWindows&) {}, kSuccess, 0},
       {u"-bogus", [](FakeWindows&) {}, kSuccess, 0},
       {u"-csp -selectDlg", [](FakeWindows&) {}, kSuccess, 2},
-      {u"-csp", [](FakeWindows& f) { f.processOutcomes[kProviderInstall] = {true, 0, true, 1603}; },
+      {u"-csp",
+       [](FakeWindows& f) {
+         f.processOutcomes[kProviderInstall] = {true, 0, true, 1603};
+       },
        kErrorInstallFailure, 1},
       {u"", [](FakeWindows& f) { f.administrator = false; }, exit_code::kNotAdministrator, 0},
       // Even the one message an unattended run is shown.
-      {u"-silent", [](FakeWindows& f) { f.osVersion = OsVersion{4, 0, 6}; }, kErrorOldWinVersion,
-       0},
+      {u"-silent",
+       [](FakeWindows& f) {
+         f.osVersion = OsVersion{4, 0, 6};
+       },
+       kErrorOldWinVersion, 0},
   };
   for (const auto& c : cases) {
     FakeWindows fake = Distribution();
@@ -449,7 +460,7 @@ FakeWindows LoggedMachine() {
   fake.products[kProviderProductCode].version = u"3.6.10000";
   fake.products[kProviderProductCode].localPackage = u"C:\\Windows\\Installer\\1a.msi";
   fake.packages[u"C:\\Windows\\Installer\\1a.msi"].properties = {{u"ISReleaseFlags", u"kc1"},
-                                                                  {u"ProductLanguage", u"1033"}};
+                                                                 {u"ProductLanguage", u"1033"}};
   fake.defaultExitCode = kSuccessRebootRequired;
   return fake;
 }
@@ -458,44 +469,53 @@ TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
   FakeWindows fake = LoggedMachine();
   fake.defaultExitCode = kSuccess;
   fake.processOutcomes[kPluginInstall +
-                       std::u16string(u" /l*v \"C:\\logs\\setup.log.20261208-090507-3.msiexec.log\"")] =
-      {true, 0, true, kSuccessRebootRequired};
+                       std::u16string(
+                           u" /l*v \"C:\\logs\\setup.log.20261208-090507-3.msiexec.log\"")] = {
+      true, 0, true, kSuccessRebootRequired};
   EXPECT_EQ(RunSetup(fake.windows(), u"-csp -ucsp -log C:\\logs\\setup.log -KC 1"), kSuccess);
   std::string expected = "\xEF\xBB\xBF";
   for (const char16_t* line : {
-      u"setup.exe 1.0.0.0, command line: -csp -ucsp -log C:\\logs\\setup.log -KC 1",
-      u"start folder (current folder): C:\\dist",
-      u"Windows 6.1.7601, service pack 1",
-      u"64-bit Windows: yes, administrator: yes",
-      u"interactive: yes",
-      u"message 125 shown, answered Yes",
-      u"from the options: level pieces \"*1*\", language pieces \"\"",
-      u"language piece \"eng*\" from the system UI language",
-      u"package \"csp*.msi\": C:\\dist\\csp\\csp-x64-kc1-eng.msi",
-      u"product {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: installed version 3.6.10000, package version 4.0.1 (newer)",
-      u"product {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: ISReleaseFlags \"kc1\" gives \"kc1*\"",
-      u"product {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: ProductLanguage \"1033\" gives \"eng*\"",
-      u"provider: installed, the package is the same or newer: refreshed in its configuration",
-      u"package \"csp*x64*kc1*eng*\": C:\\dist\\csp\\csp-x64-kc1-eng.msi",
-      u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i \"C:\\dist\\csp\\csp-x64-kc1-eng.msi\" REINSTALL=ALL REINSTALLMODE=vomus REBOOT=R /l*v \"C:\\logs\\setup.log.20261208-090507-1.msiexec.log\"",
-      u"exit code 0 after 5 ms",
-      u"card provider: not installed",
-      u"package \"ucsp*x64*eng*\": C:\\dist\\ucsp\\ucsp-x64-eng.msi",
-      u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i \"C:\\dist\\ucsp\\ucsp-x64-eng.msi\"  REBOOT=R /l*v \"C:\\logs\\setup.log.20261208-090507-2.msiexec.log\"",
-      u"exit code 0 after 5 ms",
-      u"run C:\\WINDOWS\\regedit.exe: regedit /s UEC_x64_2.reg",
-      u"exit code 0 after 5 ms",
-      u"run C:\\WINDOWS\\system32\\regini.exe: regini UEC_acl_x64.acl",
-      u"exit code 0 after 5 ms",
-      u"certificate 3F2A from C:\\dist\\root.cer added to the machine's Root store",
-      u"plug-in: product state -1, feature state -1: install",
-      u"package \"velumcom*x64*\": C:\\dist\\plugin\\velumcom-2.1.0-x64.msi",
-      u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i \"C:\\dist\\plugin\\velumcom-2.1.0-x64.msi\"  REBOOT=R /l*v \"C:\\logs\\setup.log.20261208-090507-3.msiexec.log\"",
-      u"exit code 3010 after 5 ms",
-      u"message 126 shown, answered Yes",
-      u"restart requested",
-      u"Windows took the restart request",
-      u"exit code 0: success",
+           u"setup.exe 1.0.0.0, command line: -csp -ucsp -log C:\\logs\\setup.log -KC 1",
+           u"start folder (current folder): C:\\dist",
+           u"Windows 6.1.7601, service pack 1",
+           u"64-bit Windows: yes, administrator: yes",
+           u"interactive: yes",
+           u"message 125 shown, answered Yes",
+           u"from the options: level pieces \"*1*\", language pieces \"\"",
+           u"language piece \"eng*\" from the system UI language",
+           u"package \"csp*.msi\": C:\\dist\\csp\\csp-x64-kc1-eng.msi",
+           u"product {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: installed version 3.6.10000, package "
+           u"version 4.0.1 (newer)",
+           u"product {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: ISReleaseFlags \"kc1\" gives \"kc1*\"",
+           u"product {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: ProductLanguage \"1033\" gives "
+           u"\"eng*\"",
+           u"provider: installed, the package is the same or newer: refreshed in its configuration",
+           u"package \"csp*x64*kc1*eng*\": C:\\dist\\csp\\csp-x64-kc1-eng.msi",
+           u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i "
+           u"\"C:\\dist\\csp\\csp-x64-kc1-eng.msi\" REINSTALL=ALL REINSTALLMODE=vomus REBOOT=R "
+           u"/l*v \"C:\\logs\\setup.log.20261208-090507-1.msiexec.log\"",
+           u"exit code 0 after 5 ms",
+           u"card provider: not installed",
+           u"package \"ucsp*x64*eng*\": C:\\dist\\ucsp\\ucsp-x64-eng.msi",
+           u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i "
+           u"\"C:\\dist\\ucsp\\ucsp-x64-eng.msi\"  REBOOT=R /l*v "
+           u"\"C:\\logs\\setup.log.20261208-090507-2.msiexec.log\"",
+           u"exit code 0 after 5 ms",
+           u"run C:\\WINDOWS\\regedit.exe: regedit /s UEC_x64_2.reg",
+           u"exit code 0 after 5 ms",
+           u"run C:\\WINDOWS\\system32\\regini.exe: regini UEC_acl_x64.acl",
+           u"exit code 0 after 5 ms",
+           u"certificate 3F2A from C:\\dist\\root.cer added to the machine's Root store",
+           u"plug-in: product state -1, feature state -1: install",
+           u"package \"velumcom*x64*\": C:\\dist\\plugin\\velumcom-2.1.0-x64.msi",
+           u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i "
+           u"\"C:\\dist\\plugin\\velumcom-2.1.0-x64.msi\"  REBOOT=R /l*v "
+           u"\"C:\\logs\\setup.log.20261208-090507-3.msiexec.log\"",
+           u"exit code 3010 after 5 ms",
+           u"message 126 shown, answered Yes",
+           u"restart requested",
+           u"Windows took the restart request",
+           u"exit code 0: success",
        }) {
     expected += "2026-12-08 09:05:07.042  " + Utf8(line) + "\r\n";
   }

@@ -3,20 +3,13 @@
 
 #include <gtest/gtest.h>
 
-#include "install/card_registry.h"
-#include "install/install_package.h"
-#include "install/process_runner.h"
-#include "packages/installer_queries.h"
-#include "platform/windows_constants.h"
+#include "install/root_certificates.h"
 #include "tests/support/fake_windows.h"
-#include "tests/support/texts.h"
 
 namespace setup {
 namespace {
 
 using testing::FakeWindows;
-using testing::ShownBox;
-using testing::Text;
 using Lines = std::vector<std::u16string>;
 
 TEST(RootCertificates, ImportsCerThenP7bThenCrtFromTheStartFolderOnly) {
