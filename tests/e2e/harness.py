@@ -53,7 +53,7 @@ class Box:
 class Scenario:
     name: str
     args: list
-    distribution: list = field(default_factory=list)  # sample_distribution entries
+    distribution: list = field(default_factory=list)  # wine.distribution entries
     prepare: list = field(default_factory=list)       # functions(run) before setup.exe
     boxes: list = field(default_factory=list)         # Box, in the order shown
     exit_code: int = 0
