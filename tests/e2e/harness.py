@@ -150,7 +150,7 @@ class Run:
         launch = kit.parse_launch_output(result.stdout)
         if launch.exit_code not in (0, 3010):
             raise kit.WineError(f"preinstalling {package}: msiexec ended with "
-                                    f"{launch.exit_code} {launch.error or ''}")
+                                f"{launch.exit_code} {launch.error or ''}")
 
     def install_older(self, package, version_on_disk):
         """Installs package, then lets Wine open a package of another version of it.
