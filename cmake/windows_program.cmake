@@ -58,7 +58,7 @@ set_target_properties(setup PROPERTIES
   RUNTIME_OUTPUT_DIRECTORY $<1:${CMAKE_SOURCE_DIR}/build/windows>)
 
 # The Win32 layer against the real platform, run under Wine by
-# platform/win32/tests/run-under-wine.sh; not part of the default build.
+# platform/win32/tests/layer_under_wine.py; not part of the default build.
 add_executable(win32_layer_test EXCLUDE_FROM_ALL
   platform/win32/tests/win32_layer_test.cpp
   ${SETUP_RESOURCES}

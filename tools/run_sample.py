@@ -9,26 +9,24 @@ answered with their default button.
 """
 
 import shutil
+import subprocess
 import sys
 import threading
-import time
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parent))
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests"))
 
-import sample_distribution  # noqa: E402
-import winekit  # noqa: E402
+from wine import distribution, kit  # noqa: E402
 
-REPO = Path(__file__).resolve().parent.parent
 TIME_LIMIT = 300
-CODES = [p["code"] for p in sample_distribution.PRODUCTS.values()]
+CODES = [p["code"] for p in distribution.PRODUCTS.values()]
 
 
 def answer_boxes(prefix, helpers, pid, finished):
     while not finished.is_set():
         result = prefix.wine([helpers["msgbox"], "--pid", pid, "--timeout", "1000",
                               "--press", "default"], timeout=30)
-        for box in winekit.parse_json_lines(result.stdout):
+        for box in kit.parse_json_lines(result.stdout):
             if "caption" in box:
                 print(f"message box \"{box['caption']}\":")
                 print("  " + box["text"].replace("\n", "\n  "))
@@ -43,66 +41,52 @@ def main(argv):
         print(__doc__.strip())
         return 2
     setup_exe, arguments = Path(argv[1]), argv[2:] or ["-silent"]
-    root = winekit.temporary_directory("sample.")
-    helpers = winekit.build_helpers(REPO / "build" / "wine-helpers")
-    dist = root / "dist"
-    entries = sample_distribution.build(dist)
-    shutil.copy2(setup_exe, dist / "setup.exe")
-    packages = sum(entry.is_package for entry in entries)
-    print(f"distribution: {dist} ({packages} packages, setup.exe beside them)")
-    try:
-        with winekit.Display() as display:
-            prefix = winekit.Prefix(root / "prefix", display.name)
-            started = time.monotonic()
-            prefix.create()
-            print(f"wine prefix: {prefix.path} (64-bit Windows with WOW64, made in "
-                  f"{time.monotonic() - started:.0f} s)")
-            dist_windows = "Z:" + str(dist).replace("/", "\\")
-            out_path = root / "launch.out"
-            finished = threading.Event()
-            with open(out_path, "wb") as out:
-                process = prefix.popen([helpers["launch"], dist_windows,
-                                        dist_windows + "\\setup.exe"] + arguments,
-                                       stdout=out, stderr=winekit.subprocess.DEVNULL)
-                winekit.wait_for(lambda: "pid=" in out_path.read_text() or
-                                 process.poll() is not None, 60)
-                pid = winekit.parse_launch_output(out_path.read_text()).pid
-                watcher = threading.Thread(target=answer_boxes,
-                                           args=(prefix, helpers, pid, finished))
-                if pid:
-                    watcher.start()
-                try:
-                    process.wait(TIME_LIMIT)
-                except winekit.subprocess.TimeoutExpired:
-                    print(f"setup.exe still running after {TIME_LIMIT} s: ended")
-                    prefix.kill_server()
-                    process.wait()
-                finished.set()
-                if pid:
-                    watcher.join()
-            launch = winekit.parse_launch_output(out_path.read_text())
-            print(f"setup.exe {' '.join(arguments)}: exit code "
-                  f"{launch.exit_code if launch.exit_code is not None else launch.error}")
-            products, root = winekit.query_machine(prefix, helpers, CODES)
-            installed = [r for r in products.values() if r["state"] == 5]
-            print("installed:" if installed else "installed: nothing")
-            for record in installed:
-                print(f"  {record['product']}  {record['name']}  {record['version']}"
-                      f"  (from {record['package']})")
-            for entry in entries:
-                for name in entry.cert.split("+") if entry.cert else []:
-                    thumbprint = sample_distribution.certificate_thumbprint(name)
-                    print(f"certificate {name} ({entry.path}, {thumbprint}): "
-                          f"{'in' if thumbprint in root else 'not in'} the machine's Root store")
-            prefix.kill_server()
-            if not keep:
-                prefix.remove()
-            return 0 if launch.exit_code == 0 else 1
-    finally:
-        if keep:
-            print(f"kept: {root}")
-        else:
-            shutil.rmtree(root, ignore_errors=True)
+    helpers = kit.build_helpers()
+    with kit.session("sample", keep) as (prefix, root):
+        dist = root / "dist"
+        entries = distribution.build(dist)
+        shutil.copy2(setup_exe, dist / "setup.exe")
+        packages = sum(entry.is_package for entry in entries)
+        print(f"distribution: {dist} ({packages} packages, setup.exe beside them)")
+        print(f"wine prefix: {prefix.path} (64-bit Windows with WOW64)")
+        dist_windows = kit.windows_path(dist)
+        out_path = root / "launch.out"
+        finished = threading.Event()
+        with open(out_path, "wb") as out:
+            process = prefix.popen([helpers["launch"], dist_windows,
+                                    dist_windows + "\\setup.exe"] + arguments,
+                                   stdout=out, stderr=subprocess.DEVNULL)
+            kit.wait_for(lambda: "pid=" in out_path.read_text() or
+                         process.poll() is not None, 60)
+            pid = kit.parse_launch_output(out_path.read_text()).pid
+            watcher = threading.Thread(target=answer_boxes,
+                                       args=(prefix, helpers, pid, finished))
+            if pid:
+                watcher.start()
+            try:
+                process.wait(TIME_LIMIT)
+            except subprocess.TimeoutExpired:
+                print(f"setup.exe still running after {TIME_LIMIT} s: ended")
+                prefix.kill_server()
+                process.wait()
+            finished.set()
+            if pid:
+                watcher.join()
+        launch = kit.parse_launch_output(out_path.read_text())
+        print(f"setup.exe {' '.join(arguments)}: exit code "
+              f"{launch.exit_code if launch.exit_code is not None else launch.error}")
+        products, root_store = kit.query_machine(prefix, helpers, CODES)
+        installed = [r for r in products.values() if r["state"] == 5]
+        print("installed:" if installed else "installed: nothing")
+        for record in installed:
+            print(f"  {record['product']}  {record['name']}  {record['version']}"
+                  f"  (from {record['package']})")
+        for entry in entries:
+            for name in entry.cert.split("+") if entry.cert else []:
+                thumbprint = distribution.certificate_thumbprint(name)
+                print(f"certificate {name} ({entry.path}, {thumbprint}): "
+                      f"{'in' if thumbprint in root_store else 'not in'} the machine's Root store")
+        return 0 if launch.exit_code == 0 else 1
 
 
 if __name__ == "__main__":

@@ -24,13 +24,9 @@ import time
 from pathlib import Path
 
 REPO = Path(__file__).resolve().parent.parent
-sys.path.insert(0, str(REPO / "tools"))
-sys.path.insert(0, str(REPO / "tests" / "e2e"))
+sys.path.insert(0, str(REPO / "tests"))
 
-import sample_distribution  # noqa: E402
-import winekit  # noqa: E402
-from window_checks import (STANDIN_GO, STANDIN_HOLD, STANDIN_WAITING,  # noqa: E402
-                           build_window_helper)
+from wine import distribution, kit  # noqa: E402
 
 SCREEN = "1024x768"
 DISTRIBUTION = ["csp/csp-x64-kc1-eng.msi", "csp/csp-x64-kc1-rus.msi",
@@ -70,7 +66,7 @@ class Session:
             self.shoot(name, rect)
             if self.title_colour(name) != INACTIVE_TITLE:
                 return
-        raise winekit.WineError(f"{name}: the window is still drawn inactive")
+        raise kit.WineError(f"{name}: the window is still drawn inactive")
 
     def title_colour(self, name):
         return subprocess.run(["convert", str(self.out_dir / f"{name}.png"), "-format",
@@ -78,9 +74,9 @@ class Session:
                               check=True).stdout.strip()
 
     def _toplevel(self, args):
-        found = winekit.parse_json_lines(self.prefix.wine(args, timeout=TIMEOUT + 15).stdout)
+        found = kit.parse_json_lines(self.prefix.wine(args, timeout=TIMEOUT + 15).stdout)
         if not found or "rect" not in found[0]:
-            raise winekit.WineError(f"no such window ({' '.join(map(str, args[1:]))}): {found}")
+            raise kit.WineError(f"no such window ({' '.join(map(str, args[1:]))}): {found}")
         return found[0]
 
     def shoot(self, name, rect):
@@ -102,19 +98,19 @@ class Session:
         here: without it Wine draws every window as inactive."""
         env = dict(os.environ, DISPLAY=self.prefix.display)
         found = ""
-        if winekit.wait_for(lambda: bool(_desktop_window(env)), TIMEOUT):
+        if kit.wait_for(lambda: bool(_desktop_window(env)), TIMEOUT):
             found = _desktop_window(env)
             subprocess.run(["xdotool", "windowfocus", "--sync", found], env=env, check=True)
         if not found:
-            raise winekit.WineError("no virtual desktop window")
+            raise kit.WineError("no virtual desktop window")
 
     def box(self, *arguments):
         """msgbox.exe: reads the open box or dialog, clicks, presses."""
         args = [self.helpers["msgbox"], "--timeout", TIMEOUT * 1000] + list(arguments)
         result = self.prefix.wine(args, timeout=TIMEOUT + 15)
-        lines = winekit.parse_json_lines(result.stdout)
+        lines = kit.parse_json_lines(result.stdout)
         if result.returncode != 0 or not lines or "caption" not in lines[0]:
-            raise winekit.WineError(f"msgbox.exe {' '.join(map(str, arguments))}: {lines}")
+            raise kit.WineError(f"msgbox.exe {' '.join(map(str, arguments))}: {lines}")
         return lines[0]
 
 
@@ -125,7 +121,7 @@ def install_wine_fonts(prefix):
     the close button shows the letter r."""
     fonts = sorted(WINE_FONTS.glob("*.ttf"))
     if not any(font.name == "marlett.ttf" for font in fonts):
-        raise winekit.WineError(f"no Wine fonts in {WINE_FONTS}: install fonts-wine "
+        raise kit.WineError(f"no Wine fonts in {WINE_FONTS}: install fonts-wine "
                                 "(tools/install-deps.sh)")
     target = prefix.path / "drive_c" / "windows" / "Fonts"
     target.mkdir(parents=True, exist_ok=True)
@@ -141,10 +137,14 @@ def _desktop_window(env):
 
 def take(setup_exe, out_dir, prefix, helpers, work):
     dist = work / "dist"
-    sample_distribution.build(dist, DISTRIBUTION)
+    distribution.build(dist, DISTRIBUTION)
     shutil.copy2(setup_exe, dist / "setup.exe")
-    shutil.copy2(build_window_helper("msiexec_standin"), dist / "msiexec.exe")
-    (dist / STANDIN_HOLD).touch()
+    # The stand-in msiexec holds the installation until released, with the progress
+    # window on screen.
+    prefix.place_stand_ins(["msiexec"], helpers["standin"])
+    log, release = work / "standin.log", work / "release"
+    stand_in = {"STANDIN_MSIEXEC": "watch,hold", "STANDIN_LOG": kit.windows_path(log),
+                "STANDIN_RELEASE": kit.windows_path(release)}
     out_dir.mkdir(parents=True, exist_ok=True)
     install_wine_fonts(prefix)
     session = Session(prefix, helpers, out_dir, work)
@@ -158,8 +158,8 @@ def take(setup_exe, out_dir, prefix, helpers, work):
     # The desktop is made as the wineserver starts, so that happens again.
     prefix.kill_server()
     with open(work / "launch.out", "wb") as out, open(work / "launch.err", "wb") as err:
-        program = prefix.popen([helpers["launch"], winekit.windows_path(dist), "setup.exe",
-                                "-csp", "-selectDlg"], stdout=out, stderr=err)
+        program = prefix.popen([helpers["launch"], kit.windows_path(dist), "setup.exe",
+                                "-csp", "-selectDlg"], stdout=out, stderr=err, extra=stand_in)
         try:
             session.shoot_active("confirmation", session.window("#32770", CAPTION))
             session.box("--press", "Yes")
@@ -169,12 +169,11 @@ def take(setup_exe, out_dir, prefix, helpers, work):
             session.shoot_active("dialog-expanded", session.window("#32770", "VOZEdove"))
             session.box("--press", "140")
 
-            if not winekit.wait_for(lambda: (dist / STANDIN_WAITING).exists(), TIMEOUT):
-                raise winekit.WineError("msiexec was not started")
+            if not kit.wait_for(lambda: kit.read_stand_in_log(log), TIMEOUT):
+                raise kit.WineError("msiexec was not started")
             # Wine draws no title bar for this class: nothing to show as active.
             session.shoot("progress", session.window("Message")[1])
-            (dist / STANDIN_HOLD).unlink()
-            (dist / STANDIN_GO).touch()
+            release.touch()
 
             session.shoot_active("final-message", session.window("#32770", CAPTION))
             session.box("--press", "OK")
@@ -198,32 +197,9 @@ def main(argv=None):
         return 2
 
     started = time.monotonic()
-    work = winekit.temporary_directory("screenshots.")
-    helpers = winekit.build_helpers(REPO / "build" / "wine-helpers")
-    helpers["toplevel"] = build_window_helper("toplevel")
-    prefix, taken = None, []
-    try:
-        with winekit.Display() as display:
-            if options.pristine:
-                pristine = winekit.Prefix(Path(options.pristine).resolve(), display.name)
-                if not (pristine.path / "system.reg").exists():
-                    pristine.create()
-                    pristine.kill_server()
-                prefix = pristine.clone(work / "prefix")
-            else:
-                prefix = winekit.Prefix(work / "prefix", display.name)
-                prefix.create()
-            try:
-                taken = take(Path(options.setup), Path(options.out), prefix, helpers, work)
-            finally:
-                prefix.kill_server()
-    finally:
-        if prefix and not options.keep:
-            prefix.remove()
-        if options.keep:
-            print(f"kept: {work}")
-        else:
-            shutil.rmtree(work, ignore_errors=True)
+    helpers = kit.build_helpers()
+    with kit.session("screenshots", options.keep, options.pristine) as (prefix, work):
+        taken = take(Path(options.setup), Path(options.out), prefix, helpers, work)
     for path in taken:
         print(path.relative_to(REPO) if path.is_relative_to(REPO) else path)
     print(f"{len(taken)} screenshots in {time.monotonic() - started:.1f} s")

@@ -6,7 +6,7 @@ from common import (CARD_PACKAGES, CARD_PROVIDER, PLUGIN, PLUGIN_PACKAGES, PLUGI
                     REGINI_X64, REGINI_X86, REINSTALL, failure, install_command, installed,
                     installed_older, question, registry_value, result)
 from harness import Scenario
-from sample_distribution import Entry
+from wine.distribution import Entry
 
 CONFIRM_CARD = 122
 CONFIRM_ALL = 125

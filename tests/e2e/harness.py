@@ -24,16 +24,15 @@ from dataclasses import dataclass, field
 from pathlib import Path
 
 REPO = Path(__file__).resolve().parents[2]
-sys.path.insert(0, str(REPO / "tools"))
+sys.path.insert(0, str(REPO / "tests"))
 
-import sample_distribution  # noqa: E402
-import winekit  # noqa: E402
+from wine import distribution, kit  # noqa: E402
 
 SCENARIO_TIMEOUT = 60
 TRACE = "+pid,trace+process,trace+msgbox"
 DIST = "{dist}"  # stands for the distribution folder as Wine reports it
 # Every product a scenario can leave behind; each is checked after every scenario.
-PRODUCTS = [product["code"] for product in sample_distribution.PRODUCTS.values()]
+PRODUCTS = [product["code"] for product in distribution.PRODUCTS.values()]
 CERTIFICATE_FILES = (".cer", ".p7b", ".crt")
 
 
@@ -54,7 +53,7 @@ class Box:
 class Scenario:
     name: str
     args: list
-    distribution: list = field(default_factory=list)  # sample_distribution entries
+    distribution: list = field(default_factory=list)  # wine.distribution entries
     prepare: list = field(default_factory=list)       # functions(run) before setup.exe
     boxes: list = field(default_factory=list)         # Box, in the order shown
     exit_code: int = 0
@@ -86,13 +85,13 @@ class Run:
     """One scenario's machine and what was seen there."""
     scenario: Scenario
     workdir: Path
-    prefix: winekit.Prefix
+    prefix: kit.Prefix
     helpers: dict
     dist: Path
-    launch: winekit.Launch = None
+    launch: kit.Launch = None
     timed_out: bool = False
     boxes: list = field(default_factory=list)
-    events: winekit.TraceEvents = None
+    events: kit.TraceEvents = None
     recorded: list = field(default_factory=list)  # what the stand-ins logged
     products: dict = None
     root: list = None  # thumbprints in the machine's Root store afterwards
@@ -103,7 +102,7 @@ class Run:
         """The distribution folder as Wine reports it (Z: maps the Linux root)."""
         if self.launch and self.launch.cwd:
             return self.launch.cwd
-        return winekit.windows_path(self.dist)
+        return kit.windows_path(self.dist)
 
     @property
     def stand_in_log(self):
@@ -119,9 +118,9 @@ class Run:
         """Imports a .reg file (REGEDIT4) into the prefix with regedit."""
         path = self.workdir / f"import{len(list(self.workdir.glob('import*.reg')))}.reg"
         path.write_text(text, encoding="utf-8")
-        result = self.wine(["regedit", "/s", winekit.windows_path(path)])
+        result = self.wine(["regedit", "/s", kit.windows_path(path)])
         if result.returncode != 0:
-            raise winekit.WineError(f"regedit /s {path}: {result.returncode}")
+            raise kit.WineError(f"regedit /s {path}: {result.returncode}")
 
     def set_windows_version(self, major, minor, build, service_pack):
         """What GetVersionExW reports: Wine reads it from the registry when no Wine
@@ -143,15 +142,15 @@ class Run:
     def install(self, package, *arguments):
         """Installs a package before setup.exe runs, as an earlier installation would
         have; the package is built outside the distribution folder."""
-        entry = sample_distribution.parse_entry(package)
+        entry = distribution.parse_entry(package)
         target = self.workdir / "preinstalled" / entry.path
-        sample_distribution.build_package(entry, target)
+        distribution.build_package(entry, target)
         result = self.wine([self.helpers["launch"], "Z:\\", "msiexec", "/qn", "/i",
-                            winekit.windows_path(target), *arguments])
-        launch = winekit.parse_launch_output(result.stdout)
+                            kit.windows_path(target), *arguments])
+        launch = kit.parse_launch_output(result.stdout)
         if launch.exit_code not in (0, 3010):
-            raise winekit.WineError(f"preinstalling {package}: msiexec ended with "
-                                    f"{launch.exit_code} {launch.error or ''}")
+            raise kit.WineError(f"preinstalling {package}: msiexec ended with "
+                                f"{launch.exit_code} {launch.error or ''}")
 
     def install_older(self, package, version_on_disk):
         """Installs package, then lets Wine open a package of another version of it.
@@ -163,11 +162,11 @@ class Run:
         the installed version from the registry, the installed flags and language from
         the cached package."""
         self.install(package)
-        entry = sample_distribution.parse_entry(package)
-        code = sample_distribution.product_code(entry)
-        cached = winekit.query_products(self.prefix, self.helpers, [code])[code]["cached"]
+        entry = distribution.parse_entry(package)
+        code = distribution.product_code(entry)
+        cached = kit.query_products(self.prefix, self.helpers, [code])[code]["cached"]
         entry.version = version_on_disk
-        sample_distribution.build_package(entry, self.prefix.unix_path(cached))
+        distribution.build_package(entry, self.prefix.unix_path(cached))
 
 
 def compare(what, expected, actual):
@@ -190,12 +189,12 @@ def check_commands(run):
     expected = [run.expand(c) for c in run.scenario.commands]
     mismatches = compare("command lines started", expected,
                          [str(c) for c in run.events.commands])
-    # The stand-ins saw exactly their share of the commands, from the start folder.
+    # The stand-ins saw exactly their share of the commands, run in the start folder.
     stood_in = {name.lower() for name in run.scenario.stand_ins}
     if stood_in:
         mismatches += compare(
             "command lines the stand-ins received",
-            [c for c in expected if winekit.program_name(c).removesuffix(".exe") in stood_in],
+            [c for c in expected if kit.program_name(c).removesuffix(".exe") in stood_in],
             [r["command"] for r in run.recorded])
         mismatches += compare("current directory of the stand-ins",
                               [run.dist_windows] * len(run.recorded),
@@ -257,18 +256,18 @@ def check_root_store(run):
     the host's own root certificates there too; they are none of setup.exe's doing."""
     names = sorted(set(_certificate_names(run.scenario.distribution))
                    | set(run.scenario.certificates))
-    thumbprints = {name: sample_distribution.certificate_thumbprint(name) for name in names}
+    thumbprints = {name: distribution.certificate_thumbprint(name) for name in names}
     return compare("certificates of the distribution in the machine's Root store",
                    [f"{name} {thumbprints[name]}" for name in sorted(run.scenario.certificates)],
                    [f"{name} {thumbprints[name]}" for name in names
                     if thumbprints[name] in run.root])
 
 
-def _certificate_names(distribution):
+def _certificate_names(entries):
     names = set()
-    for item in distribution:
-        entry = item if isinstance(item, sample_distribution.Entry) \
-            else sample_distribution.parse_entry(item)
+    for item in entries:
+        entry = item if isinstance(item, distribution.Entry) \
+            else distribution.parse_entry(item)
         if entry.cert:
             names.update(entry.cert.split("+"))
     return sorted(names)
@@ -317,7 +316,7 @@ class Harness:
         self.helpers = helpers
         self.keep = keep
         folder = Path(pristine) if pristine else self.root / "pristine"
-        self.pristine = {windows: winekit.Prefix(folder / windows, display)
+        self.pristine = {windows: kit.Prefix(folder / windows, display)
                          for windows in ("win64", "win32")}
 
     def prepare(self, scenarios):
@@ -340,7 +339,7 @@ class Harness:
         workdir.mkdir(parents=True, exist_ok=True)
         folder = scenario.folder
         if callable(folder):
-            folder = folder(winekit.windows_path(workdir))
+            folder = folder(kit.windows_path(workdir))
         run = Run(scenario, workdir, None, self.helpers, workdir / folder)
         mismatches = []
         try:
@@ -362,7 +361,7 @@ class Harness:
 
     def _environment(self, run):
         scenario = run.scenario
-        extra = {"STANDIN_LOG": winekit.windows_path(run.stand_in_log)}
+        extra = {"STANDIN_LOG": kit.windows_path(run.stand_in_log)}
         for name, action in scenario.stand_ins.items():
             extra["STANDIN_" + name.upper()] = action
         if scenario.locale:
@@ -371,13 +370,13 @@ class Harness:
 
     def _play(self, run):
         scenario = run.scenario
-        sample_distribution.build(run.dist, scenario.distribution)
+        distribution.build(run.dist, scenario.distribution)
         # Where an administrator puts it: beside the package folders.
         shutil.copy2(self.setup_exe, run.dist / "setup.exe")
-        for name in scenario.stand_ins:
-            shutil.copy2(self.helpers["standin"], run.dist / f"{name}.exe")
         for step in scenario.prepare:
             step(run)
+        # After the preparation, which may run the real tools.
+        run.prefix.place_stand_ins(scenario.stand_ins, self.helpers["standin"])
         deadline = time.monotonic() + SCENARIO_TIMEOUT
         out_path, err_path = run.workdir / "launch.out", run.workdir / "launch.err"
         program = scenario.program or run.dist_windows + "\\setup.exe"
@@ -388,9 +387,9 @@ class Harness:
                                        + arguments, stdout=out, stderr=err, debug=debug,
                                        extra=self._environment(run))
             try:
-                if winekit.wait_for(lambda: "pid=" in _read(out_path)
+                if kit.wait_for(lambda: "pid=" in _read(out_path)
                                     or process.poll() is not None, SCENARIO_TIMEOUT):
-                    pid = winekit.parse_launch_output(_read(out_path)).pid
+                    pid = kit.parse_launch_output(_read(out_path)).pid
                     if pid:
                         self._answer_boxes(run, pid, deadline)
                 process.wait(max(1, deadline - time.monotonic()))
@@ -399,17 +398,17 @@ class Harness:
                 self._record_open_box(run)
                 run.prefix.kill_server()
                 process.wait(10)
-        run.launch = winekit.parse_launch_output(_read(out_path))
-        run.events = winekit.read_trace(_read(err_path), run.launch.pid or "ffffffff")
-        run.recorded = winekit.read_stand_in_log(run.stand_in_log)
-        run.events.commands = winekit.complete_commands(
+        run.launch = kit.parse_launch_output(_read(out_path))
+        run.events = kit.read_trace(_read(err_path), run.launch.pid or "ffffffff")
+        run.recorded = kit.read_stand_in_log(run.stand_in_log)
+        run.events.commands = kit.complete_commands(
             run.events.commands, [r["command"] for r in run.recorded])
         if run.events.restart_requested and not run.timed_out:
             # Wine's session end (wineboot) ends every program of the prefix: the machine
             # is read once it is over.
-            winekit.wait_for(lambda: not winekit.wine_processes(run.prefix, "wineboot.exe"),
+            kit.wait_for(lambda: not kit.wine_processes(run.prefix, "wineboot.exe"),
                              max(1, deadline - time.monotonic()))
-        run.products, run.root = winekit.query_machine(run.prefix, self.helpers, PRODUCTS)
+        run.products, run.root = kit.query_machine(run.prefix, self.helpers, PRODUCTS)
 
     def _answer_boxes(self, run, pid, deadline):
         """Answers the expected boxes in order, then any further box with its default
@@ -423,7 +422,7 @@ class Harness:
             left = int(max(1, deadline - time.monotonic()) * 1000)
             result = run.wine([self.helpers["msgbox"], "--pid", pid, "--timeout", left]
                               + clicks + ["--press", press], timeout=left / 1000 + 15)
-            lines = winekit.parse_json_lines(result.stdout)
+            lines = kit.parse_json_lines(result.stdout)
             if not lines or "caption" not in lines[0]:
                 return
             run.boxes.append(lines[0])
@@ -433,7 +432,7 @@ class Harness:
 
     def _record_open_box(self, run):
         result = run.wine([self.helpers["msgbox"], "--timeout", "0"], timeout=15)
-        for line in winekit.parse_json_lines(result.stdout):
+        for line in kit.parse_json_lines(result.stdout):
             if "caption" in line:
                 run.notes.append("box still open: " + json.dumps(line, ensure_ascii=False))
 
@@ -470,19 +469,19 @@ def main(scenarios, argv=None):
         return 2
 
     started = time.monotonic()
-    root = winekit.temporary_directory("e2e.")
+    root = kit.temporary_directory("e2e.")
     # One copy for the whole run: a rebuild meanwhile must not change the program.
     setup_exe = root / "setup.exe"
     shutil.copy2(options.setup, setup_exe)
-    helpers = winekit.build_helpers(REPO / "build" / "wine-helpers")
+    helpers = kit.build_helpers()
     passed = failed = 0
-    with winekit.Display() as display:
+    with kit.Display() as display:
         harness = Harness(setup_exe, root, display.name, helpers, options.keep,
                           options.pristine and Path(options.pristine).resolve())
         try:
             try:
                 harness.prepare(chosen)
-            except (winekit.WineError, OSError, subprocess.SubprocessError) as error:
+            except (kit.WineError, OSError, subprocess.SubprocessError) as error:
                 print(f"no pristine prefix: {error}")
                 chosen, failed = [], len(chosen)
             else:

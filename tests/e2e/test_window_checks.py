@@ -1,5 +1,5 @@
 """Checks of the window scenarios' readers (window_checks.py), on traces as Wine writes
-them, without Wine."""
+them, and of the deep start folder of input_scenarios.py, without Wine."""
 
 import json
 import sys
@@ -8,9 +8,9 @@ import unittest
 from pathlib import Path
 from types import SimpleNamespace
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
+import input_scenarios  # noqa: E402
 import window_checks  # noqa: E402
 
 PROGRESS_TITLE = "Установка Орвента ЭЦП Browser plug-in..."
@@ -45,8 +45,8 @@ def standin_record(hwnd="0x40044", visible=True, rect=(362, 355, 300, 58)):
     frame = {"hwnd": hwnd, "class": "Message", "text": "", "visible": visible,
              "rect": list(rect), "style": 0x14C00000, "exstyle": 0x100, "id": 0,
              "children": [bar]}
-    return {"command": "msiexec /qn /i x.msi  REBOOT=R", "parent": "0104", "waited_ms": 40,
-            "windows": [frame]}
+    return {"program": "msiexec", "command": "msiexec /qn /i x.msi  REBOOT=R", "cwd": "Z:\\d",
+            "parent": "0104", "waited_ms": 40, "windows": [frame]}
 
 
 class ReadWindowEvents(unittest.TestCase):
@@ -96,9 +96,9 @@ class ProgressWindowCheck(unittest.TestCase):
         with tempfile.TemporaryDirectory() as folder:
             folder = Path(folder)
             (folder / "launch.err").write_text(trace, encoding="utf-8")
-            (folder / window_checks.STANDIN_RECORD).write_text(
+            (folder / "standin.log").write_text(
                 "".join(json.dumps(r) + "\n" for r in records), encoding="utf-8")
-            run = SimpleNamespace(workdir=folder, dist=folder,
+            run = SimpleNamespace(workdir=folder, stand_in_log=folder / "standin.log",
                                   launch=SimpleNamespace(pid="0104"))
             return [m.what for m in window_checks.progress_window(title, installers)(run)]
 
@@ -128,6 +128,17 @@ class ProgressWindowCheck(unittest.TestCase):
                 self.assertEqual(len(found), len(expected), found)
                 for what, start in zip(found, expected):
                     self.assertTrue(what.startswith(start), found)
+
+
+class DeepFolder(unittest.TestCase):
+    def test_every_parent_gives_the_same_length(self):
+        for parent_length in range(10, 80, 7):
+            parent = "Z:\\" + "p" * (parent_length - 3)
+            with self.subTest(parent_length=parent_length):
+                folder = input_scenarios.deep_folder(parent)
+                levels = folder.split("/")
+                self.assertEqual(len(parent + "\\" + folder), input_scenarios.DEEP_LENGTH)
+                self.assertTrue(all(0 < len(level) < 256 for level in levels))
 
 
 if __name__ == "__main__":

@@ -6,10 +6,10 @@ Three sources, all bound to one scenario's run:
   destroyed, in the order they happened, interleaved with the message boxes. The
   progress window's title can only be read here: Wine keeps no title for the class
   "Message", so neither the window nor xdotool gives it back.
-- A stand-in msiexec.exe in the distribution folder (window_helpers/msiexec_standin.c),
-  found before the real one: it waits until setup.exe shows the progress window, writes
-  down setup.exe's windows as they are while the installer runs, then runs the real
-  msiexec.
+- The stand-in msiexec.exe where Windows keeps the tool (tests/wine/helpers/standin.c,
+  stand_ins={"msiexec": "watch"}): it waits until setup.exe shows the progress window,
+  writes down setup.exe's windows as they are while the installer runs, then runs the
+  real msiexec.
 - xdotool, for keys pressed in the dialog as a user presses them, on an X display of
   the run's own.
 """
@@ -23,50 +23,14 @@ from dataclasses import dataclass, field
 from pathlib import Path
 
 import harness
-import winekit
-from harness import Mismatch, compare
-
-REPO = Path(__file__).resolve().parents[2]
-STANDIN_RECORD = "msiexec-standin.jsonl"
-# Beside the stand-in: while HOLD exists it waits for GO after saying WAITING.
-STANDIN_HOLD, STANDIN_WAITING, STANDIN_GO = "msiexec.hold", "msiexec.waiting", "msiexec.go"
+from harness import Mismatch, compare, kit
 
 PROGRESS_CLASS = "Message"
 PROGRESS_BAR_CLASS = "msctls_progress32"
 SW_SHOWNORMAL = 1
 
-HELPER_SOURCES = Path(__file__).resolve().parent / "window_helpers"
-_build_lock = threading.Lock()
-
-
-def build_window_helper(name, out_dir=REPO / "build" / "window-helpers"):
-    """window_helpers/NAME.c as NAME.exe, compiled when the source is newer."""
-    source = HELPER_SOURCES / f"{name}.c"
-    exe = Path(out_dir) / f"{name}.exe"
-    header = winekit.HELPER_SOURCES / "helper_output.h"
-    with _build_lock:
-        newest = max(source.stat().st_mtime, header.stat().st_mtime)
-        if exe.exists() and exe.stat().st_mtime >= newest:
-            return exe
-        exe.parent.mkdir(parents=True, exist_ok=True)
-        # Renamed into place: a scenario running meanwhile never copies half a program.
-        partial = exe.with_suffix(f".{os.getpid()}.tmp")
-        result = subprocess.run(
-            ["i686-w64-mingw32-gcc", "-O2", "-Wall", "-Wextra", "-municode", "-static",
-             "-I", str(winekit.HELPER_SOURCES), "-o", str(partial), str(source)],
-            capture_output=True, text=True)
-        if result.returncode != 0:
-            raise winekit.WineError(f"building {source.name} failed:\n{result.stderr}")
-        os.replace(partial, exe)
-    return exe
-
 
 # --- Preparation steps -------------------------------------------------------------------
-
-def slow_msiexec(run):
-    """Puts the stand-in msiexec.exe where setup.exe looks first: its start folder."""
-    (run.dist / "msiexec.exe").write_bytes(build_window_helper("msiexec_standin").read_bytes())
-
 
 def window_trace(run):
     """Adds Wine's window trace to the trace the harness takes of setup.exe. The harness
@@ -99,8 +63,8 @@ DESTROYED = re.compile(r"^destroy_window (?P<hwnd>0x[0-9a-fA-F]+)")
 
 def _wide(text):
     """A traced L"..." string, or None for (null)."""
-    found = winekit.WIDE_STRING.fullmatch(text)
-    return winekit.decode_wine_string(found.group(1)) if found else None
+    found = kit.WIDE_STRING.fullmatch(text)
+    return kit.decode_wine_string(found.group(1)) if found else None
 
 
 @dataclass
@@ -147,14 +111,14 @@ def read_window_events(text, pid):
     # windows Wine makes for itself meanwhile (the IME window) have no CreateWindowEx line.
     waiting = {}
     for index, line in enumerate(text.splitlines()):
-        match = winekit.TRACE_LINE.match(line)
+        match = kit.TRACE_LINE.match(line)
         if not match or int(match.group(1), 16) != pid:
             continue
         thread, channel, function = match.group(2), match.group(3), match.group(4)
         rest = f"{function} {match.group(5)}"
         if channel == "msgbox" and function == "MSGBOX_OnInit":
-            found = winekit.WIDE_STRING.search(rest)
-            events.boxes.append((index, winekit.decode_wine_string(found.group(1))
+            found = kit.WIDE_STRING.search(rest)
+            events.boxes.append((index, kit.decode_wine_string(found.group(1))
                                  if found else ""))
         if channel != "win":
             continue
@@ -194,7 +158,7 @@ def setup_windows(run):
 
 def standin_records(run):
     """One record per msiexec call that reached the stand-in, in order."""
-    return winekit.parse_json_lines(_read(run.dist / STANDIN_RECORD))
+    return [r for r in kit.read_stand_in_log(run.stand_in_log) if r["program"] == "msiexec"]
 
 
 def _read(path):
@@ -309,7 +273,7 @@ def keys_after_toggles(title, keys, toggles, control=1014):
 def _own_display(run):
     """Moves the run's Wine processes to an Xvfb of their own, closed once the harness
     has ended the run's wineserver (which it does on every way out)."""
-    display = winekit.Display()
+    display = kit.Display()
     prefix = run.prefix
     prefix.display = display.name
     kill_server = prefix.kill_server
@@ -338,7 +302,7 @@ def _press_keys(run, title, control, presses):
     seen = "no process yet"
     unfocused_since = None
     while time.monotonic() < deadline:
-        launch = winekit.parse_launch_output(_read(run.workdir / "launch.out"))
+        launch = kit.parse_launch_output(_read(run.workdir / "launch.out"))
         if launch.exit_code is not None:
             presses.problem = f"setup.exe ended first ({seen})"
             return

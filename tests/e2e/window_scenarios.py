@@ -10,7 +10,7 @@ from common import (CARD_PROVIDER, PLUGIN, PROVIDER, RUSSIAN, failure, install_c
                     question, result)
 from harness import Box, Scenario
 from window_checks import (keys_after_toggles, keys_pressed, no_progress_window,
-                           progress_window, slow_msiexec, window_trace)
+                           progress_window, window_trace)
 
 # The progress window's titles: messages 113 (with the provider) and 114.
 PROGRESS_WITH_PROVIDER = "Установка Орвента ЭЦП Browser plug-in и CSP..."
@@ -38,7 +38,9 @@ DIALOG_PACKAGES = [
     PLUGIN_PACKAGE,
 ]
 
-WATCHED = [window_trace, slow_msiexec]
+# The stand-in msiexec waits until the progress window is on screen and writes it down.
+WATCHED = [window_trace]
+WATCHING = {"msiexec": "watch"}
 
 
 def dialog(press, clicks=()):
@@ -54,6 +56,7 @@ PROGRESS = [
         name="progress window: on screen while a slow msiexec runs silently, gone after",
         distribution=[PLUGIN_PACKAGE],
         prepare=WATCHED,
+        stand_ins=WATCHING,
         args=["-silent"],
         commands=[PLUGIN_COMMAND],
         products={PLUGIN: "2.1.0"},
@@ -64,6 +67,7 @@ PROGRESS = [
              "installers",
         distribution=["csp/csp-x64-kc1-eng.msi", PLUGIN_PACKAGE],
         prepare=WATCHED,
+        stand_ins=WATCHING,
         args=["-csp", "-silent"],
         commands=[install_command("csp\\csp-x64-kc1-eng.msi"), PLUGIN_COMMAND],
         products=INSTALLED,
@@ -73,6 +77,7 @@ PROGRESS = [
         name="progress window: -ucsp -silent keeps the plug-in title",
         distribution=["ucsp/ucsp-x64-eng.msi", PLUGIN_PACKAGE],
         prepare=WATCHED,
+        stand_ins=WATCHING,
         args=["-ucsp", "-silent"],
         products={CARD_PROVIDER: "2.0.1200", PLUGIN: "2.1.0"},
         checks=[progress_window(PROGRESS_PLUGIN, installers=2)],
@@ -81,6 +86,7 @@ PROGRESS = [
         name="progress window: gone when the final message is up",
         distribution=[PLUGIN_PACKAGE],
         prepare=WATCHED,
+        stand_ins=WATCHING,
         args=[],
         boxes=[question(103), result(110)],
         commands=[PLUGIN_COMMAND],
@@ -91,6 +97,7 @@ PROGRESS = [
         name="progress window: gone when the failure message is up",
         distribution=[PLUGIN_PACKAGE + ":fail"],
         prepare=WATCHED,
+        stand_ins=WATCHING,
         args=[],
         boxes=[question(103), failure(106, 1603)],
         exit_code=1603,
@@ -101,6 +108,7 @@ PROGRESS = [
         name="progress window: never made when the confirmation is answered No",
         distribution=[PLUGIN_PACKAGE],
         prepare=WATCHED,
+        stand_ins=WATCHING,
         args=[],
         boxes=[question(103, press="No")],
         commands=[],
@@ -116,6 +124,7 @@ DIALOG = [
              "window",
         distribution=DIALOG_PACKAGES,
         prepare=WATCHED + [keys_after_toggles(SELECTION_DIALOG, ["Escape"], toggles=1)],
+        stand_ins=WATCHING,
         args=["-csp", "-selectDlg"],
         boxes=[question(102), dialog(press=OPTIONS)],
         commands=[],
@@ -125,6 +134,7 @@ DIALOG = [
         name="-csp -selectDlg: Return in the compact view takes KC1 and the English default",
         distribution=DIALOG_PACKAGES,
         prepare=WATCHED + [keys_after_toggles(SELECTION_DIALOG, ["Return"], toggles=2)],
+        stand_ins=WATCHING,
         args=["-csp", "-selectDlg"],
         boxes=[question(102), dialog(press=OPTIONS, clicks=[OPTIONS]), result(109)],
         commands=[install_command("csp\\csp-x64-kc1-eng.msi"), PLUGIN_COMMAND],
@@ -137,6 +147,7 @@ DIALOG = [
         distribution=DIALOG_PACKAGES,
         locale=RUSSIAN,
         prepare=WATCHED + [keys_after_toggles(SELECTION_DIALOG, ["Return"], toggles=2)],
+        stand_ins=WATCHING,
         args=["-csp", "-selectDlg"],
         boxes=[question(102), dialog(press=OPTIONS, clicks=[OPTIONS]), result(109)],
         commands=[install_command("csp\\csp-x64-kc1-rus.msi"), PLUGIN_COMMAND],
@@ -150,6 +161,7 @@ DIALOG = [
         distribution=DIALOG_PACKAGES,
         locale=RUSSIAN,
         prepare=WATCHED,
+        stand_ins=WATCHING,
         args=["-csp", "-selectDlg"],
         boxes=[question(102), dialog(press=NEXT, clicks=[OPTIONS, ENGLISH, KC3, OPTIONS]),
                result(109)],
@@ -163,6 +175,7 @@ DIALOG = [
         # is what the option alone picks, the plain kc1 one what the dialog alone picks.
         distribution=DIALOG_PACKAGES + ["csp/csp-x64-v2-kc1-eng.msi"],
         prepare=WATCHED,
+        stand_ins=WATCHING,
         args=["-csp", "-KC", "2", "-selectDlg"],
         boxes=[question(102), dialog(press=NEXT), result(109)],
         commands=[install_command("csp\\csp-x64-v2-kc1-eng.msi"), PLUGIN_COMMAND],

@@ -1,21 +1,19 @@
 #!/usr/bin/env python3
-"""The configuration dialog under Wine, as a user meets it: its compiled template, icon
-and version information read back out of setup.exe, then the dialog itself shown by the
-Win32 layer and driven with keys and clicks through xdotool.
+"""The configuration dialog under Wine, as a user meets it: shown by the Win32 layer test
+(win32_layer_test.exe, built by layer_under_wine.py's build step) and driven with keys and
+clicks through xdotool, on an Xvfb and in a prefix of its own. Its compiled template,
+icon and version information are checked by tests/binary/check_binary.py.
 
-Usage: dialog_under_wine.py LAYER_TEST.exe SETUP.exe
-Needs DISPLAY (an X server without a window manager, such as Xvfb), WINEPREFIX, wine,
-xdotool, wrestool and icotool. Prints one line per check; exit status 0 when all pass.
+    platform/win32/tests/dialog_under_wine.py     (exit status 0 when all pass)
+
+Prints one line per check.
 """
 import os
-import re
 import subprocess
 import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..",
-                                "tools"))
-import setup_resources  # noqa: E402
+from layer_under_wine import build_layer_test, kit
 
 TITLE = "VOZEdove"
 COMPACT = {140, 2, 1011, 1014, 1015}
@@ -31,36 +29,6 @@ def expect(ok, what):
     if not ok:
         failures += 1
     return ok
-
-
-def check_resources(setup_exe):
-    def extract(*options):
-        return subprocess.run(["wrestool", "-x", *options, setup_exe], check=True,
-                              stdout=subprocess.PIPE).stdout
-
-    problems = setup_resources.check_dialog(extract("--raw", "--type=5", "--name=141"))
-    expect(not problems, "template 141 compiled as the dialog needs it" +
-           "".join("\n       " + problem for problem in problems))
-
-    # wrestool puts the group and its images back together as an .ico file.
-    icon_file = os.path.join(os.environ.get("TMPDIR", "/tmp"), "setup-icon-%d.ico" % os.getpid())
-    with open(icon_file, "wb") as file:
-        file.write(extract("--type=14", "--name=100"))
-    listing = subprocess.run(["icotool", "-l", icon_file], check=True, stdout=subprocess.PIPE,
-                             text=True).stdout
-    os.unlink(icon_file)
-    images = {(int(w), int(h), int(b)) for w, h, b in
-              re.findall(r"--width=(\d+) --height=(\d+) --bit-depth=(\d+)", listing)}
-    expect(images == setup_resources.ICON_IMAGES and len(listing.splitlines()) == 4,
-           "icon group 100 holds 16 and 32 pixels in 4 and 8 bits: %s" % sorted(images))
-
-    listed = subprocess.run(["wrestool", "-l", "--type=16", setup_exe], check=True,
-                            stdout=subprocess.PIPE, text=True).stdout
-    language = re.search(r"--language=(\d+)", listed)
-    problems = setup_resources.check_version(extract("--raw", "--type=16"),
-                                             int(language.group(1)) if language else -1)
-    expect(not problems, "version information, Russian, 1.0.0.0" +
-           "".join("\n       " + problem for problem in problems))
 
 
 class Dialog:
@@ -232,15 +200,14 @@ def arrow_keys_move_within_a_radio_group(layer_test):
 
 
 def main():
-    if len(sys.argv) != 3:
-        print(__doc__)
-        return 2
-    layer_test, setup_exe = sys.argv[1], sys.argv[2]
-    check_resources(setup_exe)
-    opens_compact_and_return_takes_the_initial_choice(layer_test)
-    escape_and_the_close_box_cancel(layer_test)
-    options_toggles_and_clicks_choose(layer_test)
-    arrow_keys_move_within_a_radio_group(layer_test)
+    layer_test = str(build_layer_test())
+    with kit.session("dialog-test") as (prefix, _):
+        # Every wine and xdotool below runs in this prefix and on this display.
+        os.environ.update(prefix.env())
+        opens_compact_and_return_takes_the_initial_choice(layer_test)
+        escape_and_the_close_box_cancel(layer_test)
+        options_toggles_and_clicks_choose(layer_test)
+        arrow_keys_move_within_a_radio_group(layer_test)
     print("%d dialog failure(s)" % failures)
     return 1 if failures else 0
 

@@ -1,10 +1,7 @@
 /* Stands in for a DLL that someone left beside the program: loading it leaves a marker
-   file next to it. The layer must load the system's copy instead. */
+   file next to it, named MARKER (tests/wine/kit.py builds one per DLL name). The layer
+   must load the system's copy instead. */
 #include <windows.h>
-
-#ifndef MARKER
-#define MARKER L"planted-dll-loaded"
-#endif
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   (void)reserved;

@@ -1,4 +1,4 @@
-"""Checks of the harness's own readers and of the package builder, without Wine."""
+"""Checks of the kit's trace readers and of the package builder, without Wine."""
 
 import base64
 import hashlib
@@ -8,11 +8,9 @@ import tempfile
 import unittest
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
+sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
 
-import input_scenarios  # noqa: E402
-import sample_distribution  # noqa: E402
-import winekit  # noqa: E402
+from wine import distribution, kit  # noqa: E402
 
 
 class DecodeWineString(unittest.TestCase):
@@ -31,7 +29,7 @@ class DecodeWineString(unittest.TestCase):
         ]
         for escaped, text in cases:
             with self.subTest(escaped=escaped):
-                self.assertEqual(winekit.decode_wine_string(escaped), text)
+                self.assertEqual(kit.decode_wine_string(escaped), text)
 
 
 TRACE = r"""0020:0024:trace:process:CreateProcessInternalW app (null) cmdline L"Z:\\d\\setup.exe -silent"
@@ -50,7 +48,7 @@ TRACE = r"""0020:0024:trace:process:CreateProcessInternalW app (null) cmdline L"
 
 class ReadTrace(unittest.TestCase):
     def setUp(self):
-        self.events = winekit.read_trace(TRACE, "00fc")
+        self.events = kit.read_trace(TRACE, "00fc")
 
     def test_commands_of_that_process_only_without_wines_own(self):
         self.assertEqual([str(c) for c in self.events.commands], [
@@ -66,7 +64,7 @@ class ReadTrace(unittest.TestCase):
         self.assertEqual([str(b) for b in self.events.message_boxes], ["Справка\n"])
 
     def test_unknown_pid_sees_nothing(self):
-        events = winekit.read_trace(TRACE, "0abc")
+        events = kit.read_trace(TRACE, "0abc")
         self.assertEqual((events.commands, events.message_boxes), ([], []))
 
 
@@ -87,7 +85,7 @@ CUT_TRACE = (
 
 class CutCommandsAndOtherEvents(unittest.TestCase):
     def setUp(self):
-        self.events = winekit.read_trace(CUT_TRACE, "00fc")
+        self.events = kit.read_trace(CUT_TRACE, "00fc")
 
     def test_a_cut_through_an_escape_ends_before_it(self):
         self.assertEqual([c.text for c in self.events.commands],
@@ -96,24 +94,24 @@ class CutCommandsAndOtherEvents(unittest.TestCase):
     def test_cut_lines_completed_from_the_stand_ins_log_in_order(self):
         recorded = ['msiexec /qn /i "Z:\\Дистрибутив\\a.msi"  REBOOT=R',
                     'msiexec /qn /i "Z:\\Дистрибутив\\b.msi"  REBOOT=R']
-        complete = winekit.complete_commands(self.events.commands, recorded)
+        complete = kit.complete_commands(self.events.commands, recorded)
         self.assertEqual([str(c) for c in complete], recorded + ["regini a.acl"])
 
     def test_a_cut_line_nobody_logged_stays_cut(self):
-        complete = winekit.complete_commands(self.events.commands,
+        complete = kit.complete_commands(self.events.commands,
                                              ['msiexec /qn /i "Z:\\Другое"'])
         self.assertEqual([str(c) for c in complete],
                          ['msiexec /qn /i "Z:\\Дист...', 'msiexec /qn /i "Z:\\Другое"',
                           "regini a.acl"])
 
     def test_whole_lines_use_up_their_log_entries(self):
-        traced = [winekit.TracedString("msiexec /x A"), winekit.TracedString("msiexec /x", True)]
-        complete = winekit.complete_commands(traced, ["msiexec /x A", "msiexec /x B"])
+        traced = [kit.TracedString("msiexec /x A"), kit.TracedString("msiexec /x", True)]
+        complete = kit.complete_commands(traced, ["msiexec /x A", "msiexec /x B"])
         self.assertEqual([str(c) for c in complete], ["msiexec /x A", "msiexec /x B"])
 
     def test_a_restart_shows_as_wineboot(self):
         self.assertTrue(self.events.restart_requested)
-        self.assertFalse(winekit.read_trace(TRACE, "00fc").restart_requested)
+        self.assertFalse(kit.read_trace(TRACE, "00fc").restart_requested)
 
     def test_files_opened_one_after_another_count_once(self):
         self.assertEqual(self.events.opened_files,
@@ -130,21 +128,21 @@ class ProgramName(unittest.TestCase):
         ]
         for command, name in cases:
             with self.subTest(command=command):
-                self.assertEqual(winekit.program_name(command), name)
+                self.assertEqual(kit.program_name(command), name)
 
 
 class LaunchOutput(unittest.TestCase):
     def test_full_and_partial(self):
-        done = winekit.parse_launch_output("cwd=Z:\\tmp\\d\npid=00fc\nexit=3010\n")
+        done = kit.parse_launch_output("cwd=Z:\\tmp\\d\npid=00fc\nexit=3010\n")
         self.assertEqual((done.cwd, done.pid, done.exit_code), ("Z:\\tmp\\d", "00fc", 3010))
         # Killed while running: a pid, no exit code.
-        running = winekit.parse_launch_output("cwd=Z:\\tmp\\d\npid=00fc\n")
+        running = kit.parse_launch_output("cwd=Z:\\tmp\\d\npid=00fc\n")
         self.assertEqual((running.pid, running.exit_code), ("00fc", None))
-        failed = winekit.parse_launch_output("cwd=Z:\\\nerror=CreateProcessW 2\n")
+        failed = kit.parse_launch_output("cwd=Z:\\\nerror=CreateProcessW 2\n")
         self.assertEqual((failed.pid, failed.error), (None, "CreateProcessW 2"))
 
     def test_full_32_bit_codes(self):
-        self.assertEqual(winekit.parse_launch_output("exit=4294967295").exit_code, 4294967295)
+        self.assertEqual(kit.parse_launch_output("exit=4294967295").exit_code, 4294967295)
 
 
 class EntryDefaults(unittest.TestCase):
@@ -160,25 +158,25 @@ class EntryDefaults(unittest.TestCase):
         ]
         for description, product, version, lang, flags in cases:
             with self.subTest(description=description):
-                entry = sample_distribution.parse_entry(description)
+                entry = distribution.parse_entry(description)
                 self.assertEqual((entry.product, entry.version, entry.lang, entry.flags),
                                  (product, version, lang, flags))
 
     def test_options_win_over_the_name(self):
-        entry = sample_distribution.parse_entry(
+        entry = distribution.parse_entry(
             "csp/csp-x64-kc2-eng.msi:product=csp-alt,version=3.6.5000,lang=1049,"
             "flags=ovrmcsp,reboot,fail,npvelum=absent,x64")
         self.assertEqual(
             (entry.product, entry.version, entry.lang, entry.flags, entry.reboot, entry.fail,
              entry.npvelum_absent, entry.x64),
             ("csp-alt", "3.6.5000", "1049", "ovrmcsp", True, True, True, True))
-        self.assertEqual(sample_distribution.product_code(entry),
+        self.assertEqual(distribution.product_code(entry),
                          "{A93E1F07-26D4-4B8C-9F5A-71E0B3C8D264}")
 
     def test_plain_files(self):
-        entry = sample_distribution.parse_entry("UEC_x64_2.reg:text=REGEDIT4")
+        entry = distribution.parse_entry("UEC_x64_2.reg:text=REGEDIT4")
         self.assertEqual((entry.is_package, entry.text), (False, "REGEDIT4"))
-        self.assertFalse(sample_distribution.parse_entry("notes/velumcom-x64.txt:text")
+        self.assertFalse(distribution.parse_entry("notes/velumcom-x64.txt:text")
                          .is_package)
 
     def test_mistakes_are_refused(self):
@@ -186,7 +184,7 @@ class EntryDefaults(unittest.TestCase):
                      "plugin/setup-x64.msi"):
             with self.subTest(description=description):
                 with self.assertRaises(ValueError):
-                    sample_distribution.parse_entry(description)
+                    distribution.parse_entry(description)
 
 
 class CertificateFiles(unittest.TestCase):
@@ -198,14 +196,14 @@ class CertificateFiles(unittest.TestCase):
         self.out = Path(self.cache.name) / "dist"
 
     def build(self, *descriptions):
-        sample_distribution.build(self.out, list(descriptions))
+        distribution.build(self.out, list(descriptions))
 
     def test_der_and_pem_hold_the_named_certificate(self):
         self.build("a.cer:cert=A", "a.crt:cert=A,pem")
-        der = sample_distribution.certificate_der("A")
+        der = distribution.certificate_der("A")
         self.assertEqual((self.out / "a.cer").read_bytes(), der)
         self.assertEqual(hashlib.sha1(der).hexdigest().upper(),
-                         sample_distribution.certificate_thumbprint("A"))
+                         distribution.certificate_thumbprint("A"))
         pem = (self.out / "a.crt").read_text()
         self.assertTrue(pem.startswith("-----BEGIN CERTIFICATE-----\n"))
         body = "".join(pem.splitlines()[1:-1])
@@ -215,31 +213,20 @@ class CertificateFiles(unittest.TestCase):
         self.build("b.p7b:cert=B+C")
         bundle = (self.out / "b.p7b").read_bytes()
         for name in ("B", "C"):
-            self.assertIn(sample_distribution.certificate_der(name), bundle)
-        self.assertNotEqual(sample_distribution.certificate_der("B"),
-                            sample_distribution.certificate_der("C"))
+            self.assertIn(distribution.certificate_der(name), bundle)
+        self.assertNotEqual(distribution.certificate_der("B"),
+                            distribution.certificate_der("C"))
 
     def test_a_certificate_is_made_once(self):
-        first = sample_distribution.certificate_thumbprint("A")
+        first = distribution.certificate_thumbprint("A")
         self.build("a.cer:cert=A")
-        self.assertEqual(sample_distribution.certificate_thumbprint("A"), first)
+        self.assertEqual(distribution.certificate_thumbprint("A"), first)
 
     def test_entries(self):
-        entry = sample_distribution.parse_entry("0-first.crt:cert=D,pem")
+        entry = distribution.parse_entry("0-first.crt:cert=D,pem")
         self.assertEqual((entry.is_package, entry.cert, entry.pem), (False, "D", True))
         with self.assertRaises(ValueError):
             self.build("two.cer:cert=A+B")
-
-
-class DeepFolder(unittest.TestCase):
-    def test_every_parent_gives_the_same_length(self):
-        for parent_length in range(10, 80, 7):
-            parent = "Z:\\" + "p" * (parent_length - 3)
-            with self.subTest(parent_length=parent_length):
-                folder = input_scenarios.deep_folder(parent)
-                levels = folder.split("/")
-                self.assertEqual(len(parent + "\\" + folder), input_scenarios.DEEP_LENGTH)
-                self.assertTrue(all(0 < len(level) < 256 for level in levels))
 
 
 class PackageCache(unittest.TestCase):
@@ -253,7 +240,7 @@ class PackageCache(unittest.TestCase):
 
     def build(self, description):
         target = Path(self.cache.name) / "out" / Path(description.split(":")[0]).name
-        sample_distribution.build_package(sample_distribution.parse_entry(description), target)
+        distribution.build_package(distribution.parse_entry(description), target)
         return target.read_bytes()
 
     def test_each_option_gives_another_package(self):

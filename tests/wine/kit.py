@@ -1,23 +1,42 @@
-"""Running Windows programs under Wine for tests and demonstrations.
+"""The Wine test kit: running Windows programs under Wine for tests and demonstrations.
 
-A display (Xvfb), Wine prefixes (one pristine, cheap copies of it), the small helper
-programs of tools/wine-helpers built with mingw-w64, and readers for what Wine's traces
-show: the command lines a process started and the message boxes it showed.
+A display (Xvfb), Wine prefixes (one pristine, cheap copies of it), the helper programs
+of tests/wine/helpers built once with mingw-w64, the stand-in placed where Windows keeps
+a tool, and readers for what Wine's traces show: the command lines a process started
+and the message boxes it showed.
 """
 
+import contextlib
 import json
 import os
 import re
 import shutil
 import subprocess
 import tempfile
+import threading
 import time
 from dataclasses import dataclass, field
 from pathlib import Path
 
-REPO = Path(__file__).resolve().parent.parent
-HELPER_SOURCES = REPO / "tools" / "wine-helpers"
-HELPER_LIBRARIES = {"msiquery": ["-lmsi"]}
+REPO = Path(__file__).resolve().parents[2]
+HELPER_SOURCES = Path(__file__).resolve().parent / "helpers"
+PLATFORM_TESTS = REPO / "platform" / "win32" / "tests"
+HELPER_DIR = REPO / "build" / "wine-helpers"
+# Every program and DLL the tests run inside Wine besides setup.exe: name -> (source,
+# compiler options). A name with -shared is a DLL.
+HELPERS = {
+    "launch": (HELPER_SOURCES / "launch.c", []),
+    "msgbox": (HELPER_SOURCES / "msgbox.c", []),
+    "msiquery": (HELPER_SOURCES / "msiquery.c", ["-lmsi"]),
+    "standin": (HELPER_SOURCES / "standin.c", []),
+    "toplevel": (HELPER_SOURCES / "toplevel.c", []),
+    "baseline": (HELPER_SOURCES / "baseline.c", ["-mwindows", "-lmsi"]),
+    "timer": (HELPER_SOURCES / "timer.c", []),
+    "control_importer": (PLATFORM_TESTS / "control_importer.c", ["-mwindows"]),
+}
+for _dll in ("msi", "crypt32", "comctl32"):
+    HELPERS[f"planted_{_dll}"] = (PLATFORM_TESTS / "planted_library.c",
+                                  ["-shared", f'-DMARKER=L"planted-{_dll}"'])
 
 # Processes Wine starts for itself; never the program under test.
 WINE_OWN_PROGRAMS = {
@@ -25,29 +44,34 @@ WINE_OWN_PROGRAMS = {
     "start.exe", "svchost.exe", "wineboot.exe", "winedevice.exe", "winemenubuilder.exe",
     "mscorsvw.exe", "tabtip.exe",
 }
+_build_lock = threading.Lock()
 
 
 class WineError(RuntimeError):
     pass
 
 
-def build_helpers(out_dir):
-    """Compiles the helper programs into out_dir, skipping those already up to date."""
+def build_helpers(out_dir=HELPER_DIR):
+    """Compiles every helper into out_dir, skipping those already up to date; returns
+    {name: path}. Each lands by a rename: a run meanwhile never copies half a program."""
     out_dir = Path(out_dir)
     out_dir.mkdir(parents=True, exist_ok=True)
     header = HELPER_SOURCES / "helper_output.h"
     built = {}
-    for source in sorted(HELPER_SOURCES.glob("*.c")):
-        exe = out_dir / (source.stem + ".exe")
-        newest = max(source.stat().st_mtime, header.stat().st_mtime)
-        if not exe.exists() or exe.stat().st_mtime < newest:
-            command = ["i686-w64-mingw32-gcc", "-O2", "-Wall", "-Wextra", "-municode",
-                       "-static", "-o", str(exe), str(source)]
-            command += HELPER_LIBRARIES.get(source.stem, [])
-            result = subprocess.run(command, capture_output=True, text=True)
-            if result.returncode != 0:
-                raise WineError(f"building {source.name} failed:\n{result.stderr}")
-        built[source.stem] = exe
+    with _build_lock:
+        for name, (source, options) in HELPERS.items():
+            target = out_dir / (name + (".dll" if "-shared" in options else ".exe"))
+            newest = max(source.stat().st_mtime, header.stat().st_mtime)
+            if not target.exists() or target.stat().st_mtime < newest:
+                partial = target.with_suffix(f".{os.getpid()}.tmp")
+                result = subprocess.run(
+                    ["i686-w64-mingw32-gcc", "-O2", "-Wall", "-Wextra", "-municode", "-static",
+                     "-I", str(HELPER_SOURCES), "-o", str(partial), str(source)] + options,
+                    capture_output=True, text=True)
+                if result.returncode != 0:
+                    raise WineError(f"building {name} failed:\n{result.stderr}")
+                os.replace(partial, target)
+            built[name] = target
     return built
 
 
@@ -202,6 +226,56 @@ class Prefix:
         if name.startswith("wine-") and "/" not in name:
             shutil.rmtree(Path(tempfile.gettempdir()) / name, ignore_errors=True)
         shutil.rmtree(self.path, ignore_errors=True)
+
+
+    @property
+    def system_folder(self):
+        """Where a 32-bit program's C:\\windows\\system32 lies: syswow64 in a 64-bit
+        prefix (file-system redirection), system32 in a 32-bit one."""
+        windows = self.path / "drive_c" / "windows"
+        return windows / "syswow64" if (windows / "syswow64").is_dir() else windows / "system32"
+
+    def place_stand_ins(self, names, standin):
+        """Puts the stand-in program where Windows keeps each tool (msiexec, regedit,
+        regini), the real tool kept beside it as NAME-real.exe for it to run.
+
+        The real tool is renamed, not overwritten: in a copy of a pristine prefix the
+        system folder's files are hard links to the pristine ones."""
+        for name in names:
+            tool = self.system_folder / f"{name}.exe"
+            os.replace(tool, tool.with_name(f"{name}-real.exe"))
+            shutil.copyfile(standin, tool)
+
+
+@contextlib.contextmanager
+def session(name, keep=False, pristine=None):
+    """A work folder in /tmp, an Xvfb and a new 64-bit prefix in work/prefix (or a copy of
+    the pristine one kept in the folder `pristine`, made there when missing); yields
+    (prefix, work) and removes them afterwards unless keep."""
+    work = temporary_directory(name + ".")
+    prefix = None
+    try:
+        with Display() as display:
+            if pristine:
+                kept = Prefix(Path(pristine).resolve(), display.name)
+                if not (kept.path / "system.reg").exists():
+                    kept.create()
+                    kept.kill_server()
+                prefix = kept.clone(work / "prefix")
+            else:
+                prefix = Prefix(work / "prefix", display.name)
+                prefix.create()
+            try:
+                yield prefix, work
+            finally:
+                prefix.kill_server()
+    finally:
+        if keep:
+            print(f"kept: {work}")
+        else:
+            if prefix:
+                prefix.remove()
+            shutil.rmtree(work, ignore_errors=True)
 
 
 def _copy_tree(source_root, target_root, relative, shared, skip=frozenset()):

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Builds a distribution folder of real MSI packages (wixl) for setup.exe to find.
 
-    sample_distribution.py OUTDIR                 the standard sample distribution
-    sample_distribution.py OUTDIR ENTRY...        exactly these files
+    python3 tests/wine/distribution.py OUTDIR             the standard sample distribution
+    python3 tests/wine/distribution.py OUTDIR ENTRY...    exactly these files
 
 An ENTRY is a path inside OUTDIR, optionally followed by ':' and comma-separated
 options:
@@ -48,7 +48,7 @@ from dataclasses import dataclass
 from pathlib import Path
 from xml.sax.saxutils import escape, quoteattr
 
-REPO = Path(__file__).resolve().parent.parent
+REPO = Path(__file__).resolve().parents[2]
 
 PRODUCTS = {
     "plugin": {"code": "{C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4}", "name": "Sample Browser Plug-in",
@@ -92,6 +92,7 @@ class Entry:
     text: str = None
     cert: str = None
     pem: bool = False
+    properties: dict = None  # further properties of the package: {name: value}
 
     @property
     def is_package(self):
@@ -169,6 +170,8 @@ def wix_source(entry):
     ]
     if entry.flags:
         lines.append(f'    <Property Id="ISReleaseFlags" Value={quoteattr(entry.flags)}/>')
+    for name, value in (entry.properties or {}).items():
+        lines.append(f'    <Property Id="{name}" Value={quoteattr(value)}/>')
     if entry.fail:
         lines.append('    <Condition Message="This package refuses to install.">0</Condition>')
     lines += [
