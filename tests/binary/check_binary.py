@@ -50,7 +50,7 @@ WELCOME_TEXT = "\n".join([
     "www.example.ru",
     "",
     "Благодарим за выбор Орвента CSP.",
-    "Для продолжения установки нажимте \"Далее\",",
+    "Для продолжения установки нажмите \"Далее\",",
     "для установки специфических настроек - \"Опции\".",
     "Если вы не знаете, что выбирать, нажмите \"Далее\".",
 ])
@@ -302,10 +302,13 @@ def check_version(image, language, failures):
 
 def expected_messages():
     escapes = {"n": "\n", "t": "\t", '"': '"', "\\": "\\", "'": "'"}
+    ids = dict(re.findall(r"^#define (IDS_\w+) (\d+)",
+                          (REPO / "resources" / "resource_ids.h").read_text(encoding="utf-8"),
+                          re.M))
     text = (REPO / "resources" / "messages.inc").read_text(encoding="utf-8")
     messages = {}
-    for number, literal in re.findall(r'^MESSAGE\((\d+),\s*"((?:[^"\\]|\\.)*)"\)', text, re.M):
-        messages[int(number)] = re.sub(r"\\(.)", lambda m: escapes[m.group(1)], literal)
+    for name, literal in re.findall(r'^MESSAGE\((IDS_\w+),\s*"((?:[^"\\]|\\.)*)"\)', text, re.M):
+        messages[int(ids[name])] = re.sub(r"\\(.)", lambda m: escapes[m.group(1)], literal)
     return messages
 
 
