@@ -1,6 +1,7 @@
 #!/bin/sh
 # Builds setup.exe, builds the sample distribution, runs setup.exe there under Wine
-# (default: -silent) and prints what got installed and the exit code.
+# (default: -silent -norestart -log, as a deployment system would run it) and prints
+# the exit code, what got installed and the run's log.
 #   tools/run-sample.sh [--keep] [SETUP ARGUMENTS...]
 set -eu
 repo=$(cd "$(dirname "$0")/.." && pwd)

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Runs setup.exe in a sample distribution under Wine and shows what it installed.
 
-    run_sample.py SETUP_EXE [SETUP ARGUMENTS...]    (default arguments: -silent)
+    run_sample.py SETUP_EXE [SETUP ARGUMENTS...]
+        (default arguments: -silent -norestart -log <distribution>\setup.log, as a
+        deployment system would run it; the log is printed afterwards)
 
 A new 64-bit Wine prefix and an Xvfb display of its own, both removed afterwards
 (--keep keeps them). Message boxes, if the arguments let any appear, are printed and
@@ -40,7 +42,7 @@ def main(argv):
     if len(argv) < 2:
         print(__doc__.strip())
         return 2
-    setup_exe, arguments = Path(argv[1]), argv[2:] or ["-silent"]
+    setup_exe, arguments = Path(argv[1]), argv[2:]
     helpers = kit.build_helpers()
     with kit.session("sample", keep) as (prefix, root):
         dist = root / "dist"
@@ -50,6 +52,8 @@ def main(argv):
         print(f"distribution: {dist} ({packages} packages, setup.exe beside them)")
         print(f"wine prefix: {prefix.path} (64-bit Windows with WOW64)")
         dist_windows = kit.windows_path(dist)
+        if not arguments:
+            arguments = ["-silent", "-norestart", "-log", dist_windows + "\\setup.log"]
         out_path = root / "launch.out"
         finished = threading.Event()
         with open(out_path, "wb") as out:
@@ -86,7 +90,11 @@ def main(argv):
                 thumbprint = distribution.certificate_thumbprint(name)
                 print(f"certificate {name} ({entry.path}, {thumbprint}): "
                       f"{'in' if thumbprint in root_store else 'not in'} the machine's Root store")
-        return 0 if launch.exit_code == 0 else 1
+        log = dist / "setup.log"
+        if log.exists():
+            print(f"{log}:")
+            print("  " + log.read_text(encoding="utf-8-sig").rstrip().replace("\n", "\n  "))
+        return 0 if launch.exit_code in (0, 3010) else 1
 
 
 if __name__ == "__main__":
