@@ -79,11 +79,12 @@ std::uint32_t Install(Windows& windows, Reporter& reporter, const InstallerOptio
                     u"\", language pieces \"" + selection.languagePattern + u"\"");
   }
   if (options.showSelectionDialog && options.installProvider) {
-    const auto choice = reporter.ChooseConfiguration(
-        InitialDialogChoice(windows.system.GetSystemDefaultUILanguage()));
-    if (choice && !*choice) return kSuccess;
-    if (choice) {
-      AppendDialogChoice(**choice, selection);
+    std::vector<std::uint16_t> checked =
+        InitialDialogChoice(windows.system.GetSystemDefaultUILanguage());
+    const DialogAnswer answer = reporter.ChooseConfiguration(checked);
+    if (answer == DialogAnswer::kCancelled) return kSuccess;
+    if (answer == DialogAnswer::kNext) {
+      AppendDialogChoice(checked, selection);
       reporter.Record(u"with the dialog's choice: level pieces \"" + selection.levelPattern +
                       u"\", language pieces \"" + selection.languagePattern + u"\"");
     }

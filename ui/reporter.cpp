@@ -138,15 +138,16 @@ bool Reporter::Confirm(std::uint16_t questionId) {
   return Box(questionId, IDS_CAPTION, kMbYesNo) != kIdNo;
 }
 
-std::optional<std::optional<std::vector<std::uint16_t>>> Reporter::ChooseConfiguration(
-    const std::vector<std::uint16_t>& checked) {
+DialogAnswer Reporter::ChooseConfiguration(std::vector<std::uint16_t>& checked) {
   if (!Interactive()) {
     Record(u"configuration dialog not shown");
-    return std::nullopt;
+    return DialogAnswer::kNotShown;
   }
-  std::optional<std::vector<std::uint16_t>> choice = windows_.desktop.ShowSelectionDialog(checked);
-  Record(choice ? u"configuration dialog: Next" : u"configuration dialog: Cancel");
-  return choice;
+  std::optional<std::vector<std::uint16_t>> next = windows_.desktop.ShowSelectionDialog(checked);
+  Record(next ? u"configuration dialog: Next" : u"configuration dialog: Cancel");
+  if (!next) return DialogAnswer::kCancelled;
+  checked = std::move(*next);
+  return DialogAnswer::kNext;
 }
 
 Progress Reporter::CreateProgress(std::uint16_t titleId) {

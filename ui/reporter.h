@@ -23,6 +23,12 @@ struct RunMode {
   bool desktopVisible = true;  // a window station a user can see
 };
 
+enum class DialogAnswer {
+  kNotShown,  // unattended: the options alone decide
+  kCancelled,
+  kNext,
+};
+
 enum class RestartChoice {
   kRestartNow,    // restart Windows
   kDeclined,      // the user said No: the run ends with 0
@@ -61,10 +67,9 @@ class Reporter {
   void ShowHelp(const std::u16string& text);
   // A Yes/No question under the program's caption; an unattended run goes on (true).
   bool Confirm(std::uint16_t questionId);
-  // The configuration dialog with `checked` checked. Nothing when it is not shown;
-  // otherwise the buttons checked at Next, or nothing inside when cancelled.
-  std::optional<std::optional<std::vector<std::uint16_t>>> ChooseConfiguration(
-      const std::vector<std::uint16_t>& checked);
+  // The configuration dialog, opening with the buttons `checked`; at Next they are
+  // replaced by the buttons checked then.
+  DialogAnswer ChooseConfiguration(std::vector<std::uint16_t>& checked);
   // The progress window's thread, created suspended: shown in silent runs too.
   Progress CreateProgress(std::uint16_t titleId);
   // An error box (`messageId` 0: none); returns `code`.
