@@ -46,8 +46,8 @@ Lines Visible(const FakeWindows& fake) {
   return lines;
 }
 
-std::u16string Box(std::uint16_t id, std::u16string style) {
-  return u"box: " + std::u16string(kCaption) + u" | " + Text(id) + u" | " + style;
+std::u16string Box(std::uint16_t id, std::uint32_t style) {
+  return u"box: " + std::u16string(kCaption) + u" | " + Text(id) + u" | " + HexText(style);
 }
 
 TEST(MainFlow, ConfirmationQuestionNamesTheComponents) {
@@ -93,27 +93,30 @@ TEST(MainFlow, FinalMessageDecisionTable) {
 TEST(MainFlow, NoArgumentsInstallsThePluginBetweenConfirmationAndResult) {
   FakeWindows fake = Distribution();
   EXPECT_EQ(RunSetup(fake.windows(), u""), 0u);
-  EXPECT_EQ(Visible(fake), (Lines{u"progress: create " + Text(114), Box(103, u"0x4"),
-                                  u"progress: resume", std::u16string(u"run: ") + kPluginInstall,
-                                  u"progress: stop", Box(110, u"0x0")}));
+  EXPECT_EQ(Visible(fake), (Lines{u"progress: create " + Text(IDS_PROGRESS_PLUGIN),
+                                  Box(IDS_CONFIRM_PLUGIN, kMbYesNo), u"progress: resume",
+                                  std::u16string(u"run: ") + kPluginInstall, u"progress: stop",
+                                  Box(IDS_DONE_PLUGIN, kMbOk)}));
   EXPECT_EQ(fake.log.front(), u"installer ui: 2");
 }
 
 TEST(MainFlow, SilentRunAsksAndTellsNothingButShowsProgress) {
   FakeWindows fake = Distribution();
   EXPECT_EQ(RunSetup(fake.windows(), u"-silent"), 0u);
-  EXPECT_EQ(Visible(fake), (Lines{u"progress: create " + Text(114), u"progress: resume",
-                                  std::u16string(u"run: ") + kPluginInstall, u"progress: stop"}));
+  EXPECT_EQ(Visible(fake),
+            (Lines{u"progress: create " + Text(IDS_PROGRESS_PLUGIN), u"progress: resume",
+                   std::u16string(u"run: ") + kPluginInstall, u"progress: stop"}));
 }
 
 TEST(MainFlow, AnsweringNoInstallsNothingAndNeverShowsProgress) {
   FakeWindows fake = Distribution();
-  fake.answers[Text(102)] = 7;
+  fake.answers[Text(IDS_CONFIRM_PLUGIN_AND_PROVIDER)] = kIdNo;
   EXPECT_EQ(RunSetup(fake.windows(), u"-csp"), 0u);
   EXPECT_TRUE(fake.Commands().empty());
   // The suspended thread is only stopped, never resumed.
   EXPECT_EQ(Visible(fake),
-            (Lines{u"progress: create " + Text(113), Box(102, u"0x4"), u"progress: stop"}));
+            (Lines{u"progress: create " + Text(IDS_PROGRESS_WITH_PROVIDER),
+                   Box(IDS_CONFIRM_PLUGIN_AND_PROVIDER, kMbYesNo), u"progress: stop"}));
 }
 
 TEST(MainFlow, HelpComesBeforeEveryCheck) {
@@ -174,14 +177,15 @@ TEST(MainFlow, ProviderFailureIsReportedWithItsCodeAndStopsThePlugin) {
     fake.processOutcomes[kProviderInstall] = {true, 0, true, 1603};
     EXPECT_EQ(RunSetup(fake.windows(), silent ? u"-csp -silent" : u"-csp"), 1603u);
     EXPECT_EQ(fake.Commands(), (Lines{kProviderInstall}));
-    Lines expected{u"progress: create " + Text(113)};
-    if (!silent) expected.push_back(Box(102, u"0x4"));
+    Lines expected{u"progress: create " + Text(IDS_PROGRESS_WITH_PROVIDER)};
+    if (!silent) expected.push_back(Box(IDS_CONFIRM_PLUGIN_AND_PROVIDER, kMbYesNo));
     expected.push_back(u"progress: resume");
     expected.push_back(std::u16string(u"run: ") + kProviderInstall);
     expected.push_back(u"progress: stop");
     if (!silent) {
-      expected.push_back(u"box: " + std::u16string(kCaption) +
-                         u" | В процессе установки Орвента CSP возникла ошибка: 1603. | 0x10");
+      expected.push_back(
+          u"box: " + std::u16string(kCaption) +
+          u" | В процессе установки Орвента CSP возникла ошибка: 1603. | 0x10");  // MB_ICONERROR
     }
     EXPECT_EQ(Visible(fake), expected);
   }
@@ -194,7 +198,7 @@ TEST(MainFlow, PluginFailureIsReportedWithItsUnsignedCode) {
   EXPECT_EQ(fake.boxes.back(),
             (ShownBox{u"В процессе установки или обновления Орвента ЭЦП Browser plug-in возникла "
                       u"ошибка: 4294967295.",
-                      kCaption, 0x10}));
+                      kCaption, kMbIconError}));
   EXPECT_EQ(fake.log[fake.log.size() - 2], u"progress: stop");
 }
 
@@ -248,18 +252,20 @@ TEST(MainFlow, RemovalThatNeedsARestartAsksToRestartAndRunAgain) {
   fake.products[kPluginProductCode].version = u"2.0.0";
   fake.processOutcomes[u"msiexec /qn /x {C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4} REBOOT=R"] = {
       true, 0, true, 3010};
-  fake.answers[Text(115)] = 7;
+  fake.answers[Text(IDS_RESTART_TO_CONTINUE)] = kIdNo;
   EXPECT_EQ(RunSetup(fake.windows(), u""), 0u);
-  EXPECT_EQ(fake.boxes.back(), (ShownBox{Text(115), kCaption, 0x34}));
+  EXPECT_EQ(fake.boxes.back(),
+            (ShownBox{Text(IDS_RESTART_TO_CONTINUE), kCaption, kMbYesNo | kMbIconWarning}));
 }
 
 TEST(MainFlow, ProvidersWithRestartAskTheCombinedQuestion) {
   FakeWindows fake = Distribution();
   fake.processOutcomes[kProviderInstall] = {true, 0, true, 3010};
-  fake.answers[Text(126)] = 7;
+  fake.answers[Text(IDS_RESTART_ALL)] = kIdNo;
   EXPECT_EQ(RunSetup(fake.windows(), u"-csp -ucsp"), 0u);
-  EXPECT_EQ(fake.boxes.front().text, Text(125));
-  EXPECT_EQ(fake.boxes.back(), (ShownBox{Text(126), kCaption, 0x34}));
+  EXPECT_EQ(fake.boxes.front().text, Text(IDS_CONFIRM_ALL));
+  EXPECT_EQ(fake.boxes.back(),
+            (ShownBox{Text(IDS_RESTART_ALL), kCaption, kMbYesNo | kMbIconWarning}));
   EXPECT_EQ(fake.Commands().size(), 5u);  // provider, card provider, two tools, plug-in
 }
 
@@ -307,17 +313,19 @@ TEST(MainFlow, NonAdministratorIsToldWhyUnderTheProgramsCaption) {
   FakeWindows fake = Distribution();
   fake.administrator = false;
   EXPECT_EQ(RunSetup(fake.windows(), u""), 1u);
-  EXPECT_EQ(fake.boxes, (std::vector<ShownBox>{{Text(101), kCaption, 0x10}}));
+  EXPECT_EQ(fake.boxes,
+            (std::vector<ShownBox>{{Text(IDS_NOT_ADMINISTRATOR), kCaption, kMbIconError}}));
 }
 
 TEST(MainFlow, OnlyNoToTheConfirmationStopsTheRun) {
   struct Case {
     std::int32_t answer;
     bool installs;
-  } cases[] = {{6, true}, {7, false}, {2, true}, {1, true}, {0, true}};
+  } cases[] = {
+      {kIdYes, true}, {kIdNo, false}, {2, true}, {kIdOk, true}, {0, true}};  // IDCANCEL, failure
   for (const Case& c : cases) {
     FakeWindows fake = Distribution();
-    fake.answers[Text(103)] = c.answer;
+    fake.answers[Text(IDS_CONFIRM_PLUGIN)] = c.answer;
     EXPECT_EQ(RunSetup(fake.windows(), u""), 0u) << c.answer;
     EXPECT_EQ(fake.Commands().size(), c.installs ? 1u : 0u) << c.answer;
   }
@@ -327,10 +335,10 @@ TEST(MainFlow, ProgressTitleNamesTheProviderOnlyWhenItIsInstalled) {
   struct Case {
     const char16_t* line;
     std::uint16_t title;
-  } cases[] = {{u"-silent", 114},
-               {u"-csp -silent", 113},
-               {u"-ucsp -silent", 114},
-               {u"-csp -ucsp -silent", 113}};
+  } cases[] = {{u"-silent", IDS_PROGRESS_PLUGIN},
+               {u"-csp -silent", IDS_PROGRESS_WITH_PROVIDER},
+               {u"-ucsp -silent", IDS_PROGRESS_PLUGIN},
+               {u"-csp -ucsp -silent", IDS_PROGRESS_WITH_PROVIDER}};
   for (const Case& c : cases) {
     FakeWindows fake = Distribution();
     RunSetup(fake.windows(), c.line);

@@ -186,7 +186,7 @@ TEST(ProviderFlow, RefusesAProviderTooOldToUpdate) {
                        {u"Установленная версия Орвента CSP 3.6 слишком старая для обновления.\n"
                         u"Для установки удалите её из Add/Remove Programs и запустите установку "
                         u"заново.",
-                        u"Обновление", 0x10}};
+                        u"Обновление", kMbIconError}};
       EXPECT_EQ(fake.boxes, expected) << Utf8(version);
     }
   }
