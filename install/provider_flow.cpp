@@ -15,8 +15,10 @@
 namespace setup {
 namespace {
 
-bool IsInstalled(Windows& windows, const char16_t* productCode) {
-  return windows.installer.QueryProductState(productCode) == kInstallStateDefault;
+bool IsInstalled(Windows& windows, Reporter& reporter, const char16_t* productCode) {
+  const std::int32_t state = windows.installer.QueryProductState(productCode);
+  reporter.Record(u"product " + std::u16string(productCode) + u": state " + SignedText(state));
+  return state == kInstallStateDefault;
 }
 
 // Step results: either a code that ends the whole flow, or the package to install.
@@ -53,7 +55,7 @@ Step PlanProvider(Windows& windows, Reporter& reporter, const ProviderRequest& r
         ChooseProviderPackage(situation, architecture, selection, pieces, request.providerArgs)};
   };
   if (request.chosenInDialog) return choose(ProviderSituation::kChosenInDialog, {});
-  if (IsInstalled(windows, kProviderProductCode)) {
+  if (IsInstalled(windows, reporter, kProviderProductCode)) {
     int newVersusInstalled = 1;
     int minimumVersusInstalled = -1;
     if (const std::uint32_t code = CompareWithInstalled(
@@ -74,7 +76,7 @@ Step PlanProvider(Windows& windows, Reporter& reporter, const ProviderRequest& r
     }
     return choose(ProviderSituation::kInstalledNewerOrEqual, pieces);
   }
-  if (IsInstalled(windows, kAlternateProviderProductCode)) {
+  if (IsInstalled(windows, reporter, kAlternateProviderProductCode)) {
     std::u16string pieces;
     if (const std::uint32_t code =
             DetectInstalledConfiguration(windows, reporter, pieces, kAlternateProviderProductCode);
@@ -93,7 +95,7 @@ Step PlanCardProvider(Windows& windows, Reporter& reporter, const ProviderReques
                 ChooseCardProviderPackage(situation, architecture, selection.languagePattern,
                                           pieces, request.cardProviderArgs)};
   };
-  if (!IsInstalled(windows, kCardProviderProductCode)) {
+  if (!IsInstalled(windows, reporter, kCardProviderProductCode)) {
     reporter.Record(u"card provider: not installed");
     return choose(CardProviderSituation::kNotInstalled, {});
   }

@@ -491,6 +491,7 @@ TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
            u"message 125 shown, answered Yes",
            u"from the options: level pieces \"*1*\", language pieces \"\"",
            u"language piece \"eng*\" from the system UI language",
+           u"product {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: state 5",
            u"package \"csp*.msi\": C:\\dist\\csp\\csp-x64-kc1-eng.msi",
            u"product {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: installed version 3.6.10000, package "
            u"version 4.0.1 (newer)",
@@ -503,6 +504,7 @@ TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
            u"\"C:\\dist\\csp\\csp-x64-kc1-eng.msi\" REINSTALL=ALL REINSTALLMODE=vomus REBOOT=R "
            u"/l*v \"C:\\logs\\setup.log.20261208-090507-1.msiexec.log\"",
            u"exit code 0 after 5 ms",
+           u"product {3F6B82D4-E015-4A97-B2C3-9D4E57A1F08B}: state -1",
            u"card provider: not installed",
            u"package \"ucsp*x64*eng*\": C:\\dist\\ucsp\\ucsp-x64-eng.msi",
            u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i "
