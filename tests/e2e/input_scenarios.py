@@ -1,5 +1,6 @@
 """Unusual start folders and damaged inputs: Cyrillic letters and blanks, a deep folder
-whose command lines Wine's trace cuts, and files that are not what their names say."""
+whose command lines Wine's trace cuts, a log in a Cyrillic folder, and files that are not
+what their names say."""
 
 import codecs
 import re
@@ -77,9 +78,9 @@ def run_log(commands):
         mismatches += compare("command lines started, without their log arguments",
                               [run.expand(c) for c in commands],
                               [INSTALLER_LOG.sub("", c) for c in started])
+        installers = sum(c.startswith("msiexec") for c in commands)
         mismatches += compare("installer logs appended, by number",
-                              [str(n + 1) for n, c in enumerate(
-                                  c for c in commands if c.startswith("msiexec"))],
+                              [str(n) for n in range(1, installers + 1)],
                               [found.group(2) for found in installer_logs])
         mismatches += compare("files in the log folder",
                               ["setup.log"] + ["setup.log" + f.group(1) for f in installer_logs],
