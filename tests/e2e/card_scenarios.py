@@ -1,6 +1,8 @@
 """The card provider (-ucsp): its package, its registry and access-list tools, the root
 certificates, and how the codes of all the steps make one."""
 
+import shutil
+
 from common import (CARD_PACKAGES, CARD_PROVIDER, PLUGIN, PLUGIN_PACKAGES, PLUGIN_WIN32,
                     PLUGIN_X64, PROVIDER, PROVIDER_PACKAGES, REGEDIT_X64, REGEDIT_X86,
                     REGINI_X64, REGINI_X86, REINSTALL, failure, install_command, installed,
@@ -65,6 +67,15 @@ def without_program(name):
     return remove
 
 
+def stand_ins_in_start_folder(*tools):
+    """Puts the stand-in beside setup.exe under each tool's name: a copy that runs logs
+    where it ran from, so check_commands sees it."""
+    def place(run):
+        for tool in tools:
+            shutil.copyfile(run.helpers["standin"], run.dist / f"{tool}.exe")
+    return place
+
+
 FLOW = [
     Scenario(
         name="-ucsp -UCSPArgs -silent: card provider, regedit, regini, certificates in order, "
@@ -91,6 +102,19 @@ FLOW = [
         products={CARD_PROVIDER: "2.0.1200", PLUGIN: "2.1.0"},
         certificates=["A"],
         checks=[imported(None)],
+    ),
+    Scenario(
+        name="-ucsp -silent: msiexec, regedit and regini run from the system folder, never "
+             "from the start folder",
+        prepare=[stand_ins_in_start_folder("msiexec", "regedit", "regini")],
+        distribution=STANDARD,
+        stand_ins={"msiexec": "run", "regedit": "run", "regini": "run"},
+        args=["-ucsp", "-silent"],
+        exit_code=0,
+        commands=[ucsp("ucsp-x64-eng.msi"), REGEDIT_X64, REGINI_X64, PLUGIN_X64],
+        products={CARD_PROVIDER: "2.0.1200", PLUGIN: "2.1.0"},
+        certificates=["A"],
+        checks=[imported("UEC_x64_2.reg")],
     ),
     Scenario(
         name="-csp -ucsp -silent on a 32-bit Windows: the win32 packages, the x86 card files",
@@ -202,13 +226,14 @@ CODES = [
         checks=[imported("UEC_x64_2.reg")],
     ),
     Scenario(
-        name="-ucsp: regini missing from Windows: its start fails with 2, message 105 with it",
+        name="-ucsp: regini in neither the system nor the Windows folder: not started, 2, "
+             "message 105 with it",
         prepare=[without_program("regini.exe")],
         distribution=STANDARD,
         args=["-ucsp"],
         boxes=[question(CONFIRM_CARD), failure(PROVIDER_FAILED, 2)],
         exit_code=2,
-        commands=[ucsp("ucsp-x64-eng.msi"), REGEDIT_X64, REGINI_X64],
+        commands=[ucsp("ucsp-x64-eng.msi"), REGEDIT_X64],
         products={CARD_PROVIDER: "2.0.1200"},
         certificates=["A"],
         checks=[imported("UEC_x64_2.reg")],

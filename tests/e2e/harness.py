@@ -69,6 +69,7 @@ class Scenario:
     #                          or a function of that folder's Windows path giving it
     stand_ins: dict = field(default_factory=dict)  # {"regini": "exit=5", "msiexec": "run"}
     restart: bool = False    # whether setup.exe asks Windows to restart
+    desktop: bool = True     # False: started on a window station no user sees
     certificates: list = field(default_factory=list)  # names in the Root store afterwards
     certificate_files: list = None  # certificate files opened, in order, relative to DIST
 
@@ -107,6 +108,12 @@ class Run:
     @property
     def stand_in_log(self):
         return self.workdir / "standin.log"
+
+    @property
+    def stand_in_folder(self):
+        """The folder of the stand-ins as they see their own path: syswow64 in a 64-bit
+        prefix, where a 32-bit program's system32 leads."""
+        return "C:\\windows\\" + self.prefix.system_folder.name
 
     def expand(self, text):
         return text.replace(DIST, self.dist_windows)
@@ -199,11 +206,24 @@ def check_commands(run):
         mismatches += compare("current directory of the stand-ins",
                               [run.dist_windows] * len(run.recorded),
                               [r["cwd"] for r in run.recorded])
+        mismatches += compare("folder the stand-ins ran from",
+                              [run.stand_in_folder.lower()] * len(run.recorded),
+                              [r["path"].rsplit("\\", 1)[0].lower() for r in run.recorded])
     return mismatches
 
 
+# ExitWindowsEx(EWX_REBOOT | EWX_FORCEIFHUNG): Wine's wineboot ends the session forcing
+# only programs that hang; EWX_FORCE would add --kill, a missing EWX_REBOOT --shutdown.
+RESTART_ARGUMENTS = ["--end-session", "--force"]
+
+
 def check_restart(run):
-    return compare("restart requested", run.scenario.restart, run.events.restart_requested)
+    mismatches = compare("restart requested", run.scenario.restart,
+                         run.events.restart_requested)
+    for command in run.events.restarts:
+        mismatches += compare("wineboot's arguments (the ExitWindowsEx flags)",
+                              RESTART_ARGUMENTS, command.text.split()[1:])
+    return mismatches
 
 
 def check_boxes(run):
@@ -383,8 +403,9 @@ class Harness:
         arguments = [run.expand(a) for a in scenario.args]
         debug = TRACE + (",trace+file" if scenario.certificate_files is not None else "")
         with open(out_path, "wb") as out, open(err_path, "wb") as err:
-            process = run.prefix.popen([self.helpers["launch"], run.dist_windows, program]
-                                       + arguments, stdout=out, stderr=err, debug=debug,
+            invisible = [] if scenario.desktop else ["--invisible"]
+            process = run.prefix.popen([self.helpers["launch"]] + invisible
+                                       + [run.dist_windows, program] + arguments, stdout=out, stderr=err, debug=debug,
                                        extra=self._environment(run))
             try:
                 if kit.wait_for(lambda: "pid=" in _read(out_path)

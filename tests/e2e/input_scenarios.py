@@ -1,10 +1,14 @@
 """Unusual start folders and damaged inputs: Cyrillic letters and blanks, a deep folder
-whose command lines Wine's trace cuts, and files that are not what their names say."""
+whose command lines Wine's trace cuts, a log in a Cyrillic folder, and files that are not
+what their names say."""
+
+import codecs
+import re
 
 from common import (CARD_PACKAGES, CARD_PROVIDER, PLUGIN, PLUGIN_X64, PROVIDER, REGEDIT_X64,
                     REGINI_X64, error, failure, install_command, installed, question)
 from card_scenarios import CARD_FILES_X64, imported
-from harness import Scenario
+from harness import Scenario, compare, kit
 
 PLUGIN_PACKAGE = "plugin/velumcom-2.1.0-x64.msi"
 PLUGIN_FAILED = 106
@@ -38,6 +42,63 @@ FITTING_CERTIFICATE = "c" * (259 - DEEP_LENGTH - 1 - 4) + ".cer"
 TOO_LONG_CERTIFICATE = "d" * (260 - DEEP_LENGTH - 1 - 4) + ".cer"
 
 
+# What GetSystemDirectoryW gives a 32-bit program on 64-bit Windows too; the file system
+# redirects it to syswow64.
+SYSTEM_FOLDER = "C:\\windows\\system32"
+LOG_FOLDER = "C:\\журналы установки"
+LOG_FILE = LOG_FOLDER + "\\setup.log"
+STAMPED = re.compile(r"\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}  (.*)", re.S)
+# The last thing on each msiexec command line: its own log, beside the run's, numbered.
+INSTALLER_LOG = re.compile(r' /l\*v "' + re.escape(LOG_FILE)
+                           + r'(\.\d{8}-\d{6}-(\d+)\.msiexec\.log)"$')
+
+
+def log_folder(run):
+    run.prefix.unix_path(LOG_FOLDER).mkdir(parents=True)
+
+
+def run_log(commands):
+    """A check: setup.exe started `commands` (DIST for the folder), each msiexec one with
+    a log of its own appended, numbered; its own log is UTF-8 with the mark, one
+    time-stamped CRLF line each, and has every command line with the tool's full path,
+    then the tool's code, and the run's exit code last."""
+    def check(run):
+        data = run.prefix.unix_path(LOG_FILE).read_bytes()
+        mismatches = compare("the log's first bytes", codecs.BOM_UTF8, data[:3])
+        lines = data[3:].decode("utf-8").split("\r\n")
+        mismatches += compare("the log's last line ends with CRLF", "", lines.pop())
+        stamped = [STAMPED.fullmatch(line) for line in lines]
+        mismatches += compare("lines without a time stamp or with a lone line break", [],
+                              [line for line, text in zip(lines, stamped)
+                               if not text or "\n" in line])
+        texts = [text.group(1) for text in stamped if text]
+
+        started = [str(c) for c in run.events.commands]
+        installer_logs = [found for found in map(INSTALLER_LOG.search, started) if found]
+        mismatches += compare("command lines started, without their log arguments",
+                              [run.expand(c) for c in commands],
+                              [INSTALLER_LOG.sub("", c) for c in started])
+        installers = sum(c.startswith("msiexec") for c in commands)
+        mismatches += compare("installer logs appended, by number",
+                              [str(n) for n in range(1, installers + 1)],
+                              [found.group(2) for found in installer_logs])
+        mismatches += compare("files in the log folder",
+                              ["setup.log"] + ["setup.log" + f.group(1) for f in installer_logs],
+                              sorted(f.name for f in run.prefix.unix_path(LOG_FOLDER).iterdir()))
+
+        runs = [i for i, text in enumerate(texts) if text.startswith("run ")]
+        mismatches += compare(
+            "tools run as the log tells, each with the line after it",
+            [f"run {SYSTEM_FOLDER}\\{kit.program_name(c)}.exe: {c} | exit code 0"
+             for c in started],
+            [texts[i] + " | " + re.sub(r" after \d+ ms$", "", "".join(texts[i + 1:i + 2]))
+             for i in runs])
+        mismatches += compare("the log's last line", "exit code 0: success",
+                              texts[-1] if texts else None)
+        return mismatches
+    return check
+
+
 PATHS = [
     Scenario(
         name="Cyrillic start folder with blanks: -ucsp -silent, whole command lines recorded",
@@ -53,6 +114,22 @@ PATHS = [
         packages={PLUGIN: "velumcom-2.1.0-x64.msi"},
         certificates=["A"],
         checks=[imported("UEC_x64_2.reg")],
+    ),
+    Scenario(
+        name="-csp -ucsp -silent -log into a Cyrillic folder: a UTF-8 log of every tool run, "
+             "a log of each msiexec beside it",
+        prepare=[log_folder],
+        distribution=(["csp/csp-x64-kc2-eng.msi"] + CARD_PACKAGES
+                      + [PLUGIN_PACKAGE, "a.cer:cert=A"] + CARD_FILES_X64),
+        # The trace cuts the Cyrillic log paths: the stand-in keeps the whole lines.
+        stand_ins={"msiexec": "run"},
+        args=["-csp", "-ucsp", "-silent", "-log", LOG_FILE],
+        exit_code=0,
+        products={PROVIDER: "4.0.9842", CARD_PROVIDER: "2.0.1200", PLUGIN: "2.1.0"},
+        certificates=["A"],
+        checks=[run_log([install_command("csp\\csp-x64-kc2-eng.msi"),
+                         install_command("ucsp\\ucsp-x64-eng.msi"), REGEDIT_X64, REGINI_X64,
+                         PLUGIN_X64])],
     ),
     Scenario(
         name="deep start folder: -ucsp -VelumArgs -silent, command lines past the trace's "

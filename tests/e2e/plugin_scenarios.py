@@ -19,6 +19,21 @@ PLAIN_INSTALLED = installed("old/velumcom-2.0.5-x64.msi")
 # Its removal asks for a restart: msiexec /x ends with 3010.
 OLDER_INSTALLED_REMOVAL_REBOOTS = installed_older("old/velumcom-2.0.5-x64.msi:reboot", "2.1.0")
 
+
+
+def numbers_compared(installed_version, on_disk, note, commands):
+    """Fields compare as numbers: as text 2.0.10 would sort before 2.0.9."""
+    return Scenario(
+        name=f"installed plug-in {installed_version}, package {on_disk} is {note}",
+        prepare=[installed_older(f"old/velumcom-{installed_version}-x64.msi", on_disk)],
+        distribution=[f"plugin/velumcom-{on_disk}-x64.msi"],
+        args=["-silent"],
+        exit_code=0,
+        commands=commands,
+        products={PLUGIN: on_disk if commands else installed_version},
+    )
+
+
 OUTCOMES = [
     Scenario(
         name="silent first installation of the plug-in",
@@ -83,15 +98,9 @@ OUTCOMES = [
         products={PLUGIN: "2.1.0"},
         features={PLUGIN: INSTALLSTATE_LOCAL},
     ),
-    Scenario(
-        name="versions compare as text: package 2.0.10 is older than installed 2.0.9",
-        prepare=[installed_older("old/velumcom-2.0.9-x64.msi", "2.0.10")],
-        distribution=["plugin/velumcom-2.0.10-x64.msi"],
-        args=["-silent"],
-        exit_code=0,
-        commands=[],
-        products={PLUGIN: "2.0.9"},
-    ),
+    numbers_compared("2.0.9", "2.0.10", "newer: removed, then installed",
+                     [REMOVE_PLUGIN, install_command("plugin\\velumcom-2.0.10-x64.msi")]),
+    numbers_compared("2.0.10", "2.0.9", "older: nothing removed, nothing installed", []),
 ]
 
 REMOVAL = [
@@ -127,12 +136,12 @@ REMOVAL = [
         products={PLUGIN: None},
     ),
     Scenario(
-        name="-csp, removal asks for a restart: message 109 offers none, exit 0",
-        # With a provider requested only the installers' own 3010 offers a restart.
+        name="-csp, removal asks for a restart: message 115 all the same, No: exit 0",
+        # The provider went in, the plug-in is gone: never "successfully installed".
         prepare=[OLDER_INSTALLED_REMOVAL_REBOOTS],
         distribution=PLUGIN_PACKAGES + ["csp/csp-x64-kc2-eng.msi"],
         args=["-csp"],
-        boxes=[question(102), result(109)],
+        boxes=[question(102), question(RESTART_TO_CONTINUE, press="No")],
         exit_code=0,
         commands=[install_command("csp\\csp-x64-kc2-eng.msi"), REMOVE_PLUGIN],
         products={PROVIDER: "4.0.9842", PLUGIN: None},
@@ -189,6 +198,35 @@ RESULTS = [
         products={PLUGIN: "2.1.0"},
     ),
     Scenario(
+        name="-silent -NoRestart, the plug-in's installer asks for a restart: 3010, no "
+             "restart",
+        distribution=["plugin/velumcom-2.1.0-x64.msi:reboot"],
+        args=["-silent", "-NoRestart"],
+        exit_code=3010,
+        commands=[PLUGIN_X64],
+        products={PLUGIN: "2.1.0"},
+    ),
+    Scenario(
+        name="-norestart, the plug-in's installer asks for a restart: the confirmation "
+             "only, 3010",
+        distribution=["plugin/velumcom-2.1.0-x64.msi:reboot"],
+        args=["-norestart"],
+        boxes=[question(CONFIRM)],
+        exit_code=3010,
+        commands=[PLUGIN_X64],
+        products={PLUGIN: "2.1.0"},
+    ),
+    Scenario(
+        name="no visible desktop, the plug-in's installer asks for a restart: no box, 3010, "
+             "no restart",
+        desktop=False,
+        distribution=["plugin/velumcom-2.1.0-x64.msi:reboot"],
+        args=[],
+        exit_code=3010,
+        commands=[PLUGIN_X64],
+        products={PLUGIN: "2.1.0"},
+    ),
+    Scenario(
         name="the plug-in's installer fails: message 106 with 1603",
         distribution=["plugin/velumcom-2.1.0-x64.msi:fail"],
         args=[],
@@ -237,6 +275,15 @@ RESULTS = [
         exit_code=232,
         commands=[],
         products={PLUGIN: "2.0.5"},
+    ),
+    Scenario(
+        name="a folder whose name fits the mask is passed over for the package after it",
+        distribution=["plugin/velumcom-1-x64-old/readme.txt:text",
+                      "plugin/velumcom-2.1.0-x64.msi"],
+        args=["-silent"],
+        exit_code=0,
+        commands=[PLUGIN_X64],
+        products={PLUGIN: "2.1.0"},
     ),
     Scenario(
         name="two folders hold the plug-in: the first in Windows' order wins",

@@ -180,19 +180,28 @@ def too_old_provider(version, silent):
     )
 
 
+def updatable_provider(version, level, silent, note):
+    """The oldest provider that is updated is 3.6.5365: its level and language pick the
+    package, which goes over it."""
+    return Scenario(
+        name=f"-csp{' -silent' if silent else ''}, installed provider {version} {note}: "
+             "updated",
+        prepare=[installed_older(f"old/csp-{version}-x64-{level}-rus.msi", "4.0.9842")],
+        distribution=EVERYTHING,
+        args=["-csp"] + (["-silent"] if silent else []),
+        boxes=[] if silent else [question(CONFIRM), result(DONE)],
+        exit_code=0,
+        commands=[csp(f"csp-x64-{level}-rus.msi", REINSTALL), PLUGIN_X64],
+        products={PROVIDER: "4.0.9842", PLUGIN: "2.1.0"},
+    )
+
+
 TOO_OLD = [
     too_old_provider("3.6.5364", silent=False),
-    too_old_provider("3.6.10000", silent=False),
     too_old_provider("3.6.5364", silent=True),
-    Scenario(
-        name="-csp -silent, installed provider 3.6.5365 exactly: not too old, reinstalled",
-        prepare=[installed_older("old/csp-3.6.5365-x64-kc2-rus.msi", "4.0.9842")],
-        distribution=EVERYTHING,
-        args=["-csp", "-silent"],
-        exit_code=0,
-        commands=[csp("csp-x64-kc2-rus.msi", REINSTALL), PLUGIN_X64],
-        products={PROVIDER: "4.0.9842", PLUGIN: "2.1.0"},
-    ),
+    updatable_provider("3.6.5365", "kc2", silent=True, note="exactly"),
+    # As text 10000 would sort before 5365.
+    updatable_provider("3.6.10000", "kc1", silent=False, note="is newer than 3.6.5365"),
 ]
 
 SCENARIOS = FRESH + INSTALLED + UNKNOWN_LEVEL + TOO_OLD

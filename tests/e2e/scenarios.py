@@ -5,7 +5,7 @@ A new scenario is one more Scenario(...) in the file of its subject:
   provider_scenarios.py  the provider flow (-csp): masks, installed products, refusals
   card_scenarios.py      the card provider (-ucsp): its tools, certificates, codes combined
   startup_scenarios.py   the help, the prerequisite checks, the questions, the languages
-  input_scenarios.py     unusual start folders and damaged inputs
+  input_scenarios.py     unusual start folders, damaged inputs, the run's log (-log)
 `prepare` steps set the machine up (installed(...), windows_version(...)), `checks` add
 observations of their own. Default Wine prefix: 64-bit Windows 7 with WOW64 (the "*x64*"
 variants), system UI language 0x409 (so the provider's default language piece is "eng*").

@@ -37,6 +37,14 @@ HELP = [
     help_scenario(["-csp", "-install"], provider=True, note=" for an unknown argument"),
     help_scenario(["-KC", "kc2"], note=": -KC before -csp is not understood"),
     help_scenario(["-csp", "-KC"], provider=True, note=": -KC without its value"),
+    Scenario(
+        name="no visible desktop, -help: no box, exit 0",
+        desktop=False,
+        distribution=[PLUGIN_PACKAGE],
+        args=["-help"],
+        exit_code=0,
+        commands=[],
+    ),
 ]
 
 

@@ -230,11 +230,9 @@ def _seen_during_installers(run, frame, installers):
 
 
 def no_progress_window(run):
-    """A check: setup.exe never created a progress window and started no installer."""
-    events = setup_windows(run)
-    made = [(w.title, w.rect) for w in events.of_class(PROGRESS_CLASS)]
-    return (compare("progress windows created", [], made)
-            + compare("msiexec calls that reached the stand-in", 0, len(standin_records(run))))
+    """A check: setup.exe never created a progress window."""
+    made = [(w.title, w.rect) for w in setup_windows(run).of_class(PROGRESS_CLASS)]
+    return compare("progress windows created", [], made)
 
 
 # --- Keys ------------------------------------------------------------------------------------

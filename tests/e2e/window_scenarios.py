@@ -170,6 +170,19 @@ DIALOG = [
         packages={PROVIDER: "csp-x64-kc3-eng.msi"},
     ),
     Scenario(
+        name="no visible desktop, -csp -selectDlg: no dialog, no progress window, installed "
+             "as with -silent",
+        # Without the dialog no level piece: the first English x64 package, not KC1.
+        desktop=False,
+        distribution=DIALOG_PACKAGES,
+        prepare=WATCHED,
+        args=["-csp", "-selectDlg"],
+        commands=[install_command("csp\\csp-x64-base-eng.msi"), PLUGIN_COMMAND],
+        products=INSTALLED,
+        packages={PROVIDER: "csp-x64-base-eng.msi"},
+        checks=[no_progress_window],
+    ),
+    Scenario(
         name="-csp -KC 2 -selectDlg: the dialog's level follows the option's, not replaces it",
         # "csp*x64**2*kc1*eng* ": only the v2 package has a 2 before its kc1; the kc2 one
         # is what the option alone picks, the plain kc1 one what the dialog alone picks.

@@ -348,9 +348,14 @@ class TraceEvents:
     opened_files: list = field(default_factory=list)  # CreateFileW paths, repeats folded
 
     @property
+    def restarts(self):
+        """ExitWindowsEx under Wine starts wineboot to end the session: its command
+        lines, whose arguments tell the flags."""
+        return [c for c in self.own_commands if program_name(c.text) == "wineboot.exe"]
+
+    @property
     def restart_requested(self):
-        """ExitWindowsEx under Wine starts wineboot to end the session."""
-        return any(program_name(c.text) == "wineboot.exe" for c in self.own_commands)
+        return bool(self.restarts)
 
 
 def program_name(command_line):

@@ -109,8 +109,10 @@ class CutCommandsAndOtherEvents(unittest.TestCase):
         complete = kit.complete_commands(traced, ["msiexec /x A", "msiexec /x B"])
         self.assertEqual([str(c) for c in complete], ["msiexec /x A", "msiexec /x B"])
 
-    def test_a_restart_shows_as_wineboot(self):
+    def test_a_restart_shows_as_wineboot_with_its_flags(self):
         self.assertTrue(self.events.restart_requested)
+        self.assertEqual([c.text for c in self.events.restarts],
+                         ["C:\\windows\\system32\\wineboot.exe --kill"])
         self.assertFalse(kit.read_trace(TRACE, "00fc").restart_requested)
 
     def test_files_opened_one_after_another_count_once(self):

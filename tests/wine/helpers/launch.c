@@ -3,6 +3,9 @@
 
    launch.exe DIR PROGRAM [ARG...]     arguments quoted where they need it
    launch.exe --raw DIR PROGRAM TAIL   TAIL appended after one blank, verbatim
+   launch.exe --invisible ...          the program on a window station of its own that
+                                       no user sees (no WSF_VISIBLE), as a service or a
+                                       scheduled task starts it
 
    Prints "cwd=" (the directory as Wine reports it), "pid=" (hex, as in Wine's
    traces) before waiting, then "exit=". Exit status 0 once the child ended. */
@@ -53,12 +56,29 @@ static void AppendQuoted(const wchar_t* argument) {
   Append(L"\"", 1);
 }
 
+/* A window station made here is not visible; its desktop is where the child's windows
+   would go. Both stay open until the child ended. */
+static BOOL PrepareInvisibleDesktop(void) {
+  HWINSTA own = GetProcessWindowStation();
+  HWINSTA station = CreateWindowStationW(L"Invisible", 0, WINSTA_ALL_ACCESS, NULL);
+  if (!station || !SetProcessWindowStation(station)) return FALSE;
+  HDESK desktop = CreateDesktopW(L"Default", NULL, NULL, 0, GENERIC_ALL, NULL);
+  SetProcessWindowStation(own);
+  return desktop != NULL;
+}
+
 int wmain(int argc, wchar_t** argv) {
-  int first = 1;
-  int raw = argc > 1 && wcscmp(argv[1], L"--raw") == 0;
-  if (raw) ++first;
+  int first = 1, raw = 0, invisible = 0;
+  for (; first < argc; ++first) {
+    if (wcscmp(argv[first], L"--raw") == 0)
+      raw = 1;
+    else if (wcscmp(argv[first], L"--invisible") == 0)
+      invisible = 1;
+    else
+      break;
+  }
   if (argc - first < 2 || (raw && argc - first != 3)) {
-    Print(L"usage: launch.exe [--raw] DIR PROGRAM [ARG...]\n");
+    Print(L"usage: launch.exe [--raw] [--invisible] DIR PROGRAM [ARG...]\n");
     return 2;
   }
   if (!SetCurrentDirectoryW(argv[first])) {
@@ -83,6 +103,14 @@ int wmain(int argc, wchar_t** argv) {
   STARTUPINFOW startup;
   ZeroMemory(&startup, sizeof startup);
   startup.cb = sizeof startup;
+  wchar_t invisibleDesktop[] = L"Invisible\\Default";
+  if (invisible) {
+    if (!PrepareInvisibleDesktop()) {
+      PrintFormat(L"error=invisible window station %lu\n", GetLastError());
+      return 2;
+    }
+    startup.lpDesktop = invisibleDesktop;
+  }
   PROCESS_INFORMATION process = {0};
   if (!CreateProcessW(NULL, commandLine, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process)) {
     PrintFormat(L"error=CreateProcessW %lu\n", GetLastError());

@@ -3,7 +3,8 @@
    keeps the real tool beside it as NAME-real.exe.
 
    It appends one JSON line to the file that STANDIN_LOG names (when set):
-     {"program":"msiexec","command":"<its whole command line>","cwd":"<its directory>"}
+     {"program":"msiexec","path":"<where it was started from>","command":"<its whole
+      command line>","cwd":"<its directory>"}
    and then does what STANDIN_<NAME> says (NAME: its own file name without ".exe", in
    capitals, e.g. STANDIN_REGINI), a comma-separated list of:
      watch     first waits (at most 15 s) until the process that started it shows a
@@ -132,7 +133,8 @@ static BOOL CALLBACK PrintTopLevel(HWND window, LPARAM printed) {
   return TRUE;
 }
 
-static void Record(const wchar_t* logPath, const wchar_t* name, BOOL watch, DWORD waited) {
+static void Record(const wchar_t* logPath, const wchar_t* path, const wchar_t* name, BOOL watch,
+                   DWORD waited) {
   HANDLE log = CreateFileW(logPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
   if (log == INVALID_HANDLE_VALUE) return;
@@ -143,6 +145,8 @@ static void Record(const wchar_t* logPath, const wchar_t* name, BOOL watch, DWOR
   if (!GetCurrentDirectoryW(MAX_PATH * 4, directory)) directory[0] = 0;
   Print(L"{\"program\":");
   PrintJsonString(name);
+  Print(L",\"path\":");
+  PrintJsonString(path);
   Print(L",\"command\":");
   PrintJsonString(GetCommandLineW());
   Print(L",\"cwd\":");
@@ -232,7 +236,7 @@ int wmain(void) {
     waited = GetTickCount() - start;
   }
   const wchar_t* logPath = Environment(L"STANDIN_LOG");
-  if (logPath) Record(logPath, name, watch, waited);
+  if (logPath) Record(logPath, path, name, watch, waited);
 
   const wchar_t* hold = Action(actions, L"hold");
   if (hold) Hold(Environment(L"STANDIN_RELEASE"), *hold ? wcstoul(hold, NULL, 10) : 30000);
