@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "ui/number_text.h"
+
 namespace setup {
 namespace {
 
@@ -60,15 +62,7 @@ bool LoadMessage(Windows& windows, std::uint16_t id, std::u16string& text) {
 }
 
 void AppendResultCode(std::u16string& text, std::uint32_t code) {
-  text += u": ";
-  char16_t digits[10];
-  std::size_t count = 0;
-  do {
-    digits[count++] = static_cast<char16_t>(u'0' + code % 10);
-    code /= 10;
-  } while (code != 0);
-  while (count > 0) text.push_back(digits[--count]);
-  text.push_back(u'.');
+  text += u": " + DecimalText(code) + u".";
 }
 
 }  // namespace setup

@@ -12,6 +12,7 @@
 
 #include "platform/windows.h"
 #include "resources/resource_ids.h"
+#include "ui/number_text.h"
 #include "ui/run_log.h"
 
 namespace setup {
@@ -103,10 +104,5 @@ class Reporter {
   std::unique_ptr<RunLog> log_;
   unsigned installerLogs_ = 0;
 };
-
-// "0x" and lower-case hexadecimal digits; decimal digits.
-std::u16string HexText(std::uint32_t value);
-std::u16string DecimalText(std::uint64_t value);
-std::u16string SignedText(std::int64_t value);
 
 }  // namespace setup

@@ -2,16 +2,10 @@
 
 #include <optional>
 
+#include "ui/number_text.h"
+
 namespace setup {
 namespace {
-
-std::u16string Digits(unsigned value, int width) {
-  std::u16string text(static_cast<std::size_t>(width), u'0');
-  for (int i = width - 1; i >= 0; --i, value /= 10) {
-    text[static_cast<std::size_t>(i)] = static_cast<char16_t>(u'0' + value % 10);
-  }
-  return text;
-}
 
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 
@@ -49,8 +43,9 @@ std::string ToUtf8(std::u16string_view text) {
 
 RunLog::RunLog(Windows& windows, std::u16string path) : windows_(windows), path_(std::move(path)) {
   const LocalTime now = windows_.system.ReadLocalTime();
-  startStamp_ = Digits(now.year, 4) + Digits(now.month, 2) + Digits(now.day, 2) + u"-" +
-                Digits(now.hour, 2) + Digits(now.minute, 2) + Digits(now.second, 2);
+  startStamp_ = DecimalText(now.year, 4) + DecimalText(now.month, 2) + DecimalText(now.day, 2) +
+                u"-" + DecimalText(now.hour, 2) + DecimalText(now.minute, 2) +
+                DecimalText(now.second, 2);
 }
 
 void RunLog::Write(std::u16string_view text) {
@@ -63,9 +58,10 @@ void RunLog::Write(std::u16string_view text) {
     const std::optional<std::uint64_t> size = windows_.files.ReadFileSize(path_);
     if (!size || *size == 0) bytes = kByteOrderMark;
   }
-  bytes += ToUtf8(Digits(now.year, 4) + u"-" + Digits(now.month, 2) + u"-" + Digits(now.day, 2) +
-                  u" " + Digits(now.hour, 2) + u":" + Digits(now.minute, 2) + u":" +
-                  Digits(now.second, 2) + u"." + Digits(now.milliseconds, 3) + u"  ");
+  bytes += ToUtf8(DecimalText(now.year, 4) + u"-" + DecimalText(now.month, 2) + u"-" +
+                  DecimalText(now.day, 2) + u" " + DecimalText(now.hour, 2) + u":" +
+                  DecimalText(now.minute, 2) + u":" + DecimalText(now.second, 2) + u"." +
+                  DecimalText(now.milliseconds, 3) + u"  ");
   bytes += ToUtf8(text);
   bytes += "\r\n";
   // Once a write failed the rest is dropped: the run goes on exactly as without a log.

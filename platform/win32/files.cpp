@@ -16,51 +16,25 @@ std::optional<std::vector<DirectoryEntry>> Win32Files::FindFiles(const std::u16s
   return entries;
 }
 
-// Both calls answer the size they need, NUL included, when the buffer is too small, and
-// the length without the NUL when it fitted. The loop covers a directory that changed
-// between the two calls.
-std::uint32_t Win32Files::ReadCurrentDirectory(std::u16string& directory) {
-  DWORD size = ::GetCurrentDirectoryW(0, nullptr);
-  for (;;) {
-    if (size == 0) return ::GetLastError();
-    std::u16string buffer(size, u'\0');
-    const DWORD length = ::GetCurrentDirectoryW(size, Wide(buffer));
-    if (length == 0) return ::GetLastError();
-    if (length < size) {
-      buffer.resize(length);
-      directory = std::move(buffer);
-      return ERROR_SUCCESS;
-    }
-    size = length;
-  }
-}
-
-std::optional<std::u16string> Win32Files::ReadFullPathName(const std::u16string& name) {
-  DWORD size = ::GetFullPathNameW(Wide(name), 0, nullptr, nullptr);
-  for (;;) {
-    if (size == 0) return std::nullopt;
-    std::u16string buffer(size, u'\0');
-    const DWORD length = ::GetFullPathNameW(Wide(name), size, Wide(buffer), nullptr);
-    if (length == 0) return std::nullopt;
-    if (length < size) {
-      buffer.resize(length);
-      return buffer;
-    }
-    size = length;
-  }
-}
-
 namespace {
 
-// GetSystemDirectoryW and GetWindowsDirectoryW answer the size they need, NUL included,
-// when the buffer is too small, and the length without it when it fitted.
+// The buffer protocol of GetCurrentDirectoryW, GetFullPathNameW, GetSystemDirectoryW and
+// GetWindowsDirectoryW: they answer the size they need, NUL included, when the buffer is
+// too small, and the length without the NUL when it fitted. The loop covers a value that
+// grew between two calls. Nothing when a call fails; `error` then holds its last error.
 template <typename Call>
-std::u16string ReadFolder(Call call) {
-  UINT size = MAX_PATH;
+std::optional<std::u16string> ReadGrowing(Call call, DWORD* error = nullptr) {
+  // The last error is read at once, before freeing a buffer could change it.
+  const auto failed = [error]() -> std::optional<std::u16string> {
+    if (error != nullptr) *error = ::GetLastError();
+    return std::nullopt;
+  };
+  DWORD size = call(nullptr, 0);
+  if (size == 0) return failed();
   for (;;) {
     std::u16string buffer(size, u'\0');
-    const UINT length = call(Wide(buffer), size);
-    if (length == 0) return {};
+    const DWORD length = call(Wide(buffer), size);
+    if (length == 0) return failed();
     if (length < size) {
       buffer.resize(length);
       return buffer;
@@ -71,13 +45,31 @@ std::u16string ReadFolder(Call call) {
 
 }  // namespace
 
+std::uint32_t Win32Files::ReadCurrentDirectory(std::u16string& directory) {
+  DWORD error = ERROR_SUCCESS;
+  std::optional<std::u16string> read = ReadGrowing(
+      [](wchar_t* buffer, DWORD size) { return ::GetCurrentDirectoryW(size, buffer); }, &error);
+  if (!read) return error;
+  directory = std::move(*read);
+  return ERROR_SUCCESS;
+}
+
+std::optional<std::u16string> Win32Files::ReadFullPathName(const std::u16string& name) {
+  return ReadGrowing([&](wchar_t* buffer, DWORD size) {
+    return ::GetFullPathNameW(Wide(name), size, buffer, nullptr);
+  });
+}
+
 std::u16string Win32Files::ReadSystemDirectory() {
-  return ReadFolder([](wchar_t* buffer, UINT size) { return ::GetSystemDirectoryW(buffer, size); });
+  return ReadGrowing(
+             [](wchar_t* buffer, DWORD size) { return ::GetSystemDirectoryW(buffer, size); })
+      .value_or(std::u16string());
 }
 
 std::u16string Win32Files::ReadWindowsDirectory() {
-  return ReadFolder(
-      [](wchar_t* buffer, UINT size) { return ::GetWindowsDirectoryW(buffer, size); });
+  return ReadGrowing(
+             [](wchar_t* buffer, DWORD size) { return ::GetWindowsDirectoryW(buffer, size); })
+      .value_or(std::u16string());
 }
 
 std::optional<std::uint64_t> Win32Files::ReadFileSize(const std::u16string& path) {

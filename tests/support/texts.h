@@ -1,9 +1,13 @@
-// What the native tests compare against, written once: a message's text, an msiexec line.
+// What the native tests compare against, written once: a message's text, an msiexec line,
+// the box of a missing package.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "platform/windows_constants.h"
+#include "tests/support/fake_windows.h"
 #include "ui/message_catalogue.h"
 
 namespace setup::testing {
@@ -20,6 +24,12 @@ inline std::u16string Text(std::uint16_t id) {
 inline std::u16string Msiexec(const std::u16string& relativePath,
                               const std::u16string& args = u"") {
   return u"msiexec /qn /i \"C:\\dist\\" + relativePath + u"\" " + args + u" REBOOT=R";
+}
+
+// The error box of a package that isn't there; none for an unattended run.
+inline std::vector<ShownBox> PackageNotFoundBoxes(bool silent) {
+  if (silent) return {};
+  return {{Text(IDS_PACKAGE_NOT_FOUND), Text(IDS_ERROR_CAPTION), kMbIconError}};
 }
 
 }  // namespace setup::testing

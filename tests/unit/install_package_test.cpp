@@ -51,11 +51,7 @@ TEST(InstallPackage, MissingPackageIsReportedUnlessSilentAndNothingRuns) {
     EXPECT_EQ(InstallPackage(fake.windows(), reporter, kPluginProductCode, u"velumcom*x64*", u""),
               kErrorNoData);
     EXPECT_TRUE(fake.Commands().empty());
-    const std::vector<ShownBox> expected =
-        silent ? std::vector<ShownBox>{}
-               : std::vector<ShownBox>{
-                     {Text(IDS_PACKAGE_NOT_FOUND), Text(IDS_ERROR_CAPTION), kMbIconError}};
-    EXPECT_EQ(fake.boxes, expected);
+    EXPECT_EQ(fake.boxes, testing::PackageNotFoundBoxes(silent));
     EXPECT_EQ(fake.log.size(), silent ? 0u : 1u);  // no source-list call
   }
 }

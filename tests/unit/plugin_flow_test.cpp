@@ -203,11 +203,7 @@ TEST(PluginFlow, NewerPackageOfTheOtherArchitectureKeepsTheInstalledPlugin) {
     Reporter reporter(fake.windows(), {silent});
     EXPECT_EQ(InstallPlugin(fake.windows(), reporter, u"").code, kErrorNoData);
     EXPECT_TRUE(fake.Commands().empty());
-    const std::vector<ShownBox> expected =
-        silent ? std::vector<ShownBox>{}
-               : std::vector<ShownBox>{
-                     {Text(IDS_PACKAGE_NOT_FOUND), Text(IDS_ERROR_CAPTION), kMbIconError}};
-    EXPECT_EQ(fake.boxes, expected);
+    EXPECT_EQ(fake.boxes, testing::PackageNotFoundBoxes(silent));
   }
 }
 

@@ -5,6 +5,7 @@
 #include "packages/installer_queries.h"
 #include "platform/windows_constants.h"
 #include "tests/support/fake_windows.h"
+#include "tests/support/texts.h"
 
 namespace setup {
 namespace {
@@ -13,11 +14,23 @@ using testing::FakeWindows;
 using testing::ShownBox;
 using testing::Utf8;
 
+struct OrderCase {
+  std::u16string a, b;
+  int expected;
+};
+
+// Each pair both ways round: the order is antisymmetric.
+template <std::size_t N>
+void ExpectOrder(int (*compare)(std::u16string_view, std::u16string_view),
+                 const OrderCase (&cases)[N]) {
+  for (const OrderCase& c : cases) {
+    EXPECT_EQ(compare(c.a, c.b), c.expected) << Utf8(c.a) << " vs " << Utf8(c.b);
+    EXPECT_EQ(compare(c.b, c.a), -c.expected) << Utf8(c.b) << " vs " << Utf8(c.a);
+  }
+}
+
 TEST(OrdinalOrder, ComparesCodeUnitsAsText) {
-  struct Case {
-    std::u16string a, b;
-    int expected;
-  } cases[] = {
+  const OrderCase cases[] = {
       {u"3.6.5365", u"3.6.5365", 0},
       {u"3.6.5365", u"3.6.5364", 1},
       {u"3.6.5365", u"3.6.10000", 1},
@@ -33,17 +46,11 @@ TEST(OrdinalOrder, ComparesCodeUnitsAsText) {
       // The platform's strings end at their first NUL.
       {std::u16string(u"1.0\u0000x", 5), u"1.0", 0},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(OrdinalCompare(c.a, c.b), c.expected) << Utf8(c.a) << " vs " << Utf8(c.b);
-    EXPECT_EQ(OrdinalCompare(c.b, c.a), -c.expected) << Utf8(c.b) << " vs " << Utf8(c.a);
-  }
+  ExpectOrder(OrdinalCompare, cases);
 }
 
 TEST(VersionOrder, ComparesFieldsByTheirNumbers) {
-  struct Case {
-    std::u16string a, b;
-    int expected;
-  } cases[] = {
+  const OrderCase cases[] = {
       {u"2.0.10", u"2.0.9", 1},
       {u"3.6.10000", u"3.6.5365", 1},
       {u"3.6.5364", u"3.6.5365", -1},
@@ -65,10 +72,7 @@ TEST(VersionOrder, ComparesFieldsByTheirNumbers) {
       {u"", u"", 0},
       {std::u16string(u"1.0\u0000x", 5), u"1.0", 0},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(CompareVersions(c.a, c.b), c.expected) << Utf8(c.a) << " vs " << Utf8(c.b);
-    EXPECT_EQ(CompareVersions(c.b, c.a), -c.expected) << Utf8(c.b) << " vs " << Utf8(c.a);
-  }
+  ExpectOrder(CompareVersions, cases);
 }
 
 // A machine with the product installed at `installed` and its package at `onDisk`.
@@ -208,8 +212,7 @@ TEST(CompareWithInstalled, NoMatchingPackageIsReported) {
   EXPECT_EQ(CompareWithInstalled(fake.windows(), reporter, kCardProviderProductCode,
                                  newVersusInstalled, nullptr),
             232u);
-  EXPECT_EQ(fake.boxes,
-            (std::vector<ShownBox>{{u"Невозможно найти msi-пакет.", u"Ошибка", kMbIconError}}));
+  EXPECT_EQ(fake.boxes, testing::PackageNotFoundBoxes(false));
   EXPECT_EQ(newVersusInstalled, 7);
 }
 
