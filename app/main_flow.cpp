@@ -40,6 +40,12 @@ void RecordHeader(Windows& windows, Reporter& reporter, const std::u16string& co
                         u"dialog or progress window, no restart (as -silent -norestart)");
 }
 
+void RecordPieces(Reporter& reporter, const std::u16string& source,
+                  const PackageSelection& selection) {
+  reporter.Record(source + u": level pieces \"" + selection.levelPattern +
+                  u"\", language pieces \"" + selection.languagePattern + u"\"");
+}
+
 std::uint32_t FinishRun(Windows& windows, Reporter& reporter, const FinalMessage& final) {
   if (!final.restartQuestion) {
     reporter.Inform(final.id);
@@ -75,8 +81,7 @@ std::uint32_t Install(Windows& windows, Reporter& reporter, const InstallerOptio
     return kSuccess;
   }
   if (options.installProvider) {
-    reporter.Record(u"from the options: level pieces \"" + selection.levelPattern +
-                    u"\", language pieces \"" + selection.languagePattern + u"\"");
+    RecordPieces(reporter, u"from the options", selection);
   }
   if (options.showSelectionDialog && options.installProvider) {
     std::vector<std::uint16_t> checked =
@@ -85,8 +90,7 @@ std::uint32_t Install(Windows& windows, Reporter& reporter, const InstallerOptio
     if (answer == DialogAnswer::kCancelled) return kSuccess;
     if (answer == DialogAnswer::kNext) {
       AppendDialogChoice(checked, selection);
-      reporter.Record(u"with the dialog's choice: level pieces \"" + selection.levelPattern +
-                      u"\", language pieces \"" + selection.languagePattern + u"\"");
+      RecordPieces(reporter, u"with the dialog's choice", selection);
     }
   }
 
