@@ -15,13 +15,40 @@ std::u16string FoldAsciiCase(std::u16string text) {
 }
 
 bool IsHelpRequest(std::u16string_view name) {
-  return name == u"-help" || name == u"--help" || name == u"/help";
+  for (const char16_t* request : {u"-help", u"--help", u"/help", u"-?", u"/?", u"-h", u"/h"}) {
+    if (name == request) return true;
+  }
+  return false;
+}
+
+// Why an argument that fits no option as it stands was not taken.
+std::u16string ReasonNotTaken(std::u16string_view name, const InstallerOptions& options) {
+  if (name == u"-cspargs" || name == u"-kc" || name == u"-lang") {
+    if (!options.installProvider) return u"needs -csp before it";
+  } else if (name == u"-ucspargs") {
+    if (!options.installCardProvider) return u"needs -ucsp before it";
+  } else if (name != u"-log" && name != u"-velumargs") {
+    return u"unknown option";
+  }
+  // A known value option with its condition met is only refused at the end of the line.
+  return u"needs a value";
+}
+
+// What is still read after an argument that was not understood: whether the run must
+// stay quiet, and where it is recorded.
+void ReadAfterRejection(const std::vector<std::u16string>& arguments, std::size_t from,
+                        InstallerOptions& options) {
+  for (std::size_t i = from; i < arguments.size(); ++i) {
+    const std::u16string name = FoldAsciiCase(arguments[i]);
+    if (name == u"-silent") options.silent = true;
+    if (name == u"-log" && i + 1 < arguments.size()) options.logPath = arguments[i + 1];
+  }
 }
 
 }  // namespace
 
 ParseOutcome ParseArguments(const std::vector<std::u16string>& arguments, InstallerOptions& options,
-                            PackageSelection& selection) {
+                            PackageSelection& selection, Rejection* rejection) {
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::u16string name = FoldAsciiCase(arguments[i]);
     const bool hasValue = i + 1 < arguments.size();
@@ -49,16 +76,19 @@ ParseOutcome ParseArguments(const std::vector<std::u16string>& arguments, Instal
     } else if (hasValue && name == u"-velumargs") {
       options.pluginArgs += arguments[++i] + u" ";
     } else {
-      // "-?" lands here too: the help is the answer to anything not understood.
-      return ParseOutcome::kHelp;
+      if (rejection != nullptr) *rejection = {arguments[i], ReasonNotTaken(name, options)};
+      ReadAfterRejection(arguments, i + 1, options);
+      return ParseOutcome::kNotUnderstood;
     }
   }
   return ParseOutcome::kOptions;
 }
 
 ParseOutcome ParseCommandLine(Windows& windows, const std::u16string& commandLine,
-                              InstallerOptions& options, PackageSelection& selection) {
-  return ParseArguments(windows.system.SplitCommandLine(commandLine), options, selection);
+                              InstallerOptions& options, PackageSelection& selection,
+                              Rejection* rejection) {
+  return ParseArguments(windows.system.SplitCommandLine(commandLine), options, selection,
+                        rejection);
 }
 
 std::u16string HelpText(bool installProvider, bool installCardProvider) {

@@ -24,18 +24,27 @@ struct InstallerOptions {
 };
 
 enum class ParseOutcome {
-  kOptions,  // the options are filled in
-  kHelp,     // the help is to be shown, and the run ends with 0
+  kOptions,        // the options are filled in
+  kHelp,           // the help was asked for: shown, and the run ends with 0
+  kNotUnderstood,  // nothing is installed, and the run ends with 1639
+};
+
+// The argument that was not understood, and why.
+struct Rejection {
+  std::u16string argument;
+  std::u16string reason;
 };
 
 // Reads the arguments in order into the options and the package selection. Stops at a
-// help request or at the first argument it does not accept.
+// help request or at the first argument it does not accept; after that one, only
+// -silent and -log are still taken, so that a mistyped call stays quiet and recorded.
 ParseOutcome ParseArguments(const std::vector<std::u16string>& arguments, InstallerOptions& options,
-                            PackageSelection& selection);
+                            PackageSelection& selection, Rejection* rejection = nullptr);
 
 // Splits the command line (without the program name) as the platform does, then parses.
 ParseOutcome ParseCommandLine(Windows& windows, const std::u16string& commandLine,
-                              InstallerOptions& options, PackageSelection& selection);
+                              InstallerOptions& options, PackageSelection& selection,
+                              Rejection* rejection = nullptr);
 
 // The help lists the provider options only when they were given before the request.
 std::u16string HelpText(bool installProvider, bool installCardProvider);

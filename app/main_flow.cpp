@@ -26,7 +26,8 @@ void RecordHeader(Windows& windows, Reporter& reporter, const std::u16string& co
   std::u16string folder;
   windows.files.ReadCurrentDirectory(folder);
   reporter.Record(u"start folder (current folder): " + folder);
-  const std::optional<OsVersion> version = windows.system.GetVersion();
+  // What Windows really is: the checks read the version the manifest gets, which stops at 6.2.
+  const std::optional<OsVersion> version = windows.system.ReadRealVersion();
   reporter.Record(version ? u"Windows " + DecimalText(version->major) + u"." +
                                 DecimalText(version->minor) + u"." + DecimalText(version->build) +
                                 u", service pack " + DecimalText(version->servicePackMajor)
@@ -36,8 +37,22 @@ void RecordHeader(Windows& windows, Reporter& reporter, const std::u16string& co
                   (windows.system.IsUserAnAdmin() ? u"yes" : u"no"));
   reporter.Record(mode.desktopVisible
                       ? std::u16string(u"interactive: ") + (mode.silent ? u"no (-silent)" : u"yes")
-                      : u"interactive: no, the window station is not visible: no message, "
-                        u"dialog or progress window, no restart (as -silent -norestart)");
+                      : std::u16string(u"interactive: no, ") +
+                            (mode.sessionZero ? u"session 0 has no user to see windows"
+                                              : u"the window station is not visible") +
+                            u": no message, dialog or progress window, no restart (as -silent "
+                            u"-norestart)");
+}
+
+RunMode ReadRunMode(Windows& windows, const InstallerOptions& options) {
+  RunMode mode{options.silent, options.noRestart, windows.desktop.IsWindowStationVisible()};
+  // From Windows Vista on, session 0 holds the services and nobody's desktop, whatever its
+  // window station says (interactive services, a tool's "-s -i 0").
+  const std::optional<std::uint32_t> session = windows.system.ReadSessionId();
+  const std::optional<OsVersion> version = windows.system.GetVersion();
+  mode.sessionZero = session == 0u && version && version->major >= 6;
+  if (mode.sessionZero) mode.desktopVisible = false;
+  return mode;
 }
 
 void RecordPieces(Reporter& reporter, const std::u16string& source,
@@ -150,21 +165,24 @@ FinalMessage ChooseFinalMessage(bool installProvider, bool installCardProvider,
 std::uint32_t RunSetup(Windows& windows, const std::u16string& commandLine) {
   InstallerOptions options;
   PackageSelection selection;
-  const ParseOutcome parsed = commandLine.empty()
-                                  ? ParseOutcome::kOptions
-                                  : ParseCommandLine(windows, commandLine, options, selection);
-  const RunMode mode{options.silent, options.noRestart, windows.desktop.IsWindowStationVisible()};
+  Rejection rejection;
+  const ParseOutcome parsed =
+      commandLine.empty() ? ParseOutcome::kOptions
+                          : ParseCommandLine(windows, commandLine, options, selection, &rejection);
+  const RunMode mode = ReadRunMode(windows, options);
   Reporter reporter(
       windows, mode,
       options.logPath ? std::make_unique<RunLog>(windows, *options.logPath) : nullptr);
   if (reporter.Recording()) RecordHeader(windows, reporter, commandLine, mode);
+  const std::u16string help = HelpText(options.installProvider, options.installCardProvider);
   if (parsed == ParseOutcome::kHelp) {
-    // A mistyped option lands here too; the log is where an unattended run can tell.
-    reporter.Record(
-        u"the command line asks for the help or holds an option not understood: "
-        u"nothing is installed");
-    reporter.ShowHelp(HelpText(options.installProvider, options.installCardProvider));
+    reporter.Record(u"the command line asks for the help: nothing is installed");
+    reporter.ShowHelp(help);
     return reporter.Finish(kSuccess);
+  }
+  if (parsed == ParseOutcome::kNotUnderstood) {
+    // A deployment reads only the code: a mistyped call must not pass for an installation.
+    return reporter.Finish(reporter.RejectCommandLine(help, rejection.argument, rejection.reason));
   }
   return reporter.Finish(Install(windows, reporter, options, selection));
 }

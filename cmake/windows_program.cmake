@@ -49,8 +49,10 @@ target_include_directories(setup PRIVATE ${CMAKE_SOURCE_DIR}/resources)
 target_compile_options(setup PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-municode ${SIZE_OPTIONS}>)
 # The size options again at the link, where link-time optimisation generates the code
 # whatever the build type; the linker map (setup.map in the build tree) shows what is in.
+# Terminal-server aware: on a Remote Desktop host Windows then gives the program the
+# machine's Windows folder and registry, not a per-user copy.
 target_link_options(setup PRIVATE -municode -mwindows ${STATIC_RUNTIME} ${SIZE_OPTIONS} -s
-  -Wl,--gc-sections -Wl,-Map,${CMAKE_BINARY_DIR}/setup.map)
+  -Wl,--gc-sections -Wl,--tsaware -Wl,-Map,${CMAKE_BINARY_DIR}/setup.map)
 # The program lands in build/windows whatever the build tree is; $<1:...> keeps
 # multi-configuration generators from adding a folder per configuration.
 set_target_properties(setup PROPERTIES

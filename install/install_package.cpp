@@ -2,6 +2,7 @@
 
 #include "install/process_runner.h"
 #include "packages/package_locator.h"
+#include "platform/windows_constants.h"
 
 namespace setup {
 
@@ -19,7 +20,14 @@ std::u16string PackageName(const std::u16string& packagePath) {
 
 std::uint32_t RunInstaller(Windows& windows, Reporter& reporter,
                            const std::u16string& commandLine) {
-  return RunTool(windows, reporter, u"msiexec.exe", commandLine + reporter.InstallerLogArguments());
+  for (;;) {
+    // Each start gets a log of its own: the busy one's stays readable.
+    const std::uint32_t code =
+        RunTool(windows, reporter, u"msiexec.exe", commandLine + reporter.InstallerLogArguments());
+    if (code != kErrorInstallAlreadyRunning || !WaitForOtherInstallation(windows, reporter)) {
+      return code;
+    }
+  }
 }
 
 std::uint32_t InstallPackage(Windows& windows, Reporter& reporter,

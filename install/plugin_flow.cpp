@@ -1,8 +1,8 @@
 #include "install/plugin_flow.h"
 
-#include "install/architecture.h"
 #include "install/install_package.h"
 #include "install/process_runner.h"
+#include "packages/architecture.h"
 #include "packages/installer_queries.h"
 #include "packages/package_locator.h"
 #include "packages/version_order.h"
@@ -48,7 +48,9 @@ std::u16string ActionName(PluginAction action) {
 
 PluginAction ChoosePluginAction(std::int32_t productState, int newVersusInstalled,
                                 std::int32_t featureState) {
-  if (productState == kInstallStateUnknown) return PluginAction::kInstall;
+  // Only a product installed for this machine counts: another account's per-user
+  // installation (absent here) has no version to read, and gets one of its own.
+  if (productState != kInstallStateDefault) return PluginAction::kInstall;
   if (newVersusInstalled == 1) return PluginAction::kUpgrade;
   if (featureState == kInstallStateAbsent) return PluginAction::kAddFeature;
   return PluginAction::kNothing;
@@ -59,7 +61,7 @@ PluginResult InstallPlugin(Windows& windows, Reporter& reporter, const std::u16s
   const std::int32_t productState = windows.installer.QueryProductState(kPluginProductCode);
   int newVersusInstalled = 1;
   std::int32_t featureState = kInstallStateUnknown;
-  if (productState != kInstallStateUnknown) {
+  if (productState == kInstallStateDefault) {
     if (const std::uint32_t code = CompareWithInstalled(windows, reporter, kPluginProductCode,
                                                         newVersusInstalled, nullptr);
         code != 0) {

@@ -16,7 +16,8 @@ enum class PluginAction {
   kNothing,     // same or older, feature there: nothing to do
 };
 
-// The four outcomes, from the product state, the version order (read only when installed)
+// The four outcomes, from the product state (installed means installed for this machine),
+// the version order (read only when installed)
 // and the feature state (read only when the package is not newer).
 PluginAction ChoosePluginAction(std::int32_t productState, int newVersusInstalled,
                                 std::int32_t featureState);

@@ -32,13 +32,43 @@ std::uint32_t RunTool(Windows& windows, Reporter& reporter, const std::u16string
   const std::uint32_t milliseconds = windows.system.ReadTickCount() - started;
   std::uint32_t code = outcome.exitCode;
   std::u16string what = u"exit code ";
-  if (!outcome.started || !outcome.exitCodeRead) {
+  if (!outcome.started || outcome.waitFailed || !outcome.exitCodeRead) {
     // A failure whose last error reads 0 must still not pass for a success.
     code = outcome.error != kSuccess ? outcome.error : kErrorGenFailure;
-    what = outcome.started ? u"exit code unreadable, error " : u"could not be started, error ";
+    what = !outcome.started     ? u"could not be started, error "
+           : outcome.waitFailed ? u"could not be waited for, error "
+                                : u"exit code unreadable, error ";
   }
   reporter.Record(what + DecimalText(code) + u" after " + DecimalText(milliseconds) + u" ms");
   return code;
+}
+
+bool WaitForOtherInstallation(Windows& windows, Reporter& reporter) {
+  const std::uint32_t left = reporter.InstallerWaitLeft();
+  if (left == 0) {
+    reporter.Record(u"another installation is in progress, and this run has waited " +
+                    DecimalText(kInstallerWaitLimit / 1000) + u" s for others already");
+    return false;
+  }
+  reporter.Record(u"another installation is in progress: waiting for it to end, at most " +
+                  DecimalText(left / 1000) + u" s");
+  const std::uint32_t began = windows.system.ReadTickCount();
+  const InstallerMutex mutex = windows.processes.WaitForInstallerMutex(left);
+  std::uint32_t waited = windows.system.ReadTickCount() - began;
+  if (mutex != InstallerMutex::kOwned && waited < kInstallerRetryPause) {
+    // Busy while nobody held the mutex (the installer between two steps, or a mutex we
+    // can't read): a pause, so that msiexec is not started over and over.
+    const std::uint32_t pause = kInstallerRetryPause - waited;
+    windows.system.Sleep(pause < left - waited ? pause : left - waited);
+    waited = windows.system.ReadTickCount() - began;
+  }
+  reporter.SpendInstallerWait(mutex == InstallerMutex::kOwned ? left : waited);
+  reporter.Record(u"wait ended after " + DecimalText(waited) + u" ms: " +
+                  (mutex == InstallerMutex::kOwned  ? u"the other installation still runs"
+                   : mutex == InstallerMutex::kFree ? u"the installer is free, starting again"
+                                                    : u"the installer's mutex could not be read, "
+                                                      u"starting again"));
+  return mutex != InstallerMutex::kOwned;
 }
 
 std::uint32_t CombineCodes(std::uint32_t first, std::uint32_t second) {

@@ -1,10 +1,10 @@
 #include "install/provider_flow.h"
 
-#include "install/architecture.h"
 #include "install/card_registry.h"
 #include "install/install_package.h"
 #include "install/process_runner.h"
 #include "install/root_certificates.h"
+#include "packages/architecture.h"
 #include "packages/installer_queries.h"
 #include "packages/provider_configuration.h"
 #include "packages/version_order.h"
@@ -181,7 +181,7 @@ std::uint32_t InstallProviders(Windows& windows, Reporter& reporter, const Provi
     result = CombineCodes(result, InstallPackage(windows, reporter, kCardProviderProductCode,
                                                  card.choice.mask, card.choice.arguments));
     result = CombineCodes(result, ApplyCardRegistryFiles(windows, reporter));
-    ImportRootCertificates(windows, reporter);
+    result = CombineCodes(result, ImportRootCertificates(windows, reporter));
   }
   return result;
 }

@@ -24,39 +24,62 @@ class StoreHolder {
   StoreHandle store_;
 };
 
-void ImportFile(Windows& windows, Reporter& reporter, const std::u16string& name) {
+// 0, or the first failure to put one of the file's certificates into the Root store.
+std::uint32_t ImportFile(Windows& windows, Reporter& reporter, const std::u16string& name) {
   const std::optional<std::u16string> path = windows.files.ReadFullPathName(name);
   // The path must fit the platform's classic 260-character limit, NUL included.
   if (!path || path->size() >= kMaxPath) {
-    reporter.Record(u"certificate file " + name + u" skipped: no usable full path");
-    return;
+    reporter.Record(u"certificate file " + name + u" not imported: no full path under " +
+                    DecimalText(static_cast<std::uint32_t>(kMaxPath)) + u" characters");
+    return kSuccess;
   }
-  StoreHolder file(windows.certificates, windows.certificates.OpenFileStore(*path));
+  std::uint32_t error = 0;
+  StoreHandle opened = windows.certificates.OpenFileStore(*path, error);
+  StoreHolder file(windows.certificates, opened);
   if (file.get() == 0) {
-    reporter.Record(u"certificate file " + *path + u" skipped: not a certificate file");
-    return;
+    reporter.Record(u"certificate file " + *path +
+                    u" not imported: not a certificate file, error " + HexText(error));
+    return kSuccess;
   }
   // Declared second so that it closes first: root store, then file store.
-  StoreHolder root(windows.certificates, windows.certificates.OpenMachineRootStore());
+  opened = windows.certificates.OpenMachineRootStore(error);
+  StoreHolder root(windows.certificates, opened);
   if (root.get() == 0) {
-    reporter.Record(u"the machine's Root store could not be opened");
-    return;
+    reporter.Record(u"certificate file " + *path +
+                    u" not imported: the machine's Root store could not be opened, error " +
+                    HexText(error));
+    return error != kSuccess ? error : kErrorGenFailure;
   }
-  for (const std::u16string& thumbprint :
+  std::uint32_t result = kSuccess;
+  for (const CertificateAddition& addition :
        windows.certificates.AddEveryCertificate(file.get(), root.get())) {
-    reporter.Record(u"certificate " + thumbprint + u" from " + *path +
-                    u" added to the machine's Root store");
+    const std::u16string certificate = u"certificate " + addition.thumbprint + u" from " + *path;
+    if (addition.error != kSuccess) {
+      reporter.Record(certificate + u" not added to the machine's Root store, error " +
+                      HexText(addition.error));
+      if (result == kSuccess) result = addition.error;
+    } else {
+      reporter.Record(certificate + (addition.alreadyPresent
+                                         ? u" already present in the machine's Root store"
+                                         : u" added to the machine's Root store"));
+    }
   }
+  return result;
 }
 
 }  // namespace
 
-void ImportRootCertificates(Windows& windows, Reporter& reporter) {
+std::uint32_t ImportRootCertificates(Windows& windows, Reporter& reporter) {
+  std::uint32_t result = kSuccess;
   for (const char16_t* pattern : {u"*.cer", u"*.p7b", u"*.crt"}) {
     const std::optional<std::vector<DirectoryEntry>> entries = windows.files.FindFiles(pattern);
     if (!entries) continue;
-    for (const DirectoryEntry& entry : *entries) ImportFile(windows, reporter, entry.name);
+    for (const DirectoryEntry& entry : *entries) {
+      const std::uint32_t code = ImportFile(windows, reporter, entry.name);
+      if (result == kSuccess) result = code;
+    }
   }
+  return result;
 }
 
 }  // namespace setup

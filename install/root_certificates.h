@@ -7,7 +7,9 @@
 namespace setup {
 
 // "*.cer", then "*.p7b", then "*.crt", each file's certificates added to the machine
-// "Root" store. Nothing is shown: a file that can't be used is skipped (and recorded).
-void ImportRootCertificates(Windows& windows, Reporter& reporter);
+// "Root" store. Nothing is shown. A file that is no certificate file is skipped (and
+// recorded); a Root store that can't be opened or a certificate it does not take is a
+// failure: the first such code is returned, and the other certificates are still tried.
+std::uint32_t ImportRootCertificates(Windows& windows, Reporter& reporter);
 
 }  // namespace setup

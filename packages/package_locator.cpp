@@ -30,7 +30,9 @@ std::uint32_t Locate(Windows& windows, const std::u16string& mask, std::u16strin
       if (const std::uint32_t error = windows.files.ReadCurrentDirectory(directory); error != 0) {
         return error;
       }
-      path = directory + u"\\" + folder.name + u"\\" + match.name;
+      // A distribution at a drive's root has a current folder that ends in "\\" already.
+      if (directory.empty() || directory.back() != u'\\') directory += u'\\';
+      path = directory + folder.name + u"\\" + match.name;
       return kSuccess;
     }
   }

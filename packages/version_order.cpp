@@ -1,5 +1,6 @@
 #include "packages/version_order.h"
 
+#include "packages/architecture.h"
 #include "packages/installer_queries.h"
 #include "packages/package_locator.h"
 #include "platform/windows_constants.h"
@@ -67,10 +68,18 @@ int CompareVersions(std::u16string_view a, std::u16string_view b) {
   return 0;
 }
 
-std::u16string VersionMaskFor(const std::u16string& productCode) {
-  if (OrdinalCompare(productCode, kPluginProductCode) == 0) return u"velumcom*.msi";
-  if (OrdinalCompare(productCode, kProviderProductCode) == 0) return u"csp*.msi";
-  if (OrdinalCompare(productCode, kCardProviderProductCode) == 0) return u"ucsp*.msi";
+std::u16string VersionMaskFor(const std::u16string& productCode,
+                              const std::u16string& architecture) {
+  // The variant this Windows installs: a package of the other architecture may carry
+  // another version. Level and language are not added: the variants of one architecture
+  // ship together.
+  if (OrdinalCompare(productCode, kPluginProductCode) == 0)
+    return u"velumcom" + architecture + u".msi";
+  if (OrdinalCompare(productCode, kProviderProductCode) == 0)
+    return u"csp" + architecture + u".msi";
+  if (OrdinalCompare(productCode, kCardProviderProductCode) == 0) {
+    return u"ucsp" + architecture + u".msi";
+  }
   return {};
 }
 
@@ -84,7 +93,7 @@ std::uint32_t CompareWithInstalled(Windows& windows, Reporter& reporter,
     return reporter.Fail(code, IDS_INSTALLED_VERSION_UNREADABLE);
   }
   // An unknown product selects no package: the same answer as an empty distribution.
-  const std::u16string mask = VersionMaskFor(productCode);
+  const std::u16string mask = VersionMaskFor(productCode, ArchitecturePattern(windows));
   std::u16string path;
   const std::uint32_t found =
       mask.empty() ? kErrorNoData : FindPackage(windows, reporter, mask, path);

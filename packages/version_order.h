@@ -22,11 +22,13 @@ int OrdinalCompare(std::u16string_view a, std::u16string_view b);
 // counts as "0", so "2.1" equals "2.1.0" and "2.0.10" is newer than "2.0.9". -1, 0 or +1.
 int CompareVersions(std::u16string_view a, std::u16string_view b);
 
-// The mask that finds a package of the product to read its version; empty for a product
-// the program does not know.
-std::u16string VersionMaskFor(const std::u16string& productCode);
+// The mask that finds the package of the product, in the variant of `architecture`
+// ("*x64*"), to read its version; empty for a product the program does not know.
+std::u16string VersionMaskFor(const std::u16string& productCode,
+                              const std::u16string& architecture);
 
-// Orders the "ProductVersion" of the product's first package on disk against the
+// Orders the "ProductVersion" of the product's first package on disk for this Windows'
+// architecture against the
 // installed "VersionString", and for the provider also the minimum updatable version.
 // Outputs are written only on success. Each failure is reported and its code returned.
 std::uint32_t CompareWithInstalled(Windows& windows, Reporter& reporter,

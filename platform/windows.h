@@ -52,6 +52,16 @@ struct ProcessOutcome {
   // GetExitCodeProcess succeeded; `exitCode` holds the child's code.
   bool exitCodeRead = false;
   std::uint32_t exitCode = 0;
+  // WaitForSingleObject did not see the child end: `error` is the wait's, and no exit
+  // code was read from a process that may still be running.
+  bool waitFailed = false;
+};
+
+// The Windows Installer's "another installation is running" mutex, as seen by a wait.
+enum class InstallerMutex {
+  kFree,        // not owned by anybody, or not there at all
+  kOwned,       // still owned when the time was up
+  kUnreadable,  // could not be opened or waited for
 };
 
 class Processes {
@@ -62,6 +72,10 @@ class Processes {
   // WaitForSingleObject(INFINITE), GetExitCodeProcess, then both handles closed.
   virtual ProcessOutcome RunAndWait(const std::u16string& program,
                                     const std::u16string& commandLine) = 0;
+  // OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, "Global\_MSIExecute"), then
+  // WaitForSingleObject for at most `milliseconds`; a wait that was given the mutex
+  // releases it at once, so that the installer never finds it held by us.
+  virtual InstallerMutex WaitForInstallerMutex(std::uint32_t milliseconds) = 0;
 };
 
 struct DirectoryEntry {
@@ -81,8 +95,9 @@ class Files {
   // GetFullPathNameW for a name, with a buffer as large as the platform asks for.
   // Nothing when the call fails.
   virtual std::optional<std::u16string> ReadFullPathName(const std::u16string& name) = 0;
-  // GetSystemDirectoryW and GetWindowsDirectoryW, with a buffer as large as the platform
-  // asks for; empty when the call fails.
+  // GetSystemDirectoryW and GetSystemWindowsDirectoryW (the machine's Windows folder, also
+  // on a Remote Desktop host), with a buffer as large as the platform asks for; empty when
+  // the call fails.
   virtual std::u16string ReadSystemDirectory() = 0;
   virtual std::u16string ReadWindowsDirectory() = 0;
   // GetFileAttributesExW: the size of a file; nothing for a folder or when it fails.
@@ -95,18 +110,26 @@ class Files {
 // Certificate store handles; 0 is no store.
 using StoreHandle = std::uintptr_t;
 
+struct CertificateAddition {
+  std::u16string thumbprint;  // SHA-1 (CERT_SHA1_HASH_PROP_ID), upper-case hexadecimal
+  bool alreadyPresent = false;
+  std::uint32_t error = 0;  // the addition's GetLastError code; 0: added
+};
+
 class Certificates {
  public:
   virtual ~Certificates() = default;
-  // CertOpenStore(CERT_STORE_PROV_FILENAME_W, X509 | PKCS_7, 0, 0, path).
-  virtual StoreHandle OpenFileStore(const std::u16string& path) = 0;
+  // CertOpenStore(CERT_STORE_PROV_FILENAME_W, X509 | PKCS_7, 0, 0, path); on failure 0
+  // and the GetLastError code in `error`.
+  virtual StoreHandle OpenFileStore(const std::u16string& path, std::uint32_t& error) = 0;
   // CertOpenStore(CERT_STORE_PROV_SYSTEM_W, X509 | PKCS_7, 0,
-  // CERT_SYSTEM_STORE_LOCAL_MACHINE, "Root").
-  virtual StoreHandle OpenMachineRootStore() = 0;
-  // CertEnumCertificatesInStore over `from`, each context added to `to` with
-  // CertAddCertificateContextToStore(CERT_STORE_ADD_ALWAYS): the SHA-1 thumbprints
-  // (CERT_SHA1_HASH_PROP_ID, upper-case hexadecimal) of those added.
-  virtual std::vector<std::u16string> AddEveryCertificate(StoreHandle from, StoreHandle to) = 0;
+  // CERT_SYSTEM_STORE_LOCAL_MACHINE, "Root"); on failure 0 and the code in `error`.
+  virtual StoreHandle OpenMachineRootStore(std::uint32_t& error) = 0;
+  // CertEnumCertificatesInStore over `from`; for each context CertFindCertificateInStore
+  // (CERT_FIND_SHA1_HASH) in `to`, then CertAddCertificateContextToStore(
+  // CERT_STORE_ADD_ALWAYS) into `to`: what became of each, in the file's order.
+  virtual std::vector<CertificateAddition> AddEveryCertificate(StoreHandle from,
+                                                               StoreHandle to) = 0;
   // CertCloseStore(store, 0).
   virtual void CloseStore(StoreHandle store) = 0;
 };
@@ -120,17 +143,24 @@ class ProgressThread {
   virtual void Stop() = 0;
 };
 
+struct SelectionDialogOutcome {
+  // DialogBoxParamW answered -1: there was no dialog; `error` is its GetLastError code.
+  bool failed = false;
+  std::uint32_t error = 0;
+  // Next: the choice buttons checked then; Cancel, Escape or the close box: nothing.
+  std::optional<std::vector<std::uint16_t>> next;
+};
+
 class Desktop {
  public:
   virtual ~Desktop() = default;
-  // MessageBoxW(NULL, text, caption, style): the button pressed.
+  // MessageBoxW(NULL, text, caption, style): the button pressed; 0 when no box could be
+  // shown.
   virtual std::int32_t ShowMessageBox(const std::u16string& text, const std::u16string& caption,
                                       std::uint32_t style) = 0;
   // DialogBoxParamW(instance, IDD_SELECTION, NULL, ...), modal, its procedure given the
-  // dialog's own state, with the radio buttons `checked` checked. Next: the choice
-  // buttons checked then; Cancel, Escape or the close box: nothing.
-  virtual std::optional<std::vector<std::uint16_t>> ShowSelectionDialog(
-      const std::vector<std::uint16_t>& checked) = 0;
+  // dialog's own state, with the radio buttons `checked` checked.
+  virtual SelectionDialogOutcome ShowSelectionDialog(const std::vector<std::uint16_t>& checked) = 0;
   // Creates the progress thread suspended, with the window title it will show. Nothing
   // when the thread cannot be created.
   virtual std::unique_ptr<ProgressThread> CreateProgressThread(const std::u16string& title) = 0;
@@ -159,6 +189,12 @@ class System {
   virtual bool IsUserAnAdmin() = 0;
   // GetVersionExW on an OSVERSIONINFOEXW (size 284). Nothing when it fails.
   virtual std::optional<OsVersion> GetVersion() = 0;
+  // RtlGetVersion (ntdll, looked up at run time), which is not held to the versions the
+  // manifest names; GetVersionExW where it is missing or fails.
+  virtual std::optional<OsVersion> ReadRealVersion() = 0;
+  // ProcessIdToSessionId(GetCurrentProcessId()), looked up at run time. Nothing when it
+  // is missing or fails.
+  virtual std::optional<std::uint32_t> ReadSessionId() = 0;
   // GetSystemDefaultUILanguage.
   virtual std::uint16_t GetSystemDefaultUILanguage() = 0;
   // IsWow64Process(GetCurrentProcess()), looked up at run time once (Windows 2000 has
@@ -173,9 +209,11 @@ class System {
   // asks the other programs to close and ends only the hung ones. 0 when Windows took
   // the request, else the error of the step that failed.
   virtual std::uint32_t RestartWindows() = 0;
-  // GetLocalTime and GetTickCount, for the run's record.
+  // GetLocalTime and GetTickCount, for the run's record and its waits.
   virtual LocalTime ReadLocalTime() = 0;
   virtual std::uint32_t ReadTickCount() = 0;
+  // Sleep.
+  virtual void Sleep(std::uint32_t milliseconds) = 0;
 };
 
 // Everything the program asks of Windows, handed by reference to the flows.

@@ -60,7 +60,7 @@ std::u16string CodeMeaning(std::uint32_t code) {
     case kErrorInstallPackageInvalid:
       return u"the package is not a valid Windows Installer package";
     case kErrorInvalidCommandLine:
-      return u"invalid msiexec command line";
+      return u"a command line was not understood (setup.exe's own, or one given to msiexec)";
     default:
       return u"failure (Windows or Windows Installer code)";
   }
@@ -97,7 +97,10 @@ std::int32_t Reporter::Box(std::uint16_t textId, std::uint16_t captionId, std::u
   }
   const std::int32_t answer = windows_.desktop.ShowMessageBox(LoadText(windows_, textId) + appended,
                                                               LoadText(windows_, captionId), style);
-  Record(u"message " + DecimalText(textId) + u" shown, answered " + AnswerName(answer));
+  // 0: no box could be shown; the callers take it as an unattended run would.
+  Record(u"message " + DecimalText(textId) +
+         (answer == 0 ? u" could not be shown: taken as in an unattended run"
+                      : u" shown, answered " + AnswerName(answer)));
   return answer;
 }
 
@@ -110,6 +113,20 @@ void Reporter::ShowHelp(const std::u16string& text) {
   Record(u"help shown");
 }
 
+std::uint32_t Reporter::RejectCommandLine(const std::u16string& helpText,
+                                          const std::u16string& argument,
+                                          const std::u16string& reason) {
+  Record(u"command line not understood: argument \"" + argument + u"\": " + reason +
+         u"; nothing is installed");
+  if (Interactive()) {
+    ShowHelp(helpText);
+  } else {
+    Record(std::u16string(u"help not shown (") +
+           (mode_.desktopVisible ? u"silent" : u"no visible desktop") + u")");
+  }
+  return kErrorInvalidCommandLine;
+}
+
 bool Reporter::Confirm(std::uint16_t questionId) {
   return Box(questionId, IDS_CAPTION, kMbYesNo) != kIdNo;
 }
@@ -119,10 +136,15 @@ DialogAnswer Reporter::ChooseConfiguration(std::vector<std::uint16_t>& checked) 
     Record(u"configuration dialog not shown");
     return DialogAnswer::kNotShown;
   }
-  std::optional<std::vector<std::uint16_t>> next = windows_.desktop.ShowSelectionDialog(checked);
-  Record(next ? u"configuration dialog: Next" : u"configuration dialog: Cancel");
-  if (!next) return DialogAnswer::kCancelled;
-  checked = std::move(*next);
+  SelectionDialogOutcome outcome = windows_.desktop.ShowSelectionDialog(checked);
+  if (outcome.failed) {
+    Record(u"configuration dialog could not be created, error " + DecimalText(outcome.error) +
+           u": taken as not shown");
+    return DialogAnswer::kNotShown;
+  }
+  Record(outcome.next ? u"configuration dialog: Next" : u"configuration dialog: Cancel");
+  if (!outcome.next) return DialogAnswer::kCancelled;
+  checked = std::move(*outcome.next);
   return DialogAnswer::kNext;
 }
 
@@ -157,9 +179,13 @@ RestartChoice Reporter::AskRestart(std::uint16_t messageId) {
     Record(u"restart needed: restarting without asking (silent)");
     return RestartChoice::kRestartNow;
   }
-  if (Box(messageId, IDS_CAPTION, kMbYesNo | kMbIconWarning) != kIdYes) {
-    return RestartChoice::kDeclined;
+  const std::int32_t answer = Box(messageId, IDS_CAPTION, kMbYesNo | kMbIconWarning);
+  if (answer == 0) {
+    Record(u"restart needed: left to the caller (the question could not be shown)");
+    return RestartChoice::kLeftToCaller;
   }
+  // Only a Yes restarts Windows.
+  if (answer != kIdYes) return RestartChoice::kDeclined;
   Record(u"restart requested");
   return RestartChoice::kRestartNow;
 }
@@ -178,10 +204,28 @@ std::u16string Reporter::InstallerLogArguments() {
   // msiexec fails (1622) when it can't write its log: a folder that took no line of ours
   // gets no installer logs either.
   if (!log_ || log_->broken()) return {};
-  // Beside the run's log and sorted right after it; numbered so that no installer run
-  // overwrites another's, stamped so that no run overwrites an earlier one's.
-  return u" /l*v \"" + log_->path() + u"." + log_->startStamp() + u"-" +
-         DecimalText(++installerLogs_) + u".msiexec.log\"";
+  // Beside the run's log and sorted right after it; stamped and numbered, and the number
+  // passed over while a file of that name is there, so that no earlier log is overwritten
+  // (two runs in one second, the hour that repeats when summer time ends).
+  std::u16string name;
+  do {
+    name = log_->path() + u"." + log_->startStamp() + u"-" + DecimalText(++installerLogs_) +
+           u".msiexec.log";
+  } while (windows_.files.ReadFileSize(name));
+  // msiexec refuses a log path past the classic limit (1622): no log is better than no
+  // installation.
+  const std::optional<std::u16string> full = windows_.files.ReadFullPathName(name);
+  if (full.value_or(name).size() >= kMaxPath) {
+    Record(u"msiexec's own log left out: its path would be " +
+           DecimalText(static_cast<std::uint32_t>(full.value_or(name).size())) +
+           u" characters long, more than msiexec takes");
+    return {};
+  }
+  return u" /l*v \"" + name + u"\"";
+}
+
+void Reporter::SpendInstallerWait(std::uint32_t milliseconds) {
+  installerWaitLeft_ -= milliseconds < installerWaitLeft_ ? milliseconds : installerWaitLeft_;
 }
 
 std::uint32_t Reporter::Finish(std::uint32_t code) {

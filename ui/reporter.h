@@ -22,7 +22,11 @@ struct RunMode {
   bool silent = false;         // -silent: no question, no result message
   bool noRestart = false;      // -norestart: Windows is never restarted, 3010 instead
   bool desktopVisible = true;  // a window station a user can see
+  bool sessionZero = false;    // why not: the services' session of Windows Vista and later
 };
+
+// The longest a run waits, in all, for other installations to end.
+inline constexpr std::uint32_t kInstallerWaitLimit = 10 * 60 * 1000;
 
 enum class DialogAnswer {
   kNotShown,  // unattended: the options alone decide
@@ -64,8 +68,12 @@ class Reporter {
   bool Interactive() const { return mode_.desktopVisible && !mode_.silent; }
 
   // ---- What the user sees ----
-  // The help; also in silent runs, where it is the only answer to a bad call.
+  // The help asked for; also in silent runs.
   void ShowHelp(const std::u16string& text);
+  // A command line not understood: recorded, the help shown only to an interactive run
+  // (an unattended one never waits for a click); returns 1639.
+  std::uint32_t RejectCommandLine(const std::u16string& helpText, const std::u16string& argument,
+                                  const std::u16string& reason);
   // A Yes/No question under the program's caption; an unattended run goes on (true).
   bool Confirm(std::uint16_t questionId);
   // The configuration dialog, opening with the buttons `checked`; at Next they are
@@ -89,8 +97,13 @@ class Reporter {
   bool Recording() const { return log_ != nullptr; }
   void Record(const std::u16string& line);
   // The extra msiexec arguments that give each installer run a verbose log of its own
-  // beside the run's log: empty without a log.
+  // beside the run's log, under a name no file has yet: empty without a log, or where
+  // the name would be too long for msiexec.
   std::u16string InstallerLogArguments();
+
+  // ---- The run's allowance for waiting on other installations ----
+  std::uint32_t InstallerWaitLeft() const { return installerWaitLeft_; }
+  void SpendInstallerWait(std::uint32_t milliseconds);
   // The last line: the exit code and what it means.
   std::uint32_t Finish(std::uint32_t code);
 
@@ -103,6 +116,7 @@ class Reporter {
   RunMode mode_;
   std::unique_ptr<RunLog> log_;
   unsigned installerLogs_ = 0;
+  std::uint32_t installerWaitLeft_ = kInstallerWaitLimit;
 };
 
 }  // namespace setup

@@ -12,6 +12,8 @@ struct Win32Certificates::Functions {
   decltype(&::CertAddCertificateContextToStore) addCertificate;
   decltype(&::CertCloseStore) closeStore;
   decltype(&::CertGetCertificateContextProperty) getProperty;
+  decltype(&::CertFindCertificateInStore) findCertificate;
+  decltype(&::CertFreeCertificateContext) freeCertificate;
 };
 
 namespace {
@@ -35,6 +37,10 @@ Win32Certificates::Functions Win32Certificates::BindFunctions() {
   functions.closeStore = FindFunction<decltype(functions.closeStore)>(crypt32, "CertCloseStore");
   functions.getProperty =
       FindFunction<decltype(functions.getProperty)>(crypt32, "CertGetCertificateContextProperty");
+  functions.findCertificate =
+      FindFunction<decltype(functions.findCertificate)>(crypt32, "CertFindCertificateInStore");
+  functions.freeCertificate =
+      FindFunction<decltype(functions.freeCertificate)>(crypt32, "CertFreeCertificateContext");
   return functions;
 }
 
@@ -43,24 +49,47 @@ Win32Certificates::Win32Certificates()
 
 Win32Certificates::~Win32Certificates() = default;
 
-StoreHandle Win32Certificates::OpenFileStore(const std::u16string& path) {
-  if (functions_->openStore == nullptr) return 0;
-  return FromStore(functions_->openStore(CERT_STORE_PROV_FILENAME_W, kEncoding, 0, 0, Wide(path)));
+StoreHandle Win32Certificates::OpenFileStore(const std::u16string& path, std::uint32_t& error) {
+  if (functions_->openStore == nullptr) {
+    error = ERROR_PROC_NOT_FOUND;
+    return 0;
+  }
+  const HCERTSTORE store =
+      functions_->openStore(CERT_STORE_PROV_FILENAME_W, kEncoding, 0, 0, Wide(path));
+  if (store == nullptr) error = ::GetLastError();
+  return FromStore(store);
 }
 
-StoreHandle Win32Certificates::OpenMachineRootStore() {
-  if (functions_->openStore == nullptr) return 0;
-  return FromStore(functions_->openStore(CERT_STORE_PROV_SYSTEM_W, kEncoding, 0,
-                                         CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root"));
+StoreHandle Win32Certificates::OpenMachineRootStore(std::uint32_t& error) {
+  if (functions_->openStore == nullptr) {
+    error = ERROR_PROC_NOT_FOUND;
+    return 0;
+  }
+  const HCERTSTORE store = functions_->openStore(CERT_STORE_PROV_SYSTEM_W, kEncoding, 0,
+                                                 CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
+  if (store == nullptr) error = ::GetLastError();
+  return FromStore(store);
 }
 
-std::u16string Win32Certificates::Thumbprint(const void* certificate) {
-  BYTE hash[20] = {};
+bool Win32Certificates::Holds(StoreHandle store, unsigned char (&hash)[20]) {
+  if (functions_->findCertificate == nullptr || functions_->freeCertificate == nullptr) {
+    return false;
+  }
+  CRYPT_HASH_BLOB blob{sizeof(hash), hash};
+  const PCCERT_CONTEXT found = functions_->findCertificate(ToStore(store), kEncoding, 0,
+                                                           CERT_FIND_SHA1_HASH, &blob, nullptr);
+  if (found == nullptr) return false;
+  functions_->freeCertificate(found);
+  return true;
+}
+
+std::u16string Win32Certificates::Thumbprint(const void* certificate, unsigned char (&hash)[20]) {
   DWORD size = sizeof(hash);
   if (functions_->getProperty == nullptr ||
       !functions_->getProperty(static_cast<PCCERT_CONTEXT>(certificate), CERT_SHA1_HASH_PROP_ID,
-                               hash, &size)) {
-    return u"(thumbprint unreadable)";
+                               hash, &size) ||
+      size != sizeof(hash)) {
+    return {};
   }
   static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
   std::u16string text;
@@ -71,20 +100,27 @@ std::u16string Win32Certificates::Thumbprint(const void* certificate) {
   return text;
 }
 
-std::vector<std::u16string> Win32Certificates::AddEveryCertificate(StoreHandle from,
-                                                                   StoreHandle to) {
-  std::vector<std::u16string> added;
+std::vector<CertificateAddition> Win32Certificates::AddEveryCertificate(StoreHandle from,
+                                                                        StoreHandle to) {
+  std::vector<CertificateAddition> additions;
   if (functions_->enumCertificates == nullptr || functions_->addCertificate == nullptr) {
-    return added;
+    return additions;
   }
   // Handing each context back to the enumeration releases it; the walk ends on null.
   PCCERT_CONTEXT certificate = nullptr;
   while ((certificate = functions_->enumCertificates(ToStore(from), certificate)) != nullptr) {
-    if (functions_->addCertificate(ToStore(to), certificate, CERT_STORE_ADD_ALWAYS, nullptr)) {
-      added.push_back(Thumbprint(certificate));
+    unsigned char hash[20] = {};
+    CertificateAddition addition;
+    addition.thumbprint = Thumbprint(certificate, hash);
+    addition.alreadyPresent = !addition.thumbprint.empty() && Holds(to, hash);
+    if (addition.thumbprint.empty()) addition.thumbprint = u"(thumbprint unreadable)";
+    if (!functions_->addCertificate(ToStore(to), certificate, CERT_STORE_ADD_ALWAYS, nullptr)) {
+      const DWORD error = ::GetLastError();
+      addition.error = error != ERROR_SUCCESS ? error : static_cast<DWORD>(ERROR_GEN_FAILURE);
     }
+    additions.push_back(std::move(addition));
   }
-  return added;
+  return additions;
 }
 
 void Win32Certificates::CloseStore(StoreHandle store) {

@@ -12,16 +12,18 @@ class Win32Certificates final : public Certificates {
   Win32Certificates();
   ~Win32Certificates() override;
 
-  StoreHandle OpenFileStore(const std::u16string& path) override;
-  StoreHandle OpenMachineRootStore() override;
-  std::vector<std::u16string> AddEveryCertificate(StoreHandle from, StoreHandle to) override;
+  StoreHandle OpenFileStore(const std::u16string& path, std::uint32_t& error) override;
+  StoreHandle OpenMachineRootStore(std::uint32_t& error) override;
+  std::vector<CertificateAddition> AddEveryCertificate(StoreHandle from, StoreHandle to) override;
   void CloseStore(StoreHandle store) override;
 
  private:
   struct Functions;
   static Functions BindFunctions();
-  // The SHA-1 hash of a PCCERT_CONTEXT, upper-case hexadecimal.
-  std::u16string Thumbprint(const void* certificate);
+  // The SHA-1 hash of a PCCERT_CONTEXT, upper-case hexadecimal; empty when unreadable.
+  std::u16string Thumbprint(const void* certificate, unsigned char (&hash)[20]);
+  // CertFindCertificateInStore(CERT_FIND_SHA1_HASH) found it.
+  bool Holds(StoreHandle store, unsigned char (&hash)[20]);
 
   std::unique_ptr<const Functions> functions_;
 };

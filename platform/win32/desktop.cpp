@@ -13,7 +13,7 @@ std::int32_t Win32Desktop::ShowMessageBox(const std::u16string& text, const std:
   return ::MessageBoxW(nullptr, Wide(text), Wide(caption), style);
 }
 
-std::optional<std::vector<std::uint16_t>> Win32Desktop::ShowSelectionDialog(
+SelectionDialogOutcome Win32Desktop::ShowSelectionDialog(
     const std::vector<std::uint16_t>& checked) {
   return win32::ShowSelectionDialog(instance_, checked);
 }

@@ -19,7 +19,7 @@ std::optional<std::vector<DirectoryEntry>> Win32Files::FindFiles(const std::u16s
 namespace {
 
 // The buffer protocol of GetCurrentDirectoryW, GetFullPathNameW, GetSystemDirectoryW and
-// GetWindowsDirectoryW: they answer the size they need, NUL included, when the buffer is
+// GetSystemWindowsDirectoryW: they answer the size they need, NUL included, when the buffer is
 // too small, and the length without the NUL when it fitted. The loop covers a value that
 // grew between two calls. Nothing when a call fails; `error` then holds its last error.
 template <typename Call>
@@ -68,7 +68,7 @@ std::u16string Win32Files::ReadSystemDirectory() {
 
 std::u16string Win32Files::ReadWindowsDirectory() {
   return ReadGrowing(
-             [](wchar_t* buffer, DWORD size) { return ::GetWindowsDirectoryW(buffer, size); })
+             [](wchar_t* buffer, DWORD size) { return ::GetSystemWindowsDirectoryW(buffer, size); })
       .value_or(std::u16string());
 }
 

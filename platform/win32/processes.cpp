@@ -22,7 +22,11 @@ ProcessOutcome Win32Processes::RunAndWait(const std::u16string& program,
   // Declared in this order so that the process handle is closed first.
   const KernelHandle thread(created.hThread);
   const KernelHandle process(created.hProcess);
-  ::WaitForSingleObject(process.Get(), INFINITE);
+  if (::WaitForSingleObject(process.Get(), INFINITE) != WAIT_OBJECT_0) {
+    outcome.waitFailed = true;
+    outcome.error = ::GetLastError();
+    return outcome;
+  }
   DWORD exitCode = 0;
   if (::GetExitCodeProcess(process.Get(), &exitCode)) {
     outcome.exitCodeRead = true;
@@ -31,6 +35,26 @@ ProcessOutcome Win32Processes::RunAndWait(const std::u16string& program,
     outcome.error = ::GetLastError();
   }
   return outcome;
+}
+
+InstallerMutex Win32Processes::WaitForInstallerMutex(std::uint32_t milliseconds) {
+  const KernelHandle mutex(
+      ::OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, L"Global\\_MSIExecute"));
+  if (!mutex) {
+    // No installation has made the mutex: nothing holds the installer.
+    return ::GetLastError() == ERROR_FILE_NOT_FOUND ? InstallerMutex::kFree
+                                                    : InstallerMutex::kUnreadable;
+  }
+  switch (::WaitForSingleObject(mutex.Get(), milliseconds)) {
+    case WAIT_OBJECT_0:
+    case WAIT_ABANDONED:
+      ::ReleaseMutex(mutex.Get());
+      return InstallerMutex::kFree;
+    case WAIT_TIMEOUT:
+      return InstallerMutex::kOwned;
+    default:
+      return InstallerMutex::kUnreadable;
+  }
 }
 
 }  // namespace setup::win32

@@ -9,6 +9,7 @@ class Win32Processes final : public Processes {
  public:
   ProcessOutcome RunAndWait(const std::u16string& program,
                             const std::u16string& commandLine) override;
+  InstallerMutex WaitForInstallerMutex(std::uint32_t milliseconds) override;
 };
 
 }  // namespace setup::win32

@@ -91,13 +91,19 @@ INT_PTR CALLBACK SelectionDialogProc(HWND dialogWindow, UINT message, WPARAM wPa
 
 }  // namespace
 
-std::optional<std::vector<std::uint16_t>> ShowSelectionDialog(
-    HINSTANCE instance, const std::vector<std::uint16_t>& checked) {
+SelectionDialogOutcome ShowSelectionDialog(HINSTANCE instance,
+                                           const std::vector<std::uint16_t>& checked) {
   DialogState state{instance, checked, std::vector<std::uint16_t>{}};
-  ::DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_SELECTION), nullptr, &SelectionDialogProc,
-                    reinterpret_cast<LPARAM>(&state));
+  SelectionDialogOutcome outcome;
+  if (::DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_SELECTION), nullptr, &SelectionDialogProc,
+                        reinterpret_cast<LPARAM>(&state)) == -1) {
+    outcome.failed = true;
+    outcome.error = ::GetLastError();
+  } else {
+    outcome.next = std::move(state.outcome);
+  }
   if (state.icon != nullptr) ::DestroyIcon(state.icon);
-  return state.outcome;
+  return outcome;
 }
 
 }  // namespace setup::win32

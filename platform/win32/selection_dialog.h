@@ -7,10 +7,8 @@
 namespace setup::win32 {
 
 // Shows the dialog with the buttons `checked` checked and waits until Next (the choice
-// buttons checked then) or Cancel (nothing) ends it. When the dialog cannot be shown at
-// all, the outcome is Next with nothing checked, so that the run goes on with nothing
-// appended.
-std::optional<std::vector<std::uint16_t>> ShowSelectionDialog(
-    HINSTANCE instance, const std::vector<std::uint16_t>& checked);
+// buttons checked then) or Cancel (nothing) ends it; or says that it could not be shown.
+SelectionDialogOutcome ShowSelectionDialog(HINSTANCE instance,
+                                           const std::vector<std::uint16_t>& checked);
 
 }  // namespace setup::win32

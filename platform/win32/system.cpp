@@ -11,6 +11,8 @@ namespace {
 
 using IsUserAnAdminFunction = BOOL(WINAPI*)();
 using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
+using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOEXW*);
+using ProcessIdToSessionIdFunction = BOOL(WINAPI*)(DWORD, DWORD*);
 
 // Windows 2000's shell32 exports IsUserAnAdmin by this ordinal only; later ones by
 // name as well.
@@ -48,6 +50,27 @@ std::optional<OsVersion> Win32System::GetVersion() {
   if (!::GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&version))) return std::nullopt;
   return OsVersion{version.dwMajorVersion, version.dwMinorVersion, version.wServicePackMajor,
                    version.dwBuildNumber};
+}
+
+std::optional<OsVersion> Win32System::ReadRealVersion() {
+  const auto rtlGetVersion =
+      FindFunction<RtlGetVersionFunction>(::GetModuleHandleW(L"ntdll"), "RtlGetVersion");
+  OSVERSIONINFOEXW version{};
+  version.dwOSVersionInfoSize = sizeof(version);
+  // 0 is STATUS_SUCCESS.
+  if (rtlGetVersion == nullptr || rtlGetVersion(&version) != 0) return GetVersion();
+  return OsVersion{version.dwMajorVersion, version.dwMinorVersion, version.wServicePackMajor,
+                   version.dwBuildNumber};
+}
+
+std::optional<std::uint32_t> Win32System::ReadSessionId() {
+  const auto processIdToSessionId = FindFunction<ProcessIdToSessionIdFunction>(
+      ::GetModuleHandleW(L"kernel32"), "ProcessIdToSessionId");
+  DWORD session = 0;
+  if (processIdToSessionId == nullptr || !processIdToSessionId(::GetCurrentProcessId(), &session)) {
+    return std::nullopt;
+  }
+  return session;
 }
 
 std::uint16_t Win32System::GetSystemDefaultUILanguage() { return ::GetSystemDefaultUILanguage(); }
@@ -112,5 +135,7 @@ LocalTime Win32System::ReadLocalTime() {
 }
 
 std::uint32_t Win32System::ReadTickCount() { return ::GetTickCount(); }
+
+void Win32System::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
 
 }  // namespace setup::win32

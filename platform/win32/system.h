@@ -14,12 +14,15 @@ class Win32System final : public System {
   std::vector<std::u16string> SplitCommandLine(const std::u16string& commandLine) override;
   bool IsUserAnAdmin() override;
   std::optional<OsVersion> GetVersion() override;
+  std::optional<OsVersion> ReadRealVersion() override;
+  std::optional<std::uint32_t> ReadSessionId() override;
   std::uint16_t GetSystemDefaultUILanguage() override;
   bool IsWow64() override;
   std::optional<std::u16string> LoadStringBlock(std::uint16_t block) override;
   std::uint32_t RestartWindows() override;
   LocalTime ReadLocalTime() override;
   std::uint32_t ReadTickCount() override;
+  void Sleep(std::uint32_t milliseconds) override;
 
  private:
   HMODULE module_;

@@ -1,5 +1,7 @@
 #include "tests/support/fake_windows.h"
 
+#include <algorithm>
+
 #include "platform/windows_constants.h"
 #include "ui/message_catalogue.h"
 #include "ui/reporter.h"
@@ -216,11 +218,27 @@ ProcessOutcome FakeWindows::RunAndWait(const std::u16string& program,
                                        const std::u16string& commandLine) {
   log.push_back(u"run: " + commandLine);
   programs.push_back(program);
+  if (program.ends_with(u"msiexec.exe") && !otherInstallations.empty()) {
+    installerBusyUntil_ = tickCount + otherInstallations.front();
+    otherInstallations.pop_front();
+    return {true, 0, true, kErrorInstallAlreadyRunning};
+  }
   if (onCommand) onCommand(commandLine);
   if (const auto scripted = processOutcomes.find(commandLine); scripted != processOutcomes.end()) {
     return scripted->second;
   }
   return {true, 0, true, defaultExitCode};
+}
+
+InstallerMutex FakeWindows::WaitForInstallerMutex(std::uint32_t milliseconds) {
+  log.push_back(u"wait for the installer, at most " + DecimalText(milliseconds) + u" ms");
+  if (installerBusyUntil_ <= tickCount) return InstallerMutex::kFree;
+  if (installerBusyUntil_ - tickCount > milliseconds) {
+    tickCount += milliseconds;
+    return InstallerMutex::kOwned;
+  }
+  tickCount = installerBusyUntil_;
+  return InstallerMutex::kFree;
 }
 
 // ---- Files ----
@@ -256,7 +274,8 @@ std::uint32_t FakeWindows::ReadCurrentDirectory(std::u16string& directory) {
 std::optional<std::u16string> FakeWindows::ReadFullPathName(const std::u16string& name) {
   if (fullPathFails) return std::nullopt;
   if (fullPathOverride) return fullPathOverride;
-  return currentDirectory + u"\\" + name;
+  if (name.size() > 1 && name[1] == u':') return name;
+  return currentDirectory + (currentDirectory.ends_with(u'\\') ? u"" : u"\\") + name;
 }
 
 std::u16string FakeWindows::ReadSystemDirectory() { return systemDirectory; }
@@ -281,29 +300,45 @@ std::uint32_t FakeWindows::AppendToFile(const std::u16string& path, const std::s
 
 // ---- Certificates ----
 
-StoreHandle FakeWindows::OpenFileStore(const std::u16string& path) {
-  if (certificateFiles.find(path) == certificateFiles.end()) return 0;
+StoreHandle FakeWindows::OpenFileStore(const std::u16string& path, std::uint32_t& error) {
+  if (certificateFiles.find(path) == certificateFiles.end()) {
+    error = 0x80092009;  // CRYPT_E_NO_MATCH
+    return 0;
+  }
   const StoreHandle handle = nextHandle_++;
   stores_[handle] = path;
   ++openStores;
   return handle;
 }
 
-StoreHandle FakeWindows::OpenMachineRootStore() {
-  if (rootStoreFails) return 0;
+StoreHandle FakeWindows::OpenMachineRootStore(std::uint32_t& error) {
+  if (rootStoreError) {
+    error = *rootStoreError;
+    return 0;
+  }
   const StoreHandle handle = nextHandle_++;
   stores_[handle] = u"";
   ++openStores;
   return handle;
 }
 
-std::vector<std::u16string> FakeWindows::AddEveryCertificate(StoreHandle from, StoreHandle to) {
+std::vector<CertificateAddition> FakeWindows::AddEveryCertificate(StoreHandle from,
+                                                                  StoreHandle to) {
   if (stores_.count(from) == 0 || stores_.count(to) == 0 || !stores_[to].empty()) return {};
+  std::vector<CertificateAddition> additions;
   for (const std::u16string& certificate : certificateFiles.at(stores_[from])) {
-    log.push_back(u"root store: add " + certificate);
-    rootStore.push_back(certificate);
+    CertificateAddition addition{certificate};
+    addition.alreadyPresent =
+        std::find(rootStore.begin(), rootStore.end(), certificate) != rootStore.end();
+    if (const auto error = certificateErrors.find(certificate); error != certificateErrors.end()) {
+      addition.error = error->second;
+    } else {
+      log.push_back(u"root store: add " + certificate);
+      rootStore.push_back(certificate);
+    }
+    additions.push_back(addition);
   }
-  return certificateFiles.at(stores_[from]);
+  return additions;
 }
 
 void FakeWindows::CloseStore(StoreHandle store) {
@@ -324,12 +359,12 @@ std::int32_t FakeWindows::ShowMessageBox(const std::u16string& text, const std::
   return (style & 0xF) == kMbYesNo ? kIdYes : 1;
 }
 
-std::optional<std::vector<std::uint16_t>> FakeWindows::ShowSelectionDialog(
-    const std::vector<std::uint16_t>& checked) {
+SelectionDialogOutcome FakeWindows::ShowSelectionDialog(const std::vector<std::uint16_t>& checked) {
   log.push_back(u"dialog");
+  if (dialogFails) return {true, 1813, {}};  // ERROR_RESOURCE_TYPE_NOT_FOUND
   dialogsShown.push_back(checked);
-  if (dialogOutcome) return *dialogOutcome;
-  return checked;
+  if (dialogOutcome) return {false, 0, *dialogOutcome};
+  return {false, 0, checked};
 }
 
 std::unique_ptr<ProgressThread> FakeWindows::CreateProgressThread(const std::u16string& title) {
@@ -349,6 +384,12 @@ std::vector<std::u16string> FakeWindows::SplitCommandLine(const std::u16string& 
 bool FakeWindows::IsUserAnAdmin() { return administrator; }
 
 std::optional<OsVersion> FakeWindows::GetVersion() { return osVersion; }
+
+std::optional<OsVersion> FakeWindows::ReadRealVersion() {
+  return realOsVersion ? realOsVersion : osVersion;
+}
+
+std::optional<std::uint32_t> FakeWindows::ReadSessionId() { return sessionId; }
 
 std::uint16_t FakeWindows::GetSystemDefaultUILanguage() { return uiLanguage; }
 
@@ -371,5 +412,10 @@ std::uint32_t FakeWindows::RestartWindows() {
 LocalTime FakeWindows::ReadLocalTime() { return localTime; }
 
 std::uint32_t FakeWindows::ReadTickCount() { return tickCount += 5; }
+
+void FakeWindows::Sleep(std::uint32_t milliseconds) {
+  log.push_back(u"sleep " + DecimalText(milliseconds) + u" ms");
+  tickCount += milliseconds;
+}
 
 }  // namespace setup::testing

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <optional>
@@ -64,8 +65,9 @@ class FakeWindows : public Installer,
   // Certificate files by full path: the names of the certificates each holds. A file
   // that is there but not a certificate store is simply not listed here.
   std::map<std::u16string, std::vector<std::u16string>> certificateFiles;
-  bool rootStoreFails = false;
-  std::optional<std::u16string> fullPathOverride;  // what GetFullPathNameW gives, if set
+  std::optional<std::uint32_t> rootStoreError;                // opening the Root store fails
+  std::map<std::u16string, std::uint32_t> certificateErrors;  // adding these fails
+  std::optional<std::u16string> fullPathOverride;             // what GetFullPathNameW gives, if set
   bool fullPathFails = false;
 
   // Where Windows keeps its tools; a tool is there when it is listed in systemFiles.
@@ -84,17 +86,24 @@ class FakeWindows : public Installer,
   // Runs with every command, after it is logged: lets a test change the machine as an
   // installer would.
   std::function<void(const std::u16string&)> onCommand;
+  // Other installations, each as long as its number of milliseconds: the next msiexec
+  // start begins the first one and answers 1618; the installer's mutex stays owned
+  // until it is over.
+  std::deque<std::uint32_t> otherInstallations;
 
   // Answers by message text; a Yes/No box otherwise answers Yes, any other box OK.
   std::map<std::u16string, std::int32_t> answers;
   // The buttons checked at Next, or nothing for Cancel; otherwise Next with those it
   // opened with.
   std::optional<std::optional<std::vector<std::uint16_t>>> dialogOutcome;
+  bool dialogFails = false;  // DialogBoxParamW answers -1
   bool progressThreadFails = false;
   bool windowStationVisible = true;
 
   bool administrator = true;
   std::optional<OsVersion> osVersion = OsVersion{6, 1, 1};
+  std::optional<OsVersion> realOsVersion;  // what RtlGetVersion says; unset: osVersion
+  std::optional<std::uint32_t> sessionId = 1u;
   std::uint16_t uiLanguage = 0x0409;
   bool wow64 = true;
   std::map<std::uint16_t, std::u16string> stringBlocks;  // overrides the built table
@@ -130,6 +139,7 @@ class FakeWindows : public Installer,
   // ---- Processes ----
   ProcessOutcome RunAndWait(const std::u16string& program,
                             const std::u16string& commandLine) override;
+  InstallerMutex WaitForInstallerMutex(std::uint32_t milliseconds) override;
   // ---- Files ----
   std::optional<std::vector<DirectoryEntry>> FindFiles(const std::u16string& pattern) override;
   std::uint32_t ReadCurrentDirectory(std::u16string& directory) override;
@@ -139,27 +149,29 @@ class FakeWindows : public Installer,
   std::optional<std::uint64_t> ReadFileSize(const std::u16string& path) override;
   std::uint32_t AppendToFile(const std::u16string& path, const std::string& bytes) override;
   // ---- Certificates ----
-  StoreHandle OpenFileStore(const std::u16string& path) override;
-  StoreHandle OpenMachineRootStore() override;
-  std::vector<std::u16string> AddEveryCertificate(StoreHandle from, StoreHandle to) override;
+  StoreHandle OpenFileStore(const std::u16string& path, std::uint32_t& error) override;
+  StoreHandle OpenMachineRootStore(std::uint32_t& error) override;
+  std::vector<CertificateAddition> AddEveryCertificate(StoreHandle from, StoreHandle to) override;
   void CloseStore(StoreHandle store) override;
   // ---- Desktop ----
   std::int32_t ShowMessageBox(const std::u16string& text, const std::u16string& caption,
                               std::uint32_t style) override;
-  std::optional<std::vector<std::uint16_t>> ShowSelectionDialog(
-      const std::vector<std::uint16_t>& checked) override;
+  SelectionDialogOutcome ShowSelectionDialog(const std::vector<std::uint16_t>& checked) override;
   std::unique_ptr<ProgressThread> CreateProgressThread(const std::u16string& title) override;
   bool IsWindowStationVisible() override;
   // ---- System ----
   std::vector<std::u16string> SplitCommandLine(const std::u16string& commandLine) override;
   bool IsUserAnAdmin() override;
   std::optional<OsVersion> GetVersion() override;
+  std::optional<OsVersion> ReadRealVersion() override;
+  std::optional<std::uint32_t> ReadSessionId() override;
   std::uint16_t GetSystemDefaultUILanguage() override;
   bool IsWow64() override;
   std::optional<std::u16string> LoadStringBlock(std::uint16_t block) override;
   std::uint32_t RestartWindows() override;
   LocalTime ReadLocalTime() override;
   std::uint32_t ReadTickCount() override;
+  void Sleep(std::uint32_t milliseconds) override;
 
  private:
   struct Entry {
@@ -170,6 +182,7 @@ class FakeWindows : public Installer,
   std::map<std::uint32_t, std::u16string> openPackages_;
   std::map<StoreHandle, std::u16string> stores_;  // the root store by an empty path
   std::uint32_t nextHandle_ = 100;
+  std::uint32_t installerBusyUntil_ = 0;  // tick count; 0: free
   Windows windows_;
 };
 

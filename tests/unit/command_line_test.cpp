@@ -15,40 +15,63 @@ struct Parsed {
   ParseOutcome outcome;
   InstallerOptions options;
   PackageSelection selection;
+  Rejection rejection;
 };
 
 Parsed Parse(const std::u16string& commandLine) {
   Parsed parsed{};
-  parsed.outcome = ParseArguments(SplitLikeWindows(commandLine), parsed.options, parsed.selection);
+  parsed.outcome = ParseArguments(SplitLikeWindows(commandLine), parsed.options, parsed.selection,
+                                  &parsed.rejection);
   return parsed;
 }
 
-TEST(CommandLine, RequestsTheHelp) {
-  for (const char16_t* line : {u"-help",
-                               u"--help",
-                               u"/help",
-                               u"-HELP",
-                               u"-?",
-                               u"/?",
-                               u"-h",
-                               u"-silent -help",
-                               u"-csp -KC",
-                               u"-KC 2",
-                               u"-Lang rus",
-                               u"-CSPArgs A",
-                               u"-UCSPArgs X",
-                               u"-csp -UCSPArgs X",
-                               u"-VelumArgs",
-                               u"/csp",
-                               u"csp",
-                               u"-csp=1",
-                               u"-csp -CSPArgs",
-                               u"-selectDlgx",
-                               u"-silent x",
-                               u"-log",
-                               u"-silent -LOG",
-                               u"-ѕilent"}) {
-    EXPECT_EQ(Parse(line).outcome, ParseOutcome::kHelp) << Utf8(line);
+TEST(CommandLine, TellsTheHelpAskedForFromAnArgumentNotUnderstood) {
+  constexpr ParseOutcome kHelp = ParseOutcome::kHelp;
+  constexpr ParseOutcome kBad = ParseOutcome::kNotUnderstood;
+  constexpr char16_t kUnknown[] = u"unknown option";
+  constexpr char16_t kValue[] = u"needs a value";
+  constexpr char16_t kCsp[] = u"needs -csp before it";
+  struct Case {
+    const char16_t* line;
+    ParseOutcome outcome;
+    const char16_t* argument = u"";
+    const char16_t* reason = u"";
+    bool silent = false;
+  } cases[] = {
+      {u"-help", kHelp},
+      {u"--help", kHelp},
+      {u"/help", kHelp},
+      {u"-HELP", kHelp},
+      {u"-?", kHelp},
+      {u"/?", kHelp},
+      {u"-h", kHelp},
+      {u"/H", kHelp},
+      {u"-silent -help", kHelp, u"", u"", true},
+      {u"-csp -KC", kBad, u"-KC", kValue},
+      {u"-KC 2", kBad, u"-KC", kCsp},
+      {u"-Lang rus", kBad, u"-Lang", kCsp},
+      {u"-CSPArgs A", kBad, u"-CSPArgs", kCsp},
+      {u"-UCSPArgs X", kBad, u"-UCSPArgs", u"needs -ucsp before it"},
+      {u"-csp -UCSPArgs X", kBad, u"-UCSPArgs", u"needs -ucsp before it"},
+      {u"-VelumArgs", kBad, u"-VelumArgs", kValue},
+      {u"/csp", kBad, u"/csp", kUnknown},
+      {u"csp", kBad, u"csp", kUnknown},
+      {u"-csp=1", kBad, u"-csp=1", kUnknown},
+      {u"-csp -CSPArgs", kBad, u"-CSPArgs", kValue},
+      {u"-selectDlgx", kBad, u"-selectDlgx", kUnknown},
+      {u"-silent x", kBad, u"x", kUnknown, true},
+      {u"-log", kBad, u"-log", kValue},
+      {u"-silent -LOG", kBad, u"-LOG", kValue, true},
+      {u"-ѕilent", kBad, u"-ѕilent", kUnknown},
+      // A -silent after the typo still keeps the run quiet.
+      {u"-slient -SILENT", kBad, u"-slient", kUnknown, true},
+  };
+  for (const Case& c : cases) {
+    const Parsed parsed = Parse(c.line);
+    EXPECT_EQ(parsed.outcome, c.outcome) << Utf8(c.line);
+    EXPECT_EQ(parsed.rejection.argument, c.argument) << Utf8(c.line);
+    EXPECT_EQ(parsed.rejection.reason, c.reason) << Utf8(c.line);
+    EXPECT_EQ(parsed.options.silent, c.silent) << Utf8(c.line);
   }
 }
 

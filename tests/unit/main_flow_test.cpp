@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/command_line.h"
 #include "install/plugin_flow.h"
 #include "packages/installer_queries.h"
 #include "platform/windows_constants.h"
@@ -120,15 +121,38 @@ TEST(MainFlow, AnsweringNoInstallsNothingAndNeverShowsProgress) {
 }
 
 TEST(MainFlow, HelpComesBeforeEveryCheck) {
-  for (const char16_t* line : {u"-help", u"-silent -help", u"-bogus", u"-csp -KC"}) {
+  constexpr std::uint32_t kNotUnderstood = kErrorInvalidCommandLine;
+  struct Case {
+    const char16_t* line;
+    std::uint32_t exitCode;
+    bool box, provider, card;  // the help box, listing the options of -csp and -ucsp
+  } cases[] = {
+      {u"-help", 0, true, false, false},
+      {u"-silent -help", 0, true, false, false},
+      {u"-csp -ucsp /?", 0, true, true, true},
+      {u"-ucsp -h", 0, true, false, true},
+      {u"-bogus", kNotUnderstood, true, false, false},
+      {u"-csp -KC", kNotUnderstood, true, true, false},
+      // An unattended run never waits for a click on a mistyped call.
+      {u"-silent -slient", kNotUnderstood, false},
+      {u"-slient -SILENT", kNotUnderstood, false},
+  };
+  for (const Case& c : cases) {
     FakeWindows fake = Distribution();
     fake.administrator = false;
     fake.osVersion = std::nullopt;
-    EXPECT_EQ(RunSetup(fake.windows(), line), 0u) << Utf8(line);
-    ASSERT_EQ(fake.boxes.size(), 1u) << Utf8(line);
-    EXPECT_EQ(fake.boxes[0].caption, u"Справка");
+    EXPECT_EQ(RunSetup(fake.windows(), c.line), c.exitCode) << Utf8(c.line);
+    EXPECT_EQ(fake.boxes.size(), c.box ? 1u : 0u) << Utf8(c.line);
+    if (c.box && !fake.boxes.empty()) {
+      const std::u16string& text = fake.boxes[0].text;
+      EXPECT_EQ(fake.boxes[0].caption, u"Справка");
+      EXPECT_EQ(text, HelpText(c.provider, c.card)) << Utf8(c.line);
+      EXPECT_TRUE(text.starts_with(u"Установщик Орвента ЭЦП Browser plug-in.\n")) << Utf8(text);
+      EXPECT_EQ(text.find(u"-cspargs \"<args>\"") != std::u16string::npos, c.provider);
+      EXPECT_EQ(text.find(u"-ucspargs \"<args>\"") != std::u16string::npos, c.card);
+    }
     EXPECT_TRUE(fake.Commands().empty());
-    EXPECT_TRUE(fake.log.size() == 1) << Utf8(line);
+    EXPECT_EQ(fake.log.size(), c.box ? 1u : 0u) << Utf8(c.line);
   }
 }
 
@@ -430,7 +454,14 @@ TEST(MainFlow, WithoutAVisibleDesktopNothingIsShownAndNothingWaits) {
   } cases[] = {
       {u"", [](FakeWindows&) {}, kSuccess, 1},
       {u"-help", [](FakeWindows&) {}, kSuccess, 0},
-      {u"-bogus", [](FakeWindows&) {}, kSuccess, 0},
+      {u"-bogus", [](FakeWindows&) {}, kErrorInvalidCommandLine, 0},
+      // Session 0 of Windows Vista and later: nobody sees a window, whatever the station says.
+      {u"-help",
+       [](FakeWindows& f) {
+         f.windowStationVisible = true;
+         f.sessionId = 0;
+       },
+       kSuccess, 0},
       {u"-csp -selectDlg", [](FakeWindows&) {}, kSuccess, 2},
       {u"-csp",
        [](FakeWindows& f) {
@@ -492,7 +523,7 @@ TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
            u"from the options: level pieces \"*1*\", language pieces \"\"",
            u"language piece \"eng*\" from the system UI language",
            u"product {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: state 5",
-           u"package \"csp*.msi\": C:\\dist\\csp\\csp-x64-kc1-eng.msi",
+           u"package \"csp*x64*.msi\": C:\\dist\\csp\\csp-x64-kc1-eng.msi",
            u"product {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: installed version 3.6.10000, package "
            u"version 4.0.1 (newer)",
            u"product {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: ISReleaseFlags \"kc1\" gives \"kc1*\"",

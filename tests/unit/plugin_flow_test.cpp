@@ -45,10 +45,15 @@ TEST(PluginFlow, ChoosesOneOfFourOutcomes) {
     std::int32_t featureState;
     PluginAction action;
   } cases[] = {
-      {-1, 1, -1, PluginAction::kInstall},   {5, 1, 3, PluginAction::kUpgrade},
-      {1, 1, 3, PluginAction::kUpgrade},     {2, 0, 2, PluginAction::kAddFeature},
-      {5, -1, 2, PluginAction::kAddFeature}, {5, 0, 3, PluginAction::kNothing},
-      {5, 0, 4, PluginAction::kNothing},     {5, 0, -1, PluginAction::kNothing},
+      {-1, 1, -1, PluginAction::kInstall},
+      {5, 1, 3, PluginAction::kUpgrade},
+      // Only installed for this machine counts: another account's plug-in (2) gets its own.
+      {1, 1, 3, PluginAction::kInstall},
+      {2, 0, 2, PluginAction::kInstall},
+      {5, -1, 2, PluginAction::kAddFeature},
+      {5, 0, 3, PluginAction::kNothing},
+      {5, 0, 4, PluginAction::kNothing},
+      {5, 0, -1, PluginAction::kNothing},
       {5, 0, 1, PluginAction::kNothing},
   };
   for (const Case& c : cases) {

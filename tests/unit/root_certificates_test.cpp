@@ -3,13 +3,13 @@
 
 #include <gtest/gtest.h>
 
-#include "install/root_certificates.h"
 #include "tests/support/fake_windows.h"
 
 namespace setup {
 namespace {
 
 using testing::FakeWindows;
+using testing::Utf8;
 using Lines = std::vector<std::u16string>;
 
 TEST(RootCertificates, ImportsCerThenP7bThenCrtFromTheStartFolderOnly) {
@@ -33,38 +33,55 @@ TEST(RootCertificates, ImportsCerThenP7bThenCrtFromTheStartFolderOnly) {
   EXPECT_EQ(fake.log[2], u"close store C:\\dist\\root.cer");
 }
 
-TEST(RootCertificates, SkipsWhatCannotBeUsedAndReportsNothing) {
+TEST(RootCertificates, SkipsFilesThatAreNoCertificatesAndFailsWhatTheStoreRefuses) {
+  // A real certificate file in every case, so that only the branch under test keeps it out.
   struct Case {
     const char* name;
     void (*script)(FakeWindows&);
     std::size_t imported;
+    std::uint32_t code;
+    const char16_t* logged;
   } cases[] = {
-      {"root store closed to us", [](FakeWindows& f) { f.rootStoreFails = true; }, 0},
-      {"full path unknown", [](FakeWindows& f) { f.fullPathFails = true; }, 0},
+      {"root store closed to us", [](FakeWindows& f) { f.rootStoreError = 5; }, 0, 5,
+       u"C:\\dist\\root.cer not imported: the machine's Root store could not be opened, error 0x5"},
+      {"one certificate refused, the next still added",
+       [](FakeWindows& f) { f.certificateErrors[u"A1"] = 0x80070005; }, 1, 0x80070005,
+       u"certificate A1 from C:\\dist\\root.cer not added to the machine's Root store, error "
+       u"0x80070005"},
+      {"already there", [](FakeWindows& f) { f.rootStore = {u"B2"}; }, 2, 0,
+       u"certificate B2 from C:\\dist\\root.cer already present in the machine's Root store"},
+      {"not a certificate file", [](FakeWindows& f) { f.certificateFiles.clear(); }, 0, 0,
+       u"certificate file C:\\dist\\root.cer not imported: not a certificate file, error "
+       u"0x80092009"},
+      {"full path unknown", [](FakeWindows& f) { f.fullPathFails = true; }, 0, 0,
+       u"certificate file root.cer not imported: no full path under 260 characters"},
       {"full path too long",
        [](FakeWindows& f) {
-         // A store the fake would open: only the length keeps it out.
          const std::u16string path = u"C:\\" + std::u16string(257, u'x');
          f.fullPathOverride = path;
          f.certificateFiles[path] = {u"long"};
        },
-       0},
+       0, 0, u"no full path under 260 characters"},
       {"full path just fits",
        [](FakeWindows& f) {
          const std::u16string path = u"C:\\" + std::u16string(256, u'x');
          f.fullPathOverride = path;
          f.certificateFiles[path] = {u"long"};
        },
-       1},
-      {"nothing to import", [](FakeWindows&) {}, 0},
+       1, 0, u"added to the machine's Root store"},
   };
   for (const auto& c : cases) {
     FakeWindows fake;
-    Reporter reporter(fake.windows(), {});
-    fake.AddFile(u"garbage.cer");
+    Reporter reporter(fake.windows(), {}, std::make_unique<RunLog>(fake.windows(), u"run.log"));
+    fake.AddFile(u"root.cer");
+    fake.certificateFiles[u"C:\\dist\\root.cer"] = {u"A1", u"B2"};
     c.script(fake);
-    ImportRootCertificates(fake.windows(), reporter);
-    EXPECT_EQ(fake.rootStore.size(), c.imported) << c.name;
+    const std::size_t before = fake.rootStore.size();
+    EXPECT_EQ(ImportRootCertificates(fake.windows(), reporter), c.code) << c.name;
+    EXPECT_EQ(fake.rootStore.size() - before, c.imported) << c.name;
+    EXPECT_NE(fake.writtenFiles[u"run.log"].find(Utf8(c.logged)), std::string::npos)
+        << c.name << "\n"
+        << fake.writtenFiles[u"run.log"];
     EXPECT_EQ(fake.openStores, 0) << c.name;
     EXPECT_TRUE(fake.boxes.empty()) << c.name;
   }

@@ -151,16 +151,20 @@ TEST(CompareWithInstalled, ReadsOnlyPackagesOfTheProduct) {
   }
 }
 
-TEST(CompareWithInstalled, ReadsTheFirstPackageOfTheProductWhateverItsVariant) {
-  FakeWindows fake = MachineWith(kPluginProductCode, u"2.0", u"velumcom-win32.msi", u"1.0");
-  Reporter reporter(fake.windows(), {});
-  fake.AddFile(u"q\\velumcom-x64.msi");
-  fake.packages[u"C:\\dist\\q\\velumcom-x64.msi"].properties[u"ProductVersion"] = u"3.0";
-  int newVersusInstalled = 7;
-  ASSERT_EQ(CompareWithInstalled(fake.windows(), reporter, kPluginProductCode, newVersusInstalled,
-                                 nullptr),
-            0u);
-  EXPECT_EQ(newVersusInstalled, -1);
+TEST(CompareWithInstalled, ReadsThePackageOfThisWindowsArchitecture) {
+  // The win32 package sorts first; only the variant this Windows installs may decide.
+  for (const auto& [wow64, order] : {std::pair{true, 1}, std::pair{false, -1}}) {
+    FakeWindows fake = MachineWith(kPluginProductCode, u"2.0", u"velumcom-win32.msi", u"1.0");
+    Reporter reporter(fake.windows(), {});
+    fake.wow64 = wow64;
+    fake.AddFile(u"q\\velumcom-x64.msi");
+    fake.packages[u"C:\\dist\\q\\velumcom-x64.msi"].properties[u"ProductVersion"] = u"3.0";
+    int newVersusInstalled = 7;
+    ASSERT_EQ(CompareWithInstalled(fake.windows(), reporter, kPluginProductCode, newVersusInstalled,
+                                   nullptr),
+              0u);
+    EXPECT_EQ(newVersusInstalled, order) << wow64;
+  }
 }
 
 TEST(CompareWithInstalled, ReportsEachFailingStepAndWritesNothing) {

@@ -1,4 +1,4 @@
-#include "install/architecture.h"
+#include "packages/architecture.h"
 
 namespace setup {
 
