@@ -13,16 +13,19 @@ PROVIDER_PACKAGES = [f"csp/csp-x64-kc{level}-{language}.msi"
                      for level in (1, 2) for language in ("eng", "rus")]
 
 
-def help_scenario(args, provider=False, card_provider=False, note=""):
+def help_scenario(args, provider=False, card_provider=False, note="", exit_code=0):
     return Scenario(
-        name=f"{' '.join(args)}: the help{note}, nothing installed",
+        name=f"{' '.join(args)}: the help{note}, nothing installed, exit {exit_code}",
         distribution=[PLUGIN_PACKAGE],
         args=args,
         boxes=[Box(HELP_CAPTION, help_text(provider, card_provider), press="OK",
                    buttons=[1])],
-        exit_code=0,
+        exit_code=exit_code,
         commands=[],
     )
+
+
+NOT_UNDERSTOOD = 1639
 
 
 HELP = [
@@ -33,10 +36,20 @@ HELP = [
                   note=" for the options before it only"),
     help_scenario(["-ucsp", "/HELP"], card_provider=True, note=" with the card provider's"),
     help_scenario(["-silent", "-help"], note=" all the same"),
-    help_scenario(["-?"], note=", as an argument not understood"),
-    help_scenario(["-csp", "-install"], provider=True, note=" for an unknown argument"),
-    help_scenario(["-KC", "kc2"], note=": -KC before -csp is not understood"),
-    help_scenario(["-csp", "-KC"], provider=True, note=": -KC without its value"),
+    help_scenario(["-?"], note=" asked for"),
+    help_scenario(["-csp", "-install"], provider=True, note=" for an unknown argument",
+                  exit_code=NOT_UNDERSTOOD),
+    help_scenario(["-KC", "kc2"], note=": -KC before -csp is not understood",
+                  exit_code=NOT_UNDERSTOOD),
+    help_scenario(["-csp", "-KC"], provider=True, note=": -KC without its value",
+                  exit_code=NOT_UNDERSTOOD),
+    Scenario(
+        name="-silent -slient: not understood, no box, exit 1639",
+        distribution=[PLUGIN_PACKAGE],
+        args=["-silent", "-slient"],
+        exit_code=NOT_UNDERSTOOD,
+        commands=[],
+    ),
     Scenario(
         name="no visible desktop, -help: no box, exit 0",
         desktop=False,
