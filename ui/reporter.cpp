@@ -212,10 +212,10 @@ std::u16string Reporter::InstallerLogArguments() {
     name = log_->path() + u"." + log_->startStamp() + u"-" + DecimalText(++installerLogs_) +
            u".msiexec.log";
   } while (windows_.files.ReadFileSize(name));
-  // msiexec refuses a log path past the classic limit (1622): no log is better than no
-  // installation.
+  // msiexec refuses (1622) a log path of 259 characters or more: no log is better than
+  // no installation.
   const std::optional<std::u16string> full = windows_.files.ReadFullPathName(name);
-  if (full.value_or(name).size() >= kMaxPath) {
+  if (full.value_or(name).size() >= kMaxPath - 1) {
     Record(u"msiexec's own log left out: its path would be " +
            DecimalText(static_cast<std::uint32_t>(full.value_or(name).size())) +
            u" characters long, more than msiexec takes");

@@ -241,6 +241,9 @@ TEST(MainFlow, RestartQuestionAndItsAnswers) {
   } cases[] = {
       {"yes", u"", true, kIdYes, 0, kSuccess, true, {question}},
       {"no", u"", true, kIdNo, 0, kSuccess, false, {question}},
+      // Only a Yes restarts: a box that could not be shown leaves the restart to the caller.
+      {"no box", u"", true, 0, 0, kSuccessRebootRequired, false, {question}},
+      {"another answer", u"", true, 2, 0, kSuccess, false, {question}},
       {"yes, refused", u"", true, kIdYes, 5, exit_code::kRestartFailed, true, {question, refused}},
       {"silent", u"-silent", true, kIdYes, 0, kSuccess, true, {}},
       {"silent, refused", u"-silent", true, kIdYes, 5, exit_code::kRestartFailed, true, {}},
@@ -563,13 +566,194 @@ TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
   EXPECT_EQ(fake.writtenFiles[u"C:\\logs\\setup.log"], expected);
 }
 
-TEST(RunLog, AppendsToAnOlderLogWithoutASecondMark) {
-  FakeWindows fake = Distribution();
-  fake.writtenFiles[u"run.log"] = "older\r\n";
-  RunSetup(fake.windows(), u"-silent -log run.log");
-  const std::string& log = fake.writtenFiles[u"run.log"];
-  EXPECT_TRUE(log.starts_with("older\r\n2026-12-08 ")) << log;
-  EXPECT_EQ(log.find("\xEF\xBB\xBF"), std::string::npos);
+// A plain run on a machine whose numbers all differ: Windows 6.2.9200 with service pack 3,
+// 32-bit, an administrator; the plug-in's package and a provider's.
+FakeWindows NumberedMachine() {
+  FakeWindows fake;
+  for (const char16_t* file :
+       {u"plugin\\velumcom-2.1.0-win32.msi", u"csp\\csp-win32-kc2-eng.msi"}) {
+    fake.AddFile(file);
+    fake.packages[u"C:\\dist\\" + std::u16string(file)].properties[u"ProductVersion"] = u"2.1.0";
+  }
+  fake.osVersion = OsVersion{6, 2, 3, 9200};
+  fake.wow64 = false;
+  return fake;
+}
+
+TEST(RunLog, RecordsWhatEachKindOfRunDid) {
+  const std::u16string longLog = u"C:\\" + std::u16string(226, u'x');  // 229 characters
+  struct Case {
+    const char* name;
+    std::u16string line;  // "-log L" is appended
+    void (*script)(FakeWindows&);
+    std::uint32_t exitCode;
+    Lines logged;  // each a whole line of the log, in this order
+  } cases[] = {
+      {"interactive",
+       u"",
+       [](FakeWindows&) {},
+       0,
+       {u"Windows 6.2.9200, service pack 3", u"64-bit Windows: no, administrator: yes",
+        u"interactive: yes", u"message 103 shown, answered Yes",
+        u"package \"velumcom*win32*\": C:\\dist\\plugin\\velumcom-2.1.0-win32.msi",
+        u"message 110 shown, answered OK", u"exit code 0: success"}},
+      {"Windows 10 behind a manifest that stops at 6.2",
+       u"",
+       [](FakeWindows& f) {
+         f.realOsVersion = OsVersion{10, 0, 0, 19045};
+       },
+       0,
+       {u"Windows 10.0.19045, service pack 0"}},
+      {"silent",
+       u"-silent",
+       [](FakeWindows&) {},
+       0,
+       {u"interactive: no (-silent)", u"message 103 not shown (silent)",
+        u"message 110 not shown (silent)"}},
+      {"no visible desktop",
+       u"",
+       [](FakeWindows& f) { f.windowStationVisible = false; },
+       0,
+       {u"interactive: no, the window station is not visible: no message, dialog or progress "
+        u"window, no restart (as -silent -norestart)",
+        u"message 103 not shown (no visible desktop)"}},
+      {"session 0",
+       u"",
+       [](FakeWindows& f) { f.sessionId = 0; },
+       0,
+       {u"interactive: no, session 0 has no user to see windows: no message, dialog or progress "
+        u"window, no restart (as -silent -norestart)"}},
+      {"-norestart, 3010",
+       u"-norestart",
+       [](FakeWindows& f) { f.defaultExitCode = 3010; },
+       3010,
+       {u"restart needed: left to the caller (-norestart), message 108 not shown",
+        u"exit code 3010: success, Windows must be restarted to complete it"}},
+      {"restart declined",
+       u"",
+       [](FakeWindows& f) {
+         f.defaultExitCode = 3010;
+         f.answers[Text(IDS_RESTART_PLUGIN)] = kIdNo;
+       },
+       0,
+       {u"message 108 shown, answered No", u"exit code 0: success"}},
+      {"restart question not shown",
+       u"",
+       [](FakeWindows& f) {
+         f.defaultExitCode = 3010;
+         f.answers[Text(IDS_RESTART_PLUGIN)] = 0;
+       },
+       3010,
+       {u"message 108 could not be shown: taken as in an unattended run",
+        u"restart needed: left to the caller (the question could not be shown)"}},
+      {"a failed flow",
+       u"",
+       [](FakeWindows& f) { f.defaultExitCode = 1603; },
+       1603,
+       {u"exit code 1603 after 5 ms", u"message 106 shown, answered OK",
+        u"exit code 1603: fatal error during installation"}},
+      {"the dialog's choice",
+       u"-csp -selectDlg",
+       [](FakeWindows& f) {
+         f.dialogOutcome = std::vector<std::uint16_t>{IDC_ENGLISH, IDC_KC2};
+       },
+       0,
+       {u"configuration dialog: Next",
+        u"with the dialog's choice: level pieces \"kc2*\", language pieces \"eng*\""}},
+      {"a dialog that can't be created",
+       u"-csp -selectDlg",
+       [](FakeWindows& f) { f.dialogFails = true; },
+       0,
+       {u"configuration dialog could not be created, error 1813: taken as not shown"}},
+      {"a command line not understood",
+       u"-slient",
+       [](FakeWindows&) {},
+       1639,
+       {u"command line not understood: argument \"-slient\": unknown option; nothing is "
+        u"installed",
+        u"help shown",
+        u"exit code 1639: a command line was not understood (setup.exe's own, or one given to "
+        u"msiexec)"}},
+      {"the same version installed",
+       u"",
+       [](FakeWindows& f) {
+         f.products[kPluginProductCode] = {5, u"2.1.0", u"", {{u"NPVELUM", 3}}};
+       },
+       0,
+       {u"package \"velumcom*win32*.msi\": C:\\dist\\plugin\\velumcom-2.1.0-win32.msi",
+        u"product {C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4}: installed version 2.1.0, package "
+        u"version 2.1.0 (same)",
+        u"plug-in: product state 5, feature state 3: nothing to do"}},
+  };
+  for (const auto& c : cases) {
+    FakeWindows fake = NumberedMachine();
+    c.script(fake);
+    const std::u16string line = c.line + (c.line.empty() ? u"" : u" ") + u"-log L";
+    EXPECT_EQ(RunSetup(fake.windows(), line), c.exitCode) << c.name;
+    std::string log = fake.writtenFiles[u"L"];
+    std::size_t at = 0;
+    for (const std::u16string& expected : c.logged) {
+      at = log.find("  " + Utf8(expected) + "\r\n", at);
+      EXPECT_NE(at, std::string::npos) << c.name << ": " << Utf8(expected) << "\n" << log;
+      if (at == std::string::npos) break;
+    }
+  }
+  // msiexec's own log takes a name no file has, and none that msiexec would refuse.
+  for (const auto& [log, taken, argument] :
+       {std::tuple{u"L", u"L.20261208-090507-1.msiexec.log",
+                   u" /l*v \"L.20261208-090507-2.msiexec.log\""},
+        std::tuple{longLog.c_str(), u"", u""}}) {
+    FakeWindows fake = NumberedMachine();
+    fake.writtenFiles[taken] = "an earlier run's";
+    EXPECT_EQ(RunSetup(fake.windows(), u"-silent -log " + std::u16string(log)), 0u);
+    EXPECT_EQ(fake.Commands(),
+              Lines{u"msiexec /qn /i \"C:\\dist\\plugin\\velumcom-2.1.0-win32.msi\"  REBOOT=R" +
+                    std::u16string(argument)});
+  }
+  FakeWindows fake = NumberedMachine();
+  RunSetup(fake.windows(), u"-silent -log " + longLog);
+  EXPECT_NE(fake.writtenFiles[longLog].find("msiexec's own log left out: its path would be 259 "
+                                            "characters long"),
+            std::string::npos);
+}
+
+TEST(RunLog, WritesItsBytesAsTheyStand) {
+  struct Case {
+    const char* name;
+    std::u16string line;
+    std::optional<std::string> before;  // the file as it was
+    std::string starts, holds;          // literal bytes, never the program's own encoder
+  } cases[] = {
+      {"a Cyrillic path, new file",
+       u"-silent -log \"C:\\журналы установки\\s.log\"",
+       {},
+       "\xEF\xBB\xBF"
+       "2026-12-08 09:05:07.042  ",
+       "command line: -silent -log "
+       "\"C:\\\xD0\xB6\xD1\x83\xD1\x80\xD0\xBD\xD0\xB0\xD0\xBB\xD1\x8B "},
+      {"a lone surrogate",
+       u"-silent -log \"C:\\журналы установки\\s.log\" -VelumArgs \xD800",
+       {},
+       "\xEF\xBB\xBF",
+       "-VelumArgs \xEF\xBF\xBD\r\n"},
+      {"an empty file already there", u"-silent -log \"C:\\журналы установки\\s.log\"", "",
+       "\xEF\xBB\xBF"
+       "2026-12-08 ",
+       "\r\n"},
+      {"an older log", u"-silent -log \"C:\\журналы установки\\s.log\"", "older\r\n",
+       "older\r\n2026-12-08 ", "\r\n"},
+  };
+  for (const auto& c : cases) {
+    FakeWindows fake = Distribution();
+    const std::u16string path = u"C:\\журналы установки\\s.log";
+    if (c.before) fake.writtenFiles[path] = *c.before;
+    RunSetup(fake.windows(), c.line);
+    const std::string& log = fake.writtenFiles[path];
+    EXPECT_TRUE(log.starts_with(c.starts)) << c.name << "\n" << log;
+    EXPECT_NE(log.find(c.holds), std::string::npos) << c.name << "\n" << log;
+    // One mark at most, and only at the start of a new file.
+    EXPECT_EQ(log.find("\xEF\xBB\xBF", 1), std::string::npos) << c.name;
+  }
 }
 
 TEST(RunLog, ThatCannotBeWrittenChangesNothing) {

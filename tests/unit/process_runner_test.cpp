@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "install/process_runner.h"
+#include "install/install_package.h"
 #include "platform/windows_constants.h"
 #include "tests/support/fake_windows.h"
 
@@ -17,23 +17,60 @@ TEST(RunTool, ReturnsTheExitCodeOrThePlatformsError) {
   struct Case {
     ProcessOutcome outcome;
     std::uint32_t expected;
+    const char* logged;
   } cases[] = {
-      {{true, 0, true, 0}, 0},
-      {{true, 0, true, 3010}, 3010},
-      {{true, 0, true, 1641}, 1641},
-      {{false, 2, false, 0}, 2},
-      {{false, 5, false, 0}, 5},
+      {{true, 0, true, 0}, 0, "exit code 0 after"},
+      {{true, 0, true, 3010}, 3010, "exit code 3010 after"},
+      {{true, 0, true, 1641}, 1641, "exit code 1641 after"},
+      {{false, 2, false, 0}, 2, "could not be started, error 2 after"},
+      {{false, 5, false, 0}, 5, "could not be started, error 5 after"},
       // The child ran but its code could not be read: that is no success.
-      {{true, 6, false, 0}, 6},
+      {{true, 6, false, 0}, 6, "exit code unreadable, error 6 after"},
+      // A wait that failed never reads the code of a child that may still run (259).
+      {{true, 6, false, 259, true}, 6, "could not be waited for, error 6 after"},
       // A failure that left no error code is still a failure.
-      {{false, 0, false, 0}, 31},
-      {{true, 0, false, 0}, 31},
+      {{false, 0, false, 0}, 31, "could not be started, error 31 after"},
+      {{true, 0, false, 0}, 31, "exit code unreadable, error 31 after"},
   };
   for (const Case& c : cases) {
     FakeWindows fake;
-    Reporter reporter(fake.windows(), {});
+    Reporter reporter(fake.windows(), {}, std::make_unique<RunLog>(fake.windows(), u"run.log"));
     fake.processOutcomes[u"msiexec /x"] = c.outcome;
     EXPECT_EQ(RunTool(fake.windows(), reporter, u"msiexec.exe", u"msiexec /x"), c.expected);
+    EXPECT_NE(fake.writtenFiles[u"run.log"].find(c.logged), std::string::npos) << c.logged;
+  }
+}
+
+TEST(RunInstaller, WaitsForAnotherInstallationWithinTenMinutesInAll) {
+  struct Case {
+    const char* name;
+    std::deque<std::uint32_t> otherInstallations;  // each msiexec start that finds one: 1618
+    std::uint32_t code;
+    std::size_t starts, waits;
+    std::uint32_t waitedMs;  // on the fake's clock, give or take its readings
+  } cases[] = {
+      {"free at once", {}, 0, 1, 0, 0},
+      {"busy twice, then free", {30000, 20000}, 0, 3, 2, 50000},
+      {"busy past the limit", {700000}, 1618, 1, 1, 600000},
+      {"the limit spent over two waits", {400000, 400000}, 1618, 2, 2, 600000},
+      // Busy while nobody holds the mutex: a pause, never a start after start.
+      {"busy without the mutex", {0}, 0, 2, 1, kInstallerRetryPause},
+  };
+  for (const Case& c : cases) {
+    FakeWindows fake;
+    Reporter reporter(fake.windows(), {}, std::make_unique<RunLog>(fake.windows(), u"run.log"));
+    fake.otherInstallations = c.otherInstallations;
+    const std::uint32_t before = fake.tickCount;
+    EXPECT_EQ(RunInstaller(fake.windows(), reporter, u"msiexec /x a"), c.code) << c.name;
+    EXPECT_EQ(fake.Commands().size(), c.starts) << c.name;
+    const std::string& log = fake.writtenFiles[u"run.log"];
+    std::size_t waits = 0;
+    for (std::size_t at = log.find("wait ended after"); at != std::string::npos;
+         at = log.find("wait ended after", at + 1)) {
+      ++waits;
+    }
+    EXPECT_EQ(waits, c.waits) << c.name << "\n" << log;
+    EXPECT_NEAR(fake.tickCount - before, c.waitedMs, 100) << c.name;
   }
 }
 
