@@ -191,6 +191,11 @@ void TestSystemQueries(bool wow64) {
   Expect(system.IsUserAnAdmin(), "IsUserAnAdmin is found and answers for the administrator");
   const auto version = system.GetVersion();
   Expect(version && version->major >= 5, "GetVersion reads the extended version record");
+  const auto real = system.ReadRealVersion();
+  Expect(real && real->major >= version->major, "ReadRealVersion reads RtlGetVersion");
+  Expect(system.ReadSessionId().has_value(), "ReadSessionId finds ProcessIdToSessionId");
+  Expect(Win32Processes().WaitForInstallerMutex(0) == InstallerMutex::kFree,
+         "no installation running: the installer's mutex is free");
 
   Expect(system.IsWow64() == wow64 && system.IsWow64() == wow64,
          std::string("IsWow64 answers ") + (wow64 ? "true" : "false") + ", twice");
@@ -261,17 +266,23 @@ void TestCertificates(const std::u16string& workDir, const std::u16string& certi
   Win32Certificates certificates;
   const std::u16string garbage = workDir + u"\\garbage.cer";
   WriteTestFile(garbage, "not a certificate");
-  Expect(certificates.OpenFileStore(garbage) == 0, "OpenFileStore refuses a file of garbage");
+  std::uint32_t error = 0;
+  Expect(certificates.OpenFileStore(garbage, error) == 0 && error != 0,
+         "OpenFileStore refuses a file of garbage, with the platform's error");
 
   const int before = CountRootCertificates();
-  const StoreHandle file = certificates.OpenFileStore(certificatePath);
-  const StoreHandle root = certificates.OpenMachineRootStore();
+  const StoreHandle file = certificates.OpenFileStore(certificatePath, error);
+  const StoreHandle root = certificates.OpenMachineRootStore(error);
   Expect(file != 0 && root != 0, "OpenFileStore and OpenMachineRootStore");
-  const std::vector<std::u16string> added = certificates.AddEveryCertificate(file, root);
-  Expect(added.size() == 1 && added[0].size() == 40 &&
-             added[0].find_first_not_of(u"0123456789ABCDEF") == std::u16string::npos,
-         "AddEveryCertificate gives the SHA-1 thumbprint of what it added: " +
-             (added.empty() ? std::string() : Narrow(added[0])));
+  const std::vector<CertificateAddition> added = certificates.AddEveryCertificate(file, root);
+  const std::u16string thumbprint = added.empty() ? u"" : added[0].thumbprint;
+  Expect(added.size() == 1 && !added[0].alreadyPresent && added[0].error == 0 &&
+             thumbprint.size() == 40 &&
+             thumbprint.find_first_not_of(u"0123456789ABCDEF") == std::u16string::npos,
+         "AddEveryCertificate gives the SHA-1 thumbprint of what it added: " + Narrow(thumbprint));
+  const std::vector<CertificateAddition> again = certificates.AddEveryCertificate(file, root);
+  Expect(again.size() == 1 && again[0].alreadyPresent && again[0].error == 0,
+         "a second addition finds the certificate already present");
   certificates.CloseStore(root);
   certificates.CloseStore(file);
   Expect(CountRootCertificates() == before + 1, "the certificate reached the machine root store");
@@ -459,10 +470,10 @@ int ShowDialog(const std::u16string& language) {
   Win32Desktop desktop(::GetModuleHandleW(nullptr));
   const auto outcome = desktop.ShowSelectionDialog(
       InitialDialogChoice(language == u"rus" ? kRussianLanguageId : 0x0409));
-  std::string shown = outcome ? "next" : "cancelled";
-  if (outcome) {
+  std::string shown = outcome.failed ? "failed" : outcome.next ? "next" : "cancelled";
+  if (outcome.next) {
     PackageSelection selection;
-    AppendDialogChoice(*outcome, selection);
+    AppendDialogChoice(*outcome.next, selection);
     shown += " " + Narrow(selection.levelPattern) + " " + Narrow(selection.languagePattern);
   }
   ::WaitForSingleObject(iconWatch.Get(), 10000);
