@@ -8,6 +8,7 @@
 #include "install/process_runner.h"
 #include "install/provider_flow.h"
 #include "platform/windows_constants.h"
+#include "program_version.h"
 #include "ui/exit_codes.h"
 #include "ui/progress_window.h"
 #include "ui/reporter.h"
@@ -16,8 +17,8 @@
 namespace setup {
 namespace {
 
-// The version the program's version information gives.
-constexpr char16_t kProgramVersion[] = u"1.0.0.0";
+// The version and commit the program's version information gives (generated at build time).
+constexpr char16_t kProgramVersion[] = u"" PROGRAM_BUILD;
 
 void RecordHeader(Windows& windows, Reporter& reporter, const std::u16string& commandLine,
                   const RunMode& mode) {

@@ -34,7 +34,7 @@ target_compile_options(setup_win32 PRIVATE ${SIZE_OPTIONS})
 set(SETUP_RESOURCES ${CMAKE_SOURCE_DIR}/resources/setup.rc)
 set_source_files_properties(${SETUP_RESOURCES} PROPERTIES
   COMPILE_OPTIONS "--codepage=65001"
-  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/messages.inc;${CMAKE_SOURCE_DIR}/resources/setup.manifest;${CMAKE_SOURCE_DIR}/resources/setup.ico")
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/messages.inc;${CMAKE_SOURCE_DIR}/resources/setup.manifest;${CMAKE_SOURCE_DIR}/resources/setup.ico;${PROGRAM_VERSION_DIR}/program_version.h")
 
 # No runtime DLL beside the program: libgcc, libstdc++ and winpthread are linked in.
 set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
@@ -53,6 +53,19 @@ target_compile_options(setup PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-municode ${SIZE_
 # machine's Windows folder and registry, not a per-user copy.
 target_link_options(setup PRIVATE -municode -mwindows ${STATIC_RUNTIME} ${SIZE_OPTIONS} -s
   -Wl,--gc-sections -Wl,--tsaware -Wl,-Map,${CMAKE_BINARY_DIR}/setup.map)
+# Same commit, same bytes, wherever the checkout lies: the header's time stamp is the
+# commit's (cmake/link-at-time-stamp.sh), and no path of the source or build folder may
+# reach the program (nothing expands __FILE__ today; the map keeps it so).
+set_target_properties(setup PROPERTIES
+  CXX_LINKER_LAUNCHER "sh;${CMAKE_SOURCE_DIR}/cmake/link-at-time-stamp.sh;${PROGRAM_VERSION_DIR}/time_stamp"
+  LINK_DEPENDS ${PROGRAM_VERSION_DIR}/time_stamp)
+foreach(target setup_core setup_win32 setup)
+  target_compile_options(${target} PRIVATE -ffile-prefix-map=${CMAKE_SOURCE_DIR}=.)
+endforeach()
+# Archives without dates or owners, whatever the archiver's own default.
+set(CMAKE_CXX_ARCHIVE_CREATE_IPO "\"${CMAKE_CXX_COMPILER_AR}\" crD <TARGET> <LINK_FLAGS> <OBJECTS>")
+set(CMAKE_CXX_ARCHIVE_APPEND_IPO "\"${CMAKE_CXX_COMPILER_AR}\" rD <TARGET> <LINK_FLAGS> <OBJECTS>")
+set(CMAKE_CXX_ARCHIVE_FINISH_IPO "\"${CMAKE_CXX_COMPILER_RANLIB}\" -D <TARGET>")
 # The program lands in build/windows whatever the build tree is; $<1:...> keeps
 # multi-configuration generators from adding a folder per configuration.
 set_target_properties(setup PROPERTIES

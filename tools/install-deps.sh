@@ -5,7 +5,7 @@ set -eu
 
 packages="g++ cmake libgtest-dev googletest g++-mingw-w64-i686 mingw-w64-tools
   wine wine64 wine32:i386 wixl xvfb xdotool xauth icoutils imagemagick openssl locales
-  python3 python3-pefile clang libclang-rt-14-dev fonts-wine"
+  python3 python3-pefile clang libclang-rt-14-dev fonts-wine osslsigncode git"
 
 if [ "$(id -u)" -ne 0 ]; then
     echo "run as root (apt-get and locale-gen need it)" >&2

@@ -10,6 +10,7 @@ group and string blocks, which it leaves as bytes, are read here.
 """
 import re
 import struct
+import subprocess
 import sys
 import xml.etree.ElementTree as ElementTree
 from pathlib import Path
@@ -86,8 +87,12 @@ ICON_GROUP = 100
 # (width, height, bits per pixel), any order.
 ICON_IMAGES = {(16, 16, 4), (16, 16, 8), (32, 32, 4), (32, 32, 8)}
 
-VERSION = (1, 0, 0, 0)
-VERSION_TEXT = "1.0.0.0"
+# The project's one version, and the commit the build was made from.
+VERSION_TEXT = re.search(r"VERSION (\S+) LANGUAGES", (REPO / "CMakeLists.txt").read_text())[1]
+VERSION = tuple(int(part) for part in VERSION_TEXT.split("."))
+COMMIT = (subprocess.run(["git", "-C", REPO, "rev-parse", "--short=12", "HEAD"], text=True,
+                         capture_output=True).stdout.strip()
+          or "unknown (not built from a git checkout)")
 LANG_RUSSIAN = 0x0419
 CODE_PAGE_UNICODE = 1200
 VERSION_STRINGS = {
@@ -96,7 +101,7 @@ VERSION_STRINGS = {
     "InternalName": "setup",
     "OriginalFilename": "setup.exe",
     "ProductName": "Установка компонентов электронной подписи",
-    "ProductVersion": VERSION_TEXT,
+    "ProductVersion": f"{VERSION_TEXT}, commit {COMMIT}",
 }
 
 
@@ -295,7 +300,9 @@ def check_version(image, language, failures):
     table = "%04X%04X" % (LANG_RUSSIAN, CODE_PAGE_UNICODE)
     if list(tables) != [table]:
         failures.append("version string tables %r, expected [%r]" % (list(tables), table))
-    if tables.get(table, {}) != VERSION_STRINGS:
+    strings = dict(tables.get(table, {}))
+    strings["ProductVersion"] = strings.get("ProductVersion", "").removesuffix("+changes")
+    if strings != VERSION_STRINGS:
         failures.append("version strings %r, expected %r" % (tables.get(table, {}),
                                                             VERSION_STRINGS))
 

@@ -6,6 +6,7 @@
 #include "install/plugin_flow.h"
 #include "packages/installer_queries.h"
 #include "platform/windows_constants.h"
+#include "program_version.h"
 #include "tests/support/fake_windows.h"
 #include "tests/support/texts.h"
 #include "ui/exit_codes.h"
@@ -517,7 +518,7 @@ TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
   EXPECT_EQ(RunSetup(fake.windows(), u"-csp -ucsp -log C:\\logs\\setup.log -KC 1"), kSuccess);
   std::string expected = "\xEF\xBB\xBF";
   for (const char16_t* line : {
-           u"setup.exe 1.0.0.0, command line: -csp -ucsp -log C:\\logs\\setup.log -KC 1",
+           u"setup.exe " PROGRAM_BUILD ", command line: -csp -ucsp -log C:\\logs\\setup.log -KC 1",
            u"start folder (current folder): C:\\dist",
            u"Windows 6.1.7601, service pack 1",
            u"64-bit Windows: yes, administrator: yes",

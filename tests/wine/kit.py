@@ -32,6 +32,7 @@ HELPERS = {
     "toplevel": (HELPER_SOURCES / "toplevel.c", []),
     "baseline": (HELPER_SOURCES / "baseline.c", ["-mwindows", "-lmsi"]),
     "timer": (HELPER_SOURCES / "timer.c", []),
+    "trust": (HELPER_SOURCES / "trust.c", ["-lwintrust", "-lcrypt32"]),
     "control_importer": (PLATFORM_TESTS / "control_importer.c", ["-mwindows"]),
 }
 for _dll in ("msi", "crypt32", "comctl32"):
