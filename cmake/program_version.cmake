@@ -8,6 +8,7 @@
 #   program_version.h   PROGRAM_VERSION_NUMBERS (1, 0, 0, 0), PROGRAM_VERSION ("1.0.0.0")
 #                       and PROGRAM_BUILD ("1.0.0.0, commit 0123456789ab"), for setup.rc
 #                       and the C++ alike;
+#   setup.manifest      resources/setup.manifest.in with the version (at configure time);
 #   time_stamp          the seconds the linker writes into the PE header: SOURCE_DATE_EPOCH
 #                       when set, else the commit's time, never the clock.
 # A tree with uncommitted changes to tracked files gives "commit 0123456789ab+changes";
@@ -21,6 +22,9 @@ if(NOT CMAKE_SCRIPT_MODE_FILE)
     BYPRODUCTS ${PROGRAM_VERSION_DIR}/program_version.h ${PROGRAM_VERSION_DIR}/time_stamp
     COMMENT "Program version and commit"
     VERBATIM)
+  # The manifest's assembly version too; windres finds it on the include path.
+  configure_file(${CMAKE_SOURCE_DIR}/resources/setup.manifest.in
+                 ${PROGRAM_VERSION_DIR}/setup.manifest @ONLY)
   # Once at configure time too, so that the files exist before the first build.
   execute_process(COMMAND ${CMAKE_COMMAND} -DVERSION=${PROJECT_VERSION}
     -DSOURCE_DIR=${CMAKE_SOURCE_DIR} -DOUTPUT_DIR=${PROGRAM_VERSION_DIR}

@@ -34,7 +34,7 @@ target_compile_options(setup_win32 PRIVATE ${SIZE_OPTIONS})
 set(SETUP_RESOURCES ${CMAKE_SOURCE_DIR}/resources/setup.rc)
 set_source_files_properties(${SETUP_RESOURCES} PROPERTIES
   COMPILE_OPTIONS "--codepage=65001"
-  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/messages.inc;${CMAKE_SOURCE_DIR}/resources/setup.manifest;${CMAKE_SOURCE_DIR}/resources/setup.ico;${PROGRAM_VERSION_DIR}/program_version.h")
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/messages.inc;${PROGRAM_VERSION_DIR}/setup.manifest;${CMAKE_SOURCE_DIR}/resources/setup.ico;${PROGRAM_VERSION_DIR}/program_version.h")
 
 # No runtime DLL beside the program: libgcc, libstdc++ and winpthread are linked in.
 set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)

@@ -354,6 +354,8 @@ def check_manifest(found, failures, summary):
         "%sdependency/%sdependentAssembly/%sassemblyIdentity" % ((ASM_V1,) * 3))]
     if dependencies != [COMMON_CONTROLS]:
         failures.append("manifest depends on common controls 6.0.0.0 only")
+    if root.find(ASM_V1 + "assemblyIdentity").get("version") != VERSION_TEXT:
+        failures.append("manifest's assembly version is the program's")
     summary.append("manifest: requireAdministrator, 2 supported systems, common controls 6")
 
 
