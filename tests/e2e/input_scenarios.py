@@ -6,7 +6,8 @@ import codecs
 import re
 
 from common import (CARD_PACKAGES, CARD_PROVIDER, PLUGIN, PLUGIN_X64, PROVIDER, REGEDIT_X64,
-                    REGINI_X64, error, failure, install_command, installed, question)
+                    REGINI_X64, error, failure, install_command, installed, question,
+                    wine_version)
 from card_scenarios import CARD_FILES_X64, imported
 from harness import Scenario, compare, kit
 
@@ -99,6 +100,18 @@ def run_log(commands):
     return check
 
 
+def log_line(expected):
+    """A check: the log's first line (after its time stamp) beginning with the word that
+    `expected` begins with is `expected`."""
+    def check(run):
+        lines = run.prefix.unix_path(LOG_FILE).read_bytes().decode("utf-8-sig").split("\r\n")
+        word = expected.split(" ")[0] + " "
+        return compare(f"the log's line beginning {word!r}", expected,
+                       next((text.group(1) for text in map(STAMPED.fullmatch, lines)
+                             if text and text.group(1).startswith(word)), None))
+    return check
+
+
 PATHS = [
     Scenario(
         name="Cyrillic start folder with blanks: -ucsp -silent, whole command lines recorded",
@@ -130,6 +143,16 @@ PATHS = [
         checks=[run_log([install_command("csp\\csp-x64-kc2-eng.msi"),
                          install_command("ucsp\\ucsp-x64-eng.msi"), REGEDIT_X64, REGINI_X64,
                          PLUGIN_X64])],
+    ),
+    Scenario(
+        name="-silent -log on Windows 10: the log names 10.0, not the 6.2 GetVersionExW gives "
+             "a program whose manifest names no Windows 10",
+        prepare=[wine_version("win10"), log_folder],
+        distribution=[PLUGIN_PACKAGE],
+        args=["-silent", "-log", LOG_FILE],
+        products={PLUGIN: "2.1.0"},
+        # Wine 8.0's Windows 10 (RtlGetVersion); GetVersionExW says 6.2.9200 here.
+        checks=[log_line("Windows 10.0.18362, service pack 0")],
     ),
     Scenario(
         name="deep start folder: -ucsp -VelumArgs -silent, command lines past the trace's "

@@ -1,10 +1,12 @@
 """The plug-in flow: its four outcomes, the removal and what its exit code leads to, and
 the final messages of a run without options."""
 
+import subprocess
+
 from common import (INSTALLSTATE_ABSENT, INSTALLSTATE_LOCAL, PLUGIN, PLUGIN_PACKAGES,
                     PLUGIN_X64, PROVIDER, REMOVE_PLUGIN, error, failure, install_command,
                     installed, installed_older, question, result)
-from harness import Scenario
+from harness import Mismatch, Scenario, kit
 
 CONFIRM = 103
 DONE = 110
@@ -18,6 +20,29 @@ OLDER_INSTALLED = installed_older("old/velumcom-2.0.5-x64.msi", "2.1.0")
 PLAIN_INSTALLED = installed("old/velumcom-2.0.5-x64.msi")
 # Its removal asks for a restart: msiexec /x ends with 3010.
 OLDER_INSTALLED_REMOVAL_REBOOTS = installed_older("old/velumcom-2.0.5-x64.msi:reboot", "2.1.0")
+# The win32 package sorts first and carries another version: the x64 one is this Windows'.
+BOTH_VARIANTS = ["plugin/velumcom-2.1.0-win32.msi", "plugin/velumcom-2.2.0-x64.msi"]
+BUSY_SECONDS, WAKE_SECONDS = 10, 5
+
+
+def installer_busy(run):
+    """Another installation runs from before setup.exe starts: a process owns the
+    installer's mutex for BUSY_SECONDS."""
+    with open(run.workdir / "busy.out", "wb") as out:
+        run.prefix.popen([run.helpers["standin"], "--own-installer", BUSY_SECONDS * 1000],
+                         stdout=out, stderr=subprocess.DEVNULL)
+    if not kit.wait_for(lambda: "owned" in (run.workdir / "busy.out").read_text(), 30):
+        raise kit.WineError("the installer's mutex was not taken")
+
+
+def woke_on_release(run):
+    """setup.exe ended at most WAKE_SECONDS after the mutex was given back: the times the
+    holder and launch.exe wrote their last lines."""
+    holder = run.workdir / "busy.out"
+    delay = (round((run.workdir / "launch.out").stat().st_mtime - holder.stat().st_mtime, 1)
+             if "released" in holder.read_text() else None)
+    return [] if delay is not None and 0 <= delay <= WAKE_SECONDS else [Mismatch(
+        "seconds from the mutex's release to setup.exe's end", f"0 to {WAKE_SECONDS}", delay)]
 
 
 
@@ -101,6 +126,25 @@ OUTCOMES = [
     numbers_compared("2.0.9", "2.0.10", "newer: removed, then installed",
                      [REMOVE_PLUGIN, install_command("plugin\\velumcom-2.0.10-x64.msi")]),
     numbers_compared("2.0.10", "2.0.9", "older: nothing removed, nothing installed", []),
+    Scenario(
+        name="-silent, plug-in 2.1.0 installed, x64 2.2.0 beside win32 2.1.0: this Windows' "
+             "variant is newer, 2.1.0 removed, 2.2.0 installed",
+        prepare=[installed_older("old/velumcom-2.1.0-x64.msi", "2.2.0")],
+        distribution=BOTH_VARIANTS,
+        args=["-silent"],
+        commands=[REMOVE_PLUGIN, install_command("plugin\\velumcom-2.2.0-x64.msi")],
+        products={PLUGIN: "2.2.0"},
+        packages={PLUGIN: "velumcom-2.2.0-x64.msi"},
+    ),
+    Scenario(
+        name="-silent again, x64 2.2.0 installed, win32 2.1.0 beside it: nothing removed or "
+             "installed",
+        prepare=[installed("old/velumcom-2.2.0-x64.msi")],
+        distribution=BOTH_VARIANTS,
+        args=["-silent"],
+        commands=[],
+        products={PLUGIN: "2.2.0"},
+    ),
 ]
 
 REMOVAL = [
@@ -225,6 +269,17 @@ RESULTS = [
         exit_code=3010,
         commands=[PLUGIN_X64],
         products={PLUGIN: "2.1.0"},
+    ),
+    Scenario(
+        name="-silent -norestart, another installation holds the installer: 1618 waited out, "
+             "the same msiexec line again once it is free",
+        prepare=[installer_busy],
+        distribution=["plugin/velumcom-2.1.0-x64.msi"],
+        stand_ins={"msiexec": "busy"},
+        args=["-silent", "-norestart"],
+        commands=[PLUGIN_X64, PLUGIN_X64],
+        products={PLUGIN: "2.1.0"},
+        checks=[woke_on_release],
     ),
     Scenario(
         name="the plug-in's installer fails: message 106 with 1603",

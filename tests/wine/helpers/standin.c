@@ -13,8 +13,13 @@
                ones and every "Message" one), each with its children
      hold[=MS] after writing its line, waits until the file STANDIN_RELEASE names
                exists, or MS milliseconds (default 30000) when that comes first
+     busy      ends with 1618 (another installation is in progress) while another
+               process owns the installer's mutex
      exit=N    ends with N instead of running the real tool
    Without exit=N it runs the real tool with the same arguments and ends with its code.
+
+   standin.exe --own-installer MS owns the installer's mutex for MS milliseconds, as a
+   running installation does, and prints "owned" once it does and "released" after.
 
    The whole command line is what Wine's process trace can't show: it cuts long and
    non-ASCII command lines. */
@@ -28,6 +33,7 @@
 
 #define WATCH_MS 15000
 #define POLL_MS 20
+#define INSTALLER_MUTEX L"Global\\_MSIExecute"
 
 static wchar_t* Environment(const wchar_t* name) {
   DWORD size = GetEnvironmentVariableW(name, NULL, 0);
@@ -171,6 +177,16 @@ static DWORD Hold(const wchar_t* release, DWORD limit) {
   return GetTickCount() - start;
 }
 
+/* Whether another process owns the installer's mutex; taken here, it is given back at once. */
+static BOOL InstallerBusy(void) {
+  HANDLE mutex = OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, INSTALLER_MUTEX);
+  if (!mutex) return FALSE;
+  DWORD state = WaitForSingleObject(mutex, 0);
+  if (state != WAIT_TIMEOUT) ReleaseMutex(mutex);
+  CloseHandle(mutex);
+  return state == WAIT_TIMEOUT;
+}
+
 /* The arguments after the program name, by the rule CommandLineToArgvW uses for it:
    a quoted name ends at the next quote, an unquoted one at the first blank or tab. */
 static const wchar_t* Arguments(const wchar_t* command) {
@@ -213,7 +229,16 @@ static DWORD RunReal(void) {
   return code;
 }
 
-int wmain(void) {
+int wmain(int argc, wchar_t** argv) {
+  if (argc == 3 && wcscmp(argv[1], L"--own-installer") == 0) {
+    HANDLE mutex = CreateMutexW(NULL, FALSE, INSTALLER_MUTEX);
+    if (!mutex || WaitForSingleObject(mutex, INFINITE) != WAIT_OBJECT_0) return 1;
+    Print(L"owned\n");
+    Sleep(wcstoul(argv[2], NULL, 10));
+    ReleaseMutex(mutex);
+    Print(L"released\n");
+    return 0;
+  }
   /* Its own name without folder and extension: "msiexec" for ...\msiexec.exe. */
   wchar_t path[MAX_PATH], name[64];
   GetModuleFileNameW(NULL, path, MAX_PATH);
@@ -241,6 +266,7 @@ int wmain(void) {
   const wchar_t* hold = Action(actions, L"hold");
   if (hold) Hold(Environment(L"STANDIN_RELEASE"), *hold ? wcstoul(hold, NULL, 10) : 30000);
 
+  if (Action(actions, L"busy") && InstallerBusy()) return ERROR_INSTALL_ALREADY_RUNNING;
   const wchar_t* exitCode = Action(actions, L"exit");
   if (exitCode) return (int)wcstoul(exitCode, NULL, 10);
   return (int)RunReal();
