@@ -51,13 +51,14 @@ bool WaitForOtherInstallation(Windows& windows, Reporter& reporter) {
     return false;
   }
   reporter.Record(u"another installation is in progress: waiting for it to end, at most " +
-                  DecimalText(left / 1000) + u" s");
+                  DecimalText((left + 999) / 1000) + u" s");
   const std::uint32_t began = windows.system.ReadTickCount();
   const InstallerMutex mutex = windows.processes.WaitForInstallerMutex(left);
   std::uint32_t waited = windows.system.ReadTickCount() - began;
-  if (mutex != InstallerMutex::kOwned && waited < kInstallerRetryPause) {
+  if (mutex != InstallerMutex::kOwned && waited < kInstallerRetryPause && waited < left) {
     // Busy while nobody held the mutex (the installer between two steps, or a mutex we
-    // can't read): a pause, so that msiexec is not started over and over.
+    // can't read): a pause, so that msiexec is not started over and over; never past
+    // the run's limit.
     const std::uint32_t pause = kInstallerRetryPause - waited;
     windows.system.Sleep(pause < left - waited ? pause : left - waited);
     waited = windows.system.ReadTickCount() - began;

@@ -135,8 +135,8 @@ TEST(MainFlow, HelpComesBeforeEveryCheck) {
       {u"-bogus", kNotUnderstood, true, false, false},
       {u"-csp -KC", kNotUnderstood, true, true, false},
       // An unattended run never waits for a click on a mistyped call.
-      {u"-silent -slient", kNotUnderstood, false},
-      {u"-slient -SILENT", kNotUnderstood, false},
+      {u"-silent -slient", kNotUnderstood, false, false, false},
+      {u"-slient -SILENT", kNotUnderstood, false, false, false},
   };
   for (const Case& c : cases) {
     FakeWindows fake = Distribution();
@@ -583,6 +583,7 @@ FakeWindows NumberedMachine() {
 
 TEST(RunLog, RecordsWhatEachKindOfRunDid) {
   const std::u16string longLog = u"C:\\" + std::u16string(226, u'x');  // 229 characters
+  const std::u16string relativeLog(221, u'x');  // 229 characters from C:\dist
   struct Case {
     const char* name;
     std::u16string line;  // "-log L" is appended
@@ -666,6 +667,16 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
        [](FakeWindows& f) { f.dialogFails = true; },
        0,
        {u"configuration dialog could not be created, error 1813: taken as not shown"}},
+      {"the dialog cancelled",
+       u"-csp -selectDlg",
+       [](FakeWindows& f) { f.dialogOutcome = std::optional<std::vector<std::uint16_t>>{}; },
+       0,
+       {u"configuration dialog: Cancel", u"exit code 0: success"}},
+      {"silent, with the dialog asked for and a restart due",
+       u"-csp -selectDlg -silent",
+       [](FakeWindows& f) { f.defaultExitCode = 3010; },
+       0,
+       {u"configuration dialog not shown", u"restart needed: restarting without asking (silent)"}},
       {"a command line not understood",
        u"-slient",
        [](FakeWindows&) {},
@@ -675,10 +686,15 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
         u"help shown",
         u"exit code 1639: a command line was not understood (setup.exe's own, or one given to "
         u"msiexec)"}},
+      {"a command line not understood, silent",
+       u"-silent -slient",
+       [](FakeWindows&) {},
+       1639,
+       {u"help not shown (silent)"}},
       {"the same version installed",
        u"",
        [](FakeWindows& f) {
-         f.products[kPluginProductCode] = {5, u"2.1.0", u"", {{u"NPVELUM", 3}}};
+         f.products[kPluginProductCode] = {5, u"2.1.0", u"", {{u"NPVELUM", 3}}, {}};
        },
        0,
        {u"package \"velumcom*win32*.msi\": C:\\dist\\plugin\\velumcom-2.1.0-win32.msi",
@@ -703,7 +719,7 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
   for (const auto& [log, taken, argument] :
        {std::tuple{u"L", u"L.20261208-090507-1.msiexec.log",
                    u" /l*v \"L.20261208-090507-2.msiexec.log\""},
-        std::tuple{longLog.c_str(), u"", u""}}) {
+        std::tuple{longLog.c_str(), u"", u""}, std::tuple{relativeLog.c_str(), u"", u""}}) {
     FakeWindows fake = NumberedMachine();
     fake.writtenFiles[taken] = "an earlier run's";
     EXPECT_EQ(RunSetup(fake.windows(), u"-silent -log " + std::u16string(log)), 0u);
@@ -732,11 +748,11 @@ TEST(RunLog, WritesItsBytesAsTheyStand) {
        "2026-12-08 09:05:07.042  ",
        "command line: -silent -log "
        "\"C:\\\xD0\xB6\xD1\x83\xD1\x80\xD0\xBD\xD0\xB0\xD0\xBB\xD1\x8B "},
-      {"a lone surrogate",
-       u"-silent -log \"C:\\журналы установки\\s.log\" -VelumArgs \xD800",
+      {"lone surrogates, either half, and a pair",
+       u"-silent -log \"C:\\журналы установки\\s.log\" -VelumArgs \xDC00\xD800\xD83D\xDE00\xD800",
        {},
        "\xEF\xBB\xBF",
-       "-VelumArgs \xEF\xBF\xBD\r\n"},
+       "-VelumArgs \xEF\xBF\xBD\xEF\xBF\xBD\xF0\x9F\x98\x80\xEF\xBF\xBD\r\n"},
       {"an empty file already there", u"-silent -log \"C:\\журналы установки\\s.log\"", "",
        "\xEF\xBB\xBF"
        "2026-12-08 ",

@@ -54,7 +54,7 @@ TEST(RunInstaller, WaitsForAnotherInstallationWithinTenMinutesInAll) {
       {"busy past the limit", {700000}, 1618, 1, 1, 600000},
       {"the limit spent over two waits", {400000, 400000}, 1618, 2, 2, 600000},
       // Busy while nobody holds the mutex: a pause, never a start after start.
-      {"busy without the mutex", {0}, 0, 2, 1, kInstallerRetryPause},
+      {"busy without the mutex", {0}, 0, 2, 1, 3000},
   };
   for (const Case& c : cases) {
     FakeWindows fake;

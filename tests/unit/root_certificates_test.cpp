@@ -44,6 +44,8 @@ TEST(RootCertificates, SkipsFilesThatAreNoCertificatesAndFailsWhatTheStoreRefuse
   } cases[] = {
       {"root store closed to us", [](FakeWindows& f) { f.rootStoreError = 5; }, 0, 5,
        u"C:\\dist\\root.cer not imported: the machine's Root store could not be opened, error 0x5"},
+      {"root store closed, no error given", [](FakeWindows& f) { f.rootStoreError = 0; }, 0, 31,
+       u"the machine's Root store could not be opened, error 0x0"},
       {"one certificate refused, the next still added",
        [](FakeWindows& f) { f.certificateErrors[u"A1"] = 0x80070005; }, 1, 0x80070005,
        u"certificate A1 from C:\\dist\\root.cer not added to the machine's Root store, error "

@@ -104,7 +104,7 @@ TEST(CompareWithInstalled, OrdersThePackageAgainstTheInstalledProduct) {
   for (const Case& c : cases) {
     FakeWindows fake =
         MachineWith(kProviderProductCode, c.installed, u"csp-x64-kc1-rus.msi", c.onDisk);
-    Reporter reporter(fake.windows(), {});
+    Reporter reporter(fake.windows(), {}, std::make_unique<RunLog>(fake.windows(), u"L"));
     int newVersusInstalled = 7;
     int minimumVersusInstalled = 7;
     ASSERT_EQ(CompareWithInstalled(fake.windows(), reporter, kProviderProductCode,
@@ -112,6 +112,8 @@ TEST(CompareWithInstalled, OrdersThePackageAgainstTheInstalledProduct) {
               0u);
     EXPECT_EQ(newVersusInstalled, c.newVersusInstalled) << Utf8(c.installed);
     EXPECT_EQ(minimumVersusInstalled, c.minimumVersusInstalled) << Utf8(c.installed);
+    const char* logged[] = {"(older)\r\n", "(same)\r\n", "(newer)\r\n"};
+    EXPECT_TRUE(fake.writtenFiles[u"L"].ends_with(logged[c.newVersusInstalled + 1]));
     EXPECT_EQ(fake.openInstallerHandles, 0);
   }
 }
