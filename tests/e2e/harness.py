@@ -70,6 +70,7 @@ class Scenario:
     stand_ins: dict = field(default_factory=dict)  # {"regini": "exit=5", "msiexec": "run"}
     restart: bool = False    # whether setup.exe asks Windows to restart
     desktop: bool = True     # False: started on a window station no user sees
+    drive: str = None        # a letter: the distribution folder is that drive's root
     certificates: list = field(default_factory=list)  # names in the Root store afterwards
     certificate_files: list = None  # certificate files opened, in order, relative to DIST
 
@@ -102,8 +103,8 @@ class Run:
     def dist_windows(self):
         """The distribution folder as Wine reports it (Z: maps the Linux root)."""
         if self.launch and self.launch.cwd:
-            return self.launch.cwd
-        return kit.windows_path(self.dist)
+            return self.launch.cwd.rstrip("\\")  # D: for D:\, so that DIST\x is D:\x
+        return f"{self.scenario.drive}:" if self.scenario.drive else kit.windows_path(self.dist)
 
     @property
     def stand_in_log(self):
@@ -393,6 +394,8 @@ class Harness:
         distribution.build(run.dist, scenario.distribution)
         # Where an administrator puts it: beside the package folders.
         shutil.copy2(self.setup_exe, run.dist / "setup.exe")
+        if scenario.drive:
+            (run.prefix.path / "dosdevices" / f"{scenario.drive.lower()}:").symlink_to(run.dist)
         for step in scenario.prepare:
             step(run)
         # After the preparation, which may run the real tools.
@@ -405,7 +408,8 @@ class Harness:
         with open(out_path, "wb") as out, open(err_path, "wb") as err:
             invisible = [] if scenario.desktop else ["--invisible"]
             process = run.prefix.popen([self.helpers["launch"]] + invisible
-                                       + [run.dist_windows, program] + arguments, stdout=out, stderr=err, debug=debug,
+                                       + [run.dist_windows + "\\" * bool(scenario.drive), program]
+                                       + arguments, stdout=out, stderr=err, debug=debug,
                                        extra=self._environment(run))
             try:
                 if kit.wait_for(lambda: "pid=" in _read(out_path)

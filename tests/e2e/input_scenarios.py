@@ -145,6 +145,14 @@ PATHS = [
                          PLUGIN_X64])],
     ),
     Scenario(
+        name="-silent from the root of drive D:, the package path joined with one backslash",
+        drive="D",
+        distribution=[PLUGIN_PACKAGE],
+        args=["-silent"],
+        commands=['msiexec /qn /i "D:\\plugin\\velumcom-2.1.0-x64.msi"  REBOOT=R'],
+        products={PLUGIN: "2.1.0"},
+    ),
+    Scenario(
         name="-silent -log on Windows 10: the log names 10.0, not the 6.2 GetVersionExW gives "
              "a program whose manifest names no Windows 10",
         prepare=[wine_version("win10"), log_folder],
