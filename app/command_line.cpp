@@ -34,14 +34,17 @@ std::u16string ReasonNotTaken(std::u16string_view name, const InstallerOptions& 
   return u"needs a value";
 }
 
-// What is still read after an argument that was not understood: whether the run must
-// stay quiet, and where it is recorded.
+// What is still read once an argument was not understood: whether the run must stay
+// quiet (any -silent at all, also one taken as a value: its caller meant an unattended
+// run, which never waits for a click), and where it is recorded.
 void ReadAfterRejection(const std::vector<std::u16string>& arguments, std::size_t from,
                         InstallerOptions& options) {
-  for (std::size_t i = from; i < arguments.size(); ++i) {
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::u16string name = FoldAsciiCase(arguments[i]);
     if (name == u"-silent") options.silent = true;
-    if (name == u"-log" && i + 1 < arguments.size()) options.logPath = arguments[i + 1];
+    if (i >= from && name == u"-log" && i + 1 < arguments.size()) {
+      options.logPath = arguments[i + 1];
+    }
   }
 }
 

@@ -137,6 +137,7 @@ TEST(MainFlow, HelpComesBeforeEveryCheck) {
       // An unattended run never waits for a click on a mistyped call.
       {u"-silent -slient", kNotUnderstood, false, false, false},
       {u"-slient -SILENT", kNotUnderstood, false, false, false},
+      {u"-csp -CSPArgs -silent -bogus", kNotUnderstood, false, false, false},
   };
   for (const Case& c : cases) {
     FakeWindows fake = Distribution();
