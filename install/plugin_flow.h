@@ -17,8 +17,8 @@ enum class PluginAction {
 };
 
 // The four outcomes, from the product state (installed means installed for this machine),
-// the version order (read only when installed)
-// and the feature state (read only when the package is not newer).
+// the version order (read only when installed) and the feature state (read only when the
+// package is not newer).
 PluginAction ChoosePluginAction(std::int32_t productState, int newVersusInstalled,
                                 std::int32_t featureState);
 

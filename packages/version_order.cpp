@@ -73,13 +73,12 @@ std::u16string VersionMaskFor(const std::u16string& productCode,
   // The variant this Windows installs: a package of the other architecture may carry
   // another version. Level and language are not added: the variants of one architecture
   // ship together.
-  if (OrdinalCompare(productCode, kPluginProductCode) == 0)
-    return u"velumcom" + architecture + u".msi";
-  if (OrdinalCompare(productCode, kProviderProductCode) == 0)
-    return u"csp" + architecture + u".msi";
-  if (OrdinalCompare(productCode, kCardProviderProductCode) == 0) {
-    return u"ucsp" + architecture + u".msi";
-  }
+  const char16_t* const prefix =
+      OrdinalCompare(productCode, kPluginProductCode) == 0         ? u"velumcom"
+      : OrdinalCompare(productCode, kProviderProductCode) == 0     ? u"csp"
+      : OrdinalCompare(productCode, kCardProviderProductCode) == 0 ? u"ucsp"
+                                                                   : nullptr;
+  if (prefix != nullptr) return prefix + architecture + u".msi";
   return {};
 }
 

@@ -28,8 +28,8 @@ std::u16string VersionMaskFor(const std::u16string& productCode,
                               const std::u16string& architecture);
 
 // Orders the "ProductVersion" of the product's first package on disk for this Windows'
-// architecture against the
-// installed "VersionString", and for the provider also the minimum updatable version.
+// architecture against the installed "VersionString", and for the provider also the
+// minimum updatable version.
 // Outputs are written only on success. Each failure is reported and its code returned.
 std::uint32_t CompareWithInstalled(Windows& windows, Reporter& reporter,
                                    const std::u16string& productCode, int& newVersusInstalled,

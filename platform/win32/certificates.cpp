@@ -49,26 +49,23 @@ Win32Certificates::Win32Certificates()
 
 Win32Certificates::~Win32Certificates() = default;
 
-StoreHandle Win32Certificates::OpenFileStore(const std::u16string& path, std::uint32_t& error) {
+StoreHandle Win32Certificates::OpenStore(const char* provider, std::uint32_t flags,
+                                          const void* parameter, std::uint32_t& error) {
   if (functions_->openStore == nullptr) {
     error = ERROR_PROC_NOT_FOUND;
     return 0;
   }
-  const HCERTSTORE store =
-      functions_->openStore(CERT_STORE_PROV_FILENAME_W, kEncoding, 0, 0, Wide(path));
+  const HCERTSTORE store = functions_->openStore(provider, kEncoding, 0, flags, parameter);
   if (store == nullptr) error = ::GetLastError();
   return FromStore(store);
 }
 
+StoreHandle Win32Certificates::OpenFileStore(const std::u16string& path, std::uint32_t& error) {
+  return OpenStore(CERT_STORE_PROV_FILENAME_W, 0, Wide(path), error);
+}
+
 StoreHandle Win32Certificates::OpenMachineRootStore(std::uint32_t& error) {
-  if (functions_->openStore == nullptr) {
-    error = ERROR_PROC_NOT_FOUND;
-    return 0;
-  }
-  const HCERTSTORE store = functions_->openStore(CERT_STORE_PROV_SYSTEM_W, kEncoding, 0,
-                                                 CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
-  if (store == nullptr) error = ::GetLastError();
-  return FromStore(store);
+  return OpenStore(CERT_STORE_PROV_SYSTEM_W, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root", error);
 }
 
 bool Win32Certificates::Holds(StoreHandle store, unsigned char (&hash)[20]) {

@@ -18,6 +18,9 @@ class Win32Certificates final : public Certificates {
   void CloseStore(StoreHandle store) override;
 
  private:
+  // CertOpenStore; on failure 0 and the GetLastError code in `error`.
+  StoreHandle OpenStore(const char* provider, std::uint32_t flags, const void* parameter,
+                        std::uint32_t& error);
   struct Functions;
   static Functions BindFunctions();
   // The SHA-1 hash of a PCCERT_CONTEXT, upper-case hexadecimal; empty when unreadable.
