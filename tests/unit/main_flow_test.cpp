@@ -626,6 +626,25 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
        0,
        {u"interactive: no, session 0 has no user to see windows: no message, dialog or progress "
         u"window, no restart (as -silent -norestart)"}},
+      // On Windows XP and Server 2003 the console user's session is 0.
+      {"session 0 of Windows XP",
+       u"",
+       [](FakeWindows& f) {
+         f.osVersion = OsVersion{5, 1, 2};
+         f.sessionId = 0;
+         f.defaultExitCode = 3010;
+         f.answers[Text(IDS_RESTART_PLUGIN)] = kIdNo;
+       },
+       0,
+       {u"interactive: yes", u"message 108 shown, answered No"}},
+      {"another installation ends in the run's last second",
+       u"-silent",
+       [](FakeWindows& f) {
+         f.otherInstallations = {599100, 0};
+       },
+       0,
+       {u"another installation is in progress: waiting for it to end, at most 600 s",
+        u"another installation is in progress: waiting for it to end, at most 1 s"}},
       {"-norestart, 3010",
        u"-norestart",
        [](FakeWindows& f) { f.defaultExitCode = 3010; },
@@ -663,10 +682,14 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
        0,
        {u"configuration dialog: Next",
         u"with the dialog's choice: level pieces \"kc2*\", language pieces \"eng*\""}},
+      // Taken as not shown: the run goes on, its restart left to the caller.
       {"a dialog that can't be created",
-       u"-csp -selectDlg",
-       [](FakeWindows& f) { f.dialogFails = true; },
-       0,
+       u"-csp -selectDlg -norestart",
+       [](FakeWindows& f) {
+         f.dialogFails = true;
+         f.defaultExitCode = 3010;
+       },
+       3010,
        {u"configuration dialog could not be created, error 1813: taken as not shown"}},
       {"the dialog cancelled",
        u"-csp -selectDlg",

@@ -48,6 +48,7 @@ TEST(RunInstaller, WaitsForAnotherInstallationWithinTenMinutesInAll) {
     std::uint32_t code;
     std::size_t starts, waits;
     std::uint32_t waitedMs;  // on the fake's clock, give or take its readings
+    bool mutexUnreadable = false;
   } cases[] = {
       {"free at once", {}, 0, 1, 0, 0},
       {"busy twice, then free", {30000, 20000}, 0, 3, 2, 50000},
@@ -55,11 +56,15 @@ TEST(RunInstaller, WaitsForAnotherInstallationWithinTenMinutesInAll) {
       {"the limit spent over two waits", {400000, 400000}, 1618, 2, 2, 600000},
       // Busy while nobody holds the mutex: a pause, never a start after start.
       {"busy without the mutex", {0}, 0, 2, 1, 3000},
+      {"busy, the mutex unreadable", {7000}, 0, 4, 3, 9000, true},
+      // The last pause ends with the allowance, never past it.
+      {"busy without the mutex in the last second", {599100, 0}, 0, 3, 2, 600000},
   };
   for (const Case& c : cases) {
     FakeWindows fake;
     Reporter reporter(fake.windows(), {}, std::make_unique<RunLog>(fake.windows(), u"run.log"));
     fake.otherInstallations = c.otherInstallations;
+    fake.installerMutexUnreadable = c.mutexUnreadable;
     const std::uint32_t before = fake.tickCount;
     EXPECT_EQ(RunInstaller(fake.windows(), reporter, u"msiexec /x a"), c.code) << c.name;
     EXPECT_EQ(fake.Commands().size(), c.starts) << c.name;
