@@ -221,11 +221,7 @@ std::u16string Reporter::InstallerLogArguments() {
            u" characters long, more than msiexec takes");
     return {};
   }
-  return u" /l*v \"" + name + u"\"";
-}
-
-void Reporter::SpendInstallerWait(std::uint32_t milliseconds) {
-  installerWaitLeft_ -= milliseconds < installerWaitLeft_ ? milliseconds : installerWaitLeft_;
+  return u" /l*v+ \"" + name + u"\"";
 }
 
 std::uint32_t Reporter::Finish(std::uint32_t code) {

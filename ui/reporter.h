@@ -101,9 +101,12 @@ class Reporter {
   // the name would be too long for msiexec.
   std::u16string InstallerLogArguments();
 
-  // ---- The run's allowance for waiting on other installations ----
-  std::uint32_t InstallerWaitLeft() const { return installerWaitLeft_; }
-  void SpendInstallerWait(std::uint32_t milliseconds);
+  // ---- The run's ten minutes for other installations ----
+  // The tick of the run's first 1618: `now` the first time it is asked.
+  std::uint32_t InstallerBusySince(std::uint32_t now) {
+    if (!installerBusySince_) installerBusySince_ = now;
+    return *installerBusySince_;
+  }
   // The last line: the exit code and what it means.
   std::uint32_t Finish(std::uint32_t code);
 
@@ -116,7 +119,7 @@ class Reporter {
   RunMode mode_;
   std::unique_ptr<RunLog> log_;
   unsigned installerLogs_ = 0;
-  std::uint32_t installerWaitLeft_ = kInstallerWaitLimit;
+  std::optional<std::uint32_t> installerBusySince_;
 };
 
 }  // namespace setup

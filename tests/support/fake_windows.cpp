@@ -221,6 +221,7 @@ ProcessOutcome FakeWindows::RunAndWait(const std::u16string& program,
                                        const std::u16string& commandLine) {
   log.push_back(u"run: " + commandLine);
   programs.push_back(program);
+  if (program.ends_with(u"msiexec.exe")) tickCount += msiexecMilliseconds;
   if (program.ends_with(u"msiexec.exe") &&
       (installerBusyUntil_ > tickCount || !otherInstallations.empty())) {
     if (installerBusyUntil_ <= tickCount) {

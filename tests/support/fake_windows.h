@@ -91,6 +91,7 @@ class FakeWindows : public Installer,
   // installer's mutex stays owned as long, unless it can't be read.
   std::deque<std::uint32_t> otherInstallations;
   bool installerMutexUnreadable = false;
+  std::uint32_t msiexecMilliseconds = 0;  // how long each msiexec run takes on the clock
 
   // Answers by message text; a Yes/No box otherwise answers Yes, any other box OK.
   std::map<std::u16string, std::int32_t> answers;

@@ -514,7 +514,7 @@ TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
   fake.defaultExitCode = kSuccess;
   fake.processOutcomes[kPluginInstall +
                        std::u16string(
-                           u" /l*v \"C:\\logs\\setup.log.20261208-090507-3.msiexec.log\"")] = {
+                           u" /l*v+ \"C:\\logs\\setup.log.20261208-090507-3.msiexec.log\"")] = {
       true, 0, true, kSuccessRebootRequired};
   EXPECT_EQ(RunSetup(fake.windows(), u"-csp -ucsp -log C:\\logs\\setup.log -KC 1"), kSuccess);
   std::string expected = "\xEF\xBB\xBF";
@@ -538,13 +538,13 @@ TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
            u"package \"csp*x64*kc1*eng*\": C:\\dist\\csp\\csp-x64-kc1-eng.msi",
            u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i "
            u"\"C:\\dist\\csp\\csp-x64-kc1-eng.msi\" REINSTALL=ALL REINSTALLMODE=vomus REBOOT=R "
-           u"/l*v \"C:\\logs\\setup.log.20261208-090507-1.msiexec.log\"",
+           u"/l*v+ \"C:\\logs\\setup.log.20261208-090507-1.msiexec.log\"",
            u"exit code 0 after 5 ms",
            u"product {3F6B82D4-E015-4A97-B2C3-9D4E57A1F08B}: state -1",
            u"card provider: not installed",
            u"package \"ucsp*x64*eng*\": C:\\dist\\ucsp\\ucsp-x64-eng.msi",
            u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i "
-           u"\"C:\\dist\\ucsp\\ucsp-x64-eng.msi\"  REBOOT=R /l*v "
+           u"\"C:\\dist\\ucsp\\ucsp-x64-eng.msi\"  REBOOT=R /l*v+ "
            u"\"C:\\logs\\setup.log.20261208-090507-2.msiexec.log\"",
            u"exit code 0 after 5 ms",
            u"run C:\\WINDOWS\\regedit.exe: regedit /s UEC_x64_2.reg",
@@ -555,7 +555,7 @@ TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
            u"plug-in: product state -1, feature state -1: install",
            u"package \"velumcom*x64*\": C:\\dist\\plugin\\velumcom-2.1.0-x64.msi",
            u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i "
-           u"\"C:\\dist\\plugin\\velumcom-2.1.0-x64.msi\"  REBOOT=R /l*v "
+           u"\"C:\\dist\\plugin\\velumcom-2.1.0-x64.msi\"  REBOOT=R /l*v+ "
            u"\"C:\\logs\\setup.log.20261208-090507-3.msiexec.log\"",
            u"exit code 3010 after 5 ms",
            u"message 126 shown, answered Yes",
@@ -742,7 +742,7 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
   // msiexec's own log takes a name no file has, and none that msiexec would refuse.
   for (const auto& [log, taken, argument] :
        {std::tuple{u"L", u"L.20261208-090507-1.msiexec.log",
-                   u" /l*v \"L.20261208-090507-2.msiexec.log\""},
+                   u" /l*v+ \"L.20261208-090507-2.msiexec.log\""},
         std::tuple{longLog.c_str(), u"", u""}, std::tuple{relativeLog.c_str(), u"", u""}}) {
     FakeWindows fake = NumberedMachine();
     fake.writtenFiles[taken] = "an earlier run's";
