@@ -37,14 +37,24 @@ static BOOL CALLBACK FindBox(HWND window, LPARAM unused) {
 }
 
 /* WM_GETTEXT is marshalled across processes, so the whole text arrives, not the
-   server's copy of a title. */
+   server's copy of a title. Asked again until the box answers: on a loaded machine that
+   runs 32-bit programs through qemu it may not answer for seconds, and Wine then takes
+   it for hung. */
+static BOOL Ask(HWND window, UINT message, WPARAM wparam, LPARAM lparam, DWORD_PTR* result) {
+  DWORD start = GetTickCount();
+  while (!SendMessageTimeoutW(window, message, wparam, lparam, SMTO_NORMAL, 5000, result)) {
+    if (!IsWindow(window) || GetTickCount() - start > 30000) return FALSE;
+    Sleep(POLL_MS);
+  }
+  return TRUE;
+}
+
 static wchar_t* ReadText(HWND window) {
   DWORD_PTR length = 0;
-  SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length);
+  Ask(window, WM_GETTEXTLENGTH, 0, 0, &length);
   wchar_t* text = (wchar_t*)calloc(length + 2, sizeof(wchar_t));
   DWORD_PTR copied = 0;
-  SendMessageTimeoutW(window, WM_GETTEXT, length + 1, (LPARAM)text, SMTO_ABORTIFHUNG, 2000,
-                      &copied);
+  Ask(window, WM_GETTEXT, length + 1, (LPARAM)text, &copied);
   return text;
 }
 
@@ -101,8 +111,14 @@ int wmain(int argc, wchar_t** argv) {
     }
   }
 
-  /* A program that ended shows no more boxes: stop waiting at once. */
+  /* A program that ended shows no more boxes: stop waiting at once. It may have ended
+     before this helper got here (under emulation a start takes a second): its pid is
+     then gone too. */
   HANDLE process = wantedPid ? OpenProcess(SYNCHRONIZE, FALSE, wantedPid) : NULL;
+  if (wantedPid && !process) {
+    Print(L"{\"ended\":true}\n");
+    return 1;
+  }
   DWORD start = GetTickCount();
   while (EnumWindows(FindBox, 0), !found) {
     if (process && WaitForSingleObject(process, 0) == WAIT_OBJECT_0) {
