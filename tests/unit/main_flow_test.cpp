@@ -138,6 +138,8 @@ TEST(MainFlow, HelpComesBeforeEveryCheck) {
       {u"-silent -slient", kNotUnderstood, false, false, false},
       {u"-slient -SILENT", kNotUnderstood, false, false, false},
       {u"-csp -CSPArgs -silent -bogus", kNotUnderstood, false, false, false},
+      // An empty log variable in "-silent -log %LOG% -norestart" must not cost -norestart.
+      {u"-silent -log -norestart", kNotUnderstood, false, false, false},
   };
   for (const Case& c : cases) {
     FakeWindows fake = Distribution();
@@ -692,6 +694,12 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
        [](FakeWindows&) {},
        1639,
        {u"help not shown (silent)"}},
+      {"-log before an option",
+       u"-silent -log -norestart",
+       [](FakeWindows&) {},
+       1639,
+       {u"command line not understood: argument \"-log\": needs a file name, not the option "
+        u"\"-norestart\"; nothing is installed"}},
       {"the same version installed",
        u"",
        [](FakeWindows& f) {
