@@ -23,9 +23,9 @@ bool IsHelpRequest(std::u16string_view name) {
 
 bool IsOptionName(std::u16string_view name) {
   if (IsHelpRequest(name)) return true;
-  for (const char16_t* option : {u"-csp", u"-ucsp", u"-selectdlg", u"-silent", u"-norestart",
-                                 u"-log", u"-cspargs", u"-kc", u"-lang", u"-ucspargs",
-                                 u"-velumargs"}) {
+  for (const char16_t* option :
+       {u"-csp", u"-ucsp", u"-selectdlg", u"-silent", u"-norestart", u"-log", u"-cspargs", u"-kc",
+        u"-lang", u"-ucspargs", u"-velumargs"}) {
     if (name == option) return true;
   }
   return false;
