@@ -27,42 +27,107 @@ std::u16string AnswerName(std::int32_t answer) {
   }
 }
 
-std::u16string CodeMeaning(std::uint32_t code) {
+// Windows' own words for the codes a tool or a platform call most often gives.
+const char16_t* WindowsErrorName(std::uint32_t code) {
   switch (code) {
-    case kSuccess:
-      return u"success";
-    case kSuccessRebootRequired:
-      return u"success, Windows must be restarted to complete it";
-    case exit_code::kNotAdministrator:
-      return u"the account is not an administrator";
-    case exit_code::kVersionUnreadable:  // also Windows' "file not found"
-      return u"the Windows version could not be read, or a tool or file was not found";
-    case exit_code::kWindows2000NeedsSp4:
-      return u"Windows 2000 needs Service Pack 4";
-    case exit_code::kWindowsXpNeedsSp2:
-      return u"Windows XP needs Service Pack 2";
-    case exit_code::kWindows2003NeedsSp2:
-      return u"Windows Server 2003 needs Service Pack 2";
-    case exit_code::kProviderTooOld:
-      return u"the installed provider is too old to be updated";
-    case exit_code::kRestartFailed:
-      return u"Windows did not take the restart request";
-    case kErrorNoData:
-      return u"no package matching the mask in the distribution";
-    case kErrorOldWinVersion:
-      return u"Windows older than Windows 2000";
+    case kErrorFileNotFound:
+      return u"file not found";
+    case 3:
+      return u"path not found";
+    case 5:
+      return u"access denied";
+    case kErrorNotEnoughMemory:
+      return u"not enough memory";
+    case kErrorGenFailure:
+      return u"general failure";
+    case 87:
+      return u"invalid parameter";
+    case 1601:
+      return u"the Windows Installer service could not be accessed";
+    case 1602:
+      return u"cancelled by the user";
     case kErrorInstallFailure:
       return u"fatal error during installation";
+    case kErrorUnknownProduct:
+      return u"unknown product";
+    case 1612:
+      return u"the installation source is not available";
     case kErrorInstallAlreadyRunning:
-      return u"another installation is in progress; try again later";
+      return u"another installation is in progress";
     case kErrorInstallPackageOpenFailed:
       return u"the package could not be opened";
     case kErrorInstallPackageInvalid:
-      return u"the package is not a valid Windows Installer package";
+      return u"not a valid Windows Installer package";
+    case 1622:
+      return u"the installer's log file could not be opened";
+    case 1625:
+      return u"forbidden by system policy";
+    case 1633:
+      return u"this platform is not supported";
+    case 1638:
+      return u"another version of this product is already installed";
     case kErrorInvalidCommandLine:
-      return u"a command line was not understood (setup.exe's own, or one given to msiexec)";
+      return u"invalid command line";
+    case kSuccessRebootInitiated:
+      return u"the installer started a restart";
     default:
-      return u"failure (Windows or Windows Installer code)";
+      return nullptr;
+  }
+}
+
+std::u16string WindowsError(std::uint32_t code) {
+  // Large codes are HRESULTs (crypt32's), which are read in hexadecimal.
+  std::u16string text =
+      u"Windows error " + (code >= 0x80000000u ? HexText(code) : DecimalText(code));
+  if (const char16_t* name = WindowsErrorName(code)) text += u" (" + std::u16string(name) + u")";
+  return text;
+}
+
+// The program's own verdicts, by the message that tells them: their codes mean this only
+// when these steps gave them.
+const char16_t* Verdict(std::uint16_t messageId, std::uint32_t code) {
+  switch (messageId) {
+    case IDS_NOT_ADMINISTRATOR:
+      return u"the account is not an administrator";
+    case IDS_VERSION_UNREADABLE:
+      return u"the Windows version could not be read";
+    case IDS_SYSTEM_TOO_OLD:
+      return u"Windows older than Windows 2000";
+    case IDS_WINDOWS_2000_NEEDS_SP4:
+      return u"Windows 2000 needs Service Pack 4";
+    case IDS_WINDOWS_XP_NEEDS_SP2:
+      return u"Windows XP needs Service Pack 2";
+    case IDS_WINDOWS_2003_NEEDS_SP2:
+      return u"Windows Server 2003 needs Service Pack 2";
+    case IDS_PROVIDER_TOO_OLD:
+      return u"the installed provider is too old to be updated";
+    case IDS_PACKAGE_NOT_FOUND:
+      // The locator's own answer; any other code is a platform call's.
+      return code == kErrorNoData ? u"no package matching the mask in the distribution" : nullptr;
+    default:
+      return nullptr;
+  }
+}
+
+// The platform call behind a failure told with `messageId`.
+const char16_t* FailedCall(std::uint16_t messageId) {
+  switch (messageId) {
+    case IDS_INSTALLED_VERSION_UNREADABLE:
+      return u"MsiGetProductInfoW (VersionString)";
+    case IDS_INSTALLED_PATH_UNREADABLE:
+      return u"MsiGetProductInfoW (LocalPackage)";
+    case IDS_PACKAGE_NOT_OPENED:
+      return u"MsiOpenPackageExW";
+    case IDS_PACKAGE_VERSION_UNREADABLE:
+      return u"MsiGetPropertyW (ProductVersion)";
+    case IDS_RELEASE_FLAGS_UNREADABLE:
+      return u"MsiGetPropertyW (ISReleaseFlags)";
+    case IDS_LANGUAGE_UNREADABLE:
+      return u"MsiGetPropertyW (ProductLanguage)";
+    case IDS_PACKAGE_NOT_FOUND:
+      return u"the package search";
+    default:
+      return u"";
   }
 }
 
@@ -118,6 +183,7 @@ std::uint32_t Reporter::RejectCommandLine(const std::u16string& helpText,
                                           const std::u16string& reason) {
   Record(u"command line not understood: argument \"" + argument + u"\": " + reason +
          u"; nothing is installed");
+  Explain(kErrorInvalidCommandLine, u"setup.exe's command line was not understood");
   if (Interactive()) {
     ShowHelp(helpText);
   } else {
@@ -154,7 +220,14 @@ Progress Reporter::CreateProgress(std::uint16_t titleId) {
 }
 
 std::uint32_t Reporter::Fail(std::uint32_t code, std::uint16_t messageId, std::uint16_t captionId) {
-  if (code != kSuccess) Record(u"failure, code " + DecimalText(code));
+  if (code != kSuccess) {
+    Record(u"failure, code " + DecimalText(code));
+    if (const char16_t* verdict = Verdict(messageId, code)) {
+      Explain(code, verdict);
+    } else {
+      NoteSource(code, FailedCall(messageId));
+    }
+  }
   if (messageId != 0) Box(messageId, captionId, kMbIconError);
   return code;
 }
@@ -192,6 +265,7 @@ RestartChoice Reporter::AskRestart(std::uint16_t messageId) {
 
 std::uint32_t Reporter::RestartFailed(std::uint32_t error) {
   Record(u"restart refused by Windows: error " + DecimalText(error));
+  Explain(exit_code::kRestartFailed, u"Windows did not take the restart request");
   Box(IDS_RESTART_FAILED, IDS_CAPTION, kMbOk);
   return exit_code::kRestartFailed;
 }
@@ -228,8 +302,24 @@ void Reporter::SpendInstallerWait(std::uint32_t milliseconds) {
   installerWaitLeft_ -= milliseconds < installerWaitLeft_ ? milliseconds : installerWaitLeft_;
 }
 
+std::uint32_t Reporter::NoteSource(std::uint32_t code, const std::u16string& source) {
+  if (code != kSuccess && code != kSuccessRebootRequired) {
+    Explain(code, WindowsError(code) + (source.empty() ? u"" : u", from " + source));
+  }
+  return code;
+}
+
+void Reporter::Explain(std::uint32_t code, std::u16string meaning) {
+  meanings_.emplace(code, std::move(meaning));
+}
+
 std::uint32_t Reporter::Finish(std::uint32_t code) {
-  Record(u"exit code " + DecimalText(code) + u": " + CodeMeaning(code));
+  const auto noted = meanings_.find(code);
+  Record(u"exit code " + DecimalText(code) + u": " +
+         (code == kSuccess                 ? u"success"
+          : code == kSuccessRebootRequired ? u"success, Windows must be restarted to complete it"
+          : noted != meanings_.end()       ? noted->second
+                                           : WindowsError(code)));
   return code;
 }
 

@@ -571,11 +571,11 @@ TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
 }
 
 // A plain run on a machine whose numbers all differ: Windows 6.2.9200 with service pack 3,
-// 32-bit, an administrator; the plug-in's package and a provider's.
+// 32-bit, an administrator; the plug-in's package and the providers'.
 FakeWindows NumberedMachine() {
   FakeWindows fake;
-  for (const char16_t* file :
-       {u"plugin\\velumcom-2.1.0-win32.msi", u"csp\\csp-win32-kc2-eng.msi"}) {
+  for (const char16_t* file : {u"plugin\\velumcom-2.1.0-win32.msi", u"csp\\csp-win32-kc2-eng.msi",
+                               u"ucsp\\ucsp-win32-eng.msi"}) {
     fake.AddFile(file);
     fake.packages[u"C:\\dist\\" + std::u16string(file)].properties[u"ProductVersion"] = u"2.1.0";
   }
@@ -656,7 +656,37 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
        [](FakeWindows& f) { f.defaultExitCode = 1603; },
        1603,
        {u"exit code 1603 after 5 ms", u"message 106 shown, answered OK",
-        u"exit code 1603: fatal error during installation"}},
+        u"exit code 1603: Windows error 1603 (fatal error during installation), from msiexec"}},
+      // Each code is read where it came from, never as another step's verdict.
+      {"a tool's 3",
+       u"",
+       [](FakeWindows& f) { f.defaultExitCode = 3; },
+       3,
+       {u"exit code 3: Windows error 3 (path not found), from msiexec"}},
+      {"regini's 5",
+       u"-ucsp",
+       [](FakeWindows& f) {
+         f.processOutcomes[u"regini UEC_acl_x86.acl"] = {true, 0, true, 5};
+       },
+       5,
+       {u"exit code 5: Windows error 5 (access denied), from regini"}},
+      {"a platform call's 5",
+       u"",
+       [](FakeWindows& f) { f.products[kPluginProductCode].infoErrors[u"VersionString"] = 5; },
+       5,
+       {u"exit code 5: Windows error 5 (access denied), from MsiGetProductInfoW (VersionString)"}},
+      {"the first of two failures with one number",
+       u"-csp -ucsp",
+       [](FakeWindows& f) { f.defaultExitCode = 1603; },
+       1603,
+       {u"exit code 1603: Windows error 1603 (fatal error during installation), from msiexec"}},
+      {"the check's 4",
+       u"",
+       [](FakeWindows& f) {
+         f.osVersion = OsVersion{5, 1, 1};
+       },
+       4,
+       {u"exit code 4: Windows XP needs Service Pack 2"}},
       {"the dialog's choice",
        u"-csp -selectDlg",
        [](FakeWindows& f) {
@@ -686,9 +716,7 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
        1639,
        {u"command line not understood: argument \"-slient\": unknown option; nothing is "
         u"installed",
-        u"help shown",
-        u"exit code 1639: a command line was not understood (setup.exe's own, or one given to "
-        u"msiexec)"}},
+        u"help shown", u"exit code 1639: setup.exe's command line was not understood"}},
       {"a command line not understood, silent",
        u"-silent -slient",
        [](FakeWindows&) {},
