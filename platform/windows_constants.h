@@ -40,6 +40,7 @@ inline constexpr std::int32_t kInstallStateDefault = 5;
 
 // Files.
 inline constexpr std::uint32_t kFileAttributeDirectory = 0x10;
+inline constexpr std::uint32_t kFileAttributeReparsePoint = 0x400;
 inline constexpr std::size_t kMaxPath = 260;
 
 }  // namespace setup

@@ -27,109 +27,77 @@ std::u16string AnswerName(std::int32_t answer) {
   }
 }
 
+struct CodeName {
+  std::uint32_t code;
+  const char16_t* name;
+};
+
 // Windows' own words for the codes a tool or a platform call most often gives.
-const char16_t* WindowsErrorName(std::uint32_t code) {
-  switch (code) {
-    case kErrorFileNotFound:
-      return u"file not found";
-    case 3:
-      return u"path not found";
-    case 5:
-      return u"access denied";
-    case kErrorNotEnoughMemory:
-      return u"not enough memory";
-    case kErrorGenFailure:
-      return u"general failure";
-    case 87:
-      return u"invalid parameter";
-    case 1601:
-      return u"the Windows Installer service could not be accessed";
-    case 1602:
-      return u"cancelled by the user";
-    case kErrorInstallFailure:
-      return u"fatal error during installation";
-    case kErrorUnknownProduct:
-      return u"unknown product";
-    case 1612:
-      return u"the installation source is not available";
-    case kErrorInstallAlreadyRunning:
-      return u"another installation is in progress";
-    case kErrorInstallPackageOpenFailed:
-      return u"the package could not be opened";
-    case kErrorInstallPackageInvalid:
-      return u"not a valid Windows Installer package";
-    case 1622:
-      return u"the installer's log file could not be opened";
-    case 1625:
-      return u"forbidden by system policy";
-    case 1633:
-      return u"this platform is not supported";
-    case 1638:
-      return u"another version of this product is already installed";
-    case kErrorInvalidCommandLine:
-      return u"invalid command line";
-    case kSuccessRebootInitiated:
-      return u"the installer started a restart";
-    default:
-      return nullptr;
-  }
-}
+constexpr CodeName kWindowsErrorNames[] = {
+    {kErrorFileNotFound, u"file not found"},
+    {3, u"path not found"},
+    {5, u"access denied"},
+    {kErrorNotEnoughMemory, u"not enough memory"},
+    {kErrorGenFailure, u"general failure"},
+    {87, u"invalid parameter"},
+    {1601, u"the Windows Installer service could not be accessed"},
+    {1602, u"cancelled by the user"},
+    {kErrorInstallFailure, u"fatal error during installation"},
+    {kErrorUnknownProduct, u"unknown product"},
+    {1612, u"the installation source is not available"},
+    {kErrorInstallAlreadyRunning, u"another installation is in progress"},
+    {kErrorInstallPackageOpenFailed, u"the package could not be opened"},
+    {kErrorInstallPackageInvalid, u"not a valid Windows Installer package"},
+    {1622, u"the installer's log file could not be opened"},
+    {1625, u"forbidden by system policy"},
+    {1633, u"this platform is not supported"},
+    {1638, u"another version of this product is already installed"},
+    {kErrorInvalidCommandLine, u"invalid command line"},
+    {kSuccessRebootInitiated, u"the installer started a restart"},
+};
 
 std::u16string WindowsError(std::uint32_t code) {
   // Large codes are HRESULTs (crypt32's), which are read in hexadecimal.
   std::u16string text =
       u"Windows error " + (code >= 0x80000000u ? HexText(code) : DecimalText(code));
-  if (const char16_t* name = WindowsErrorName(code)) text += u" (" + std::u16string(name) + u")";
+  for (const CodeName& known : kWindowsErrorNames) {
+    if (known.code == code) text += u" (" + std::u16string(known.name) + u")";
+  }
   return text;
 }
 
-// The program's own verdicts, by the message that tells them: their codes mean this only
-// when these steps gave them.
-const char16_t* Verdict(std::uint16_t messageId, std::uint32_t code) {
-  switch (messageId) {
-    case IDS_NOT_ADMINISTRATOR:
-      return u"the account is not an administrator";
-    case IDS_VERSION_UNREADABLE:
-      return u"the Windows version could not be read";
-    case IDS_SYSTEM_TOO_OLD:
-      return u"Windows older than Windows 2000";
-    case IDS_WINDOWS_2000_NEEDS_SP4:
-      return u"Windows 2000 needs Service Pack 4";
-    case IDS_WINDOWS_XP_NEEDS_SP2:
-      return u"Windows XP needs Service Pack 2";
-    case IDS_WINDOWS_2003_NEEDS_SP2:
-      return u"Windows Server 2003 needs Service Pack 2";
-    case IDS_PROVIDER_TOO_OLD:
-      return u"the installed provider is too old to be updated";
-    case IDS_PACKAGE_NOT_FOUND:
-      // The locator's own answer; any other code is a platform call's.
-      return code == kErrorNoData ? u"no package matching the mask in the distribution" : nullptr;
-    default:
-      return nullptr;
-  }
-}
+// The program's own verdicts, by the message that tells them and their code: the code
+// means this only when that step gave it.
+struct Verdict {
+  std::uint16_t messageId;
+  std::uint32_t code;
+  const char16_t* meaning;
+};
+constexpr Verdict kVerdicts[] = {
+    {IDS_NOT_ADMINISTRATOR, exit_code::kNotAdministrator, u"the account is not an administrator"},
+    {IDS_VERSION_UNREADABLE, exit_code::kVersionUnreadable,
+     u"the Windows version could not be read"},
+    {IDS_SYSTEM_TOO_OLD, kErrorOldWinVersion, u"Windows older than Windows 2000"},
+    {IDS_WINDOWS_2000_NEEDS_SP4, exit_code::kWindows2000NeedsSp4,
+     u"Windows 2000 needs Service Pack 4"},
+    {IDS_WINDOWS_XP_NEEDS_SP2, exit_code::kWindowsXpNeedsSp2, u"Windows XP needs Service Pack 2"},
+    {IDS_WINDOWS_2003_NEEDS_SP2, exit_code::kWindows2003NeedsSp2,
+     u"Windows Server 2003 needs Service Pack 2"},
+    {IDS_PROVIDER_TOO_OLD, exit_code::kProviderTooOld,
+     u"the installed provider is too old to be updated"},
+    {IDS_PACKAGE_NOT_FOUND, kErrorNoData, u"no package matching the mask in the distribution"},
+};
 
-// The platform call behind a failure told with `messageId`.
-const char16_t* FailedCall(std::uint16_t messageId) {
-  switch (messageId) {
-    case IDS_INSTALLED_VERSION_UNREADABLE:
-      return u"MsiGetProductInfoW (VersionString)";
-    case IDS_INSTALLED_PATH_UNREADABLE:
-      return u"MsiGetProductInfoW (LocalPackage)";
-    case IDS_PACKAGE_NOT_OPENED:
-      return u"MsiOpenPackageExW";
-    case IDS_PACKAGE_VERSION_UNREADABLE:
-      return u"MsiGetPropertyW (ProductVersion)";
-    case IDS_RELEASE_FLAGS_UNREADABLE:
-      return u"MsiGetPropertyW (ISReleaseFlags)";
-    case IDS_LANGUAGE_UNREADABLE:
-      return u"MsiGetPropertyW (ProductLanguage)";
-    case IDS_PACKAGE_NOT_FOUND:
-      return u"the package search";
-    default:
-      return u"";
-  }
-}
+// The platform call whose code a failure told with this message passes on.
+constexpr CodeName kFailedCalls[] = {
+    {IDS_INSTALLED_VERSION_UNREADABLE, u"MsiGetProductInfoW (VersionString)"},
+    {IDS_INSTALLED_PATH_UNREADABLE, u"MsiGetProductInfoW (LocalPackage)"},
+    {IDS_PACKAGE_NOT_OPENED, u"MsiOpenPackageExW"},
+    {IDS_PACKAGE_VERSION_UNREADABLE, u"MsiGetPropertyW (ProductVersion)"},
+    {IDS_RELEASE_FLAGS_UNREADABLE, u"MsiGetPropertyW (ISReleaseFlags)"},
+    {IDS_LANGUAGE_UNREADABLE, u"MsiGetPropertyW (ProductLanguage)"},
+    {IDS_PACKAGE_NOT_FOUND, u"the package search"},
+};
 
 }  // namespace
 
@@ -222,11 +190,15 @@ Progress Reporter::CreateProgress(std::uint16_t titleId) {
 std::uint32_t Reporter::Fail(std::uint32_t code, std::uint16_t messageId, std::uint16_t captionId) {
   if (code != kSuccess) {
     Record(u"failure, code " + DecimalText(code));
-    if (const char16_t* verdict = Verdict(messageId, code)) {
-      Explain(code, verdict);
-    } else {
-      NoteSource(code, FailedCall(messageId));
+    for (const Verdict& verdict : kVerdicts) {
+      if (verdict.messageId == messageId && verdict.code == code) Explain(code, verdict.meaning);
     }
+    std::u16string call;
+    for (const CodeName& known : kFailedCalls) {
+      if (known.code == messageId) call = known.name;
+    }
+    // After a verdict this adds nothing: the first meaning of a code is kept.
+    NoteSource(code, call);
   }
   if (messageId != 0) Box(messageId, captionId, kMbIconError);
   return code;
@@ -279,23 +251,31 @@ std::u16string Reporter::InstallerLogArguments() {
   // gets no installer logs either.
   if (!log_ || log_->broken()) return {};
   // Beside the run's log and sorted right after it; stamped and numbered, and the number
-  // passed over while a file of that name is there, so that no earlier log is overwritten
-  // (two runs in one second, the hour that repeats when summer time ends).
-  std::u16string name;
-  do {
-    name = log_->path() + u"." + log_->startStamp() + u"-" + DecimalText(++installerLogs_) +
-           u".msiexec.log";
-  } while (windows_.files.ReadFileSize(name));
-  // msiexec refuses (1622) a log path of 259 characters or more: no log is better than
-  // no installation.
-  const std::optional<std::u16string> full = windows_.files.ReadFullPathName(name);
-  if (full.value_or(name).size() >= kMaxPath - 1) {
-    Record(u"msiexec's own log left out: its path would be " +
-           DecimalText(static_cast<std::uint32_t>(full.value_or(name).size())) +
-           u" characters long, more than msiexec takes");
-    return {};
+  // passed over while something of that name is there, so that no earlier log is
+  // overwritten (two runs in one second, the hour that repeats when summer time ends) and
+  // msiexec only gets a file this run made: a link put there would lead its lines, every
+  // property of the command line among them, into a file someone else chose.
+  for (;;) {
+    const std::u16string name = log_->path() + u"." + log_->startStamp() + u"-" +
+                                DecimalText(++installerLogs_) + u".msiexec.log";
+    // msiexec refuses (1622) a log path of 259 characters or more: no log is better than
+    // no installation.
+    const std::optional<std::u16string> full = windows_.files.ReadFullPathName(name);
+    if (full.value_or(name).size() >= kMaxPath - 1) {
+      Record(u"msiexec's own log left out: its path would be " +
+             DecimalText(static_cast<std::uint32_t>(full.value_or(name).size())) +
+             u" characters long, more than msiexec takes");
+      return {};
+    }
+    const OpenedFile file = windows_.files.OpenForAppending(name);
+    if (file.handle == 0) {
+      Record(u"msiexec's own log left out: " + name + u" could not be created, error " +
+             DecimalText(file.error));
+      return {};
+    }
+    windows_.files.CloseFile(file.handle);
+    if (!file.existed && IsPlainFile(file)) return u" /l*v \"" + name + u"\"";
   }
-  return u" /l*v \"" + name + u"\"";
 }
 
 void Reporter::SpendInstallerWait(std::uint32_t milliseconds) {
@@ -309,17 +289,22 @@ std::uint32_t Reporter::NoteSource(std::uint32_t code, const std::u16string& sou
   return code;
 }
 
-void Reporter::Explain(std::uint32_t code, std::u16string meaning) {
-  meanings_.emplace(code, std::move(meaning));
+void Reporter::Explain(std::uint32_t code, const std::u16string& meaning) {
+  for (const auto& [told, text] : meanings_) {
+    if (told == code) return;
+  }
+  meanings_.emplace_back(code, meaning);
 }
 
 std::uint32_t Reporter::Finish(std::uint32_t code) {
-  const auto noted = meanings_.find(code);
-  Record(u"exit code " + DecimalText(code) + u": " +
-         (code == kSuccess                 ? u"success"
-          : code == kSuccessRebootRequired ? u"success, Windows must be restarted to complete it"
-          : noted != meanings_.end()       ? noted->second
-                                           : WindowsError(code)));
+  std::u16string meaning = code == kSuccess ? u"success"
+                           : code == kSuccessRebootRequired
+                               ? u"success, Windows must be restarted to complete it"
+                               : WindowsError(code);
+  for (const auto& [told, text] : meanings_) {
+    if (told == code) meaning = text;
+  }
+  Record(u"exit code " + DecimalText(code) + u": " + meaning);
   return code;
 }
 

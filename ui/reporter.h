@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -117,14 +116,15 @@ class Reporter {
   std::int32_t Box(std::uint16_t textId, std::uint16_t captionId, std::uint32_t style,
                    std::u16string appended = {});
   bool MayShow(std::uint16_t textId) const;
-  void Explain(std::uint32_t code, std::u16string meaning);
+  void Explain(std::uint32_t code, const std::u16string& meaning);
 
   Windows& windows_;
   RunMode mode_;
   std::unique_ptr<RunLog> log_;
   unsigned installerLogs_ = 0;
   std::uint32_t installerWaitLeft_ = kInstallerWaitLimit;
-  std::map<std::uint32_t, std::u16string> meanings_;  // by code, for the last line
+  // Each failure's code with its meaning where it came from; the first for a number stays.
+  std::vector<std::pair<std::uint32_t, std::u16string>> meanings_;
 };
 
 }  // namespace setup

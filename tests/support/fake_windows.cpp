@@ -292,11 +292,26 @@ std::optional<std::uint64_t> FakeWindows::ReadFileSize(const std::u16string& pat
   return std::nullopt;
 }
 
-std::uint32_t FakeWindows::AppendToFile(const std::u16string& path, const std::string& bytes) {
-  if (appendError) return *appendError;
-  writtenFiles[path] += bytes;
+OpenedFile FakeWindows::OpenForAppending(const std::u16string& path) {
+  if (appendError) return {0, *appendError};
+  const auto link = fileLinks.find(path);
+  const bool linked = link != fileLinks.end();
+  OpenedFile file{nextHandle_++,
+                  0,
+                  linked || writtenFiles.count(path) != 0,
+                  linked ? link->second.first : 0x80u,
+                  linked ? link->second.second : 1u,
+                  writtenFiles[path].size()};
+  openFiles_[file.handle] = path;
+  return file;
+}
+
+std::uint32_t FakeWindows::Append(AppendHandle file, const std::string& bytes) {
+  writtenFiles[openFiles_.at(file)] += bytes;
   return kSuccess;
 }
+
+void FakeWindows::CloseFile(AppendHandle file) { openFiles_.erase(file); }
 
 // ---- Certificates ----
 

@@ -810,14 +810,44 @@ TEST(RunLog, WritesItsBytesAsTheyStand) {
   }
 }
 
-TEST(RunLog, ThatCannotBeWrittenChangesNothing) {
+TEST(RunLog, ThatCannotBeWrittenOrIsALinkChangesNothing) {
+  static constexpr char16_t kLog[] = u"C:\\logs\\setup.log";
+  struct Case {
+    const char* name;
+    void (*script)(FakeWindows&);
+    bool written;
+  } cases[] = {
+      {"folder missing", [](FakeWindows& f) { f.appendError = 3; }, false},
+      {"a second hard link",
+       [](FakeWindows& f) {
+         f.fileLinks[kLog] = {0x20, 2};
+       },
+       false},
+      {"a symbolic link or junction",
+       [](FakeWindows& f) {
+         f.fileLinks[kLog] = {0x420, 1};
+       },
+       false},
+      // One handle for the whole run: a link made meanwhile leads no line elsewhere.
+      {"a second hard link made during the run",
+       [](FakeWindows& f) {
+         f.onCommand = [&f](const std::u16string&) { f.fileLinks[kLog] = {0x20, 2}; };
+       },
+       true},
+  };
   FakeWindows plain = LoggedMachine();
   const std::uint32_t code = RunSetup(plain.windows(), u"-csp -ucsp -silent");
-  FakeWindows fake = LoggedMachine();
-  fake.appendError = 3;  // ERROR_PATH_NOT_FOUND: the log's folder is missing
-  EXPECT_EQ(RunSetup(fake.windows(), u"-csp -ucsp -silent -log C:\\missing\\setup.log"), code);
-  // Not even msiexec is asked for a log it could not write either.
-  EXPECT_EQ(fake.log, plain.log);
+  for (const auto& c : cases) {
+    FakeWindows fake = LoggedMachine();
+    c.script(fake);
+    EXPECT_EQ(RunSetup(fake.windows(), u"-csp -ucsp -silent -log " + std::u16string(kLog)), code)
+        << c.name;
+    // Not even msiexec is asked for a log it could not write either.
+    if (!c.written) {
+      EXPECT_EQ(fake.log, plain.log) << c.name;
+    }
+    EXPECT_EQ(fake.writtenFiles[kLog].ends_with("exit code 0: success\r\n"), c.written) << c.name;
+  }
 }
 
 }  // namespace

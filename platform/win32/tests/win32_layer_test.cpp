@@ -32,6 +32,7 @@
 #include "platform/win32/wide_text.h"
 #include "ui/message_catalogue.h"
 #include "ui/progress_window.h"
+#include "ui/run_log.h"
 #include "ui/selection_dialog.h"
 
 namespace setup::win32 {
@@ -78,6 +79,7 @@ void TestProcesses(const std::u16string& workDir) {
       {self, Quoted(self) + u" child-exit 1641", true, 0, 1641},
       {self, Quoted(self) + u" child-exit 4294967295", true, 0, 4294967295u},
       {self, Quoted(self) + u" child-cwd " + Quoted(workDir), true, 0, 0},
+      {self, Quoted(self) + u" child-abort", true, 0, 8},
       // The program named, not the command line's first word, is what runs.
       {self, u"msiexec child-exit 7", true, 0, 7},
       {workDir + u"\\no-such-program-7f3a.exe", u"no-such-program-7f3a.exe /qn", false,
@@ -145,11 +147,39 @@ void TestFiles(const std::u16string& workDir) {
          "ReadFileSize gives nothing for a folder and for a missing file");
 
   const std::u16string log = workDir + u"\\журнал.log";
-  Expect(files.AppendToFile(log, "one\r\n") == 0 && files.AppendToFile(log, "two\r\n") == 0 &&
+  OpenedFile opened = files.OpenForAppending(log);
+  Expect(opened.handle != 0 && !opened.existed && opened.links == 1 && opened.size == 0 &&
+             (opened.attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
+             files.Append(opened.handle, "one\r\n") == 0,
+         "OpenForAppending creates a plain file with one link");
+  files.CloseFile(opened.handle);
+  opened = files.OpenForAppending(log);
+  Expect(opened.existed && opened.size == 5 && files.Append(opened.handle, "two\r\n") == 0 &&
              files.ReadFileSize(log) == 10u,
-         "AppendToFile creates the file, then appends to it");
-  Expect(files.AppendToFile(workDir + u"\\no-folder\\x.log", "x") != 0,
-         "AppendToFile into a missing folder fails");
+         "OpenForAppending finds it again, and Append appends");
+  files.CloseFile(opened.handle);
+  const auto links = [&files](const std::u16string& path) {
+    const OpenedFile file = files.OpenForAppending(path);
+    files.CloseFile(file.handle);
+    return file.links;
+  };
+  const std::u16string linked = workDir + u"\\linked.log";
+  Expect(
+      ::CreateHardLinkW(Wide(linked), Wide(log), nullptr) && links(log) == 2 && links(linked) == 2,
+      "OpenForAppending counts a second hard link, under either name");
+  {
+    Win32Installer installer;
+    Win32Processes processes;
+    Win32Certificates certificates;
+    Win32Desktop desktop(::GetModuleHandleW(nullptr));
+    Win32System system(::GetModuleHandleW(nullptr));
+    Windows windows{installer, processes, files, certificates, desktop, system};
+    RunLog(windows, linked).Write(u"a line");
+  }
+  Expect(files.ReadFileSize(log) == 10u, "the run's log writes no line into a file of two links");
+  opened = files.OpenForAppending(workDir + u"\\no-folder\\x.log");
+  Expect(opened.handle == 0 && opened.error == ERROR_PATH_NOT_FOUND,
+         "OpenForAppending into a missing folder fails with its error");
 }
 
 void TestStringTable() {
@@ -383,6 +413,10 @@ int ChildMain(int argc, wchar_t** argv) {
   const std::u16string mode = FromWide(argv[1]);
   if (mode == u"child-exit" && argc == 3) {
     ::ExitProcess(static_cast<UINT>(std::wcstoul(argv[2], nullptr, 10)));
+  }
+  if (mode == u"child-abort") {
+    EndAbortWith(8);
+    std::abort();
   }
   if (mode == u"child-cwd" && argc == 3) {
     std::u16string current;
