@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
-"""deploy/'s detect-plugin.js, msi-version.js (cscript) and uninstall.cmd (cmd) under Wine,
-against the sample plug-in installed by Wine's msiexec."""
+"""deploy/'s detect-plugin.js, msi-version.js (cscript), uninstall.cmd and startup-install.cmd
+(cmd) under Wine, against the sample plug-in installed by Wine's msiexec and setup.exe."""
 import shutil, subprocess, sys, tempfile
 from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
 from wine import distribution, kit  # noqa: E402
 
-# cscript, cmd and msiexec of a 64-bit prefix are 64-bit programs: the 64-bit loader alone.
+# cscript, cmd and msiexec of a 64-bit prefix are 64-bit programs, started with the 64-bit
+# loader; setup.exe, which the startup script starts, is 32-bit.
 WINE64, PACKAGE = "/usr/lib/wine/wine64", "plugin/velumcom-2.1.0-x64.msi"
 DEPLOY = kit.windows_path(kit.REPO / "deploy") + "\\"
 CODE = distribution.PRODUCTS["plugin"]["code"]
@@ -22,10 +23,23 @@ def run(prefix, *args):
         out.seek(0)
         return code, out.read().decode("utf-8", "replace").strip()
 
-def detect(prefix, work, version):
+def detection(script, version):
     text = (kit.REPO / "deploy" / "detect-plugin.js").read_text()
-    (script := work / "detect.js").write_text(text.replace('"2.1.0",', f'"{version}",', 1))
-    return run(prefix, "cscript", "//nologo", kit.windows_path(script))
+    script.write_text(text.replace('"2.1.0",', f'"{version}",', 1))
+    return kit.windows_path(script)
+
+def detect(prefix, work, version):
+    return run(prefix, "cscript", "//nologo", detection(work / "detect.js", version))
+
+# The startup script beside its detection script, setup.exe in the folder above: exit code
+# and how many times setup.exe has run (its log's headers), by the version required.
+STARTUP_ROWS = (("2.1.0", (0, 1)), ("2.1.0", (0, 1)), ("2.1.1", (0, 2)), ("x.1", (1, 2)))
+
+def startup(prefix, work, version):
+    detection(work / "deploy" / "detect-plugin.js", version)
+    code = run(prefix, "cmd", "/c", kit.windows_path(work / "deploy" / "startup-install.cmd"))[0]
+    log = prefix.path / "drive_c" / "windows" / "logs" / "Orventa" / "setup.log"  # Wine's case
+    return code, log.read_text("utf-8-sig").count(", command line: ") if log.exists() else 0
 
 def main():
     work, failures = kit.temporary_directory("detect."), []
@@ -47,6 +61,12 @@ def main():
             expect("uninstall.cmd csp ucsp",
                    run(prefix, "cmd", "/c", DEPLOY + "uninstall.cmd", "csp", "ucsp")[0], 0)
             expect("after uninstall.cmd", detect(prefix, work, "2.1.0"), (0, ""))
+            (work / "deploy").mkdir()
+            shutil.copy2(kit.REPO / "deploy" / "startup-install.cmd", work / "deploy")
+            shutil.copy2(kit.REPO / "build" / "windows" / "setup.exe", work)
+            for version, wanted in STARTUP_ROWS:
+                expect(f"startup-install.cmd, {version} required", startup(prefix, work, version),
+                       wanted)
         finally:
             prefix.kill_server()
             prefix.remove()
