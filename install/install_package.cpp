@@ -18,18 +18,6 @@ std::u16string PackageName(const std::u16string& packagePath) {
   return slash == std::u16string::npos ? packagePath : packagePath.substr(slash + 1);
 }
 
-std::uint32_t RunInstaller(Windows& windows, Reporter& reporter,
-                           const std::u16string& commandLine) {
-  for (;;) {
-    // Each start gets a log of its own: the busy one's stays readable.
-    const std::uint32_t code =
-        RunTool(windows, reporter, u"msiexec.exe", commandLine + reporter.InstallerLogArguments());
-    if (code != kErrorInstallAlreadyRunning || !WaitForOtherInstallation(windows, reporter)) {
-      return code;
-    }
-  }
-}
-
 std::uint32_t InstallPackage(Windows& windows, Reporter& reporter,
                              const std::u16string& productCode, const std::u16string& mask,
                              const std::u16string& extraArguments) {

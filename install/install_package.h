@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "install/installer_wait.h"
 #include "platform/windows.h"
 #include "ui/reporter.h"
 
@@ -15,10 +16,6 @@ std::u16string InstallCommandLine(const std::u16string& packagePath,
 
 // The file name after the last backslash; the whole path when there is none.
 std::u16string PackageName(const std::u16string& packagePath);
-
-// Runs msiexec with the command line, with a verbose log of its own when the run keeps one;
-// while another installation is in progress (1618), waits for it and starts again.
-std::uint32_t RunInstaller(Windows& windows, Reporter& reporter, const std::u16string& commandLine);
 
 // Finds the package by mask, registers its file name in the product's source list and
 // installs it. No package: reported, and the locator's code returned.

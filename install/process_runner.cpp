@@ -49,35 +49,6 @@ std::uint32_t RunTool(Windows& windows, Reporter& reporter, const std::u16string
   return reporter.NoteSource(code, source);
 }
 
-bool WaitForOtherInstallation(Windows& windows, Reporter& reporter) {
-  const std::uint32_t left = reporter.InstallerWaitLeft();
-  if (left == 0) {
-    reporter.Record(u"another installation is in progress, and this run has waited " +
-                    DecimalText(kInstallerWaitLimit / 1000) + u" s for others already");
-    return false;
-  }
-  reporter.Record(u"another installation is in progress: waiting for it to end, at most " +
-                  DecimalText((left + 999) / 1000) + u" s");
-  const std::uint32_t began = windows.system.ReadTickCount();
-  const InstallerMutex mutex = windows.processes.WaitForInstallerMutex(left);
-  std::uint32_t waited = windows.system.ReadTickCount() - began;
-  if (mutex != InstallerMutex::kOwned && waited < kInstallerRetryPause && waited < left) {
-    // Busy while nobody held the mutex (the installer between two steps, or a mutex we
-    // can't read): a pause, so that msiexec is not started over and over; never past
-    // the run's limit.
-    const std::uint32_t pause = kInstallerRetryPause - waited;
-    windows.system.Sleep(pause < left - waited ? pause : left - waited);
-    waited = windows.system.ReadTickCount() - began;
-  }
-  reporter.SpendInstallerWait(mutex == InstallerMutex::kOwned ? left : waited);
-  reporter.Record(u"wait ended after " + DecimalText(waited) + u" ms: " +
-                  (mutex == InstallerMutex::kOwned  ? u"the other installation still runs"
-                   : mutex == InstallerMutex::kFree ? u"the installer is free, starting again"
-                                                    : u"the installer's mutex could not be read, "
-                                                      u"starting again"));
-  return mutex != InstallerMutex::kOwned;
-}
-
 std::uint32_t CombineCodes(std::uint32_t first, std::uint32_t second) {
   if (!IsSuccess(first)) return first;
   if (!IsSuccess(second)) return second;

@@ -24,14 +24,6 @@ std::u16string FindSystemTool(Windows& windows, const std::u16string& fileName);
 std::uint32_t RunTool(Windows& windows, Reporter& reporter, const std::u16string& fileName,
                       const std::u16string& commandLine);
 
-// The shortest time between two msiexec starts that found the installer busy.
-inline constexpr std::uint32_t kInstallerRetryPause = 3000;
-
-// msiexec said another installation is in progress (1618): waits until the installer's
-// mutex is free, within what is left of the run's allowance. true: start msiexec again;
-// false: the allowance is spent and 1618 stands.
-bool WaitForOtherInstallation(Windows& windows, Reporter& reporter);
-
 // The codes of several steps as one: the first failure unchanged, else 3010 when any step
 // asked for a restart, else 0. (OR-ing codes would turn failures into other codes.)
 std::uint32_t CombineCodes(std::uint32_t first, std::uint32_t second);

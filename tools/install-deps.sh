@@ -37,3 +37,67 @@ if ! locale -a 2>/dev/null | grep -qix 'ru_RU.utf8'; then
     grep -qx 'ru_RU.UTF-8 UTF-8' /etc/locale.gen || echo 'ru_RU.UTF-8 UTF-8' >> /etc/locale.gen
     locale-gen
 fi
+
+# setup.exe and Wine's own 32-bit loader are 32-bit programs. Some kernels boot with IA-32
+# emulation off and refuse them ("Exec format error"); there binfmt_misc hands them to
+# qemu-user. Bookworm's qemu 7.2 ignores MAP_FIXED_NOREPLACE and takes about 50 s to start
+# each Wine process, so the one from bookworm-backports (10) is used.
+loader=/usr/lib/wine/wine
+binfmt=/proc/sys/fs/binfmt_misc
+qemu=/usr/bin/qemu-i386-static
+# The kernel keeps the interpreter of an F entry open from its registration on: this stamp
+# (lost with the kernel at boot, as the entry is) tells whether the file has changed since.
+stamp=/run/setup-build-qemu-i386.registered
+
+runs_32bit() { "$loader" --version >/dev/null 2>&1; }
+
+if [ -e "$binfmt/qemu-i386" ] && ! grep -qx enabled "$binfmt/qemu-i386"; then
+    echo -1 > "$binfmt/qemu-i386"   # a disabled entry of another's: ours replaces it
+fi
+if [ ! -e "$binfmt/qemu-i386" ] && runs_32bit; then
+    echo "32-bit programs: run natively by this kernel"
+    exit 0
+fi
+if [ ! -e "$binfmt/qemu-i386" ] && ! "$loader" --version 2>&1 | grep -q 'Exec format error'; then
+    echo "32-bit programs: $loader does not start, and not for lack of IA-32 emulation:" >&2
+    "$loader" --version >&2 || true
+    exit 1
+fi
+
+if ! dpkg --compare-versions "$(dpkg-query -W -f='${Version}' qemu-user-static 2>/dev/null || echo 0)" ge 1:10; then
+    if ! apt-cache policy 2>/dev/null | grep -q 'bookworm-backports'; then
+        mirror=$(sed -n 's/^URIs: *//p' /etc/apt/sources.list.d/debian.sources 2>/dev/null | head -n1)
+        printf 'Types: deb\nURIs: %s\nSuites: bookworm-backports\nComponents: main\nSigned-By: %s\n' \
+            "${mirror:-http://deb.debian.org/debian}" /usr/share/keyrings/debian-archive-keyring.gpg \
+            > /etc/apt/sources.list.d/bookworm-backports.sources
+        apt-get update
+    fi
+    DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends \
+        -t bookworm-backports qemu-user-static
+fi
+
+if [ ! -e "$binfmt/register" ]; then
+    mount -t binfmt_misc binfmt_misc "$binfmt" || {
+        echo "32-bit programs can't run here: this kernel refuses them and binfmt_misc can't be" \
+             "mounted; boot it with ia32_emulation=on, or give the machine binfmt_misc" >&2
+        exit 1
+    }
+fi
+identity=$(stat -L -c '%d:%i:%Y' "$qemu")
+entry_ok() {
+    grep -qx enabled "$binfmt/qemu-i386" && grep -qx "interpreter $qemu" "$binfmt/qemu-i386" &&
+        grep -q '^flags: .*F' "$binfmt/qemu-i386" && [ "$(cat "$stamp" 2>/dev/null)" = "$identity" ]
+}
+if [ -e "$binfmt/qemu-i386" ] && ! entry_ok; then
+    echo -1 > "$binfmt/qemu-i386"
+fi
+if [ ! -e "$binfmt/qemu-i386" ]; then
+    printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:'"$qemu"':F' \
+        > "$binfmt/register"
+    echo "$identity" > "$stamp"
+fi
+if ! runs_32bit; then
+    echo "32-bit programs can't run here even through $qemu; see $binfmt/qemu-i386" >&2
+    exit 1
+fi
+echo "32-bit programs: run through $("$qemu" --version | head -n1) (this kernel refuses them)"

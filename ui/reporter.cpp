@@ -274,12 +274,8 @@ std::u16string Reporter::InstallerLogArguments() {
       return {};
     }
     windows_.files.CloseFile(file.handle);
-    if (!file.existed && IsPlainFile(file)) return u" /l*v \"" + name + u"\"";
+    if (!file.existed && IsPlainFile(file)) return u" /l*v+ \"" + name + u"\"";
   }
-}
-
-void Reporter::SpendInstallerWait(std::uint32_t milliseconds) {
-  installerWaitLeft_ -= milliseconds < installerWaitLeft_ ? milliseconds : installerWaitLeft_;
 }
 
 std::uint32_t Reporter::NoteSource(std::uint32_t code, const std::u16string& source) {

@@ -101,9 +101,12 @@ class Reporter {
   // the name would be too long for msiexec.
   std::u16string InstallerLogArguments();
 
-  // ---- The run's allowance for waiting on other installations ----
-  std::uint32_t InstallerWaitLeft() const { return installerWaitLeft_; }
-  void SpendInstallerWait(std::uint32_t milliseconds);
+  // ---- The run's ten minutes for other installations ----
+  // The tick of the run's first 1618: `now` the first time it is asked.
+  std::uint32_t InstallerBusySince(std::uint32_t now) {
+    if (!installerBusySince_) installerBusySince_ = now;
+    return *installerBusySince_;
+  }
   // A failure's code from a tool or a platform call (`source`: "regini", "MsiOpenPackageExW"),
   // for the last line, which then gives the number as what it is there. The first source
   // told for a number is the one kept, as every flow keeps its first failure. Returns `code`.
@@ -122,7 +125,7 @@ class Reporter {
   RunMode mode_;
   std::unique_ptr<RunLog> log_;
   unsigned installerLogs_ = 0;
-  std::uint32_t installerWaitLeft_ = kInstallerWaitLimit;
+  std::optional<std::uint32_t> installerBusySince_;
   // Each failure's code with its meaning where it came from; the first for a number stays.
   std::vector<std::pair<std::uint32_t, std::u16string>> meanings_;
 };

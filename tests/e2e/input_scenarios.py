@@ -50,7 +50,7 @@ LOG_FOLDER = "C:\\журналы установки"
 LOG_FILE = LOG_FOLDER + "\\setup.log"
 STAMPED = re.compile(r"\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}  (.*)", re.S)
 # The last thing on each msiexec command line: its own log, beside the run's, numbered.
-INSTALLER_LOG = re.compile(r' /l\*v "' + re.escape(LOG_FILE)
+INSTALLER_LOG = re.compile(r' /l\*v\+ "' + re.escape(LOG_FILE)
                            + r'(\.\d{8}-\d{6}-(\d+)\.msiexec\.log)"$')
 
 

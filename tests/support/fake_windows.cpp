@@ -160,7 +160,10 @@ std::int32_t FakeWindows::QueryFeatureState(const std::u16string& productCode,
 std::uint32_t FakeWindows::ReadProductInfo(const std::u16string& productCode,
                                            const std::u16string& attribute, std::u16string& value) {
   const auto product = products.find(productCode);
-  if (product == products.end()) return kErrorUnknownProduct;
+  // Another account's per-user product (absent here) is unknown to our queries.
+  if (product == products.end() || product->second.state == kInstallStateAbsent) {
+    return kErrorUnknownProduct;
+  }
   if (const auto error = product->second.infoErrors.find(attribute);
       error != product->second.infoErrors.end()) {
     return error->second;
@@ -218,9 +221,13 @@ ProcessOutcome FakeWindows::RunAndWait(const std::u16string& program,
                                        const std::u16string& commandLine) {
   log.push_back(u"run: " + commandLine);
   programs.push_back(program);
-  if (program.ends_with(u"msiexec.exe") && !otherInstallations.empty()) {
-    installerBusyUntil_ = tickCount + otherInstallations.front();
-    otherInstallations.pop_front();
+  if (program.ends_with(u"msiexec.exe")) tickCount += msiexecMilliseconds;
+  if (program.ends_with(u"msiexec.exe") &&
+      (installerBusyUntil_ > tickCount || !otherInstallations.empty())) {
+    if (installerBusyUntil_ <= tickCount) {
+      installerBusyUntil_ = tickCount + otherInstallations.front();
+      otherInstallations.pop_front();
+    }
     return {true, 0, true, kErrorInstallAlreadyRunning};
   }
   if (onCommand) onCommand(commandLine);
@@ -232,6 +239,7 @@ ProcessOutcome FakeWindows::RunAndWait(const std::u16string& program,
 
 InstallerMutex FakeWindows::WaitForInstallerMutex(std::uint32_t milliseconds) {
   log.push_back(u"wait for the installer, at most " + DecimalText(milliseconds) + u" ms");
+  if (installerMutexUnreadable) return InstallerMutex::kUnreadable;
   if (installerBusyUntil_ <= tickCount) return InstallerMutex::kFree;
   if (installerBusyUntil_ - tickCount > milliseconds) {
     tickCount += milliseconds;

@@ -89,9 +89,11 @@ class FakeWindows : public Installer,
   // installer would.
   std::function<void(const std::u16string&)> onCommand;
   // Other installations, each as long as its number of milliseconds: the next msiexec
-  // start begins the first one and answers 1618; the installer's mutex stays owned
-  // until it is over.
+  // start begins the first one, and every start answers 1618 until it is over; the
+  // installer's mutex stays owned as long, unless it can't be read.
   std::deque<std::uint32_t> otherInstallations;
+  bool installerMutexUnreadable = false;
+  std::uint32_t msiexecMilliseconds = 0;  // how long each msiexec run takes on the clock
 
   // Answers by message text; a Yes/No box otherwise answers Yes, any other box OK.
   std::map<std::u16string, std::int32_t> answers;

@@ -516,7 +516,7 @@ TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
   fake.defaultExitCode = kSuccess;
   fake.processOutcomes[kPluginInstall +
                        std::u16string(
-                           u" /l*v \"C:\\logs\\setup.log.20261208-090507-3.msiexec.log\"")] = {
+                           u" /l*v+ \"C:\\logs\\setup.log.20261208-090507-3.msiexec.log\"")] = {
       true, 0, true, kSuccessRebootRequired};
   EXPECT_EQ(RunSetup(fake.windows(), u"-csp -ucsp -log C:\\logs\\setup.log -KC 1"), kSuccess);
   std::string expected = "\xEF\xBB\xBF";
@@ -540,13 +540,13 @@ TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
            u"package \"csp*x64*kc1*eng*\": C:\\dist\\csp\\csp-x64-kc1-eng.msi",
            u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i "
            u"\"C:\\dist\\csp\\csp-x64-kc1-eng.msi\" REINSTALL=ALL REINSTALLMODE=vomus REBOOT=R "
-           u"/l*v \"C:\\logs\\setup.log.20261208-090507-1.msiexec.log\"",
+           u"/l*v+ \"C:\\logs\\setup.log.20261208-090507-1.msiexec.log\"",
            u"exit code 0 after 5 ms",
            u"product {3F6B82D4-E015-4A97-B2C3-9D4E57A1F08B}: state -1",
            u"card provider: not installed",
            u"package \"ucsp*x64*eng*\": C:\\dist\\ucsp\\ucsp-x64-eng.msi",
            u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i "
-           u"\"C:\\dist\\ucsp\\ucsp-x64-eng.msi\"  REBOOT=R /l*v "
+           u"\"C:\\dist\\ucsp\\ucsp-x64-eng.msi\"  REBOOT=R /l*v+ "
            u"\"C:\\logs\\setup.log.20261208-090507-2.msiexec.log\"",
            u"exit code 0 after 5 ms",
            u"run C:\\WINDOWS\\regedit.exe: regedit /s UEC_x64_2.reg",
@@ -557,7 +557,7 @@ TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
            u"plug-in: product state -1, feature state -1: install",
            u"package \"velumcom*x64*\": C:\\dist\\plugin\\velumcom-2.1.0-x64.msi",
            u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i "
-           u"\"C:\\dist\\plugin\\velumcom-2.1.0-x64.msi\"  REBOOT=R /l*v "
+           u"\"C:\\dist\\plugin\\velumcom-2.1.0-x64.msi\"  REBOOT=R /l*v+ "
            u"\"C:\\logs\\setup.log.20261208-090507-3.msiexec.log\"",
            u"exit code 3010 after 5 ms",
            u"message 126 shown, answered Yes",
@@ -628,6 +628,25 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
        0,
        {u"interactive: no, session 0 has no user to see windows: no message, dialog or progress "
         u"window, no restart (as -silent -norestart)"}},
+      // On Windows XP and Server 2003 the console user's session is 0.
+      {"session 0 of Windows XP",
+       u"",
+       [](FakeWindows& f) {
+         f.osVersion = OsVersion{5, 1, 2};
+         f.sessionId = 0;
+         f.defaultExitCode = 3010;
+         f.answers[Text(IDS_RESTART_PLUGIN)] = kIdNo;
+       },
+       0,
+       {u"interactive: yes", u"message 108 shown, answered No"}},
+      {"another installation ends in the run's last second",
+       u"-silent",
+       [](FakeWindows& f) {
+         f.otherInstallations = {599100, 0};
+       },
+       0,
+       {u"another installation is in progress: waiting for it to end, at most 600 s",
+        u"another installation is in progress: waiting for it to end, at most 1 s"}},
       {"-norestart, 3010",
        u"-norestart",
        [](FakeWindows& f) { f.defaultExitCode = 3010; },
@@ -695,10 +714,14 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
        0,
        {u"configuration dialog: Next",
         u"with the dialog's choice: level pieces \"kc2*\", language pieces \"eng*\""}},
+      // Taken as not shown: the run goes on, its restart left to the caller.
       {"a dialog that can't be created",
-       u"-csp -selectDlg",
-       [](FakeWindows& f) { f.dialogFails = true; },
-       0,
+       u"-csp -selectDlg -norestart",
+       [](FakeWindows& f) {
+         f.dialogFails = true;
+         f.defaultExitCode = 3010;
+       },
+       3010,
        {u"configuration dialog could not be created, error 1813: taken as not shown"}},
       {"the dialog cancelled",
        u"-csp -selectDlg",
@@ -755,7 +778,7 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
   // msiexec's own log takes a name no file has, and none that msiexec would refuse.
   for (const auto& [log, taken, argument] :
        {std::tuple{u"L", u"L.20261208-090507-1.msiexec.log",
-                   u" /l*v \"L.20261208-090507-2.msiexec.log\""},
+                   u" /l*v+ \"L.20261208-090507-2.msiexec.log\""},
         std::tuple{longLog.c_str(), u"", u""}, std::tuple{relativeLog.c_str(), u"", u""}}) {
     FakeWindows fake = NumberedMachine();
     fake.writtenFiles[taken] = "an earlier run's";

@@ -23,7 +23,7 @@ constexpr char16_t kInstallX64[] =
 // A distribution with both plug-in variants at `onDisk`; the plug-in installed at
 // `installed` unless that is empty.
 FakeWindows Distribution(const std::u16string& onDisk, const std::u16string& installed,
-                         std::int32_t featureState = 3) {
+                         std::int32_t featureState = 3, std::int32_t productState = 5) {
   FakeWindows fake;
   for (const char16_t* file : {u"velumcom-2.1.0-win32.msi", u"velumcom-2.1.0-x64.msi"}) {
     const std::u16string path = std::u16string(u"plugin\\") + file;
@@ -32,6 +32,7 @@ FakeWindows Distribution(const std::u16string& onDisk, const std::u16string& ins
   }
   if (!installed.empty()) {
     FakeProduct& product = fake.products[kPluginProductCode];
+    product.state = productState;
     product.version = installed;
     product.features[u"NPVELUM"] = featureState;
   }
@@ -72,6 +73,7 @@ struct FlowCase {
   std::uint32_t expected;
   Lines commands;
   bool restartToContinue;
+  std::int32_t productState = 5;
 };
 
 TEST(PluginFlow, RunsTheCommandsOfEachOutcome) {
@@ -127,6 +129,8 @@ TEST(PluginFlow, RunsTheCommandsOfEachOutcome) {
        1603,
        {kRemove},
        false},
+      // Another account's plug-in has no version for us to read: this machine gets its own.
+      {"another account's", u"2.1.0", u"2.1.0", 3, u"", true, 0, 0, {kInstallX64}, false, 2},
       {"same version, feature present", u"2.1.0", u"2.1.0", 3, u"", true, 0, 0, {}, false},
       {"same version, feature absent",
        u"2.1.0",
@@ -173,7 +177,7 @@ TEST(PluginFlow, RunsTheCommandsOfEachOutcome) {
        false},
   };
   for (const FlowCase& c : cases) {
-    FakeWindows fake = Distribution(c.onDisk, c.installed, c.featureState);
+    FakeWindows fake = Distribution(c.onDisk, c.installed, c.featureState, c.productState);
     fake.wow64 = c.wow64;
     fake.processOutcomes[kRemove] = {true, 0, true, c.removalCode};
     Reporter reporter(fake.windows(), {});

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "install/install_package.h"
+#include <set>
+
+#include "install/installer_wait.h"
 #include "platform/windows_constants.h"
 #include "tests/support/fake_windows.h"
 
@@ -48,6 +50,8 @@ TEST(RunInstaller, WaitsForAnotherInstallationWithinTenMinutesInAll) {
     std::uint32_t code;
     std::size_t starts, waits;
     std::uint32_t waitedMs;  // on the fake's clock, give or take its readings
+    bool mutexUnreadable = false;
+    std::uint32_t msiexecMs = 0;
   } cases[] = {
       {"free at once", {}, 0, 1, 0, 0},
       {"busy twice, then free", {30000, 20000}, 0, 3, 2, 50000},
@@ -55,11 +59,18 @@ TEST(RunInstaller, WaitsForAnotherInstallationWithinTenMinutesInAll) {
       {"the limit spent over two waits", {400000, 400000}, 1618, 2, 2, 600000},
       // Busy while nobody holds the mutex: a pause, never a start after start.
       {"busy without the mutex", {0}, 0, 2, 1, 3000},
+      {"busy, the mutex unreadable", {7000}, 0, 4, 3, 9000, true},
+      // The last pause ends with the allowance, never past it.
+      {"busy without the mutex in the last second", {599100, 0}, 0, 3, 2, 600000},
+      // The ten minutes run on the clock from the first 1618, msiexec's busy runs included.
+      {"busy for good, msiexec taking 20 s", {9000000}, 1618, 28, 27, 640000, true, 20000},
   };
   for (const Case& c : cases) {
     FakeWindows fake;
     Reporter reporter(fake.windows(), {}, std::make_unique<RunLog>(fake.windows(), u"run.log"));
     fake.otherInstallations = c.otherInstallations;
+    fake.installerMutexUnreadable = c.mutexUnreadable;
+    fake.msiexecMilliseconds = c.msiexecMs;
     const std::uint32_t before = fake.tickCount;
     EXPECT_EQ(RunInstaller(fake.windows(), reporter, u"msiexec /x a"), c.code) << c.name;
     EXPECT_EQ(fake.Commands().size(), c.starts) << c.name;
@@ -70,7 +81,10 @@ TEST(RunInstaller, WaitsForAnotherInstallationWithinTenMinutesInAll) {
       ++waits;
     }
     EXPECT_EQ(waits, c.waits) << c.name << "\n" << log;
-    EXPECT_NEAR(fake.tickCount - before, c.waitedMs, 100) << c.name;
+    EXPECT_NEAR(fake.tickCount - before, c.waitedMs, 400) << c.name;
+    // Every start of the command line appends to one verbose log.
+    const Lines commands = fake.Commands();
+    EXPECT_EQ(std::set<std::u16string>(commands.begin(), commands.end()).size(), 1u) << c.name;
   }
 }
 

@@ -247,10 +247,11 @@ TEST(ProviderFlow, InstalledCardProviderIsRefreshedInItsLanguageOrLeftToTheFirst
 
 TEST(ProviderFlow, CombinesTheCodesOfAllItsSteps) {
   struct Case {
-    std::uint32_t provider, card, regedit, regini, expected;
+    std::uint32_t provider, card, regedit, regini, expected, certificate = 0;
   } cases[] = {
-      {3010, 0, 0, 0, 3010}, {0, 3010, 0, 0, 3010}, {1603, 3010, 0, 0, 1603}, {0, 1603, 2, 0, 1603},
-      {0, 0, 2, 5, 2},       {3010, 0, 0, 1, 1},    {0, 0, 0, 0, 0},
+      {3010, 0, 0, 0, 3010}, {0, 3010, 0, 0, 3010}, {1603, 3010, 0, 0, 1603},
+      {0, 1603, 2, 0, 1603}, {0, 0, 2, 5, 2},       {3010, 0, 0, 1, 1},
+      {0, 0, 0, 0, 0},       {3010, 0, 0, 0, 5, 5},  // the Root store refused the certificate
   };
   for (const Case& c : cases) {
     FakeWindows fake = Distribution();
@@ -259,12 +260,13 @@ TEST(ProviderFlow, CombinesTheCodesOfAllItsSteps) {
     fake.processOutcomes[Msiexec(u"ucsp\\ucsp-x64-rus.msi", u"")] = {true, 0, true, c.card};
     fake.processOutcomes[u"regedit /s UEC_x64_2.reg"] = {true, 0, true, c.regedit};
     fake.processOutcomes[u"regini UEC_acl_x64.acl"] = {true, 0, true, c.regini};
+    if (c.certificate != 0) fake.certificateErrors[u"root"] = c.certificate;
     FlowState state = Options(true, true);
     const FlowRun run = RunFlow(fake, state);
     EXPECT_EQ(run.result, c.expected) << c.provider << " " << c.card;
     // A failure of one step never keeps the later ones from running.
     EXPECT_EQ(run.commands.size(), 4u);
-    EXPECT_EQ(fake.rootStore.size(), 1u);
+    EXPECT_EQ(fake.rootStore.size(), c.certificate == 0 ? 1u : 0u);
   }
 }
 

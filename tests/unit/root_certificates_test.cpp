@@ -50,6 +50,13 @@ TEST(RootCertificates, SkipsFilesThatAreNoCertificatesAndFailsWhatTheStoreRefuse
        [](FakeWindows& f) { f.certificateErrors[u"A1"] = 0x80070005; }, 1, 0x80070005,
        u"certificate A1 from C:\\dist\\root.cer not added to the machine's Root store, error "
        u"0x80070005"},
+      {"a refused certificate, then a good file",
+       [](FakeWindows& f) {
+         f.certificateErrors[u"A1"] = 0x80070005;
+         f.AddFile(u"good.crt");
+         f.certificateFiles[u"C:\\dist\\good.crt"] = {u"C3"};
+       },
+       2, 0x80070005, u"certificate C3 from C:\\dist\\good.crt added"},
       {"already there", [](FakeWindows& f) { f.rootStore = {u"B2"}; }, 2, 0,
        u"certificate B2 from C:\\dist\\root.cer already present in the machine's Root store"},
       {"not a certificate file", [](FakeWindows& f) { f.certificateFiles.clear(); }, 0, 0,

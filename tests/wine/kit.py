@@ -52,6 +52,24 @@ class WineError(RuntimeError):
     pass
 
 
+LOADER_32 = "/usr/lib/wine/wine"  # Debian's 32-bit Wine loader (wine32:i386)
+
+
+def require_32bit_programs():
+    """setup.exe, msiexec and the helpers are 32-bit: where the kernel refuses 32-bit
+    programs (IA-32 emulation off) nothing can be proven, and that is a failure, never a
+    skipped suite. tools/install-deps.sh makes binfmt_misc hand them to qemu-user there."""
+    try:
+        subprocess.run([LOADER_32, "--version"], stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=120, check=True)
+    except (OSError, subprocess.SubprocessError) as error:
+        raise WineError(
+            f"32-bit programs can't run here ({LOADER_32} --version: {error}), so neither can "
+            "setup.exe under Wine. Run `bash tools/install-deps.sh` as root: where the kernel "
+            "refuses 32-bit programs it registers qemu-user for them through binfmt_misc; "
+            "without binfmt_misc, boot the kernel with ia32_emulation=on") from None
+
+
 def build_helpers(out_dir=HELPER_DIR):
     """Compiles every helper into out_dir, skipping those already up to date; returns
     {name: path}. Each lands by a rename: a run meanwhile never copies half a program."""
@@ -148,6 +166,7 @@ class Prefix:
         return wine_environment(self.path, self.display, debug, extra)
 
     def create(self, arch=None):
+        require_32bit_programs()
         extra = {"WINEARCH": arch} if arch else None
         # wine makes the prefix's own folder, not the ones above it.
         self.path.parent.mkdir(parents=True, exist_ok=True)

@@ -1,0 +1,22 @@
+// Running msiexec while another installation may hold the Windows Installer: the loop,
+// the pause between starts, the run's ten minutes and their log lines.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/windows.h"
+#include "ui/reporter.h"
+
+namespace setup {
+
+// The shortest time between two msiexec starts that found the installer busy.
+inline constexpr std::uint32_t kInstallerRetryPause = 3000;
+
+// Runs msiexec with the command line, with a verbose log of its own when the run keeps
+// one; while another installation is in progress (1618), waits for it and starts again,
+// for at most kInstallerWaitLimit from the run's first 1618 on the wall clock, msiexec's
+// own busy runs included. Every start of one command line appends to the same log.
+std::uint32_t RunInstaller(Windows& windows, Reporter& reporter, const std::u16string& commandLine);
+
+}  // namespace setup
