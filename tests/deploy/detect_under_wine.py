@@ -6,14 +6,15 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
 from wine import distribution, kit  # noqa: E402
 
-# cscript, cmd and msiexec of a 64-bit prefix are 64-bit programs, started with the 64-bit
-# loader; setup.exe, which the startup script starts, is 32-bit.
+# cscript, cmd and msiexec of a 64-bit prefix are 64-bit programs: the 64-bit loader alone.
 WINE64, PACKAGE = "/usr/lib/wine/wine64", "plugin/velumcom-2.1.0-x64.msi"
 DEPLOY = kit.windows_path(kit.REPO / "deploy") + "\\"
 CODE = distribution.PRODUCTS["plugin"]["code"]
 DETECTED = (0, f"Installed: {CODE} 2.1.0")
 ROWS = (("2.1.0", DETECTED), ("2.1", DETECTED), ("2.0.10", DETECTED), ("2.1.1", (0, "")),
         ("2.10.0", (0, "")), ("3", (0, "")), ("x.1", (1, "")))  # required version, outcome
+# startup-install.cmd: its exit code and how many times it has started setup.exe by now.
+STARTUP_ROWS = (("2.1.0", (0, 1)), ("2.1.0", (0, 1)), ("2.1.1", (0, 2)), ("x.1", (1, 2)))
 
 def run(prefix, *args):
     with tempfile.TemporaryFile() as out:  # a file: Wine's own processes keep a pipe open
@@ -23,23 +24,12 @@ def run(prefix, *args):
         out.seek(0)
         return code, out.read().decode("utf-8", "replace").strip()
 
-def detection(script, version):
-    text = (kit.REPO / "deploy" / "detect-plugin.js").read_text()
-    script.write_text(text.replace('"2.1.0",', f'"{version}",', 1))
-    return kit.windows_path(script)
-
 def detect(prefix, work, version):
-    return run(prefix, "cscript", "//nologo", detection(work / "detect.js", version))
-
-# The startup script beside its detection script, setup.exe in the folder above: exit code
-# and how many times setup.exe has run (its log's headers), by the version required.
-STARTUP_ROWS = (("2.1.0", (0, 1)), ("2.1.0", (0, 1)), ("2.1.1", (0, 2)), ("x.1", (1, 2)))
-
-def startup(prefix, work, version):
-    detection(work / "deploy" / "detect-plugin.js", version)
-    code = run(prefix, "cmd", "/c", kit.windows_path(work / "deploy" / "startup-install.cmd"))[0]
-    log = prefix.path / "drive_c" / "windows" / "logs" / "Orventa" / "setup.log"  # Wine's case
-    return code, log.read_text("utf-8-sig").count(", command line: ") if log.exists() else 0
+    text = (kit.REPO / "deploy" / "detect-plugin.js").read_text()
+    # Where startup-install.cmd looks for it, with setup.exe in the folder above.
+    (script := work / "deploy" / "detect-plugin.js").write_text(
+        text.replace('"2.1.0",', f'"{version}",', 1))
+    return run(prefix, "cscript", "//nologo", kit.windows_path(script))
 
 def main():
     work, failures = kit.temporary_directory("detect."), []
@@ -51,6 +41,9 @@ def main():
         try:
             run(prefix, "wineboot", "--init")
             distribution.build(work, [PACKAGE])
+            (work / "deploy").mkdir()
+            shutil.copy2(kit.REPO / "deploy" / "startup-install.cmd", work / "deploy")
+            shutil.copy2(kit.REPO / "build" / "windows" / "setup.exe", work)
             package = kit.windows_path(work / PACKAGE)
             expect("not installed", detect(prefix, work, "2.1.0"), (0, ""))
             expect("msiexec /i", run(prefix, "msiexec", "/qn", "/i", package)[0], 0)
@@ -61,12 +54,13 @@ def main():
             expect("uninstall.cmd csp ucsp",
                    run(prefix, "cmd", "/c", DEPLOY + "uninstall.cmd", "csp", "ucsp")[0], 0)
             expect("after uninstall.cmd", detect(prefix, work, "2.1.0"), (0, ""))
-            (work / "deploy").mkdir()
-            shutil.copy2(kit.REPO / "deploy" / "startup-install.cmd", work / "deploy")
-            shutil.copy2(kit.REPO / "build" / "windows" / "setup.exe", work)
+            log = prefix.path / "drive_c" / "windows" / "logs" / "Orventa" / "setup.log"
+            startup = kit.windows_path(work / "deploy" / "startup-install.cmd")
             for version, wanted in STARTUP_ROWS:
-                expect(f"startup-install.cmd, {version} required", startup(prefix, work, version),
-                       wanted)
+                detect(prefix, work, version)
+                code = run(prefix, "cmd", "/c", startup)[0]
+                starts = log.exists() and log.read_text("utf-8-sig").count(", command line: ")
+                expect(f"startup-install.cmd, {version} required", (code, starts), wanted)
         finally:
             prefix.kill_server()
             prefix.remove()

@@ -302,16 +302,10 @@ std::optional<std::uint64_t> FakeWindows::ReadFileSize(const std::u16string& pat
 
 OpenedFile FakeWindows::OpenForAppending(const std::u16string& path) {
   if (appendError) return {0, *appendError};
-  const auto link = fileLinks.find(path);
-  const bool linked = link != fileLinks.end();
-  OpenedFile file{nextHandle_++,
-                  0,
-                  linked || writtenFiles.count(path) != 0,
-                  linked ? link->second.first : 0x80u,
-                  linked ? link->second.second : 1u,
-                  writtenFiles[path].size()};
-  openFiles_[file.handle] = path;
-  return file;
+  const auto [attributes, links] = fileLinks.count(path) ? fileLinks[path] : std::pair{0x80u, 1u};
+  const bool existed = fileLinks.count(path) + writtenFiles.count(path) != 0;
+  openFiles_[nextHandle_] = path;
+  return {nextHandle_++, 0, existed, attributes, links, writtenFiles[path].size()};
 }
 
 std::uint32_t FakeWindows::Append(AppendHandle file, const std::string& bytes) {
