@@ -21,8 +21,29 @@ bool IsHelpRequest(std::u16string_view name) {
   return false;
 }
 
+bool IsOptionName(std::u16string_view name) {
+  if (IsHelpRequest(name)) return true;
+  for (const char16_t* option :
+       {u"-csp", u"-ucsp", u"-selectdlg", u"-silent", u"-norestart", u"-log", u"-cspargs", u"-kc",
+        u"-lang", u"-ucspargs", u"-velumargs"}) {
+    if (name == option) return true;
+  }
+  return false;
+}
+
+// The argument after -log, unless there is none or it is one of our options: a script whose
+// log variable came out empty ("-log %LOG% -norestart") must not lose the option after it.
+const std::u16string* LogFileAfter(const std::vector<std::u16string>& arguments, std::size_t i) {
+  if (i + 1 >= arguments.size() || IsOptionName(FoldAsciiCase(arguments[i + 1]))) return nullptr;
+  return &arguments[i + 1];
+}
+
 // Why an argument that fits no option as it stands was not taken.
-std::u16string ReasonNotTaken(std::u16string_view name, const InstallerOptions& options) {
+std::u16string ReasonNotTaken(std::u16string_view name, const InstallerOptions& options,
+                              const std::u16string* next) {
+  if (name == u"-log" && next != nullptr) {
+    return u"needs a file name, not the option \"" + *next + u"\"";
+  }
   if (name == u"-cspargs" || name == u"-kc" || name == u"-lang") {
     if (!options.installProvider) return u"needs -csp before it";
   } else if (name == u"-ucspargs") {
@@ -42,7 +63,7 @@ void ReadAfterRejection(const std::vector<std::u16string>& arguments, std::size_
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::u16string name = FoldAsciiCase(arguments[i]);
     if (name == u"-silent") options.silent = true;
-    if (i >= from && name == u"-log" && i + 1 < arguments.size()) {
+    if (i >= from && name == u"-log" && LogFileAfter(arguments, i)) {
       options.logPath = arguments[i + 1];
     }
   }
@@ -66,7 +87,7 @@ ParseOutcome ParseArguments(const std::vector<std::u16string>& arguments, Instal
       options.silent = true;
     } else if (name == u"-norestart") {
       options.noRestart = true;
-    } else if (hasValue && name == u"-log") {
+    } else if (name == u"-log" && LogFileAfter(arguments, i)) {
       options.logPath = arguments[++i];
     } else if (options.installProvider && hasValue && name == u"-cspargs") {
       options.providerArgs += arguments[++i] + u" ";
@@ -79,7 +100,10 @@ ParseOutcome ParseArguments(const std::vector<std::u16string>& arguments, Instal
     } else if (hasValue && name == u"-velumargs") {
       options.pluginArgs += arguments[++i] + u" ";
     } else {
-      if (rejection != nullptr) *rejection = {arguments[i], ReasonNotTaken(name, options)};
+      if (rejection != nullptr) {
+        *rejection = {arguments[i],
+                      ReasonNotTaken(name, options, hasValue ? &arguments[i + 1] : nullptr)};
+      }
       ReadAfterRejection(arguments, i + 1, options);
       return ParseOutcome::kNotUnderstood;
     }

@@ -8,8 +8,11 @@
 #include "platform/win32/system.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/wide_text.h"
+#include "platform/windows_constants.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
+  // Memory running out is the only way the program reaches abort().
+  setup::win32::EndAbortWith(setup::kErrorNotEnoughMemory);
   // Before msi.dll and crypt32.dll are loaded, and anything they load in turn.
   setup::win32::RestrictLibrarySearch();
   setup::win32::Win32Installer installer;

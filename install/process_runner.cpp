@@ -24,7 +24,7 @@ std::uint32_t RunTool(Windows& windows, Reporter& reporter, const std::u16string
                     u" is in neither the system nor the Windows "
                     u"folder: " +
                     commandLine);
-    return kErrorFileNotFound;
+    return reporter.NoteSource(kErrorFileNotFound, u"the search for " + fileName);
   }
   reporter.Record(u"run " + program + u": " + commandLine);
   const std::uint32_t started = windows.system.ReadTickCount();
@@ -32,15 +32,21 @@ std::uint32_t RunTool(Windows& windows, Reporter& reporter, const std::u16string
   const std::uint32_t milliseconds = windows.system.ReadTickCount() - started;
   std::uint32_t code = outcome.exitCode;
   std::u16string what = u"exit code ";
+  // The tool as the command line names it ("regini"): its code is its own.
+  std::u16string source = commandLine.substr(0, commandLine.find(u' '));
   if (!outcome.started || outcome.waitFailed || !outcome.exitCodeRead) {
     // A failure whose last error reads 0 must still not pass for a success.
     code = outcome.error != kSuccess ? outcome.error : kErrorGenFailure;
     what = !outcome.started     ? u"could not be started, error "
            : outcome.waitFailed ? u"could not be waited for, error "
                                 : u"exit code unreadable, error ";
+    source = (!outcome.started     ? u"CreateProcessW ("
+              : outcome.waitFailed ? u"WaitForSingleObject ("
+                                   : u"GetExitCodeProcess (") +
+             source + u")";
   }
   reporter.Record(what + DecimalText(code) + u" after " + DecimalText(milliseconds) + u" ms");
-  return code;
+  return reporter.NoteSource(code, source);
 }
 
 std::uint32_t CombineCodes(std::uint32_t first, std::uint32_t second) {

@@ -48,7 +48,8 @@ std::uint32_t ImportFile(Windows& windows, Reporter& reporter, const std::u16str
     reporter.Record(u"certificate file " + *path +
                     u" not imported: the machine's Root store could not be opened, error " +
                     HexText(error));
-    return error != kSuccess ? error : kErrorGenFailure;
+    return reporter.NoteSource(error != kSuccess ? error : kErrorGenFailure,
+                               u"CertOpenStore (the machine's Root store)");
   }
   std::uint32_t result = kSuccess;
   for (const CertificateAddition& addition :
@@ -57,7 +58,9 @@ std::uint32_t ImportFile(Windows& windows, Reporter& reporter, const std::u16str
     if (addition.error != kSuccess) {
       reporter.Record(certificate + u" not added to the machine's Root store, error " +
                       HexText(addition.error));
-      if (result == kSuccess) result = addition.error;
+      if (result == kSuccess) {
+        result = reporter.NoteSource(addition.error, u"CertAddCertificateContextToStore");
+      }
     } else {
       reporter.Record(certificate + (addition.alreadyPresent
                                          ? u" already present in the machine's Root store"

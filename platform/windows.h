@@ -78,6 +78,20 @@ class Processes {
   virtual InstallerMutex WaitForInstallerMutex(std::uint32_t milliseconds) = 0;
 };
 
+// A file opened for appending; 0 is none.
+using AppendHandle = std::uintptr_t;
+
+// What opening a file for appending found: the file at the path itself, never what a
+// link there leads to.
+struct OpenedFile {
+  AppendHandle handle = 0;  // 0: not opened, `error` says why
+  std::uint32_t error = 0;
+  bool existed = false;  // it was there before, not made by this call
+  std::uint32_t attributes = 0;
+  std::uint32_t links = 0;  // its hard links, the path's included
+  std::uint64_t size = 0;
+};
+
 struct DirectoryEntry {
   std::u16string name;  // the long name (cFileName)
   std::uint32_t attributes = 0;
@@ -102,9 +116,14 @@ class Files {
   virtual std::u16string ReadWindowsDirectory() = 0;
   // GetFileAttributesExW: the size of a file; nothing for a folder or when it fails.
   virtual std::optional<std::uint64_t> ReadFileSize(const std::u16string& path) = 0;
-  // CreateFileW(FILE_APPEND_DATA, shared for reading and writing, OPEN_ALWAYS), WriteFile
-  // of every byte, CloseHandle: 0 or the GetLastError code of the step that failed.
-  virtual std::uint32_t AppendToFile(const std::u16string& path, const std::string& bytes) = 0;
+  // CreateFileW(FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, shared for reading and writing,
+  // OPEN_ALWAYS, FILE_FLAG_OPEN_REPARSE_POINT), then GetFileInformationByHandle; a file
+  // whose information can't be read is closed again.
+  virtual OpenedFile OpenForAppending(const std::u16string& path) = 0;
+  // WriteFile of every byte: 0 or the GetLastError code.
+  virtual std::uint32_t Append(AppendHandle file, const std::string& bytes) = 0;
+  // CloseHandle.
+  virtual void CloseFile(AppendHandle file) = 0;
 };
 
 // Certificate store handles; 0 is no store.

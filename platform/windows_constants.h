@@ -8,6 +8,7 @@ namespace setup {
 // Codes: Windows errors and installer exit codes.
 inline constexpr std::uint32_t kSuccess = 0;
 inline constexpr std::uint32_t kErrorFileNotFound = 2;
+inline constexpr std::uint32_t kErrorNotEnoughMemory = 8;
 inline constexpr std::uint32_t kErrorGenFailure = 31;
 inline constexpr std::uint32_t kErrorNoData = 232;
 inline constexpr std::uint32_t kErrorMoreData = 234;
@@ -39,6 +40,7 @@ inline constexpr std::int32_t kInstallStateDefault = 5;
 
 // Files.
 inline constexpr std::uint32_t kFileAttributeDirectory = 0x10;
+inline constexpr std::uint32_t kFileAttributeReparsePoint = 0x400;
 inline constexpr std::size_t kMaxPath = 260;
 
 }  // namespace setup

@@ -27,44 +27,77 @@ std::u16string AnswerName(std::int32_t answer) {
   }
 }
 
-std::u16string CodeMeaning(std::uint32_t code) {
-  switch (code) {
-    case kSuccess:
-      return u"success";
-    case kSuccessRebootRequired:
-      return u"success, Windows must be restarted to complete it";
-    case exit_code::kNotAdministrator:
-      return u"the account is not an administrator";
-    case exit_code::kVersionUnreadable:  // also Windows' "file not found"
-      return u"the Windows version could not be read, or a tool or file was not found";
-    case exit_code::kWindows2000NeedsSp4:
-      return u"Windows 2000 needs Service Pack 4";
-    case exit_code::kWindowsXpNeedsSp2:
-      return u"Windows XP needs Service Pack 2";
-    case exit_code::kWindows2003NeedsSp2:
-      return u"Windows Server 2003 needs Service Pack 2";
-    case exit_code::kProviderTooOld:
-      return u"the installed provider is too old to be updated";
-    case exit_code::kRestartFailed:
-      return u"Windows did not take the restart request";
-    case kErrorNoData:
-      return u"no package matching the mask in the distribution";
-    case kErrorOldWinVersion:
-      return u"Windows older than Windows 2000";
-    case kErrorInstallFailure:
-      return u"fatal error during installation";
-    case kErrorInstallAlreadyRunning:
-      return u"another installation is in progress; try again later";
-    case kErrorInstallPackageOpenFailed:
-      return u"the package could not be opened";
-    case kErrorInstallPackageInvalid:
-      return u"the package is not a valid Windows Installer package";
-    case kErrorInvalidCommandLine:
-      return u"a command line was not understood (setup.exe's own, or one given to msiexec)";
-    default:
-      return u"failure (Windows or Windows Installer code)";
+struct CodeName {
+  std::uint32_t code;
+  const char16_t* name;
+};
+
+// Windows' own words for the codes a tool or a platform call most often gives.
+constexpr CodeName kWindowsErrorNames[] = {
+    {kErrorFileNotFound, u"file not found"},
+    {3, u"path not found"},
+    {5, u"access denied"},
+    {kErrorNotEnoughMemory, u"not enough memory"},
+    {kErrorGenFailure, u"general failure"},
+    {87, u"invalid parameter"},
+    {1601, u"the Windows Installer service could not be accessed"},
+    {1602, u"cancelled by the user"},
+    {kErrorInstallFailure, u"fatal error during installation"},
+    {kErrorUnknownProduct, u"unknown product"},
+    {1612, u"the installation source is not available"},
+    {kErrorInstallAlreadyRunning, u"another installation is in progress"},
+    {kErrorInstallPackageOpenFailed, u"the package could not be opened"},
+    {kErrorInstallPackageInvalid, u"not a valid Windows Installer package"},
+    {1622, u"the installer's log file could not be opened"},
+    {1625, u"forbidden by system policy"},
+    {1633, u"this platform is not supported"},
+    {1638, u"another version of this product is already installed"},
+    {kErrorInvalidCommandLine, u"invalid command line"},
+    {kSuccessRebootInitiated, u"the installer started a restart"},
+};
+
+std::u16string WindowsError(std::uint32_t code) {
+  // Large codes are HRESULTs (crypt32's), which are read in hexadecimal.
+  std::u16string text =
+      u"Windows error " + (code >= 0x80000000u ? HexText(code) : DecimalText(code));
+  for (const CodeName& known : kWindowsErrorNames) {
+    if (known.code == code) text += u" (" + std::u16string(known.name) + u")";
   }
+  return text;
 }
+
+// The program's own verdicts, by the message that tells them and their code: the code
+// means this only when that step gave it.
+struct Verdict {
+  std::uint16_t messageId;
+  std::uint32_t code;
+  const char16_t* meaning;
+};
+constexpr Verdict kVerdicts[] = {
+    {IDS_NOT_ADMINISTRATOR, exit_code::kNotAdministrator, u"the account is not an administrator"},
+    {IDS_VERSION_UNREADABLE, exit_code::kVersionUnreadable,
+     u"the Windows version could not be read"},
+    {IDS_SYSTEM_TOO_OLD, kErrorOldWinVersion, u"Windows older than Windows 2000"},
+    {IDS_WINDOWS_2000_NEEDS_SP4, exit_code::kWindows2000NeedsSp4,
+     u"Windows 2000 needs Service Pack 4"},
+    {IDS_WINDOWS_XP_NEEDS_SP2, exit_code::kWindowsXpNeedsSp2, u"Windows XP needs Service Pack 2"},
+    {IDS_WINDOWS_2003_NEEDS_SP2, exit_code::kWindows2003NeedsSp2,
+     u"Windows Server 2003 needs Service Pack 2"},
+    {IDS_PROVIDER_TOO_OLD, exit_code::kProviderTooOld,
+     u"the installed provider is too old to be updated"},
+    {IDS_PACKAGE_NOT_FOUND, kErrorNoData, u"no package matching the mask in the distribution"},
+};
+
+// The platform call whose code a failure told with this message passes on.
+constexpr CodeName kFailedCalls[] = {
+    {IDS_INSTALLED_VERSION_UNREADABLE, u"MsiGetProductInfoW (VersionString)"},
+    {IDS_INSTALLED_PATH_UNREADABLE, u"MsiGetProductInfoW (LocalPackage)"},
+    {IDS_PACKAGE_NOT_OPENED, u"MsiOpenPackageExW"},
+    {IDS_PACKAGE_VERSION_UNREADABLE, u"MsiGetPropertyW (ProductVersion)"},
+    {IDS_RELEASE_FLAGS_UNREADABLE, u"MsiGetPropertyW (ISReleaseFlags)"},
+    {IDS_LANGUAGE_UNREADABLE, u"MsiGetPropertyW (ProductLanguage)"},
+    {IDS_PACKAGE_NOT_FOUND, u"the package search"},
+};
 
 }  // namespace
 
@@ -118,6 +151,7 @@ std::uint32_t Reporter::RejectCommandLine(const std::u16string& helpText,
                                           const std::u16string& reason) {
   Record(u"command line not understood: argument \"" + argument + u"\": " + reason +
          u"; nothing is installed");
+  Explain(kErrorInvalidCommandLine, u"setup.exe's command line was not understood");
   if (Interactive()) {
     ShowHelp(helpText);
   } else {
@@ -154,7 +188,18 @@ Progress Reporter::CreateProgress(std::uint16_t titleId) {
 }
 
 std::uint32_t Reporter::Fail(std::uint32_t code, std::uint16_t messageId, std::uint16_t captionId) {
-  if (code != kSuccess) Record(u"failure, code " + DecimalText(code));
+  if (code != kSuccess) {
+    Record(u"failure, code " + DecimalText(code));
+    for (const Verdict& verdict : kVerdicts) {
+      if (verdict.messageId == messageId && verdict.code == code) Explain(code, verdict.meaning);
+    }
+    std::u16string call;
+    for (const CodeName& known : kFailedCalls) {
+      if (known.code == messageId) call = known.name;
+    }
+    // After a verdict this adds nothing: the first meaning of a code is kept.
+    NoteSource(code, call);
+  }
   if (messageId != 0) Box(messageId, captionId, kMbIconError);
   return code;
 }
@@ -192,6 +237,7 @@ RestartChoice Reporter::AskRestart(std::uint16_t messageId) {
 
 std::uint32_t Reporter::RestartFailed(std::uint32_t error) {
   Record(u"restart refused by Windows: error " + DecimalText(error));
+  Explain(exit_code::kRestartFailed, u"Windows did not take the restart request");
   Box(IDS_RESTART_FAILED, IDS_CAPTION, kMbOk);
   return exit_code::kRestartFailed;
 }
@@ -205,27 +251,56 @@ std::u16string Reporter::InstallerLogArguments() {
   // gets no installer logs either.
   if (!log_ || log_->broken()) return {};
   // Beside the run's log and sorted right after it; stamped and numbered, and the number
-  // passed over while a file of that name is there, so that no earlier log is overwritten
-  // (two runs in one second, the hour that repeats when summer time ends).
-  std::u16string name;
-  do {
-    name = log_->path() + u"." + log_->startStamp() + u"-" + DecimalText(++installerLogs_) +
-           u".msiexec.log";
-  } while (windows_.files.ReadFileSize(name));
-  // msiexec refuses (1622) a log path of 259 characters or more: no log is better than
-  // no installation.
-  const std::optional<std::u16string> full = windows_.files.ReadFullPathName(name);
-  if (full.value_or(name).size() >= kMaxPath - 1) {
-    Record(u"msiexec's own log left out: its path would be " +
-           DecimalText(static_cast<std::uint32_t>(full.value_or(name).size())) +
-           u" characters long, more than msiexec takes");
-    return {};
+  // passed over while something of that name is there, so that no earlier log is
+  // overwritten (two runs in one second, the hour that repeats when summer time ends) and
+  // msiexec only gets a file this run made: a link put there would lead its lines, every
+  // property of the command line among them, into a file someone else chose.
+  for (;;) {
+    const std::u16string name = log_->path() + u"." + log_->startStamp() + u"-" +
+                                DecimalText(++installerLogs_) + u".msiexec.log";
+    // msiexec refuses (1622) a log path of 259 characters or more: no log is better than
+    // no installation.
+    const std::optional<std::u16string> full = windows_.files.ReadFullPathName(name);
+    if (full.value_or(name).size() >= kMaxPath - 1) {
+      Record(u"msiexec's own log left out: its path would be " +
+             DecimalText(static_cast<std::uint32_t>(full.value_or(name).size())) +
+             u" characters long, more than msiexec takes");
+      return {};
+    }
+    const OpenedFile file = windows_.files.OpenForAppending(name);
+    if (file.handle == 0) {
+      Record(u"msiexec's own log left out: " + name + u" could not be created, error " +
+             DecimalText(file.error));
+      return {};
+    }
+    windows_.files.CloseFile(file.handle);
+    if (!file.existed && IsPlainFile(file)) return u" /l*v+ \"" + name + u"\"";
   }
-  return u" /l*v+ \"" + name + u"\"";
+}
+
+std::uint32_t Reporter::NoteSource(std::uint32_t code, const std::u16string& source) {
+  if (code != kSuccess && code != kSuccessRebootRequired) {
+    Explain(code, WindowsError(code) + (source.empty() ? u"" : u", from " + source));
+  }
+  return code;
+}
+
+void Reporter::Explain(std::uint32_t code, const std::u16string& meaning) {
+  for (const auto& [told, text] : meanings_) {
+    if (told == code) return;
+  }
+  meanings_.emplace_back(code, meaning);
 }
 
 std::uint32_t Reporter::Finish(std::uint32_t code) {
-  Record(u"exit code " + DecimalText(code) + u": " + CodeMeaning(code));
+  std::u16string meaning = code == kSuccess ? u"success"
+                           : code == kSuccessRebootRequired
+                               ? u"success, Windows must be restarted to complete it"
+                               : WindowsError(code);
+  for (const auto& [told, text] : meanings_) {
+    if (told == code) meaning = text;
+  }
+  Record(u"exit code " + DecimalText(code) + u": " + meaning);
   return code;
 }
 

@@ -107,19 +107,27 @@ class Reporter {
     if (!installerBusySince_) installerBusySince_ = now;
     return *installerBusySince_;
   }
-  // The last line: the exit code and what it means.
+  // A failure's code from a tool or a platform call (`source`: "regini", "MsiOpenPackageExW"),
+  // for the last line, which then gives the number as what it is there. The first source
+  // told for a number is the one kept, as every flow keeps its first failure. Returns `code`.
+  std::uint32_t NoteSource(std::uint32_t code, const std::u16string& source);
+  // The last line: the exit code and what it means where it came from; never the meaning
+  // another step gives the same number.
   std::uint32_t Finish(std::uint32_t code);
 
  private:
   std::int32_t Box(std::uint16_t textId, std::uint16_t captionId, std::uint32_t style,
                    std::u16string appended = {});
   bool MayShow(std::uint16_t textId) const;
+  void Explain(std::uint32_t code, const std::u16string& meaning);
 
   Windows& windows_;
   RunMode mode_;
   std::unique_ptr<RunLog> log_;
   unsigned installerLogs_ = 0;
   std::optional<std::uint32_t> installerBusySince_;
+  // Each failure's code with its meaning where it came from; the first for a number stays.
+  std::vector<std::pair<std::uint32_t, std::u16string>> meanings_;
 };
 
 }  // namespace setup

@@ -1,7 +1,6 @@
 #include "ui/run_log.h"
 
-#include <optional>
-
+#include "platform/windows_constants.h"
 #include "ui/number_text.h"
 
 namespace setup {
@@ -41,23 +40,34 @@ std::string ToUtf8(std::u16string_view text) {
   return out;
 }
 
+bool IsPlainFile(const OpenedFile& file) {
+  return file.handle != 0 && (file.attributes & kFileAttributeReparsePoint) == 0 && file.links == 1;
+}
+
 RunLog::RunLog(Windows& windows, std::u16string path) : windows_(windows), path_(std::move(path)) {
   const LocalTime now = windows_.system.ReadLocalTime();
   startStamp_ = DecimalText(now.year, 4) + DecimalText(now.month, 2) + DecimalText(now.day, 2) +
                 u"-" + DecimalText(now.hour, 2) + DecimalText(now.minute, 2) +
                 DecimalText(now.second, 2);
+  const OpenedFile file = windows_.files.OpenForAppending(path_);
+  if (IsPlainFile(file)) {
+    file_ = file.handle;
+    // A new or empty file gets the mark; an older log is appended to as it is.
+    needsMark_ = file.size == 0;
+  } else if (file.handle != 0) {
+    windows_.files.CloseFile(file.handle);
+  }
+}
+
+RunLog::~RunLog() {
+  if (file_ != 0) windows_.files.CloseFile(file_);
 }
 
 void RunLog::Write(std::u16string_view text) {
-  if (broken_) return;
+  if (file_ == 0) return;
   const LocalTime now = windows_.system.ReadLocalTime();
-  std::string bytes;
-  if (!started_) {
-    started_ = true;
-    // A new or empty file gets the mark; an older log is appended to as it is.
-    const std::optional<std::uint64_t> size = windows_.files.ReadFileSize(path_);
-    if (!size || *size == 0) bytes = kByteOrderMark;
-  }
+  std::string bytes = needsMark_ ? kByteOrderMark : "";
+  needsMark_ = false;
   bytes += ToUtf8(DecimalText(now.year, 4) + u"-" + DecimalText(now.month, 2) + u"-" +
                   DecimalText(now.day, 2) + u" " + DecimalText(now.hour, 2) + u":" +
                   DecimalText(now.minute, 2) + u":" + DecimalText(now.second, 2) + u"." +
@@ -65,7 +75,10 @@ void RunLog::Write(std::u16string_view text) {
   bytes += ToUtf8(text);
   bytes += "\r\n";
   // Once a write failed the rest is dropped: the run goes on exactly as without a log.
-  if (windows_.files.AppendToFile(path_, bytes) != 0) broken_ = true;
+  if (windows_.files.Append(file_, bytes) != 0) {
+    windows_.files.CloseFile(file_);
+    file_ = 0;
+  }
 }
 
 }  // namespace setup

@@ -79,17 +79,38 @@ std::optional<std::uint64_t> Win32Files::ReadFileSize(const std::u16string& path
   return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
 }
 
-std::uint32_t Win32Files::AppendToFile(const std::u16string& path, const std::string& bytes) {
-  // Shared for writing too, so that two runs logging into one file both get their lines in.
-  const FileHandle file(::CreateFileW(Wide(path), FILE_APPEND_DATA,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return ::GetLastError();
+OpenedFile Win32Files::OpenForAppending(const std::u16string& path) {
+  OpenedFile opened;
+  // Shared for writing too, so that two runs logging into one file both get their lines
+  // in; a link is opened itself, not followed.
+  FileHandle file(::CreateFileW(Wide(path), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  opened.error = ::GetLastError();
+  if (!file) return opened;
+  opened.existed = opened.error == ERROR_ALREADY_EXISTS;
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (!::GetFileInformationByHandle(file.Get(), &information)) {
+    opened.error = ::GetLastError();
+    return opened;
+  }
+  opened.error = ERROR_SUCCESS;
+  opened.attributes = information.dwFileAttributes;
+  opened.links = information.nNumberOfLinks;
+  opened.size = (std::uint64_t{information.nFileSizeHigh} << 32) | information.nFileSizeLow;
+  opened.handle = reinterpret_cast<AppendHandle>(file.Release());
+  return opened;
+}
+
+std::uint32_t Win32Files::Append(AppendHandle file, const std::string& bytes) {
   DWORD written = 0;
-  if (!::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+  if (!::WriteFile(reinterpret_cast<HANDLE>(file), bytes.data(), static_cast<DWORD>(bytes.size()),
+                   &written, nullptr)) {
     return ::GetLastError();
   }
   return written == bytes.size() ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
 }
+
+void Win32Files::CloseFile(AppendHandle file) { ::CloseHandle(reinterpret_cast<HANDLE>(file)); }
 
 }  // namespace setup::win32

@@ -1,4 +1,4 @@
-// Directory listing, the current directory and full path names.
+// Directory listing, the current directory, full path names and the files logs go to.
 #pragma once
 
 #include "platform/windows.h"
@@ -13,7 +13,9 @@ class Win32Files final : public Files {
   std::u16string ReadSystemDirectory() override;
   std::u16string ReadWindowsDirectory() override;
   std::optional<std::uint64_t> ReadFileSize(const std::u16string& path) override;
-  std::uint32_t AppendToFile(const std::u16string& path, const std::string& bytes) override;
+  OpenedFile OpenForAppending(const std::u16string& path) override;
+  std::uint32_t Append(AppendHandle file, const std::string& bytes) override;
+  void CloseFile(AppendHandle file) override;
 };
 
 }  // namespace setup::win32

@@ -1,8 +1,9 @@
 // setup.exe is built without exceptions: a failure the library would report by throwing
-// (an allocation or a length beyond reach) ends the process, as the uncaught exception did
-// before. The library's own throw helpers and operator new would still drag in its
-// exception objects, the unwinder, a second string implementation and a small printf
-// (about 90 KiB); these definitions keep them out.
+// (an allocation or a length beyond reach) ends the process through abort(), which the
+// entry point turns into exit code 8, ERROR_NOT_ENOUGH_MEMORY, at once (win_main.cpp).
+// The library's own throw helpers and operator new would still drag in its exception
+// objects, the unwinder, a second string implementation and a small printf (about
+// 90 KiB); these definitions keep them out.
 #include <bits/functexcept.h>
 
 #include <cstdlib>

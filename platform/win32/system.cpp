@@ -2,6 +2,9 @@
 
 #include <shellapi.h>
 
+#include <csignal>
+#include <cstdlib>
+
 #include "platform/win32/scoped_handle.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/wide_text.h"
@@ -20,7 +23,20 @@ constexpr WORD kIsUserAnAdminOrdinal = 680;
 
 static_assert(sizeof(OSVERSIONINFOEXW) == 284, "the extended version record is 284 bytes");
 
+UINT abortCode = 0;
+
+// Nothing else is done: memory is short, and another thread may hold any lock.
+void OnAbort(int) { ::TerminateProcess(::GetCurrentProcess(), abortCode); }
+
 }  // namespace
+
+void EndAbortWith(std::uint32_t code) {
+  abortCode = code;
+  // abort() writes its message before it raises SIGABRT: to standard error, which this
+  // program has none of, and not in a box.
+  _set_error_mode(_OUT_TO_STDERR);
+  std::signal(SIGABRT, &OnAbort);
+}
 
 Win32System::Win32System(HMODULE module) : module_(module) {}
 

@@ -6,6 +6,11 @@
 
 namespace setup::win32 {
 
+// From here on the run-time library's abort(), where operator new and the library's throw
+// helpers end when memory runs out, ends the process at once with `code`: no "abnormal
+// program termination" box that an unattended run would wait on, and not the 3 of abort().
+void EndAbortWith(std::uint32_t code);
+
 class Win32System final : public System {
  public:
   // `module` is the program's own image, where its string table lives.

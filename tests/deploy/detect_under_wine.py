@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""deploy/'s detect-plugin.js, msi-version.js (cscript) and uninstall.cmd (cmd) under Wine,
-against the sample plug-in installed by Wine's msiexec."""
+"""deploy/'s detect-plugin.js, msi-version.js (cscript), uninstall.cmd and startup-install.cmd
+(cmd) under Wine, against the sample plug-in installed by Wine's msiexec and setup.exe."""
 import shutil, subprocess, sys, tempfile
 from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
@@ -13,6 +13,8 @@ CODE = distribution.PRODUCTS["plugin"]["code"]
 DETECTED = (0, f"Installed: {CODE} 2.1.0")
 ROWS = (("2.1.0", DETECTED), ("2.1", DETECTED), ("2.0.10", DETECTED), ("2.1.1", (0, "")),
         ("2.10.0", (0, "")), ("3", (0, "")), ("x.1", (1, "")))  # required version, outcome
+# startup-install.cmd: its exit code and how many times it has started setup.exe by now.
+STARTUP_ROWS = (("2.1.0", (0, 1)), ("2.1.0", (0, 1)), ("2.1.1", (0, 2)), ("x.1", (1, 2)))
 
 def run(prefix, *args):
     with tempfile.TemporaryFile() as out:  # a file: Wine's own processes keep a pipe open
@@ -24,7 +26,9 @@ def run(prefix, *args):
 
 def detect(prefix, work, version):
     text = (kit.REPO / "deploy" / "detect-plugin.js").read_text()
-    (script := work / "detect.js").write_text(text.replace('"2.1.0",', f'"{version}",', 1))
+    # Where startup-install.cmd looks for it, with setup.exe in the folder above.
+    (script := work / "deploy" / "detect-plugin.js").write_text(
+        text.replace('"2.1.0",', f'"{version}",', 1))
     return run(prefix, "cscript", "//nologo", kit.windows_path(script))
 
 def main():
@@ -37,6 +41,9 @@ def main():
         try:
             run(prefix, "wineboot", "--init")
             distribution.build(work, [PACKAGE])
+            (work / "deploy").mkdir()
+            shutil.copy2(kit.REPO / "deploy" / "startup-install.cmd", work / "deploy")
+            shutil.copy2(kit.REPO / "build" / "windows" / "setup.exe", work)
             package = kit.windows_path(work / PACKAGE)
             expect("not installed", detect(prefix, work, "2.1.0"), (0, ""))
             expect("msiexec /i", run(prefix, "msiexec", "/qn", "/i", package)[0], 0)
@@ -47,6 +54,13 @@ def main():
             expect("uninstall.cmd csp ucsp",
                    run(prefix, "cmd", "/c", DEPLOY + "uninstall.cmd", "csp", "ucsp")[0], 0)
             expect("after uninstall.cmd", detect(prefix, work, "2.1.0"), (0, ""))
+            log = prefix.path / "drive_c" / "windows" / "logs" / "Orventa" / "setup.log"
+            startup = kit.windows_path(work / "deploy" / "startup-install.cmd")
+            for version, wanted in STARTUP_ROWS:
+                detect(prefix, work, version)
+                code = run(prefix, "cmd", "/c", startup)[0]
+                starts = log.exists() and log.read_text("utf-8-sig").count(", command line: ")
+                expect(f"startup-install.cmd, {version} required", (code, starts), wanted)
         finally:
             prefix.kill_server()
             prefix.remove()

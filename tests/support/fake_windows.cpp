@@ -300,11 +300,20 @@ std::optional<std::uint64_t> FakeWindows::ReadFileSize(const std::u16string& pat
   return std::nullopt;
 }
 
-std::uint32_t FakeWindows::AppendToFile(const std::u16string& path, const std::string& bytes) {
-  if (appendError) return *appendError;
-  writtenFiles[path] += bytes;
+OpenedFile FakeWindows::OpenForAppending(const std::u16string& path) {
+  if (appendError) return {0, *appendError};
+  const auto [attributes, links] = fileLinks.count(path) ? fileLinks[path] : std::pair{0x80u, 1u};
+  const bool existed = fileLinks.count(path) + writtenFiles.count(path) != 0;
+  openFiles_[nextHandle_] = path;
+  return {nextHandle_++, 0, existed, attributes, links, writtenFiles[path].size()};
+}
+
+std::uint32_t FakeWindows::Append(AppendHandle file, const std::string& bytes) {
+  writtenFiles[openFiles_.at(file)] += bytes;
   return kSuccess;
 }
+
+void FakeWindows::CloseFile(AppendHandle file) { openFiles_.erase(file); }
 
 // ---- Certificates ----
 

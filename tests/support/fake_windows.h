@@ -76,9 +76,11 @@ class FakeWindows : public Installer,
   std::vector<std::u16string> systemFiles{u"C:\\WINDOWS\\system32\\msiexec.exe",
                                           u"C:\\WINDOWS\\regedit.exe",
                                           u"C:\\WINDOWS\\system32\\regini.exe"};
-  // Files written by AppendToFile, by path; appendFails makes every write fail.
+  // Files opened for appending and what was written to them, by path; appendError makes
+  // every opening fail. Links at a path: its attributes and number of hard links.
   std::map<std::u16string, std::string> writtenFiles;
   std::optional<std::uint32_t> appendError;
+  std::map<std::u16string, std::pair<std::uint32_t, std::uint32_t>> fileLinks;
 
   // Exit codes by exact command line; other commands exit with defaultExitCode.
   std::map<std::u16string, ProcessOutcome> processOutcomes;
@@ -149,7 +151,9 @@ class FakeWindows : public Installer,
   std::u16string ReadSystemDirectory() override;
   std::u16string ReadWindowsDirectory() override;
   std::optional<std::uint64_t> ReadFileSize(const std::u16string& path) override;
-  std::uint32_t AppendToFile(const std::u16string& path, const std::string& bytes) override;
+  OpenedFile OpenForAppending(const std::u16string& path) override;
+  std::uint32_t Append(AppendHandle file, const std::string& bytes) override;
+  void CloseFile(AppendHandle file) override;
   // ---- Certificates ----
   StoreHandle OpenFileStore(const std::u16string& path, std::uint32_t& error) override;
   StoreHandle OpenMachineRootStore(std::uint32_t& error) override;
@@ -183,6 +187,7 @@ class FakeWindows : public Installer,
   std::vector<Entry> entries_;
   std::map<std::uint32_t, std::u16string> openPackages_;
   std::map<StoreHandle, std::u16string> stores_;  // the root store by an empty path
+  std::map<AppendHandle, std::u16string> openFiles_;
   std::uint32_t nextHandle_ = 100;
   std::uint32_t installerBusyUntil_ = 0;  // tick count; 0: free
   Windows windows_;

@@ -569,11 +569,11 @@ TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
 }
 
 // A plain run on a machine whose numbers all differ: Windows 6.2.9200 with service pack 3,
-// 32-bit, an administrator; the plug-in's package and a provider's.
+// 32-bit, an administrator; the plug-in's package and the providers'.
 FakeWindows NumberedMachine() {
   FakeWindows fake;
-  for (const char16_t* file :
-       {u"plugin\\velumcom-2.1.0-win32.msi", u"csp\\csp-win32-kc2-eng.msi"}) {
+  for (const char16_t* file : {u"plugin\\velumcom-2.1.0-win32.msi", u"csp\\csp-win32-kc2-eng.msi",
+                               u"ucsp\\ucsp-win32-eng.msi"}) {
     fake.AddFile(file);
     fake.packages[u"C:\\dist\\" + std::u16string(file)].properties[u"ProductVersion"] = u"2.1.0";
   }
@@ -673,7 +673,30 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
        [](FakeWindows& f) { f.defaultExitCode = 1603; },
        1603,
        {u"exit code 1603 after 5 ms", u"message 106 shown, answered OK",
-        u"exit code 1603: fatal error during installation"}},
+        u"exit code 1603: Windows error 1603 (fatal error during installation), from msiexec"}},
+      // Each code is read where it came from, never as another step's verdict.
+      {"regini's 5",
+       u"-ucsp",
+       [](FakeWindows& f) {
+         f.processOutcomes[u"regini UEC_acl_x86.acl"] = {true, 0, true, 5};
+       },
+       5,
+       {u"exit code 5: Windows error 5 (access denied), from regini"}},
+      {"a platform call's 5",
+       u"",
+       [](FakeWindows& f) { f.products[kPluginProductCode].infoErrors[u"VersionString"] = 5; },
+       5,
+       {u"exit code 5: Windows error 5 (access denied), from MsiGetProductInfoW (VersionString)"}},
+      {"the first of two failures with one number",
+       u"-csp -ucsp",
+       [](FakeWindows& f) { f.defaultExitCode = 1603; },
+       1603,
+       {u"exit code 1603: Windows error 1603 (fatal error during installation), from msiexec"}},
+      {"the check's 2",
+       u"",
+       [](FakeWindows& f) { f.osVersion.reset(); },
+       2,
+       {u"exit code 2: the Windows version could not be read"}},
       {"the dialog's choice",
        u"-csp -selectDlg",
        [](FakeWindows& f) {
@@ -707,9 +730,7 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
        1639,
        {u"command line not understood: argument \"-slient\": unknown option; nothing is "
         u"installed",
-        u"help shown",
-        u"exit code 1639: a command line was not understood (setup.exe's own, or one given to "
-        u"msiexec)"}},
+        u"help shown", u"exit code 1639: setup.exe's command line was not understood"}},
       {"a command line not understood, silent",
        u"-silent -slient",
        [](FakeWindows&) {},
@@ -797,14 +818,29 @@ TEST(RunLog, WritesItsBytesAsTheyStand) {
   }
 }
 
-TEST(RunLog, ThatCannotBeWrittenChangesNothing) {
+TEST(RunLog, ThatCannotBeWrittenOrIsALinkChangesNothing) {
+  const std::u16string path = u"C:\\logs\\setup.log";
+  struct Case {
+    std::optional<std::uint32_t> openError;
+    std::pair<std::uint32_t, std::uint32_t> file;  // its attributes and hard links
+    bool linkedDuringRun;                          // one handle: nothing changes for the log
+  } cases[] = {
+      {3, {}, false}, {{}, {0x20, 2}, false}, {{}, {0x420, 1}, false}, {{}, {0x20, 2}, true}};
   FakeWindows plain = LoggedMachine();
   const std::uint32_t code = RunSetup(plain.windows(), u"-csp -ucsp -silent");
-  FakeWindows fake = LoggedMachine();
-  fake.appendError = 3;  // ERROR_PATH_NOT_FOUND: the log's folder is missing
-  EXPECT_EQ(RunSetup(fake.windows(), u"-csp -ucsp -silent -log C:\\missing\\setup.log"), code);
-  // Not even msiexec is asked for a log it could not write either.
-  EXPECT_EQ(fake.log, plain.log);
+  for (const Case& c : cases) {
+    FakeWindows fake = LoggedMachine();
+    fake.appendError = c.openError;
+    if (c.linkedDuringRun) {
+      fake.onCommand = [&](const std::u16string&) { fake.fileLinks[path] = c.file; };
+    } else if (c.file.second != 0) {
+      fake.fileLinks[path] = c.file;
+    }
+    EXPECT_EQ(RunSetup(fake.windows(), u"-csp -ucsp -silent -log " + path), code);
+    // Not even msiexec is asked for a log it could not write either.
+    EXPECT_TRUE(c.linkedDuringRun || fake.log == plain.log) << c.file.first;
+    EXPECT_EQ(fake.writtenFiles[path].ends_with("exit code 0: success\r\n"), c.linkedDuringRun);
+  }
 }
 
 }  // namespace

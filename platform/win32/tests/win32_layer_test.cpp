@@ -78,6 +78,7 @@ void TestProcesses(const std::u16string& workDir) {
       {self, Quoted(self) + u" child-exit 1641", true, 0, 1641},
       {self, Quoted(self) + u" child-exit 4294967295", true, 0, 4294967295u},
       {self, Quoted(self) + u" child-cwd " + Quoted(workDir), true, 0, 0},
+      {self, Quoted(self) + u" child-abort", true, 0, 8},
       // The program named, not the command line's first word, is what runs.
       {self, u"msiexec child-exit 7", true, 0, 7},
       {workDir + u"\\no-such-program-7f3a.exe", u"no-such-program-7f3a.exe /qn", false,
@@ -144,12 +145,21 @@ void TestFiles(const std::u16string& workDir) {
   Expect(!files.ReadFileSize(workDir + u"\\find") && !files.ReadFileSize(workDir + u"\\none"),
          "ReadFileSize gives nothing for a folder and for a missing file");
 
-  const std::u16string log = workDir + u"\\журнал.log";
-  Expect(files.AppendToFile(log, "one\r\n") == 0 && files.AppendToFile(log, "two\r\n") == 0 &&
-             files.ReadFileSize(log) == 10u,
-         "AppendToFile creates the file, then appends to it");
-  Expect(files.AppendToFile(workDir + u"\\no-folder\\x.log", "x") != 0,
-         "AppendToFile into a missing folder fails");
+  const std::u16string log = workDir + u"\\журнал.log", linked = workDir + u"\\linked.log";
+  OpenedFile opened = files.OpenForAppending(log);
+  Expect(opened.handle != 0 && !opened.existed && opened.links == 1 && opened.size == 0 &&
+             files.Append(opened.handle, "1\n") == 0,
+         "OpenForAppending creates a plain file with one link; Append writes");
+  files.CloseFile(opened.handle);
+  opened =
+      files.OpenForAppending(::CreateHardLinkW(Wide(linked), Wide(log), nullptr) ? linked : log);
+  Expect(opened.existed && opened.size == 2 && opened.links == 2 &&
+             files.Append(opened.handle, "2\n") == 0 && files.ReadFileSize(log) == 4u,
+         "OpenForAppending counts a second hard link made by CreateHardLinkW; Append appends");
+  files.CloseFile(opened.handle);
+  opened = files.OpenForAppending(workDir + u"\\no-folder\\x.log");
+  Expect(opened.handle == 0 && opened.error == ERROR_PATH_NOT_FOUND,
+         "OpenForAppending into a missing folder fails with its error");
 }
 
 void TestStringTable() {
@@ -383,6 +393,10 @@ int ChildMain(int argc, wchar_t** argv) {
   const std::u16string mode = FromWide(argv[1]);
   if (mode == u"child-exit" && argc == 3) {
     ::ExitProcess(static_cast<UINT>(std::wcstoul(argv[2], nullptr, 10)));
+  }
+  if (mode == u"child-abort") {
+    EndAbortWith(8);
+    std::abort();
   }
   if (mode == u"child-cwd" && argc == 3) {
     std::u16string current;
