@@ -4,12 +4,11 @@
 
 #include "app/command_line.h"
 #include "app/prerequisites.h"
+#include "common/exit_codes.h"
 #include "install/plugin_flow.h"
-#include "install/process_runner.h"
 #include "install/provider_flow.h"
 #include "platform/windows_constants.h"
 #include "program_version.h"
-#include "ui/exit_codes.h"
 #include "ui/progress_window.h"
 #include "ui/reporter.h"
 #include "ui/selection_dialog.h"

@@ -1,7 +1,7 @@
 #include "app/prerequisites.h"
 
+#include "common/exit_codes.h"
 #include "platform/windows_constants.h"
-#include "ui/exit_codes.h"
 
 namespace setup {
 

@@ -1,5 +1,6 @@
 #include "install/card_registry.h"
 
+#include "common/exit_codes.h"
 #include "install/process_runner.h"
 
 namespace setup {

@@ -1,18 +1,29 @@
 #include "install/installer_wait.h"
 
+#include <optional>
+
 #include "install/process_runner.h"
 #include "platform/windows_constants.h"
 
 namespace setup {
 namespace {
 
+// The run's ten minutes, shared by every msiexec command line of the run: kept with the
+// Reporter that every flow is handed, so that no flow hands it on.
+struct InstallerAllowance : PerRunState {
+  // The tick of the run's first 1618.
+  std::optional<std::uint32_t> busySince;
+};
+
 // msiexec said another installation is in progress (1618): waits until the installer's
 // mutex is free, within what is left of the run's ten minutes. true: start msiexec again;
 // false: the time is spent and 1618 stands.
 bool WaitForOtherInstallation(Windows& windows, Reporter& reporter) {
   const std::uint32_t now = windows.system.ReadTickCount();
+  std::optional<std::uint32_t>& busySince = reporter.PerRun<InstallerAllowance>().busySince;
+  if (!busySince) busySince = now;
   // Tick arithmetic in unsigned 32 bits stays right across the counter's wrap.
-  const std::uint32_t elapsed = now - reporter.InstallerBusySince(now);
+  const std::uint32_t elapsed = now - *busySince;
   const std::uint32_t left = elapsed < kInstallerWaitLimit ? kInstallerWaitLimit - elapsed : 0;
   if (left == 0) {
     reporter.Record(u"another installation is in progress, and this run has waited " +
@@ -45,7 +56,7 @@ std::uint32_t RunInstaller(Windows& windows, Reporter& reporter,
                            const std::u16string& commandLine) {
   // Named once: a start after a busy one appends to the same log, so a command line
   // leaves one log however often the installer was busy.
-  const std::u16string full = commandLine + reporter.InstallerLogArguments();
+  const std::u16string full = commandLine + reporter.record().InstallerLogArguments();
   for (;;) {
     const std::uint32_t code = RunTool(windows, reporter, u"msiexec.exe", full);
     if (code != kErrorInstallAlreadyRunning || !WaitForOtherInstallation(windows, reporter)) {

@@ -1,5 +1,5 @@
 // Running msiexec while another installation may hold the Windows Installer: the loop,
-// the pause between starts, the run's ten minutes and their log lines.
+// the pause between starts, the run's ten minutes and their log lines, all of the wait.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +10,8 @@
 
 namespace setup {
 
+// The longest a run waits, in all, for other installations to end.
+inline constexpr std::uint32_t kInstallerWaitLimit = 10 * 60 * 1000;
 // The shortest time between two msiexec starts that found the installer busy.
 inline constexpr std::uint32_t kInstallerRetryPause = 3000;
 

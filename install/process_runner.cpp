@@ -4,8 +4,6 @@
 
 namespace setup {
 
-bool IsSuccess(std::uint32_t code) { return code == kSuccess || code == kSuccessRebootRequired; }
-
 std::u16string FindSystemTool(Windows& windows, const std::u16string& fileName) {
   for (std::u16string folder :
        {windows.files.ReadSystemDirectory(), windows.files.ReadWindowsDirectory()}) {
@@ -47,15 +45,6 @@ std::uint32_t RunTool(Windows& windows, Reporter& reporter, const std::u16string
   }
   reporter.Record(what + DecimalText(code) + u" after " + DecimalText(milliseconds) + u" ms");
   return reporter.NoteSource(code, source);
-}
-
-std::uint32_t CombineCodes(std::uint32_t first, std::uint32_t second) {
-  if (!IsSuccess(first)) return first;
-  if (!IsSuccess(second)) return second;
-  if (first == kSuccessRebootRequired || second == kSuccessRebootRequired) {
-    return kSuccessRebootRequired;
-  }
-  return kSuccess;
 }
 
 }  // namespace setup

@@ -9,9 +9,6 @@
 
 namespace setup {
 
-// 0 and 3010 are success; everything else, 1641 included, is failure.
-bool IsSuccess(std::uint32_t code);
-
 // Where the tool `fileName` ("msiexec.exe") is run from: the system folder, else the
 // Windows folder; never the program's folder, the current folder or PATH, where anybody
 // may have dropped a program of that name. Empty when it is in neither.
@@ -23,9 +20,5 @@ std::u16string FindSystemTool(Windows& windows, const std::u16string& fileName);
 // could not be read; 2 (file not found) when the tool is nowhere Windows keeps it.
 std::uint32_t RunTool(Windows& windows, Reporter& reporter, const std::u16string& fileName,
                       const std::u16string& commandLine);
-
-// The codes of several steps as one: the first failure unchanged, else 3010 when any step
-// asked for a restart, else 0. (OR-ing codes would turn failures into other codes.)
-std::uint32_t CombineCodes(std::uint32_t first, std::uint32_t second);
 
 }  // namespace setup

@@ -1,5 +1,6 @@
 #include "install/provider_flow.h"
 
+#include "common/exit_codes.h"
 #include "install/card_registry.h"
 #include "install/install_package.h"
 #include "install/process_runner.h"
@@ -9,7 +10,6 @@
 #include "packages/provider_configuration.h"
 #include "packages/version_order.h"
 #include "platform/windows_constants.h"
-#include "ui/exit_codes.h"
 #include "ui/selection_dialog.h"
 
 namespace setup {

@@ -162,6 +162,12 @@ class ProgressThread {
   virtual void Stop() = 0;
 };
 
+// The Options button's two captions, from the program's messages.
+struct SelectionDialogTexts {
+  std::u16string options;  // the compact view's
+  std::u16string hide;     // the expanded view's
+};
+
 struct SelectionDialogOutcome {
   // DialogBoxParamW answered -1: there was no dialog; `error` is its GetLastError code.
   bool failed = false;
@@ -178,8 +184,10 @@ class Desktop {
   virtual std::int32_t ShowMessageBox(const std::u16string& text, const std::u16string& caption,
                                       std::uint32_t style) = 0;
   // DialogBoxParamW(instance, IDD_SELECTION, NULL, ...), modal, its procedure given the
-  // dialog's own state, with the radio buttons `checked` checked.
-  virtual SelectionDialogOutcome ShowSelectionDialog(const std::vector<std::uint16_t>& checked) = 0;
+  // dialog's own state, with the radio buttons `checked` checked and the Options button's
+  // captions `texts`.
+  virtual SelectionDialogOutcome ShowSelectionDialog(const std::vector<std::uint16_t>& checked,
+                                                     const SelectionDialogTexts& texts) = 0;
   // Creates the progress thread suspended, with the window title it will show. Nothing
   // when the thread cannot be created.
   virtual std::unique_ptr<ProgressThread> CreateProgressThread(const std::u16string& title) = 0;

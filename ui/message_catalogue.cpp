@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "ui/number_text.h"
+#include "common/number_text.h"
 
 namespace setup {
 namespace {
@@ -59,6 +59,12 @@ bool LoadMessage(Windows& windows, std::uint16_t id, std::u16string& text) {
   if (!entry) return false;
   text = std::move(*entry);
   return true;
+}
+
+std::u16string LoadText(Windows& windows, std::uint16_t id) {
+  std::u16string text;
+  LoadMessage(windows, id, text);
+  return text;
 }
 
 void AppendResultCode(std::u16string& text, std::uint32_t code) {

@@ -31,6 +31,9 @@ std::u16string BuildStringBlock(std::span<const Message> messages, std::uint16_t
 // Replaces `text` with message `id`; leaves it as it was and answers false when the
 // message is absent.
 bool LoadMessage(Windows& windows, std::uint16_t id, std::u16string& text);
+// Message `id` to show: a message missing from a damaged table shows as an empty text,
+// never another's.
+std::u16string LoadText(Windows& windows, std::uint16_t id);
 
 // Appends ": <code>." with the code as an unsigned decimal number.
 void AppendResultCode(std::u16string& text, std::uint32_t code);

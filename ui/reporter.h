@@ -1,19 +1,21 @@
 // The one voice of the run: the only place that decides whether a message box, the
-// configuration dialog or the progress window is shown, that words an outcome (message,
-// caption, style, code), and that keeps the run's record. Flows tell it what happened;
-// none of them tests a mode of its own.
+// configuration dialog or the progress window is shown, and that words an outcome (message,
+// caption, style, code, and what the code means). Flows tell it what happened; none of them
+// tests a mode of its own. It is handed to every flow, and so carries the run's record
+// (ui/run_record.h) and the state the layers above keep for the whole run.
 #pragma once
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "common/number_text.h"
 #include "platform/windows.h"
 #include "resources/resource_ids.h"
-#include "ui/number_text.h"
-#include "ui/run_log.h"
+#include "ui/progress.h"
+#include "ui/run_record.h"
 
 namespace setup {
 
@@ -24,9 +26,6 @@ struct RunMode {
   bool desktopVisible = true;  // a window station a user can see
   bool sessionZero = false;    // why not: the services' session of Windows Vista and later
 };
-
-// The longest a run waits, in all, for other installations to end.
-inline constexpr std::uint32_t kInstallerWaitLimit = 10 * 60 * 1000;
 
 enum class DialogAnswer {
   kNotShown,  // unattended: the options alone decide
@@ -40,22 +39,10 @@ enum class RestartChoice {
   kLeftToCaller,  // no restart and no question: the run ends with 3010
 };
 
-// The progress window's thread: resumed before the first flow, stopped before any
-// failure or final message, and stopped on every other way out too.
-class Progress {
+// State a layer above the Reporter keeps for the whole run (see Reporter::PerRun).
+class PerRunState {
  public:
-  Progress() = default;
-  explicit Progress(std::unique_ptr<ProgressThread> thread) : thread_(std::move(thread)) {}
-  ~Progress() { Stop(); }
-  Progress(Progress&&) = default;
-  Progress& operator=(Progress&&) = delete;
-
-  void Resume();
-  void Stop();
-
- private:
-  std::unique_ptr<ProgressThread> thread_;
-  bool resumed_ = false;
+  virtual ~PerRunState() = default;
 };
 
 class Reporter {
@@ -94,19 +81,11 @@ class Reporter {
   std::uint32_t RestartFailed(std::uint32_t error);
 
   // ---- What the run records (nothing without a log) ----
-  bool Recording() const { return log_ != nullptr; }
-  void Record(const std::u16string& line);
-  // The extra msiexec arguments that give each installer run a verbose log of its own
-  // beside the run's log, under a name no file has yet: empty without a log, or where
-  // the name would be too long for msiexec.
-  std::u16string InstallerLogArguments();
+  bool Recording() const { return record_.Recording(); }
+  void Record(const std::u16string& line) { record_.Write(line); }
+  RunRecord& record() { return record_; }
 
-  // ---- The run's ten minutes for other installations ----
-  // The tick of the run's first 1618: `now` the first time it is asked.
-  std::uint32_t InstallerBusySince(std::uint32_t now) {
-    if (!installerBusySince_) installerBusySince_ = now;
-    return *installerBusySince_;
-  }
+  // ---- The words of the outcome ----
   // A failure's code from a tool or a platform call (`source`: "regini", "MsiOpenPackageExW"),
   // for the last line, which then gives the number as what it is there. The first source
   // told for a number is the one kept, as every flow keeps its first failure. Returns `code`.
@@ -114,6 +93,22 @@ class Reporter {
   // The last line: the exit code and what it means where it came from; never the meaning
   // another step gives the same number.
   std::uint32_t Finish(std::uint32_t code);
+
+  // ---- State the layers above keep for the whole run ----
+  // The run's one `State` (a PerRunState), made the first time it is asked for: a flow
+  // reaches it through the Reporter it is handed anyway, and the Reporter knows nothing
+  // of what it holds (the installer wait's ten minutes, install/installer_wait.cpp).
+  template <class State>
+  State& PerRun() {
+    // This variable's address names the type; not being constant, it is never merged
+    // with another type's.
+    static char key;
+    for (const auto& [stateKey, state] : perRun_) {
+      if (stateKey == &key) return static_cast<State&>(*state);
+    }
+    perRun_.emplace_back(&key, std::make_unique<State>());
+    return static_cast<State&>(*perRun_.back().second);
+  }
 
  private:
   std::int32_t Box(std::uint16_t textId, std::uint16_t captionId, std::uint32_t style,
@@ -123,11 +118,10 @@ class Reporter {
 
   Windows& windows_;
   RunMode mode_;
-  std::unique_ptr<RunLog> log_;
-  unsigned installerLogs_ = 0;
-  std::optional<std::uint32_t> installerBusySince_;
+  RunRecord record_;
   // Each failure's code with its meaning where it came from; the first for a number stays.
   std::vector<std::pair<std::uint32_t, std::u16string>> meanings_;
+  std::vector<std::pair<const void*, std::unique_ptr<PerRunState>>> perRun_;
 };
 
 }  // namespace setup

@@ -1,7 +1,7 @@
 #include "ui/run_log.h"
 
+#include "common/number_text.h"
 #include "platform/windows_constants.h"
-#include "ui/number_text.h"
 
 namespace setup {
 namespace {

@@ -1,5 +1,7 @@
 #include "ui/selection_dialog.h"
 
+#include "ui/message_catalogue.h"
+
 namespace setup {
 namespace {
 
@@ -17,8 +19,12 @@ std::vector<std::uint16_t> InitialDialogChoice(std::uint16_t systemUiLanguage) {
 
 std::span<const ChoiceButton> ChoiceButtons() { return kChoiceButtons; }
 
-ViewSwitch SwitchView(std::u16string_view caption, std::u16string_view optionsText) {
-  const bool expand = caption.substr(0, kOptionsCaptionBufferUnits - 1) == optionsText;
+SelectionDialogTexts LoadSelectionDialogTexts(Windows& windows) {
+  return {LoadText(windows, IDS_OPTIONS), LoadText(windows, IDS_HIDE)};
+}
+
+ViewSwitch SwitchView(std::u16string_view caption, const SelectionDialogTexts& texts) {
+  const bool expand = caption.substr(0, kOptionsCaptionBufferUnits - 1) == texts.options;
   ViewSwitch view{};
   for (std::uint16_t i = 0; i < view.controls.size(); ++i) {
     const std::uint16_t id = static_cast<std::uint16_t>(IDC_RUSSIAN + i);
@@ -27,7 +33,7 @@ ViewSwitch SwitchView(std::u16string_view caption, std::u16string_view optionsTe
     const bool compactControl = id == IDC_SLOGAN_GROUP || id == IDC_WELCOME_TEXT;
     view.controls[i] = {id, expand != compactControl};
   }
-  view.captionId = expand ? IDS_HIDE : IDS_OPTIONS;
+  view.caption = expand ? texts.hide : texts.options;
   return view;
 }
 

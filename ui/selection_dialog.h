@@ -6,9 +6,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/windows.h"
 #include "resources/resource_ids.h"
 
 namespace setup {
@@ -40,14 +42,17 @@ struct ControlVisibility {
 struct ViewSwitch {
   // Every control from IDC_RUSSIAN to IDC_WELCOME_TEXT, in ascending order.
   std::array<ControlVisibility, IDC_WELCOME_TEXT - IDC_RUSSIAN + 1> controls;
-  // The message that becomes the button's caption: "Hide" when expanding, else "Options".
-  std::uint16_t captionId;
+  // The button's new caption: "Hide" when expanding, else "Options".
+  std::u16string caption;
 };
 
+// The captions the dialog switches between, loaded through the program's string table.
+SelectionDialogTexts LoadSelectionDialogTexts(Windows& windows);
+
 // Options: the view is held only in the button's caption. A caption equal to the Options
-// message (`optionsText`), unit by unit and within the nine characters the buffer holds,
+// message (`texts.options`), unit by unit and within the nine characters the buffer holds,
 // means the compact view is showing, so the radio buttons come into view; any other
 // caption brings the compact view back.
-ViewSwitch SwitchView(std::u16string_view caption, std::u16string_view optionsText);
+ViewSwitch SwitchView(std::u16string_view caption, const SelectionDialogTexts& texts);
 
 }  // namespace setup

@@ -13,9 +13,9 @@ std::int32_t Win32Desktop::ShowMessageBox(const std::u16string& text, const std:
   return ::MessageBoxW(nullptr, Wide(text), Wide(caption), style);
 }
 
-SelectionDialogOutcome Win32Desktop::ShowSelectionDialog(
-    const std::vector<std::uint16_t>& checked) {
-  return win32::ShowSelectionDialog(instance_, checked);
+SelectionDialogOutcome Win32Desktop::ShowSelectionDialog(const std::vector<std::uint16_t>& checked,
+                                                         const SelectionDialogTexts& texts) {
+  return win32::ShowSelectionDialog(instance_, checked, texts);
 }
 
 std::unique_ptr<ProgressThread> Win32Desktop::CreateProgressThread(const std::u16string& title) {

@@ -3,9 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/win32/system.h"
 #include "platform/win32/wide_text.h"
-#include "ui/message_catalogue.h"
 #include "ui/selection_dialog.h"
 
 namespace setup::win32 {
@@ -16,18 +14,10 @@ namespace {
 struct DialogState {
   HINSTANCE instance;
   std::vector<std::uint16_t> initial;
+  const SelectionDialogTexts& texts;
   std::optional<std::vector<std::uint16_t>> outcome;
   HICON icon = nullptr;
 };
-
-// The dialog's captions come from the string table like every other message; a missing
-// one leaves the text empty.
-std::u16string LoadDialogMessage(HINSTANCE instance, std::uint16_t id) {
-  const std::optional<std::u16string> block =
-      Win32System(instance).LoadStringBlock(static_cast<std::uint16_t>((id >> 4) + 1));
-  if (!block) return {};
-  return FindStringEntry(*block, id).value_or(std::u16string());
-}
 
 void InitDialog(HWND dialogWindow, DialogState& state) {
   // Without LR_SHARED the icon is the program's to destroy, once the dialog is gone.
@@ -49,16 +39,15 @@ std::vector<std::uint16_t> ReadChoice(HWND dialogWindow) {
   return checked;
 }
 
-void SwitchOptionsView(HWND dialogWindow, HINSTANCE instance) {
+void SwitchOptionsView(HWND dialogWindow, const SelectionDialogTexts& texts) {
   wchar_t caption[kOptionsCaptionBufferUnits] = {};
   const UINT length = ::GetDlgItemTextW(dialogWindow, IDC_OPTIONS, caption,
                                         static_cast<int>(kOptionsCaptionBufferUnits));
-  const ViewSwitch view =
-      SwitchView(FromWide(caption, length), LoadDialogMessage(instance, IDS_OPTIONS));
+  const ViewSwitch view = SwitchView(FromWide(caption, length), texts);
   for (const ControlVisibility& control : view.controls) {
     ::ShowWindow(::GetDlgItem(dialogWindow, control.id), control.shown ? SW_SHOW : SW_HIDE);
   }
-  ::SetDlgItemTextW(dialogWindow, IDC_OPTIONS, Wide(LoadDialogMessage(instance, view.captionId)));
+  ::SetDlgItemTextW(dialogWindow, IDC_OPTIONS, Wide(view.caption));
 }
 
 INT_PTR CALLBACK SelectionDialogProc(HWND dialogWindow, UINT message, WPARAM wParam,
@@ -82,7 +71,7 @@ INT_PTR CALLBACK SelectionDialogProc(HWND dialogWindow, UINT message, WPARAM wPa
       ::EndDialog(dialogWindow, 0);
       return TRUE;
     case IDC_OPTIONS:
-      SwitchOptionsView(dialogWindow, state->instance);
+      SwitchOptionsView(dialogWindow, state->texts);
       return FALSE;
     default:
       return FALSE;
@@ -92,8 +81,9 @@ INT_PTR CALLBACK SelectionDialogProc(HWND dialogWindow, UINT message, WPARAM wPa
 }  // namespace
 
 SelectionDialogOutcome ShowSelectionDialog(HINSTANCE instance,
-                                           const std::vector<std::uint16_t>& checked) {
-  DialogState state{instance, checked, std::vector<std::uint16_t>{}};
+                                           const std::vector<std::uint16_t>& checked,
+                                           const SelectionDialogTexts& texts) {
+  DialogState state{instance, checked, texts, std::vector<std::uint16_t>{}};
   SelectionDialogOutcome outcome;
   if (::DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_SELECTION), nullptr, &SelectionDialogProc,
                         reinterpret_cast<LPARAM>(&state)) == -1) {

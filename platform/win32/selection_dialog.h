@@ -6,9 +6,11 @@
 
 namespace setup::win32 {
 
-// Shows the dialog with the buttons `checked` checked and waits until Next (the choice
-// buttons checked then) or Cancel (nothing) ends it; or says that it could not be shown.
+// Shows the dialog with the buttons `checked` checked and the Options captions `texts`, and
+// waits until Next (the choice buttons checked then) or Cancel (nothing) ends it; or says
+// that it could not be shown.
 SelectionDialogOutcome ShowSelectionDialog(HINSTANCE instance,
-                                           const std::vector<std::uint16_t>& checked);
+                                           const std::vector<std::uint16_t>& checked,
+                                           const SelectionDialogTexts& texts);
 
 }  // namespace setup::win32

@@ -376,7 +376,8 @@ std::int32_t FakeWindows::ShowMessageBox(const std::u16string& text, const std::
   return (style & 0xF) == kMbYesNo ? kIdYes : 1;
 }
 
-SelectionDialogOutcome FakeWindows::ShowSelectionDialog(const std::vector<std::uint16_t>& checked) {
+SelectionDialogOutcome FakeWindows::ShowSelectionDialog(const std::vector<std::uint16_t>& checked,
+                                                        const SelectionDialogTexts&) {
   log.push_back(u"dialog");
   if (dialogFails) return {true, 1813, {}};  // ERROR_RESOURCE_TYPE_NOT_FOUND
   dialogsShown.push_back(checked);

@@ -162,7 +162,8 @@ class FakeWindows : public Installer,
   // ---- Desktop ----
   std::int32_t ShowMessageBox(const std::u16string& text, const std::u16string& caption,
                               std::uint32_t style) override;
-  SelectionDialogOutcome ShowSelectionDialog(const std::vector<std::uint16_t>& checked) override;
+  SelectionDialogOutcome ShowSelectionDialog(const std::vector<std::uint16_t>& checked,
+                                             const SelectionDialogTexts& texts) override;
   std::unique_ptr<ProgressThread> CreateProgressThread(const std::u16string& title) override;
   bool IsWindowStationVisible() override;
   // ---- System ----

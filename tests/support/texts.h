@@ -1,5 +1,5 @@
 // What the native tests compare against, written once: a message's text, an msiexec line,
-// the box of a missing package.
+// the box of a missing package, and the distribution the runs start from.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +18,17 @@ inline std::u16string Text(std::uint16_t id) {
     if (message.id == id) return message.text;
   }
   return {};
+}
+
+// The plug-in's package and the providers', all version 2.1.0, in the start folder C:\dist.
+inline FakeWindows Distribution() {
+  FakeWindows fake;
+  for (const char16_t* file : {u"plugin\\velumcom-2.1.0-x64.msi", u"csp\\csp-x64-kc1-eng.msi",
+                               u"csp\\csp-x64-kc2-eng.msi", u"ucsp\\ucsp-x64-eng.msi"}) {
+    fake.AddFile(file);
+    fake.packages[u"C:\\dist\\" + std::u16string(file)].properties[u"ProductVersion"] = u"2.1.0";
+  }
+  return fake;
 }
 
 // The installation of a package of the fake's start folder C:\dist.

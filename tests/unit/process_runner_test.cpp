@@ -1,4 +1,4 @@
-// Running the system's tools and combining their codes.
+// Running the system's tools and msiexec.
 #include "install/process_runner.h"
 
 #include <gtest/gtest.h>
@@ -118,19 +118,6 @@ TEST(RunTool, StartsToolsOnlyFromWhereWindowsKeepsThem) {
     EXPECT_EQ(fake.programs, c.program.empty() ? Lines{} : Lines{c.program}) << c.name;
     // The tool sees its command line as a user would type it.
     EXPECT_EQ(fake.Commands(), c.program.empty() ? Lines{} : Lines{u"msiexec /x a"}) << c.name;
-  }
-}
-
-TEST(CombineCodes, KeepsTheFirstFailureElseARestartElseSuccess) {
-  struct Case {
-    std::uint32_t first, second, expected;
-  } cases[] = {
-      {0, 0, 0},       {3010, 0, 3010}, {0, 3010, 3010},    {3010, 3010, 3010},
-      {3010, 2, 2},    {2, 3010, 2},    {1603, 1618, 1603}, {1618, 1603, 1618},
-      {0, 1641, 1641}, {1603, 0, 1603}, {0, 232, 232},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(CombineCodes(c.first, c.second), c.expected) << c.first << " + " << c.second;
   }
 }
 

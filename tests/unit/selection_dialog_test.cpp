@@ -13,7 +13,7 @@
 namespace setup {
 namespace {
 
-using testing::Text;
+using testing::FakeWindows;
 using Ids = std::vector<std::uint16_t>;
 
 TEST(SelectionDialog, OpensWithKc1AndTheSystemLanguage) {
@@ -72,15 +72,15 @@ TEST(SelectionDialogView, OptionsSwitchesByTheCaptionAlone) {
       {"a message longer than the buffer never matches", u"0123456789", u"0123456789", false},
   };
   for (const Case& c : cases) {
-    const ViewSwitch view = SwitchView(c.caption, c.optionsText);
+    const ViewSwitch view = SwitchView(c.caption, {c.optionsText, u"Скрыть"});
     EXPECT_EQ(Shown(view), c.expands ? kExpanded : kCompact) << c.name;
-    EXPECT_EQ(view.captionId, c.expands ? IDS_HIDE : IDS_OPTIONS) << c.name;
+    EXPECT_EQ(view.caption, c.expands ? u"Скрыть" : c.optionsText) << c.name;
   }
 }
 
 TEST(SelectionDialogView, SwitchesEveryControlOfBothViewsInAscendingOrder) {
   for (const bool expand : {true, false}) {
-    const ViewSwitch view = SwitchView(expand ? u"Опции" : u"Скрыть", u"Опции");
+    const ViewSwitch view = SwitchView(expand ? u"Опции" : u"Скрыть", {u"Опции", u"Скрыть"});
     for (std::size_t i = 0; i < view.controls.size(); ++i) {
       EXPECT_EQ(view.controls[i].id, IDC_RUSSIAN + i) << "expand " << expand;
     }
@@ -88,13 +88,14 @@ TEST(SelectionDialogView, SwitchesEveryControlOfBothViewsInAscendingOrder) {
 }
 
 TEST(SelectionDialogView, OptionsPressedTwiceBringsTheCompactViewBack) {
-  const std::u16string options = Text(IDS_OPTIONS);
-  std::u16string caption = options;
+  FakeWindows fake;
+  const SelectionDialogTexts texts = LoadSelectionDialogTexts(fake.windows());
+  std::u16string caption = texts.options;
   std::vector<std::vector<std::uint16_t>> views;
   for (int press = 0; press < 4; ++press) {
-    const ViewSwitch view = SwitchView(caption, options);
+    const ViewSwitch view = SwitchView(caption, texts);
     views.push_back(Shown(view));
-    caption = Text(view.captionId);
+    caption = view.caption;
   }
   EXPECT_EQ(views,
             (std::vector<std::vector<std::uint16_t>>{kExpanded, kCompact, kExpanded, kCompact}));

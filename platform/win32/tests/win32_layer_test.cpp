@@ -481,9 +481,17 @@ DWORD WINAPI PrintDialogIcon(void*) {
 
 int ShowDialog(const std::u16string& language) {
   const KernelHandle iconWatch(::CreateThread(nullptr, 0, &PrintDialogIcon, nullptr, 0, nullptr));
+  Win32Installer installer;
+  Win32Processes processes;
+  Win32Files files;
+  Win32Certificates certificates;
   Win32Desktop desktop(::GetModuleHandleW(nullptr));
+  Win32System system(::GetModuleHandleW(nullptr));
+  Windows windows{installer, processes, files, certificates, desktop, system};
+  // The captions as the program has them: from its own string table.
   const auto outcome = desktop.ShowSelectionDialog(
-      InitialDialogChoice(language == u"rus" ? kRussianLanguageId : 0x0409));
+      InitialDialogChoice(language == u"rus" ? kRussianLanguageId : 0x0409),
+      LoadSelectionDialogTexts(windows));
   std::string shown = outcome.failed ? "failed" : outcome.next ? "next" : "cancelled";
   if (outcome.next) {
     PackageSelection selection;

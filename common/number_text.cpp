@@ -1,4 +1,4 @@
-#include "ui/number_text.h"
+#include "common/number_text.h"
 
 namespace setup {
 

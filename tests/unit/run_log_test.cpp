@@ -1,0 +1,375 @@
+// The run's record: what the log of each kind of run holds, its bytes, and a log that
+// can't be written.
+#include <gtest/gtest.h>
+
+#include "app/main_flow.h"
+#include "packages/installer_queries.h"
+#include "platform/windows_constants.h"
+#include "program_version.h"
+#include "tests/support/fake_windows.h"
+#include "tests/support/texts.h"
+
+namespace setup {
+namespace {
+
+using testing::Distribution;
+using testing::FakeWindows;
+using testing::Msiexec;
+using testing::Text;
+using testing::Utf8;
+using Lines = std::vector<std::u16string>;
+
+// A distribution with the card provider's files and a certificate, the provider installed
+// in an older version, and the plug-in's installation asking for a restart.
+FakeWindows LoggedMachine() {
+  FakeWindows fake = Distribution();
+  fake.AddFile(u"UEC_x64_2.reg");
+  fake.AddFile(u"UEC_acl_x64.acl");
+  fake.AddFile(u"root.cer");
+  fake.certificateFiles[u"C:\\dist\\root.cer"] = {u"3F2A"};
+  fake.osVersion = OsVersion{6, 1, 1, 7601};
+  fake.packages[u"C:\\dist\\csp\\csp-x64-kc1-eng.msi"].properties[u"ProductVersion"] = u"4.0.1";
+  fake.products[kProviderProductCode].version = u"3.6.10000";
+  fake.products[kProviderProductCode].localPackage = u"C:\\Windows\\Installer\\1a.msi";
+  fake.packages[u"C:\\Windows\\Installer\\1a.msi"].properties = {{u"ISReleaseFlags", u"kc1"},
+                                                                 {u"ProductLanguage", u"1033"}};
+  fake.defaultExitCode = kSuccessRebootRequired;
+  return fake;
+}
+
+TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
+  FakeWindows fake = LoggedMachine();
+  fake.defaultExitCode = kSuccess;
+  fake.processOutcomes[Msiexec(u"plugin\\velumcom-2.1.0-x64.msi") +
+                       std::u16string(
+                           u" /l*v+ \"C:\\logs\\setup.log.20261208-090507-3.msiexec.log\"")] = {
+      true, 0, true, kSuccessRebootRequired};
+  EXPECT_EQ(RunSetup(fake.windows(), u"-csp -ucsp -log C:\\logs\\setup.log -KC 1"), kSuccess);
+  std::string expected = "\xEF\xBB\xBF";
+  for (const char16_t* line : {
+           u"setup.exe " PROGRAM_BUILD ", command line: -csp -ucsp -log C:\\logs\\setup.log -KC 1",
+           u"start folder (current folder): C:\\dist",
+           u"Windows 6.1.7601, service pack 1",
+           u"64-bit Windows: yes, administrator: yes",
+           u"interactive: yes",
+           u"message 125 shown, answered Yes",
+           u"from the options: level pieces \"*1*\", language pieces \"\"",
+           u"language piece \"eng*\" from the system UI language",
+           u"product {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: state 5",
+           u"package \"csp*x64*.msi\": C:\\dist\\csp\\csp-x64-kc1-eng.msi",
+           u"product {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: installed version 3.6.10000, package "
+           u"version 4.0.1 (newer)",
+           u"product {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: ISReleaseFlags \"kc1\" gives \"kc1*\"",
+           u"product {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: ProductLanguage \"1033\" gives "
+           u"\"eng*\"",
+           u"provider: installed, the package is the same or newer: refreshed in its configuration",
+           u"package \"csp*x64*kc1*eng*\": C:\\dist\\csp\\csp-x64-kc1-eng.msi",
+           u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i "
+           u"\"C:\\dist\\csp\\csp-x64-kc1-eng.msi\" REINSTALL=ALL REINSTALLMODE=vomus REBOOT=R "
+           u"/l*v+ \"C:\\logs\\setup.log.20261208-090507-1.msiexec.log\"",
+           u"exit code 0 after 5 ms",
+           u"product {3F6B82D4-E015-4A97-B2C3-9D4E57A1F08B}: state -1",
+           u"card provider: not installed",
+           u"package \"ucsp*x64*eng*\": C:\\dist\\ucsp\\ucsp-x64-eng.msi",
+           u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i "
+           u"\"C:\\dist\\ucsp\\ucsp-x64-eng.msi\"  REBOOT=R /l*v+ "
+           u"\"C:\\logs\\setup.log.20261208-090507-2.msiexec.log\"",
+           u"exit code 0 after 5 ms",
+           u"run C:\\WINDOWS\\regedit.exe: regedit /s UEC_x64_2.reg",
+           u"exit code 0 after 5 ms",
+           u"run C:\\WINDOWS\\system32\\regini.exe: regini UEC_acl_x64.acl",
+           u"exit code 0 after 5 ms",
+           u"certificate 3F2A from C:\\dist\\root.cer added to the machine's Root store",
+           u"plug-in: product state -1, feature state -1: install",
+           u"package \"velumcom*x64*\": C:\\dist\\plugin\\velumcom-2.1.0-x64.msi",
+           u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i "
+           u"\"C:\\dist\\plugin\\velumcom-2.1.0-x64.msi\"  REBOOT=R /l*v+ "
+           u"\"C:\\logs\\setup.log.20261208-090507-3.msiexec.log\"",
+           u"exit code 3010 after 5 ms",
+           u"message 126 shown, answered Yes",
+           u"restart requested",
+           u"Windows took the restart request",
+           u"exit code 0: success",
+       }) {
+    expected += "2026-12-08 09:05:07.042  " + Utf8(line) + "\r\n";
+  }
+  EXPECT_EQ(fake.writtenFiles[u"C:\\logs\\setup.log"], expected);
+}
+
+// A plain run on a machine whose numbers all differ: Windows 6.2.9200 with service pack 3,
+// 32-bit, an administrator; the plug-in's package and the providers'.
+FakeWindows NumberedMachine() {
+  FakeWindows fake;
+  for (const char16_t* file : {u"plugin\\velumcom-2.1.0-win32.msi", u"csp\\csp-win32-kc2-eng.msi",
+                               u"ucsp\\ucsp-win32-eng.msi"}) {
+    fake.AddFile(file);
+    fake.packages[u"C:\\dist\\" + std::u16string(file)].properties[u"ProductVersion"] = u"2.1.0";
+  }
+  fake.osVersion = OsVersion{6, 2, 3, 9200};
+  fake.wow64 = false;
+  return fake;
+}
+
+TEST(RunLog, RecordsWhatEachKindOfRunDid) {
+  const std::u16string longLog = u"C:\\" + std::u16string(226, u'x');  // 229 characters
+  const std::u16string relativeLog(221, u'x');  // 229 characters from C:\dist
+  struct Case {
+    const char* name;
+    std::u16string line;  // "-log L" is appended
+    void (*script)(FakeWindows&);
+    std::uint32_t exitCode;
+    Lines logged;  // each a whole line of the log, in this order
+  } cases[] = {
+      {"interactive",
+       u"",
+       [](FakeWindows&) {},
+       0,
+       {u"Windows 6.2.9200, service pack 3", u"64-bit Windows: no, administrator: yes",
+        u"interactive: yes", u"message 103 shown, answered Yes",
+        u"package \"velumcom*win32*\": C:\\dist\\plugin\\velumcom-2.1.0-win32.msi",
+        u"message 110 shown, answered OK", u"exit code 0: success"}},
+      {"Windows 10 behind a manifest that stops at 6.2",
+       u"",
+       [](FakeWindows& f) {
+         f.realOsVersion = OsVersion{10, 0, 0, 19045};
+       },
+       0,
+       {u"Windows 10.0.19045, service pack 0"}},
+      {"silent",
+       u"-silent",
+       [](FakeWindows&) {},
+       0,
+       {u"interactive: no (-silent)", u"message 103 not shown (silent)",
+        u"message 110 not shown (silent)"}},
+      {"no visible desktop",
+       u"",
+       [](FakeWindows& f) { f.windowStationVisible = false; },
+       0,
+       {u"interactive: no, the window station is not visible: no message, dialog or progress "
+        u"window, no restart (as -silent -norestart)",
+        u"message 103 not shown (no visible desktop)"}},
+      {"session 0",
+       u"",
+       [](FakeWindows& f) { f.sessionId = 0; },
+       0,
+       {u"interactive: no, session 0 has no user to see windows: no message, dialog or progress "
+        u"window, no restart (as -silent -norestart)"}},
+      // On Windows XP and Server 2003 the console user's session is 0.
+      {"session 0 of Windows XP",
+       u"",
+       [](FakeWindows& f) {
+         f.osVersion = OsVersion{5, 1, 2};
+         f.sessionId = 0;
+         f.defaultExitCode = 3010;
+         f.answers[Text(IDS_RESTART_PLUGIN)] = kIdNo;
+       },
+       0,
+       {u"interactive: yes", u"message 108 shown, answered No"}},
+      {"another installation ends in the run's last second",
+       u"-silent",
+       [](FakeWindows& f) {
+         f.otherInstallations = {599100, 0};
+       },
+       0,
+       {u"another installation is in progress: waiting for it to end, at most 600 s",
+        u"another installation is in progress: waiting for it to end, at most 1 s"}},
+      {"-norestart, 3010",
+       u"-norestart",
+       [](FakeWindows& f) { f.defaultExitCode = 3010; },
+       3010,
+       {u"restart needed: left to the caller (-norestart), message 108 not shown",
+        u"exit code 3010: success, Windows must be restarted to complete it"}},
+      {"restart declined",
+       u"",
+       [](FakeWindows& f) {
+         f.defaultExitCode = 3010;
+         f.answers[Text(IDS_RESTART_PLUGIN)] = kIdNo;
+       },
+       0,
+       {u"message 108 shown, answered No", u"exit code 0: success"}},
+      {"restart question not shown",
+       u"",
+       [](FakeWindows& f) {
+         f.defaultExitCode = 3010;
+         f.answers[Text(IDS_RESTART_PLUGIN)] = 0;
+       },
+       3010,
+       {u"message 108 could not be shown: taken as in an unattended run",
+        u"restart needed: left to the caller (the question could not be shown)"}},
+      {"a failed flow",
+       u"",
+       [](FakeWindows& f) { f.defaultExitCode = 1603; },
+       1603,
+       {u"exit code 1603 after 5 ms", u"message 106 shown, answered OK",
+        u"exit code 1603: Windows error 1603 (fatal error during installation), from msiexec"}},
+      // Each code is read where it came from, never as another step's verdict.
+      {"regini's 5",
+       u"-ucsp",
+       [](FakeWindows& f) {
+         f.processOutcomes[u"regini UEC_acl_x86.acl"] = {true, 0, true, 5};
+       },
+       5,
+       {u"exit code 5: Windows error 5 (access denied), from regini"}},
+      {"a platform call's 5",
+       u"",
+       [](FakeWindows& f) { f.products[kPluginProductCode].infoErrors[u"VersionString"] = 5; },
+       5,
+       {u"exit code 5: Windows error 5 (access denied), from MsiGetProductInfoW (VersionString)"}},
+      {"the first of two failures with one number",
+       u"-csp -ucsp",
+       [](FakeWindows& f) { f.defaultExitCode = 1603; },
+       1603,
+       {u"exit code 1603: Windows error 1603 (fatal error during installation), from msiexec"}},
+      {"the check's 2",
+       u"",
+       [](FakeWindows& f) { f.osVersion.reset(); },
+       2,
+       {u"exit code 2: the Windows version could not be read"}},
+      {"the dialog's choice",
+       u"-csp -selectDlg",
+       [](FakeWindows& f) {
+         f.dialogOutcome = std::vector<std::uint16_t>{IDC_ENGLISH, IDC_KC2};
+       },
+       0,
+       {u"configuration dialog: Next",
+        u"with the dialog's choice: level pieces \"kc2*\", language pieces \"eng*\""}},
+      // Taken as not shown: the run goes on, its restart left to the caller.
+      {"a dialog that can't be created",
+       u"-csp -selectDlg -norestart",
+       [](FakeWindows& f) {
+         f.dialogFails = true;
+         f.defaultExitCode = 3010;
+       },
+       3010,
+       {u"configuration dialog could not be created, error 1813: taken as not shown"}},
+      {"the dialog cancelled",
+       u"-csp -selectDlg",
+       [](FakeWindows& f) { f.dialogOutcome = std::optional<std::vector<std::uint16_t>>{}; },
+       0,
+       {u"configuration dialog: Cancel", u"exit code 0: success"}},
+      {"silent, with the dialog asked for and a restart due",
+       u"-csp -selectDlg -silent",
+       [](FakeWindows& f) { f.defaultExitCode = 3010; },
+       0,
+       {u"configuration dialog not shown", u"restart needed: restarting without asking (silent)"}},
+      {"a command line not understood",
+       u"-slient",
+       [](FakeWindows&) {},
+       1639,
+       {u"command line not understood: argument \"-slient\": unknown option; nothing is "
+        u"installed",
+        u"help shown", u"exit code 1639: setup.exe's command line was not understood"}},
+      {"a command line not understood, silent",
+       u"-silent -slient",
+       [](FakeWindows&) {},
+       1639,
+       {u"help not shown (silent)"}},
+      {"the same version installed",
+       u"",
+       [](FakeWindows& f) {
+         f.products[kPluginProductCode] = {5, u"2.1.0", u"", {{u"NPVELUM", 3}}, {}};
+       },
+       0,
+       {u"package \"velumcom*win32*.msi\": C:\\dist\\plugin\\velumcom-2.1.0-win32.msi",
+        u"product {C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4}: installed version 2.1.0, package "
+        u"version 2.1.0 (same)",
+        u"plug-in: product state 5, feature state 3: nothing to do"}},
+  };
+  for (const auto& c : cases) {
+    FakeWindows fake = NumberedMachine();
+    c.script(fake);
+    const std::u16string line = c.line + (c.line.empty() ? u"" : u" ") + u"-log L";
+    EXPECT_EQ(RunSetup(fake.windows(), line), c.exitCode) << c.name;
+    std::string log = fake.writtenFiles[u"L"];
+    std::size_t at = 0;
+    for (const std::u16string& expected : c.logged) {
+      at = log.find("  " + Utf8(expected) + "\r\n", at);
+      EXPECT_NE(at, std::string::npos) << c.name << ": " << Utf8(expected) << "\n" << log;
+      if (at == std::string::npos) break;
+    }
+  }
+  // msiexec's own log takes a name no file has, and none that msiexec would refuse.
+  for (const auto& [log, taken, argument] :
+       {std::tuple{u"L", u"L.20261208-090507-1.msiexec.log",
+                   u" /l*v+ \"L.20261208-090507-2.msiexec.log\""},
+        std::tuple{longLog.c_str(), u"", u""}, std::tuple{relativeLog.c_str(), u"", u""}}) {
+    FakeWindows fake = NumberedMachine();
+    fake.writtenFiles[taken] = "an earlier run's";
+    EXPECT_EQ(RunSetup(fake.windows(), u"-silent -log " + std::u16string(log)), 0u);
+    EXPECT_EQ(fake.Commands(),
+              Lines{u"msiexec /qn /i \"C:\\dist\\plugin\\velumcom-2.1.0-win32.msi\"  REBOOT=R" +
+                    std::u16string(argument)});
+  }
+  FakeWindows fake = NumberedMachine();
+  RunSetup(fake.windows(), u"-silent -log " + longLog);
+  EXPECT_NE(fake.writtenFiles[longLog].find("msiexec's own log left out: its path would be 259 "
+                                            "characters long"),
+            std::string::npos);
+}
+
+TEST(RunLog, WritesItsBytesAsTheyStand) {
+  struct Case {
+    const char* name;
+    std::u16string line;
+    std::optional<std::string> before;  // the file as it was
+    std::string starts, holds;          // literal bytes, never the program's own encoder
+  } cases[] = {
+      {"a Cyrillic path, new file",
+       u"-silent -log \"C:\\журналы установки\\s.log\"",
+       {},
+       "\xEF\xBB\xBF"
+       "2026-12-08 09:05:07.042  ",
+       "command line: -silent -log "
+       "\"C:\\\xD0\xB6\xD1\x83\xD1\x80\xD0\xBD\xD0\xB0\xD0\xBB\xD1\x8B "},
+      {"lone surrogates, either half, and a pair",
+       u"-silent -log \"C:\\журналы установки\\s.log\" -VelumArgs \xDC00\xD800\xD83D\xDE00\xD800",
+       {},
+       "\xEF\xBB\xBF",
+       "-VelumArgs \xEF\xBF\xBD\xEF\xBF\xBD\xF0\x9F\x98\x80\xEF\xBF\xBD\r\n"},
+      {"an empty file already there", u"-silent -log \"C:\\журналы установки\\s.log\"", "",
+       "\xEF\xBB\xBF"
+       "2026-12-08 ",
+       "\r\n"},
+      {"an older log", u"-silent -log \"C:\\журналы установки\\s.log\"", "older\r\n",
+       "older\r\n2026-12-08 ", "\r\n"},
+  };
+  for (const auto& c : cases) {
+    FakeWindows fake = Distribution();
+    const std::u16string path = u"C:\\журналы установки\\s.log";
+    if (c.before) fake.writtenFiles[path] = *c.before;
+    RunSetup(fake.windows(), c.line);
+    const std::string& log = fake.writtenFiles[path];
+    EXPECT_TRUE(log.starts_with(c.starts)) << c.name << "\n" << log;
+    EXPECT_NE(log.find(c.holds), std::string::npos) << c.name << "\n" << log;
+    // One mark at most, and only at the start of a new file.
+    EXPECT_EQ(log.find("\xEF\xBB\xBF", 1), std::string::npos) << c.name;
+  }
+}
+
+TEST(RunLog, ThatCannotBeWrittenOrIsALinkChangesNothing) {
+  const std::u16string path = u"C:\\logs\\setup.log";
+  struct Case {
+    std::optional<std::uint32_t> openError;
+    std::pair<std::uint32_t, std::uint32_t> file;  // its attributes and hard links
+    bool linkedDuringRun;                          // one handle: nothing changes for the log
+  } cases[] = {
+      {3, {}, false}, {{}, {0x20, 2}, false}, {{}, {0x420, 1}, false}, {{}, {0x20, 2}, true}};
+  FakeWindows plain = LoggedMachine();
+  const std::uint32_t code = RunSetup(plain.windows(), u"-csp -ucsp -silent");
+  for (const Case& c : cases) {
+    FakeWindows fake = LoggedMachine();
+    fake.appendError = c.openError;
+    if (c.linkedDuringRun) {
+      fake.onCommand = [&](const std::u16string&) { fake.fileLinks[path] = c.file; };
+    } else if (c.file.second != 0) {
+      fake.fileLinks[path] = c.file;
+    }
+    EXPECT_EQ(RunSetup(fake.windows(), u"-csp -ucsp -silent -log " + path), code);
+    // Not even msiexec is asked for a log it could not write either.
+    EXPECT_TRUE(c.linkedDuringRun || fake.log == plain.log) << c.file.first;
+    EXPECT_EQ(fake.writtenFiles[path].ends_with("exit code 0: success\r\n"), c.linkedDuringRun);
+  }
+}
+
+}  // namespace
+}  // namespace setup

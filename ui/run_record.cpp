@@ -1,0 +1,47 @@
+#include "ui/run_record.h"
+
+#include "common/number_text.h"
+#include "platform/windows_constants.h"
+
+namespace setup {
+
+RunRecord::RunRecord(Windows& windows, std::unique_ptr<RunLog> log)
+    : windows_(windows), log_(std::move(log)) {}
+
+void RunRecord::Write(const std::u16string& line) {
+  if (log_) log_->Write(line);
+}
+
+std::u16string RunRecord::InstallerLogArguments() {
+  // msiexec fails (1622) when it can't write its log: a folder that took no line of ours
+  // gets no installer logs either.
+  if (!log_ || log_->broken()) return {};
+  // Beside the run's log and sorted right after it; stamped and numbered, and the number
+  // passed over while something of that name is there, so that no earlier log is
+  // overwritten (two runs in one second, the hour that repeats when summer time ends) and
+  // msiexec only gets a file this run made: a link put there would lead its lines, every
+  // property of the command line among them, into a file someone else chose.
+  for (;;) {
+    const std::u16string name = log_->path() + u"." + log_->startStamp() + u"-" +
+                                DecimalText(++installerLogs_) + u".msiexec.log";
+    // msiexec refuses (1622) a log path of 259 characters or more: no log is better than
+    // no installation.
+    const std::optional<std::u16string> full = windows_.files.ReadFullPathName(name);
+    if (full.value_or(name).size() >= kMaxPath - 1) {
+      Write(u"msiexec's own log left out: its path would be " +
+            DecimalText(static_cast<std::uint32_t>(full.value_or(name).size())) +
+            u" characters long, more than msiexec takes");
+      return {};
+    }
+    const OpenedFile file = windows_.files.OpenForAppending(name);
+    if (file.handle == 0) {
+      Write(u"msiexec's own log left out: " + name + u" could not be created, error " +
+            DecimalText(file.error));
+      return {};
+    }
+    windows_.files.CloseFile(file.handle);
+    if (!file.existed && IsPlainFile(file)) return u" /l*v+ \"" + name + u"\"";
+  }
+}
+
+}  // namespace setup

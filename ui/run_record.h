@@ -1,0 +1,32 @@
+// What the run records for the administrator: the lines of its log (-log FILE), and the
+// names of the verbose logs msiexec writes beside it. Without a log nothing is recorded and
+// msiexec writes none.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/windows.h"
+#include "ui/run_log.h"
+
+namespace setup {
+
+class RunRecord {
+ public:
+  // `log` is null when the run keeps none.
+  RunRecord(Windows& windows, std::unique_ptr<RunLog> log);
+
+  bool Recording() const { return log_ != nullptr; }
+  void Write(const std::u16string& line);
+  // The extra msiexec arguments that give each installer run a verbose log of its own
+  // beside the run's log, under a name no file has yet: empty without a log, or where
+  // the name would be too long for msiexec.
+  std::u16string InstallerLogArguments();
+
+ private:
+  Windows& windows_;
+  std::unique_ptr<RunLog> log_;
+  unsigned installerLogs_ = 0;
+};
+
+}  // namespace setup
