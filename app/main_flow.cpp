@@ -5,6 +5,7 @@
 #include "app/command_line.h"
 #include "app/prerequisites.h"
 #include "common/exit_codes.h"
+#include "install/package_signature.h"
 #include "install/plugin_flow.h"
 #include "install/provider_flow.h"
 #include "platform/windows_constants.h"
@@ -87,6 +88,7 @@ std::uint32_t Install(Windows& windows, Reporter& reporter, const InstallerOptio
     return reporter.Fail(exit_code::kNotAdministrator, IDS_NOT_ADMINISTRATOR, IDS_CAPTION);
   }
   if (const std::uint32_t code = CheckOperatingSystem(windows, reporter); code != 0) return code;
+  const Publisher publisher = ReadOwnPublisher(windows, reporter);
 
   windows.installer.SetInternalUI(kInstallUiLevelNone);
   Progress progress = reporter.CreateProgress(ProgressTitleId(options.installProvider));
@@ -116,14 +118,14 @@ std::uint32_t Install(Windows& windows, Reporter& reporter, const InstallerOptio
         windows, reporter,
         {options.installProvider, options.installCardProvider, options.showSelectionDialog,
          options.providerArgs, options.cardProviderArgs},
-        selection);
+        selection, publisher);
     if (!IsSuccess(providerResult)) {
       progress.Stop();
       return reporter.FailFlow(providerResult, IDS_PROVIDER_FAILED);
     }
   }
   progress.Resume();
-  const PluginResult plugin = InstallPlugin(windows, reporter, options.pluginArgs);
+  const PluginResult plugin = InstallPlugin(windows, reporter, options.pluginArgs, publisher);
   progress.Stop();
   if (!IsSuccess(plugin.code)) return reporter.FailFlow(plugin.code, IDS_PLUGIN_FAILED);
   return FinishRun(windows, reporter,

@@ -34,6 +34,12 @@ constexpr CodeName kWindowsErrorNames[] = {
     {1638, u"another version of this product is already installed"},
     {kErrorInvalidCommandLine, u"invalid command line"},
     {kSuccessRebootInitiated, u"the installer started a restart"},
+    {kTrustSubjectNotTrusted, u"the subject is not trusted for the specified action"},
+    {kTrustBadDigest, u"the digital signature of the object did not verify"},
+    {kTrustNoSignature, u"no signature was present in the subject"},
+    {kCertExpired, u"a required certificate is not within its validity period"},
+    {kCertUntrustedRoot, u"the certificate chain ends in a root that is not trusted"},
+    {kTrustExplicitDistrust, u"the certificate was explicitly marked as untrusted"},
 };
 
 // The program's own verdicts, by the message that tells them and their code.

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "install/installer_wait.h"
+#include "install/package_signature.h"
 #include "platform/windows.h"
 #include "ui/reporter.h"
 
@@ -17,9 +18,18 @@ std::u16string InstallCommandLine(const std::u16string& packagePath,
 // The file name after the last backslash; the whole path when there is none.
 std::u16string PackageName(const std::u16string& packagePath);
 
-// Finds the package by mask, registers its file name in the product's source list and
-// installs it. No package: reported, and the locator's code returned.
-std::uint32_t InstallPackage(Windows& windows, Reporter& reporter,
+// Finds the package by mask and checks it against the run's publisher: 0 and `path`, or
+// the code that keeps it from being installed. No package: reported, the locator's code.
+std::uint32_t FindCheckedPackage(Windows& windows, Reporter& reporter, const Publisher& publisher,
+                                 const std::u16string& mask, std::u16string& path);
+
+// Registers the package's file name in the product's source list and installs it.
+std::uint32_t InstallFoundPackage(Windows& windows, Reporter& reporter,
+                                  const std::u16string& productCode, const std::u16string& path,
+                                  const std::u16string& extraArguments);
+
+// Both: the package found, checked and installed.
+std::uint32_t InstallPackage(Windows& windows, Reporter& reporter, const Publisher& publisher,
                              const std::u16string& productCode, const std::u16string& mask,
                              const std::u16string& extraArguments);
 

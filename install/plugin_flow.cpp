@@ -4,7 +4,6 @@
 #include "install/process_runner.h"
 #include "packages/architecture.h"
 #include "packages/installer_queries.h"
-#include "packages/package_locator.h"
 #include "packages/version_order.h"
 #include "platform/windows_constants.h"
 
@@ -14,12 +13,13 @@ namespace {
 constexpr char16_t kFeature[] = u"NPVELUM";
 
 PluginResult UpgradeByRemoval(Windows& windows, Reporter& reporter, const std::u16string& mask,
-                              const std::u16string& pluginArgs) {
-  // The package must be there before the installed plug-in is removed: otherwise the
-  // machine would be left with no plug-in at all.
+                              const std::u16string& pluginArgs, const Publisher& publisher) {
+  // The package must be there, and from the right publisher, before the installed plug-in
+  // is removed: otherwise the machine would be left with no plug-in at all.
   std::u16string path;
-  if (const std::uint32_t code = FindPackage(windows, reporter, mask, path); code != 0) {
-    return {reporter.Fail(code, IDS_PACKAGE_NOT_FOUND)};
+  if (const std::uint32_t code = FindCheckedPackage(windows, reporter, publisher, mask, path);
+      code != 0) {
+    return {code};
   }
   const std::uint32_t removal = RunInstaller(windows, reporter, kPluginRemovalCommand);
   if (removal == kSuccessRebootRequired) {
@@ -27,7 +27,7 @@ PluginResult UpgradeByRemoval(Windows& windows, Reporter& reporter, const std::u
     return {kSuccess, true};
   }
   if (removal != kSuccess) return {removal};
-  return {InstallPackage(windows, reporter, kPluginProductCode, mask, pluginArgs)};
+  return {InstallFoundPackage(windows, reporter, kPluginProductCode, path, pluginArgs)};
 }
 
 std::u16string ActionName(PluginAction action) {
@@ -56,7 +56,8 @@ PluginAction ChoosePluginAction(std::int32_t productState, int newVersusInstalle
   return PluginAction::kNothing;
 }
 
-PluginResult InstallPlugin(Windows& windows, Reporter& reporter, const std::u16string& pluginArgs) {
+PluginResult InstallPlugin(Windows& windows, Reporter& reporter, const std::u16string& pluginArgs,
+                           const Publisher& publisher) {
   const std::u16string mask = u"velumcom" + ArchitecturePattern(windows);
   const std::int32_t productState = windows.installer.QueryProductState(kPluginProductCode);
   int newVersusInstalled = 1;
@@ -76,11 +77,11 @@ PluginResult InstallPlugin(Windows& windows, Reporter& reporter, const std::u16s
                   SignedText(featureState) + u": " + ActionName(action));
   switch (action) {
     case PluginAction::kInstall:
-      return {InstallPackage(windows, reporter, kPluginProductCode, mask, pluginArgs)};
+      return {InstallPackage(windows, reporter, publisher, kPluginProductCode, mask, pluginArgs)};
     case PluginAction::kUpgrade:
-      return UpgradeByRemoval(windows, reporter, mask, pluginArgs);
+      return UpgradeByRemoval(windows, reporter, mask, pluginArgs, publisher);
     case PluginAction::kAddFeature:
-      return {InstallPackage(windows, reporter, kPluginProductCode, mask,
+      return {InstallPackage(windows, reporter, publisher, kPluginProductCode, mask,
                              pluginArgs + u" ADDLOCAL=NPVELUM")};
     case PluginAction::kNothing:
       break;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "install/package_signature.h"
 #include "platform/windows.h"
 #include "ui/reporter.h"
 
@@ -32,6 +33,8 @@ struct PluginResult {
   bool restartToContinue = false;
 };
 
-PluginResult InstallPlugin(Windows& windows, Reporter& reporter, const std::u16string& pluginArgs);
+// Every package it gives msiexec comes from `publisher`; unknown, packages go unchecked.
+PluginResult InstallPlugin(Windows& windows, Reporter& reporter, const std::u16string& pluginArgs,
+                           const Publisher& publisher = {});
 
 }  // namespace setup

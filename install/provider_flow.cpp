@@ -159,7 +159,7 @@ std::u16string DefaultLanguagePattern(std::uint16_t systemUiLanguage) {
 }
 
 std::uint32_t InstallProviders(Windows& windows, Reporter& reporter, const ProviderRequest& request,
-                               PackageSelection& selection) {
+                               PackageSelection& selection, const Publisher& publisher) {
   const std::u16string architecture = ArchitecturePattern(windows);
   if (selection.languagePattern.empty()) {
     selection.languagePattern = DefaultLanguagePattern(windows.system.GetSystemDefaultUILanguage());
@@ -171,15 +171,16 @@ std::uint32_t InstallProviders(Windows& windows, Reporter& reporter, const Provi
     const Step provider = PlanProvider(windows, reporter, request, selection, architecture);
     if (provider.stop) return provider.stopCode;
     // A failed provider does not stop the card provider: its code is kept and reported.
-    result = InstallPackage(windows, reporter, kProviderProductCode, provider.choice.mask,
-                            provider.choice.arguments);
+    result = InstallPackage(windows, reporter, publisher, kProviderProductCode,
+                            provider.choice.mask, provider.choice.arguments);
   }
   if (request.cardProvider) {
     const Step card = PlanCardProvider(windows, reporter, request, selection, architecture);
     // The provider's own failure, if any, stays the one reported.
     if (card.stop) return CombineCodes(result, card.stopCode);
-    result = CombineCodes(result, InstallPackage(windows, reporter, kCardProviderProductCode,
-                                                 card.choice.mask, card.choice.arguments));
+    result =
+        CombineCodes(result, InstallPackage(windows, reporter, publisher, kCardProviderProductCode,
+                                            card.choice.mask, card.choice.arguments));
     result = CombineCodes(result, ApplyCardRegistryFiles(windows, reporter));
     result = CombineCodes(result, ImportRootCertificates(windows, reporter));
   }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "install/package_signature.h"
 #include "packages/package_selection.h"
 #include "platform/windows.h"
 #include "ui/reporter.h"
@@ -58,8 +59,8 @@ struct ProviderRequest {
 
 // Both providers as asked, the card provider with its registry files and the root
 // certificates; one installer exit code for all of it. The selection gets the language
-// default when nothing chose a language.
+// default when nothing chose a language. Packages from `publisher` only, where it is known.
 std::uint32_t InstallProviders(Windows& windows, Reporter& reporter, const ProviderRequest& request,
-                               PackageSelection& selection);
+                               PackageSelection& selection, const Publisher& publisher = {});
 
 }  // namespace setup

@@ -135,9 +135,23 @@ struct CertificateAddition {
   std::uint32_t error = 0;  // the addition's GetLastError code; 0: added
 };
 
+// A file's Authenticode signature, as WinVerifyTrust judged it.
+struct Signature {
+  std::uint32_t trust = 0;  // its answer: 0 for a valid signature, else a TRUST_E_ or CERT_E_ code
+  bool signerRead = false;  // the signer's certificate was there to read
+  std::string subject;      // its subject name as encoded in the certificate
+  std::u16string signer;    // its subject as shown (CERT_NAME_SIMPLE_DISPLAY_TYPE)
+};
+
 class Certificates {
  public:
   virtual ~Certificates() = default;
+  // WinVerifyTrust(WINTRUST_ACTION_GENERIC_VERIFY_V2) of the file with no UI, no revocation
+  // check and no URL fetched, the signer's certificate from WTHelperProvDataFromStateData and
+  // WTHelperGetProvSignerFromChain, then the state closed.
+  virtual Signature VerifySignature(const std::u16string& path) = 0;
+  // CertCompareCertificateName(X509 | PKCS_7, a, b).
+  virtual bool SameCertificateName(const std::string& a, const std::string& b) = 0;
   // CertOpenStore(CERT_STORE_PROV_FILENAME_W, X509 | PKCS_7, 0, 0, path); on failure 0
   // and the GetLastError code in `error`.
   virtual StoreHandle OpenFileStore(const std::u16string& path, std::uint32_t& error) = 0;
@@ -224,6 +238,8 @@ class System {
   virtual std::optional<std::uint32_t> ReadSessionId() = 0;
   // GetSystemDefaultUILanguage.
   virtual std::uint16_t GetSystemDefaultUILanguage() = 0;
+  // GetModuleFileNameW(NULL), with a buffer as large as the path needs; empty when it fails.
+  virtual std::u16string ReadProgramPath() = 0;
   // IsWow64Process(GetCurrentProcess()), looked up at run time once (Windows 2000 has
   // none): true only when the call succeeds and says so.
   virtual bool IsWow64() = 0;

@@ -21,6 +21,13 @@ inline constexpr std::uint32_t kErrorInstallPackageOpenFailed = 1619;
 inline constexpr std::uint32_t kErrorInvalidCommandLine = 1639;
 inline constexpr std::uint32_t kSuccessRebootInitiated = 1641;
 inline constexpr std::uint32_t kSuccessRebootRequired = 3010;
+// WinVerifyTrust's answers.
+inline constexpr std::uint32_t kTrustNoSignature = 0x800B0100;        // TRUST_E_NOSIGNATURE
+inline constexpr std::uint32_t kTrustBadDigest = 0x80096010;          // TRUST_E_BAD_DIGEST
+inline constexpr std::uint32_t kTrustSubjectNotTrusted = 0x800B0004;  // TRUST_E_SUBJECT_NOT_TRUSTED
+inline constexpr std::uint32_t kCertExpired = 0x800B0101;             // CERT_E_EXPIRED
+inline constexpr std::uint32_t kCertUntrustedRoot = 0x800B0109;       // CERT_E_UNTRUSTEDROOT
+inline constexpr std::uint32_t kTrustExplicitDistrust = 0x800B0111;   // TRUST_E_EXPLICIT_DISTRUST
 
 // Message box styles and answers.
 inline constexpr std::uint32_t kMbOk = 0x0;

@@ -14,6 +14,11 @@ struct Win32Certificates::Functions {
   decltype(&::CertGetCertificateContextProperty) getProperty;
   decltype(&::CertFindCertificateInStore) findCertificate;
   decltype(&::CertFreeCertificateContext) freeCertificate;
+  decltype(&::CertGetNameStringW) getName;
+  decltype(&::CertCompareCertificateName) compareNames;
+  decltype(&::WinVerifyTrust) verifyTrust;
+  decltype(&::WTHelperProvDataFromStateData) providerData;
+  decltype(&::WTHelperGetProvSignerFromChain) providerSigner;
 };
 
 namespace {
@@ -41,6 +46,15 @@ Win32Certificates::Functions Win32Certificates::BindFunctions() {
       FindFunction<decltype(functions.findCertificate)>(crypt32, "CertFindCertificateInStore");
   functions.freeCertificate =
       FindFunction<decltype(functions.freeCertificate)>(crypt32, "CertFreeCertificateContext");
+  functions.getName = FindFunction<decltype(functions.getName)>(crypt32, "CertGetNameStringW");
+  functions.compareNames =
+      FindFunction<decltype(functions.compareNames)>(crypt32, "CertCompareCertificateName");
+  const HMODULE wintrust = LoadSystemLibrary(L"wintrust.dll");
+  functions.verifyTrust = FindFunction<decltype(functions.verifyTrust)>(wintrust, "WinVerifyTrust");
+  functions.providerData =
+      FindFunction<decltype(functions.providerData)>(wintrust, "WTHelperProvDataFromStateData");
+  functions.providerSigner =
+      FindFunction<decltype(functions.providerSigner)>(wintrust, "WTHelperGetProvSignerFromChain");
   return functions;
 }
 
@@ -122,6 +136,69 @@ std::vector<CertificateAddition> Win32Certificates::AddEveryCertificate(StoreHan
 
 void Win32Certificates::CloseStore(StoreHandle store) {
   if (functions_->closeStore != nullptr) functions_->closeStore(ToStore(store), 0);
+}
+
+std::u16string Win32Certificates::DisplayName(const void* certificate) {
+  const auto context = static_cast<PCCERT_CONTEXT>(certificate);
+  if (functions_->getName == nullptr) return {};
+  // The length counts the terminating NUL; 1 is an empty name.
+  const DWORD length =
+      functions_->getName(context, CERT_NAME_SIMPLE_DISPLAY_TYPE, 0, nullptr, nullptr, 0);
+  if (length <= 1) return {};
+  std::u16string name(length, u'\0');
+  functions_->getName(context, CERT_NAME_SIMPLE_DISPLAY_TYPE, 0, nullptr, Wide(name), length);
+  name.resize(length - 1);
+  return name;
+}
+
+Signature Win32Certificates::VerifySignature(const std::u16string& path) {
+  Signature signature;
+  if (functions_->verifyTrust == nullptr || functions_->providerData == nullptr ||
+      functions_->providerSigner == nullptr) {
+    signature.trust = ERROR_PROC_NOT_FOUND;
+    return signature;
+  }
+  WINTRUST_FILE_INFO file{};
+  file.cbStruct = sizeof(file);
+  file.pcwszFilePath = Wide(path);
+  WINTRUST_DATA data{};
+  data.cbStruct = sizeof(data);
+  data.dwUIChoice = WTD_UI_NONE;
+  data.fdwRevocationChecks = WTD_REVOKE_NONE;
+  data.dwUnionChoice = WTD_CHOICE_FILE;
+  data.pFile = &file;
+  data.dwStateAction = WTD_STATEACTION_VERIFY;
+  // Machines being installed are often offline: nothing is fetched, nothing waits on a server.
+  data.dwProvFlags = WTD_REVOCATION_CHECK_NONE | WTD_CACHE_ONLY_URL_RETRIEVAL;
+  GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
+  // INVALID_HANDLE_VALUE: there is no interactive user to ask anything.
+  const HWND noUser = static_cast<HWND>(INVALID_HANDLE_VALUE);
+  signature.trust = static_cast<std::uint32_t>(functions_->verifyTrust(noUser, &action, &data));
+  // The signer is read also from a signature that failed, for the log.
+  CRYPT_PROVIDER_DATA* provider = functions_->providerData(data.hWVTStateData);
+  const CRYPT_PROVIDER_SGNR* signer =
+      provider != nullptr ? functions_->providerSigner(provider, 0, FALSE, 0) : nullptr;
+  if (signer != nullptr && signer->csCertChain > 0 && signer->pasCertChain != nullptr &&
+      signer->pasCertChain[0].pCert != nullptr) {
+    const PCCERT_CONTEXT certificate = signer->pasCertChain[0].pCert;
+    const CERT_NAME_BLOB& subject = certificate->pCertInfo->Subject;
+    signature.signerRead = true;
+    signature.subject.assign(reinterpret_cast<const char*>(subject.pbData), subject.cbData);
+    signature.signer = DisplayName(certificate);
+  }
+  data.dwStateAction = WTD_STATEACTION_CLOSE;
+  functions_->verifyTrust(noUser, &action, &data);
+  return signature;
+}
+
+bool Win32Certificates::SameCertificateName(const std::string& a, const std::string& b) {
+  if (functions_->compareNames == nullptr) return false;
+  // The blobs are only read; the structure wants them writable.
+  CERT_NAME_BLOB first{static_cast<DWORD>(a.size()),
+                       reinterpret_cast<BYTE*>(const_cast<char*>(a.data()))};
+  CERT_NAME_BLOB second{static_cast<DWORD>(b.size()),
+                        reinterpret_cast<BYTE*>(const_cast<char*>(b.data()))};
+  return functions_->compareNames(kEncoding, &first, &second) != FALSE;
 }
 
 }  // namespace setup::win32

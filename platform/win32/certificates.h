@@ -1,4 +1,5 @@
-// File and system certificate stores, through the system's crypt32.dll.
+// File and system certificate stores, through the system's crypt32.dll; Authenticode
+// signatures through its wintrust.dll.
 #pragma once
 
 #include <memory>
@@ -16,6 +17,8 @@ class Win32Certificates final : public Certificates {
   StoreHandle OpenMachineRootStore(std::uint32_t& error) override;
   std::vector<CertificateAddition> AddEveryCertificate(StoreHandle from, StoreHandle to) override;
   void CloseStore(StoreHandle store) override;
+  Signature VerifySignature(const std::u16string& path) override;
+  bool SameCertificateName(const std::string& a, const std::string& b) override;
 
  private:
   // CertOpenStore; on failure 0 and the GetLastError code in `error`.
@@ -27,6 +30,8 @@ class Win32Certificates final : public Certificates {
   std::u16string Thumbprint(const void* certificate, unsigned char (&hash)[20]);
   // CertFindCertificateInStore(CERT_FIND_SHA1_HASH) found it.
   bool Holds(StoreHandle store, unsigned char (&hash)[20]);
+  // CertGetNameStringW(CERT_NAME_SIMPLE_DISPLAY_TYPE) with its two-call protocol.
+  std::u16string DisplayName(const void* certificate);
 
   std::unique_ptr<const Functions> functions_;
 };

@@ -91,6 +91,17 @@ std::optional<std::uint32_t> Win32System::ReadSessionId() {
 
 std::uint16_t Win32System::GetSystemDefaultUILanguage() { return ::GetSystemDefaultUILanguage(); }
 
+std::u16string Win32System::ReadProgramPath() {
+  // The path fills the buffer exactly when it was cut (and then has no NUL on Windows XP).
+  for (DWORD size = MAX_PATH;; size *= 2) {
+    std::u16string path(size, u'\0');
+    const DWORD length = ::GetModuleFileNameW(nullptr, Wide(path), size);
+    if (length == 0) return {};
+    if (length < size) return path.substr(0, length);
+    if (size >= 32768) return {};
+  }
+}
+
 bool Win32System::IsWow64() {
   if (!wow64_) {
     // Windows 2000 and XP before SP2 have no IsWow64Process: they are 32-bit only.

@@ -22,6 +22,7 @@ class Win32System final : public System {
   std::optional<OsVersion> ReadRealVersion() override;
   std::optional<std::uint32_t> ReadSessionId() override;
   std::uint16_t GetSystemDefaultUILanguage() override;
+  std::u16string ReadProgramPath() override;
   bool IsWow64() override;
   std::optional<std::u16string> LoadStringBlock(std::uint16_t block) override;
   std::uint32_t RestartWindows() override;

@@ -6,4 +6,6 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <wincrypt.h>
+#include <wintrust.h>
+#include <softpub.h>
 // clang-format on

@@ -53,6 +53,8 @@ def main():
                     [helpers["trust"], kit.windows_path(path)], timeout=300).stdout)
                 check(expected.items() <= (found or [{}])[0].items(), f"WinVerifyTrust {found}")
             distribution.build(root / "dist")
+            # Its publisher's package: another certificate, but the same subject, as renewed.
+            kit.sign(work, "Test Vendor", [root / "dist" / "plugin" / "velumcom-2.1.0-x64.msi"])
             shutil.copy2(release / "setup.exe", root / "dist")
             dist = kit.windows_path(root / "dist")
             launch = kit.parse_launch_output(prefix.wine(

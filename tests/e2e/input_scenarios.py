@@ -106,7 +106,7 @@ def log_line(expected):
     def check(run):
         lines = run.prefix.unix_path(LOG_FILE).read_bytes().decode("utf-8-sig").split("\r\n")
         word = expected.split(" ")[0] + " "
-        return compare(f"the log's line beginning {word!r}", expected,
+        return compare(f"the log's line beginning {word!r}", run.expand(expected),
                        next((text.group(1) for text in map(STAMPED.fullmatch, lines)
                              if text and text.group(1).startswith(word)), None))
     return check

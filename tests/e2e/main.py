@@ -21,7 +21,8 @@ from scenarios import SCENARIOS  # noqa: E402
 from window_scenarios import SCENARIOS as WINDOW_SCENARIOS  # noqa: E402
 
 HERE = Path(__file__).resolve().parent
-TOOLS = ("wine", "wineboot", "wineserver", "wixl", "Xvfb", "i686-w64-mingw32-gcc", "openssl")
+TOOLS = ("wine", "wineboot", "wineserver", "wixl", "Xvfb", "i686-w64-mingw32-gcc", "openssl",
+         "osslsigncode")
 
 
 def ready():

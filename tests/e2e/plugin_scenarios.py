@@ -6,7 +6,8 @@ import subprocess
 from common import (INSTALLSTATE_ABSENT, INSTALLSTATE_LOCAL, PLUGIN, PLUGIN_PACKAGES,
                     PLUGIN_X64, PROVIDER, REMOVE_PLUGIN, error, failure, install_command,
                     installed, installed_older, question, result)
-from harness import Mismatch, Scenario, kit
+from harness import DIST, Mismatch, Scenario, kit
+from input_scenarios import LOG_FILE, PLUGIN_PACKAGE as PACKAGE, log_folder, log_line
 
 CONFIRM = 103
 DONE = 110
@@ -352,4 +353,31 @@ RESULTS = [
     ),
 ]
 
-SCENARIOS = OUTCOMES + REMOVAL + RESULTS
+SIGNED_BY_A = 'setup.exe is signed by "Vendor A": '
+
+
+def signed_run(name, package_signer, verdict, **expected):
+    """setup.exe signed by Vendor A, its package by package_signer (None: unsigned; Wine
+    checks no chain to a root), a -log run whose line on the package says `verdict`."""
+    def sign(run):
+        kit.sign(run.workdir, "Vendor A", [run.dist / "setup.exe"])
+        if package_signer:
+            kit.sign(run.workdir, package_signer, [run.dist / PACKAGE])
+    return Scenario(name=name, distribution=[PACKAGE], prepare=[sign, log_folder], **expected,
+                    args=["-silent", "-log", LOG_FILE], checks=[log_line(
+                        f"signature: {DIST}\\plugin\\velumcom-2.1.0-x64.msi is {verdict}")])
+
+
+SIGNED = [
+    signed_run("setup.exe and the plug-in's package signed by the same publisher: installed",
+               "Vendor A", f'signed by "Vendor A"; {SIGNED_BY_A}the same publisher, accepted',
+               products={PLUGIN: "2.1.0"}),
+    signed_run("signed setup.exe, the plug-in's package unsigned: refused, no msiexec, its code",
+               None, f"not signed (0x800b0100); {SIGNED_BY_A}refused with 0x800b0100",
+               exit_code=0x800B0100, commands=[]),  # TRUST_E_NOSIGNATURE
+    signed_run("signed setup.exe, the plug-in's package signed by another publisher: refused",
+               "Vendor B", f'signed by "Vendor B"; {SIGNED_BY_A}another publisher, refused with '
+               "0x800b0004", exit_code=0x800B0004, commands=[]),  # TRUST_E_SUBJECT_NOT_TRUSTED
+]
+
+SCENARIOS = OUTCOMES + REMOVAL + RESULTS + SIGNED

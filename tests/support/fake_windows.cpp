@@ -366,6 +366,12 @@ void FakeWindows::CloseStore(StoreHandle store) {
   }
 }
 
+Signature FakeWindows::VerifySignature(const std::u16string& path) {
+  const auto found = signatures.find(path);
+  return found == signatures.end() ? Signature{kTrustNoSignature, false, {}, {}} : found->second;
+}
+bool FakeWindows::SameCertificateName(const std::string& a, const std::string& b) { return a == b; }
+
 // ---- Desktop ----
 
 std::int32_t FakeWindows::ShowMessageBox(const std::u16string& text, const std::u16string& caption,
@@ -411,6 +417,7 @@ std::optional<std::uint32_t> FakeWindows::ReadSessionId() { return sessionId; }
 
 std::uint16_t FakeWindows::GetSystemDefaultUILanguage() { return uiLanguage; }
 
+std::u16string FakeWindows::ReadProgramPath() { return programPath; }
 bool FakeWindows::IsWow64() { return wow64; }
 
 std::optional<std::u16string> FakeWindows::LoadStringBlock(std::uint16_t block) {

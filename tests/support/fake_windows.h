@@ -68,6 +68,8 @@ class FakeWindows : public Installer,
   std::optional<std::uint32_t> rootStoreError;                // opening the Root store fails
   std::map<std::u16string, std::uint32_t> certificateErrors;  // adding these fails
   std::optional<std::u16string> fullPathOverride;             // what GetFullPathNameW gives, if set
+  std::map<std::u16string, Signature> signatures;             // by path; any other file is unsigned
+  std::u16string programPath = u"C:\\dist\\setup.exe";
   bool fullPathFails = false;
 
   // Where Windows keeps its tools; a tool is there when it is listed in systemFiles.
@@ -159,6 +161,8 @@ class FakeWindows : public Installer,
   StoreHandle OpenMachineRootStore(std::uint32_t& error) override;
   std::vector<CertificateAddition> AddEveryCertificate(StoreHandle from, StoreHandle to) override;
   void CloseStore(StoreHandle store) override;
+  Signature VerifySignature(const std::u16string& path) override;
+  bool SameCertificateName(const std::string& a, const std::string& b) override;
   // ---- Desktop ----
   std::int32_t ShowMessageBox(const std::u16string& text, const std::u16string& caption,
                               std::uint32_t style) override;
@@ -173,6 +177,7 @@ class FakeWindows : public Installer,
   std::optional<OsVersion> ReadRealVersion() override;
   std::optional<std::uint32_t> ReadSessionId() override;
   std::uint16_t GetSystemDefaultUILanguage() override;
+  std::u16string ReadProgramPath() override;
   bool IsWow64() override;
   std::optional<std::u16string> LoadStringBlock(std::uint16_t block) override;
   std::uint32_t RestartWindows() override;

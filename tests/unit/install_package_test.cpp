@@ -34,7 +34,7 @@ TEST(InstallPackage, RegistersThePackageNameThenRunsMsiexec) {
   fake.AddFile(u"plugin\\velumcom-2.1-x64.msi");
   fake.defaultExitCode = 3010;
   Reporter reporter(fake.windows(), {});
-  EXPECT_EQ(InstallPackage(fake.windows(), reporter, kPluginProductCode, u"velumcom*x64*", u""),
+  EXPECT_EQ(InstallPackage(fake.windows(), reporter, {}, kPluginProductCode, u"velumcom*x64*", u""),
             kSuccessRebootRequired);
   EXPECT_EQ(fake.log,
             (Lines{u"source list: resolve {C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4}",
@@ -48,8 +48,9 @@ TEST(InstallPackage, MissingPackageIsReportedUnlessSilentAndNothingRuns) {
     FakeWindows fake;
     Reporter reporter(fake.windows(), {silent});
     fake.AddFile(u"plugin\\velumcom-2.1-win32.msi");
-    EXPECT_EQ(InstallPackage(fake.windows(), reporter, kPluginProductCode, u"velumcom*x64*", u""),
-              kErrorNoData);
+    EXPECT_EQ(
+        InstallPackage(fake.windows(), reporter, {}, kPluginProductCode, u"velumcom*x64*", u""),
+        kErrorNoData);
     EXPECT_TRUE(fake.Commands().empty());
     EXPECT_EQ(fake.boxes, testing::PackageNotFoundBoxes(silent));
     EXPECT_EQ(fake.log.size(), silent ? 0u : 1u);  // no source-list call

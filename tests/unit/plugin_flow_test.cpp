@@ -74,6 +74,7 @@ struct FlowCase {
   Lines commands;
   bool restartToContinue;
   std::int32_t productState = 5;
+  std::optional<Signature> package = {};  // set: setup.exe is signed by A, the package so
 };
 
 TEST(PluginFlow, RunsTheCommandsOfEachOutcome) {
@@ -131,6 +132,18 @@ TEST(PluginFlow, RunsTheCommandsOfEachOutcome) {
        false},
       // Another account's plug-in has no version for us to read: this machine gets its own.
       {"another account's", u"2.1.0", u"2.1.0", 3, u"", true, 0, 0, {kInstallX64}, false, 2},
+      {"newer package changed since it was signed: the old plug-in stays",
+       u"2.1.0",
+       u"2.0.0",
+       3,
+       u"",
+       true,
+       0,
+       kTrustBadDigest,
+       {},
+       false,
+       5,
+       Signature{kTrustBadDigest, true, "A", u"A"}},
       {"same version, feature present", u"2.1.0", u"2.1.0", 3, u"", true, 0, 0, {}, false},
       {"same version, feature absent",
        u"2.1.0",
@@ -180,8 +193,10 @@ TEST(PluginFlow, RunsTheCommandsOfEachOutcome) {
     FakeWindows fake = Distribution(c.onDisk, c.installed, c.featureState, c.productState);
     fake.wow64 = c.wow64;
     fake.processOutcomes[kRemove] = {true, 0, true, c.removalCode};
+    if (c.package) fake.signatures[u"C:\\dist\\plugin\\velumcom-2.1.0-x64.msi"] = *c.package;
     Reporter reporter(fake.windows(), {});
-    const PluginResult result = InstallPlugin(fake.windows(), reporter, c.pluginArgs);
+    const PluginResult result = InstallPlugin(fake.windows(), reporter, c.pluginArgs,
+                                              c.package ? Publisher{true, "A", u"A"} : Publisher{});
     EXPECT_EQ(result.code, c.expected) << c.name;
     EXPECT_EQ(fake.Commands(), c.commands) << c.name;
     EXPECT_EQ(result.restartToContinue, c.restartToContinue) << c.name;

@@ -35,7 +35,7 @@ HELPERS = {
     "trust": (HELPER_SOURCES / "trust.c", ["-lwintrust", "-lcrypt32"]),
     "control_importer": (PLATFORM_TESTS / "control_importer.c", ["-mwindows"]),
 }
-for _dll in ("msi", "crypt32", "comctl32"):
+for _dll in ("msi", "crypt32", "wintrust", "comctl32"):
     HELPERS[f"planted_{_dll}"] = (PLATFORM_TESTS / "planted_library.c",
                                   ["-shared", f'-DMARKER=L"planted-{_dll}"'])
 
@@ -564,6 +564,20 @@ def wine_processes(prefix, program):
         except OSError:
             continue
     return pids
+
+
+def sign(folder, publisher, paths):
+    """Signs the files in place (Authenticode, SHA-256) as a throw-away publisher."""
+    key, certificate = Path(folder) / f"{publisher}.key", Path(folder) / f"{publisher}.pem"
+    if not certificate.exists():
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-subj",
+                        f"/CN={publisher}", "-keyout", key, "-out", certificate],
+                       check=True, capture_output=True)
+    for path in map(Path, paths):
+        signed = path.with_name(path.name + ".signed")
+        subprocess.run(["osslsigncode", "sign", "-certs", certificate, "-key", key, "-h", "sha256",
+                        "-in", path, "-out", signed], check=True, capture_output=True)
+        os.replace(signed, path)
 
 
 def temporary_directory(prefix):

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """setup.exe must not load a DLL that lies beside it or in its start folder: msi.dll,
-crypt32.dll and comctl32.dll are not known DLLs, so Windows would look there first.
+crypt32.dll, wintrust.dll, comctl32.dll are not known DLLs, so Windows would look there first.
 Wine prefers its own DLLs, but with WINEDLLOVERRIDES=NAME=n,b it searches like Windows.
 A control program that imports them plainly must load the planted copies (else the test
 proves nothing); setup.exe must load none of them.
@@ -13,8 +13,8 @@ import sys
 
 from layer_under_wine import REPO, kit
 
-DLLS = ("msi", "crypt32", "comctl32")
-OVERRIDES = "mscoree,mshtml=;msi,crypt32,comctl32=n,b"
+DLLS = ("msi", "crypt32", "wintrust", "comctl32")
+OVERRIDES = "mscoree,mshtml=;msi,crypt32,wintrust,comctl32=n,b"
 
 
 def main():
