@@ -35,6 +35,6 @@ struct PluginResult {
 
 // Every package it gives msiexec comes from `publisher`; unknown, packages go unchecked.
 PluginResult InstallPlugin(Windows& windows, Reporter& reporter, const std::u16string& pluginArgs,
-                           const Publisher& publisher = {});
+                           const Publisher& publisher);
 
 }  // namespace setup

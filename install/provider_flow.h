@@ -61,6 +61,6 @@ struct ProviderRequest {
 // certificates; one installer exit code for all of it. The selection gets the language
 // default when nothing chose a language. Packages from `publisher` only, where it is known.
 std::uint32_t InstallProviders(Windows& windows, Reporter& reporter, const ProviderRequest& request,
-                               PackageSelection& selection, const Publisher& publisher = {});
+                               PackageSelection& selection, const Publisher& publisher);
 
 }  // namespace setup

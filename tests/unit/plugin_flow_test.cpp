@@ -209,7 +209,7 @@ TEST(PluginFlow, InstallationCodeIsReturnedAsItIs) {
     FakeWindows fake = Distribution(u"2.1.0", u"");
     fake.defaultExitCode = code;
     Reporter reporter(fake.windows(), {true});
-    const PluginResult result = InstallPlugin(fake.windows(), reporter, u"");
+    const PluginResult result = InstallPlugin(fake.windows(), reporter, u"", {});
     EXPECT_EQ(result.code, code);
     EXPECT_FALSE(result.restartToContinue);
   }
@@ -225,7 +225,7 @@ TEST(PluginFlow, NewerPackageOfTheOtherArchitectureKeepsTheInstalledPlugin) {
         u"2.1.0";
     fake.products[kPluginProductCode].version = u"2.0.0";
     Reporter reporter(fake.windows(), {silent});
-    EXPECT_EQ(InstallPlugin(fake.windows(), reporter, u"").code, kErrorNoData);
+    EXPECT_EQ(InstallPlugin(fake.windows(), reporter, u"", {}).code, kErrorNoData);
     EXPECT_TRUE(fake.Commands().empty());
     EXPECT_EQ(fake.boxes, testing::PackageNotFoundBoxes(silent));
   }
@@ -236,7 +236,7 @@ TEST(PluginFlow, FailedComparisonStopsBeforeAnything) {
     FakeWindows fake;
     fake.products[kPluginProductCode].version = u"2.0.0";
     Reporter reporter(fake.windows(), {silent});
-    EXPECT_EQ(InstallPlugin(fake.windows(), reporter, u"").code, kErrorNoData);
+    EXPECT_EQ(InstallPlugin(fake.windows(), reporter, u"", {}).code, kErrorNoData);
     EXPECT_TRUE(fake.Commands().empty());
     // An unattended run never waits for a click.
     EXPECT_EQ(fake.boxes.size(), silent ? 0u : 1u);
@@ -246,7 +246,7 @@ TEST(PluginFlow, FailedComparisonStopsBeforeAnything) {
 TEST(PluginFlow, MissingPackageWhenNotInstalled) {
   FakeWindows fake;
   Reporter reporter(fake.windows(), {true});
-  EXPECT_EQ(InstallPlugin(fake.windows(), reporter, u"").code, kErrorNoData);
+  EXPECT_EQ(InstallPlugin(fake.windows(), reporter, u"", {}).code, kErrorNoData);
   EXPECT_TRUE(fake.Commands().empty());
   EXPECT_TRUE(fake.boxes.empty());
 }
@@ -254,7 +254,7 @@ TEST(PluginFlow, MissingPackageWhenNotInstalled) {
 TEST(PluginFlow, InstallerLearnsThePackageFileBeforeItRuns) {
   FakeWindows fake = Distribution(u"2.1.0", u"2.1.0", 2);
   Reporter reporter(fake.windows(), {true});
-  EXPECT_EQ(InstallPlugin(fake.windows(), reporter, u"").code, kSuccess);
+  EXPECT_EQ(InstallPlugin(fake.windows(), reporter, u"", {}).code, kSuccess);
   EXPECT_EQ(fake.log, (Lines{u"source list: resolve {C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4}",
                              u"source list: {C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4} "
                              u"PackageName=velumcom-2.1.0-x64.msi",

@@ -108,7 +108,7 @@ FlowRun RunFlow(FakeWindows& fake, FlowState& state, RunMode mode = {},
   state.request.providerArgs = providerArgs;
   state.request.cardProviderArgs = cardArgs;
   const std::uint32_t result =
-      InstallProviders(fake.windows(), reporter, state.request, state.selection);
+      InstallProviders(fake.windows(), reporter, state.request, state.selection, {});
   return {result, fake.Commands()};
 }
 
