@@ -10,8 +10,6 @@
 namespace setup {
 namespace {
 
-constexpr char16_t kFeature[] = u"NPVELUM";
-
 PluginResult UpgradeByRemoval(Windows& windows, Reporter& reporter, const std::u16string& mask,
                               const std::u16string& pluginArgs, const Publisher& publisher) {
   // The package must be there, and from the right publisher, before the installed plug-in
@@ -21,7 +19,7 @@ PluginResult UpgradeByRemoval(Windows& windows, Reporter& reporter, const std::u
       code != 0) {
     return {code};
   }
-  const std::uint32_t removal = RunInstaller(windows, reporter, kPluginRemovalCommand);
+  const std::uint32_t removal = RunInstaller(windows, reporter, RemovalCommand(kPlugin));
   if (removal == kSuccessRebootRequired) {
     reporter.Record(u"plug-in removed; the new one can only be installed after a restart");
     return {kSuccess, true};
@@ -58,7 +56,7 @@ PluginAction ChoosePluginAction(std::int32_t productState, int newVersusInstalle
 
 PluginResult InstallPlugin(Windows& windows, Reporter& reporter, const std::u16string& pluginArgs,
                            const Publisher& publisher) {
-  const std::u16string mask = u"velumcom" + ArchitecturePattern(windows);
+  const std::u16string mask = InstallationMask(kPlugin, ArchitecturePattern(windows));
   const std::int32_t productState = windows.installer.QueryProductState(kPluginProductCode);
   int newVersusInstalled = 1;
   std::int32_t featureState = kInstallStateUnknown;
@@ -69,7 +67,7 @@ PluginResult InstallPlugin(Windows& windows, Reporter& reporter, const std::u16s
       return {code};
     }
     if (newVersusInstalled != 1) {
-      featureState = windows.installer.QueryFeatureState(kPluginProductCode, kFeature);
+      featureState = windows.installer.QueryFeatureState(kPluginProductCode, kPlugin.feature);
     }
   }
   const PluginAction action = ChoosePluginAction(productState, newVersusInstalled, featureState);
@@ -82,7 +80,7 @@ PluginResult InstallPlugin(Windows& windows, Reporter& reporter, const std::u16s
       return UpgradeByRemoval(windows, reporter, mask, pluginArgs, publisher);
     case PluginAction::kAddFeature:
       return {InstallPackage(windows, reporter, publisher, kPluginProductCode, mask,
-                             pluginArgs + u" ADDLOCAL=NPVELUM")};
+                             pluginArgs + u" ADDLOCAL=" + kPlugin.feature)};
     case PluginAction::kNothing:
       break;
   }

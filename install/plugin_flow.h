@@ -23,9 +23,6 @@ enum class PluginAction {
 PluginAction ChoosePluginAction(std::int32_t productState, int newVersusInstalled,
                                 std::int32_t featureState);
 
-inline constexpr char16_t kPluginRemovalCommand[] =
-    u"msiexec /qn /x {C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4} REBOOT=R";
-
 struct PluginResult {
   std::uint32_t code = 0;  // an installer exit code
   // The old plug-in is removed but the removal needs a restart before the new one can go

@@ -121,7 +121,7 @@ PackageChoice ChooseProviderPackage(ProviderSituation situation, const std::u16s
                                     const PackageSelection& selection,
                                     const std::u16string& installedPieces,
                                     const std::u16string& providerArgs) {
-  const std::u16string base = u"csp" + architecture;
+  const std::u16string base = InstallationMask(kProvider, architecture);
   switch (situation) {
     case ProviderSituation::kChosenInDialog:
     case ProviderSituation::kNothingInstalled:
@@ -142,7 +142,7 @@ PackageChoice ChooseCardProviderPackage(CardProviderSituation situation,
                                         const std::u16string& languagePattern,
                                         const std::u16string& installedPieces,
                                         const std::u16string& cardProviderArgs) {
-  const std::u16string base = u"ucsp" + architecture;
+  const std::u16string base = InstallationMask(kCardProvider, architecture);
   switch (situation) {
     case CardProviderSituation::kInstalledNewerOrEqual:
       return {base + installedPieces, cardProviderArgs + kReinstallArguments};

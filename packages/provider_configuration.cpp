@@ -8,8 +8,8 @@ namespace setup {
 namespace {
 
 bool HasLevel(const std::u16string& productCode) {
-  return OrdinalCompare(productCode, kProviderProductCode) == 0 ||
-         OrdinalCompare(productCode, kAlternateProviderProductCode) == 0;
+  const Product* const product = FindProduct(productCode);
+  return product != nullptr && product->hasLevel;
 }
 
 }  // namespace

@@ -73,13 +73,10 @@ std::u16string VersionMaskFor(const std::u16string& productCode,
   // The variant this Windows installs: a package of the other architecture may carry
   // another version. Level and language are not added: the variants of one architecture
   // ship together.
-  const char16_t* const prefix =
-      OrdinalCompare(productCode, kPluginProductCode) == 0         ? u"velumcom"
-      : OrdinalCompare(productCode, kProviderProductCode) == 0     ? u"csp"
-      : OrdinalCompare(productCode, kCardProviderProductCode) == 0 ? u"ucsp"
-                                                                   : nullptr;
-  if (prefix != nullptr) return prefix + architecture + u".msi";
-  return {};
+  const Product* const product = FindProduct(productCode);
+  // The alternate provider code is looked at, never compared: it selects no package.
+  if (product == nullptr || productCode != product->productCode) return {};
+  return InstallationMask(*product, architecture) + u".msi";
 }
 
 std::uint32_t CompareWithInstalled(Windows& windows, Reporter& reporter,

@@ -396,7 +396,7 @@ TEST(MainFlow, NoRestartEndsWith3010WhereARestartWasDueAndAsksNothing) {
       {"removal asks for a restart", u"-csp",
        [](FakeWindows& f) {
          f.products[kPluginProductCode].version = u"2.0.0";
-         f.processOutcomes[kPluginRemovalCommand] = {true, 0, true, 3010};
+         f.processOutcomes[RemovalCommand(kPlugin)] = {true, 0, true, 3010};
        },
        IDS_RESTART_TO_CONTINUE, true},
       {"provider", u"-csp", [](FakeWindows&) {}, IDS_DONE_PLUGIN_AND_PROVIDER, false},

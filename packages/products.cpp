@@ -1,0 +1,24 @@
+#include "packages/products.h"
+
+namespace setup {
+
+const Product* FindProduct(std::u16string_view productCode) {
+  for (const Product& product : kProducts) {
+    if (productCode == product.productCode ||
+        (product.alternateCode != nullptr && productCode == product.alternateCode)) {
+      return &product;
+    }
+  }
+  return nullptr;
+}
+
+std::u16string InstallationMask(const Product& product, const std::u16string& architecture) {
+  return product.packagePrefix + architecture;
+}
+
+std::u16string RemovalCommand(const Product& product) {
+  // REBOOT=R: a needed restart comes back as 3010 and is ours to offer.
+  return std::u16string(u"msiexec /qn /x ") + product.productCode + u" REBOOT=R";
+}
+
+}  // namespace setup
