@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fake.AddFile(u"csp\\" + fileName);
   }
   Reporter reporter(fake.windows(), {true});
-  const std::uint32_t code = InstallProviders(fake.windows(), reporter, request, selection);
+  const std::uint32_t code = InstallProviders(fake.windows(), reporter, request, selection, {});
   if (code != 0 && code != 232) std::abort();
   for (const std::u16string& command : fake.Commands()) {
     if (command.starts_with(u"msiexec /qn /i \"") && !command.ends_with(u" REBOOT=R")) {
