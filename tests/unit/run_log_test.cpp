@@ -174,9 +174,7 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
        {u"interactive: yes", u"message 108 shown, answered No"}},
       {"another installation ends in the run's last second",
        u"-silent",
-       [](FakeWindows& f) {
-         f.otherInstallations = {599100, 0};
-       },
+       [](FakeWindows& f) { f.otherInstallations = {599100, 0}; },
        0,
        {u"another installation is in progress: waiting for it to end, at most 600 s",
         u"another installation is in progress: waiting for it to end, at most 1 s"}},
