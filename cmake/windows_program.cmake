@@ -76,7 +76,7 @@ set_target_properties(setup PROPERTIES
   RUNTIME_OUTPUT_DIRECTORY $<1:${CMAKE_SOURCE_DIR}/build/windows>)
 
 # The Win32 layer against the real platform, run under Wine by
-# platform/win32/tests/layer_under_wine.py; not part of the default build.
+# tests/wine/suites.py (layer, dialog); not part of the default build.
 add_executable(win32_layer_test EXCLUDE_FROM_ALL
   platform/win32/tests/win32_layer_test.cpp
   ${SETUP_RESOURCES}

@@ -13,7 +13,7 @@ answered with their default button.
 import shutil
 import subprocess
 import sys
-import threading
+import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests"))
@@ -24,16 +24,10 @@ TIME_LIMIT = 300
 CODES = [p["code"] for p in distribution.PRODUCTS.values()]
 
 
-def answer_boxes(prefix, helpers, pid, finished):
-    while not finished.is_set():
-        result = prefix.wine([helpers["msgbox"], "--pid", pid, "--timeout", "1000",
-                              "--press", "default"], timeout=30)
-        for box in kit.parse_json_lines(result.stdout):
-            if "caption" in box:
-                print(f"message box \"{box['caption']}\":")
-                print("  " + box["text"].replace("\n", "\n  "))
-            elif "pressed" in box:
-                print(f"  answered with button {box['pressed']}", flush=True)
+def show_box(box, closed, lines):
+    print(f"message box \"{box['caption']}\":")
+    print("  " + box["text"].replace("\n", "\n  "))
+    print(f"  answered with button {lines[0].get('pressed') if lines else '?'}", flush=True)
 
 
 def main(argv):
@@ -54,29 +48,19 @@ def main(argv):
         dist_windows = kit.windows_path(dist)
         if not arguments:
             arguments = ["-silent", "-norestart", "-log", dist_windows + "\\setup.log"]
-        out_path = root / "launch.out"
-        finished = threading.Event()
-        with open(out_path, "wb") as out:
-            process = prefix.popen([helpers["launch"], dist_windows,
-                                    dist_windows + "\\setup.exe"] + arguments,
-                                   stdout=out, stderr=subprocess.DEVNULL)
-            kit.wait_for(lambda: "pid=" in out_path.read_text() or
-                         process.poll() is not None, 60)
-            pid = kit.parse_launch_output(out_path.read_text()).pid
-            watcher = threading.Thread(target=answer_boxes,
-                                       args=(prefix, helpers, pid, finished))
-            if pid:
-                watcher.start()
-            try:
-                process.wait(TIME_LIMIT)
-            except subprocess.TimeoutExpired:
-                print(f"setup.exe still running after {TIME_LIMIT} s: ended")
-                prefix.kill_server()
-                process.wait()
-            finished.set()
-            if pid:
-                watcher.join()
-        launch = kit.parse_launch_output(out_path.read_text())
+        started = kit.Started(prefix, helpers, root, dist_windows,
+                              dist_windows + "\\setup.exe", arguments)
+        deadline = time.monotonic() + TIME_LIMIT
+        pid = started.pid(60)
+        if pid:
+            kit.answer_boxes(prefix, helpers, pid, deadline, on_box=show_box)
+        try:
+            started.process.wait(max(1, deadline - time.monotonic()))
+        except subprocess.TimeoutExpired:
+            print(f"setup.exe still running after {TIME_LIMIT} s: ended")
+            prefix.kill_server()
+            started.process.wait()
+        launch = started.launch()
         print(f"setup.exe {' '.join(arguments)}: exit code "
               f"{launch.exit_code if launch.exit_code is not None else launch.error}")
         products, root_store = kit.query_machine(prefix, helpers, CODES)

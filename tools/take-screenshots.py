@@ -16,7 +16,6 @@ one (about 25 s). Needs what the end-to-end tests need, and imagemagick.
 """
 
 import argparse
-import os
 import shutil
 import subprocess
 import sys
@@ -96,22 +95,19 @@ class Session:
     def focus_desktop(self):
         """Gives the virtual desktop the keyboard focus, which no window manager does
         here: without it Wine draws every window as inactive."""
-        env = dict(os.environ, DISPLAY=self.prefix.display)
-        found = ""
-        if kit.wait_for(lambda: bool(_desktop_window(env)), TIMEOUT):
-            found = _desktop_window(env)
-            subprocess.run(["xdotool", "windowfocus", "--sync", found], env=env, check=True)
-        if not found:
+        display = self.prefix.display
+        if not kit.wait_for(lambda: kit.xdotool(display, "search", "--name", "Wine desktop"),
+                            TIMEOUT):
             raise kit.WineError("no virtual desktop window")
+        desktop = kit.xdotool(display, "search", "--name", "Wine desktop").split()[0]
+        kit.xdotool(display, "windowfocus", "--sync", desktop)
 
-    def box(self, *arguments):
-        """msgbox.exe: reads the open box or dialog, clicks, presses."""
-        args = [self.helpers["msgbox"], "--timeout", TIMEOUT * 1000] + list(arguments)
-        result = self.prefix.wine(args, timeout=TIMEOUT + 15)
-        lines = kit.parse_json_lines(result.stdout)
-        if result.returncode != 0 or not lines or "caption" not in lines[0]:
-            raise kit.WineError(f"msgbox.exe {' '.join(map(str, arguments))}: {lines}")
-        return lines[0]
+    def box(self, press=None, clicks=()):
+        """Reads the open box or dialog, clicks its controls, presses its button."""
+        box, closed, lines = kit.answer_box(self.prefix, self.helpers, press, clicks,
+                                            timeout=TIMEOUT)
+        if not closed:
+            raise kit.WineError(f"msgbox.exe {press} {clicks}: {box} {lines}")
 
 
 def install_wine_fonts(prefix):
@@ -127,12 +123,6 @@ def install_wine_fonts(prefix):
     target.mkdir(parents=True, exist_ok=True)
     for font in fonts:
         shutil.copy2(font, target / font.name)
-
-
-def _desktop_window(env):
-    found = subprocess.run(["xdotool", "search", "--name", "Wine desktop"], env=env,
-                           capture_output=True, text=True).stdout.split()
-    return found[0] if found else ""
 
 
 def take(setup_exe, out_dir, prefix, helpers, work):
@@ -157,31 +147,30 @@ def take(setup_exe, out_dir, prefix, helpers, work):
                  "/d", SCREEN, "/f"])
     # The desktop is made as the wineserver starts, so that happens again.
     prefix.kill_server()
-    with open(work / "launch.out", "wb") as out, open(work / "launch.err", "wb") as err:
-        program = prefix.popen([helpers["launch"], kit.windows_path(dist), "setup.exe",
-                                "-csp", "-selectDlg"], stdout=out, stderr=err, extra=stand_in)
-        try:
-            session.shoot_active("confirmation", session.window("#32770", CAPTION))
-            session.box("--press", "Yes")
+    program = kit.Started(prefix, helpers, work, kit.windows_path(dist), "setup.exe",
+                          ["-csp", "-selectDlg"], extra=stand_in).process
+    try:
+        session.shoot_active("confirmation", session.window("#32770", CAPTION))
+        session.box("Yes")
 
-            session.shoot_active("dialog-compact", session.window("#32770", "VOZEdove"))
-            session.box("--click", "1015")
-            session.shoot_active("dialog-expanded", session.window("#32770", "VOZEdove"))
-            session.box("--press", "140")
+        session.shoot_active("dialog-compact", session.window("#32770", "VOZEdove"))
+        session.box(clicks=["1015"])
+        session.shoot_active("dialog-expanded", session.window("#32770", "VOZEdove"))
+        session.box("140")
 
-            if not kit.wait_for(lambda: kit.read_stand_in_log(log), TIMEOUT):
-                raise kit.WineError("msiexec was not started")
-            # Wine draws no title bar for this class: nothing to show as active.
-            session.shoot("progress", session.window("Message")[1])
-            release.touch()
+        if not kit.wait_for(lambda: kit.read_stand_in_log(log), TIMEOUT):
+            raise kit.WineError("msiexec was not started")
+        # Wine draws no title bar for this class: nothing to show as active.
+        session.shoot("progress", session.window("Message")[1])
+        release.touch()
 
-            session.shoot_active("final-message", session.window("#32770", CAPTION))
-            session.box("--press", "OK")
-            program.wait(TIMEOUT)
-        finally:
-            if program.poll() is None:
-                program.kill()
-                program.wait()
+        session.shoot_active("final-message", session.window("#32770", CAPTION))
+        session.box("OK")
+        program.wait(TIMEOUT)
+    finally:
+        if program.poll() is None:
+            program.kill()
+            program.wait()
     return session.taken
 
 

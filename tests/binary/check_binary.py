@@ -340,6 +340,7 @@ def check_manifest(found, failures, summary):
     manifests = [(name, data) for kind, name, _, data in found if kind == RT_MANIFEST]
     if [name for name, _ in manifests] != [1]:
         failures.append("exactly one manifest, with id 1")
+        summary.append(("manifest", len(failures)))
         return
     root = ElementTree.fromstring(manifests[0][1])
     level = root.find(".//%strustInfo/%ssecurity/%srequestedPrivileges/%srequestedExecutionLevel"
@@ -356,7 +357,8 @@ def check_manifest(found, failures, summary):
         failures.append("manifest depends on common controls 6.0.0.0 only")
     if root.find(ASM_V1 + "assemblyIdentity").get("version") != VERSION_TEXT:
         failures.append("manifest's assembly version is the program's")
-    summary.append("manifest: requireAdministrator, 2 supported systems, common controls 6")
+    summary.append(("manifest: requireAdministrator, 2 supported systems, common controls 6",
+                    len(failures)))
 
 
 def check_dialog_icon_and_version(image, found, failures, summary):
@@ -368,25 +370,26 @@ def check_dialog_icon_and_version(image, found, failures, summary):
         failures.extend(check_dialog(dialogs[141][1]))
     else:
         failures.append("exactly one dialog, template 141; got %s" % list(dialogs))
-    summary.append("dialog 141: %d controls, title %r" % (len(CONTROLS), DIALOG["title"]))
+    summary.append(("dialog 141: %d controls, title %r" % (len(CONTROLS), DIALOG["title"]),
+                    len(failures)))
 
     groups = {name: data for name, (_, data) in of_type(RT_GROUP_ICON).items()}
     icons = {name: data for name, (_, data) in of_type(RT_ICON).items()}
     if list(groups) != [ICON_GROUP]:
         failures.append("exactly one icon group, %d; got %s" % (ICON_GROUP, list(groups)))
     failures.extend(check_icons(groups, icons))
-    summary.append("icon group 100: 16 and 32 pixels, 4 and 8 bits per pixel")
+    summary.append(("icon group 100: 16 and 32 pixels, 4 and 8 bits per pixel", len(failures)))
 
     versions = of_type(RT_VERSION)
     if list(versions) == [1] and hasattr(image, "VS_FIXEDFILEINFO"):
         check_version(image, versions[1][0], failures)
     else:
         failures.append("exactly one version resource, 1; got %s" % list(versions))
-    summary.append("version %s, Russian, Unicode strings" % VERSION_TEXT)
+    summary.append(("version %s, Russian, Unicode strings" % VERSION_TEXT, len(failures)))
 
 
 def check(exe_path):
-    """(failures, summary lines) for the program at exe_path."""
+    """(failures, [(summary line, number of failures by then)]) for the program."""
     failures, summary = [], []
     data = Path(exe_path).read_bytes()
     try:
@@ -403,7 +406,8 @@ def check(exe_path):
             failures.append("%s (%#x), got %#x" % (what, expected, actual))
     if len(data) > MAX_SIZE:
         failures.append("size %d bytes is at most %d" % (len(data), MAX_SIZE))
-    summary.append("PE32 i386 GUI, %d bytes (%.0f KiB)" % (len(data), len(data) / 1024))
+    summary.append(("PE32 i386 GUI, %d bytes (%.0f KiB)" % (len(data), len(data) / 1024),
+                    len(failures)))
 
     imported = imports(image)
     dlls = {dll.lower() for dll in imported}
@@ -415,7 +419,7 @@ def check(exe_path):
     if functions & RUN_TIME_ONLY:
         failures.append("newer functions not imported; found %s"
                         % sorted(functions & RUN_TIME_ONLY))
-    summary.append("imports: " + ", ".join(sorted(dlls)))
+    summary.append(("imports: " + ", ".join(sorted(dlls)), len(failures)))
 
     found = resources(image)
     strings = [(name, lang, data) for kind, name, lang, data in found if kind == RT_STRING]
@@ -430,26 +434,29 @@ def check(exe_path):
         if actual.get(number) != expected.get(number):
             failures.append("message %d: compiled %r, listed %r"
                             % (number, actual.get(number), expected.get(number)))
-    summary.append("string table: %d messages in blocks %s, language 0x0419"
-                   % (len(actual), sorted(name for name, _, _ in strings)))
+    summary.append(("string table: %d messages in blocks %s, language 0x0419"
+                    % (len(actual), sorted(name for name, _, _ in strings)), len(failures)))
     check_manifest(found, failures, summary)
     check_dialog_icon_and_version(image, found, failures, summary)
     return failures, summary
 
 
 def main(argv):
+    sys.path.insert(0, str(REPO / "tests"))
+    from wine.kit import Verdict
     exe_path = argv[1] if len(argv) > 1 else str(REPO / "build" / "windows" / "setup.exe")
+    verdict = Verdict()
     try:
         failures, summary = check(exe_path)
     except OSError as error:
-        print("FAIL: %s" % error)
-        return 1
-    for line in summary:
-        print("  " + line)
-    for failure in failures:
-        print("FAIL: " + failure)
-    print("%s: %s" % (exe_path, "FAILED" if failures else "OK"))
-    return 1 if failures else 0
+        failures, summary = [str(error)], []
+    # Each summary line names a group of checks: the failures found since the one before.
+    start = 0
+    for line, end in summary + [("the file as a whole", len(failures))]:
+        if line != "the file as a whole" or end > start:
+            verdict.check(end == start, line, "\n  ".join(failures[start:end]))
+        start = end
+    return verdict.end()
 
 
 if __name__ == "__main__":

@@ -401,30 +401,28 @@ class Harness:
         # After the preparation, which may run the real tools.
         run.prefix.place_stand_ins(scenario.stand_ins, self.helpers["standin"])
         deadline = time.monotonic() + SCENARIO_TIMEOUT
-        out_path, err_path = run.workdir / "launch.out", run.workdir / "launch.err"
         program = scenario.program or run.dist_windows + "\\setup.exe"
-        arguments = [run.expand(a) for a in scenario.args]
         debug = TRACE + (",trace+file" if scenario.certificate_files is not None else "")
-        with open(out_path, "wb") as out, open(err_path, "wb") as err:
-            invisible = [] if scenario.desktop else ["--invisible"]
-            process = run.prefix.popen([self.helpers["launch"]] + invisible
-                                       + [run.dist_windows + "\\" * bool(scenario.drive), program]
-                                       + arguments, stdout=out, stderr=err, debug=debug,
-                                       extra=self._environment(run))
-            try:
-                if kit.wait_for(lambda: "pid=" in _read(out_path)
-                                    or process.poll() is not None, SCENARIO_TIMEOUT):
-                    pid = kit.parse_launch_output(_read(out_path)).pid
-                    if pid:
-                        self._answer_boxes(run, pid, deadline)
-                process.wait(max(1, deadline - time.monotonic()))
-            except subprocess.TimeoutExpired:
-                run.timed_out = True
-                self._record_open_box(run)
-                run.prefix.kill_server()
-                process.wait(10)
-        run.launch = kit.parse_launch_output(_read(out_path))
-        run.events = kit.read_trace(_read(err_path), run.launch.pid or "ffffffff")
+        started = kit.Started(run.prefix, self.helpers, run.workdir,
+                              run.dist_windows + "\\" * bool(scenario.drive), program,
+                              [run.expand(a) for a in scenario.args], debug,
+                              self._environment(run), invisible=not scenario.desktop)
+        try:
+            pid = started.pid(SCENARIO_TIMEOUT)
+            if pid:
+                answers = [(b.press, b.clicks) for b in scenario.boxes]
+                kit.answer_boxes(run.prefix, self.helpers, pid, deadline, answers,
+                                 lambda box, closed, lines: self._seen(run, box, closed, lines))
+            started.process.wait(max(1, deadline - time.monotonic()))
+        except subprocess.TimeoutExpired:
+            run.timed_out = True
+            box = kit.answer_box(run.prefix, self.helpers, timeout=0)[0]
+            if box:
+                run.notes.append("box still open: " + json.dumps(box, ensure_ascii=False))
+            run.prefix.kill_server()
+            started.process.wait(10)
+        run.launch = started.launch()
+        run.events = kit.read_trace(started.trace(), run.launch.pid or "ffffffff")
         run.recorded = kit.read_stand_in_log(run.stand_in_log)
         run.events.commands = kit.complete_commands(
             run.events.commands, [r["command"] for r in run.recorded])
@@ -432,41 +430,14 @@ class Harness:
             # Wine's session end (wineboot) ends every program of the prefix: the machine
             # is read once it is over.
             kit.wait_for(lambda: not kit.wine_processes(run.prefix, "wineboot.exe"),
-                             max(1, deadline - time.monotonic()))
+                         max(1, deadline - time.monotonic()))
         run.products, run.root = kit.query_machine(run.prefix, self.helpers, PRODUCTS)
 
-    def _answer_boxes(self, run, pid, deadline):
-        """Answers the expected boxes in order, then any further box with its default
-        button, so that an unexpected box shows in the result instead of blocking the
-        program until the time limit. Returns when the program has ended."""
-        expected = run.scenario.boxes
-        while time.monotonic() < deadline:
-            box = expected[len(run.boxes)] if len(run.boxes) < len(expected) else Box("")
-            press = box.press if box.caption else "default"
-            clicks = [arg for click in box.clicks for arg in ("--click", click)]
-            left = int(max(1, deadline - time.monotonic()) * 1000)
-            result = run.wine([self.helpers["msgbox"], "--pid", pid, "--timeout", left]
-                              + clicks + ["--press", press], timeout=left / 1000 + 15)
-            lines = kit.parse_json_lines(result.stdout)
-            if not lines or "caption" not in lines[0]:
-                return
-            run.boxes.append(lines[0])
-            if result.returncode != 0:
-                run.notes.append(f"box {len(run.boxes)} not closed by {press}: {lines[1:]}")
-                return
-
-    def _record_open_box(self, run):
-        result = run.wine([self.helpers["msgbox"], "--timeout", "0"], timeout=15)
-        for line in kit.parse_json_lines(result.stdout):
-            if "caption" in line:
-                run.notes.append("box still open: " + json.dumps(line, ensure_ascii=False))
-
-
-def _read(path):
-    try:
-        return Path(path).read_text(encoding="utf-8", errors="replace")
-    except FileNotFoundError:
-        return ""
+    @staticmethod
+    def _seen(run, box, closed, lines):
+        run.boxes.append(box)
+        if not closed:
+            run.notes.append(f"box {len(run.boxes)} not closed as asked: {lines}")
 
 
 def main(scenarios, argv=None):
@@ -499,7 +470,7 @@ def main(scenarios, argv=None):
     setup_exe = root / "setup.exe"
     shutil.copy2(options.setup, setup_exe)
     helpers = kit.build_helpers()
-    passed = failed = 0
+    verdict = kit.Verdict()
     with kit.Display() as display:
         harness = Harness(setup_exe, root, display.name, helpers, options.keep,
                           options.pristine and Path(options.pristine).resolve())
@@ -507,29 +478,22 @@ def main(scenarios, argv=None):
             try:
                 harness.prepare(chosen)
             except (kit.WineError, OSError, subprocess.SubprocessError) as error:
-                print(f"no pristine prefix: {error}")
-                chosen, failed = [], len(chosen)
+                for scenario in chosen:
+                    verdict.check(False, scenario.name, f"no pristine prefix: {error}")
+                chosen = []
             else:
                 print(f"prefixes ready in {time.monotonic() - started:.1f} s", flush=True)
             lock = threading.Lock()
 
             def one(numbered):
-                number, scenario = numbered
-                run, mismatches, seconds = harness.run(number, scenario)
+                run, mismatches, seconds = harness.run(*numbered)
+                details = [describe(m) for m in mismatches] + ["  " + n for n in run.notes]
                 with lock:
-                    verdict = "FAIL" if mismatches else "PASS"
-                    print(f"{verdict} {scenario.name} ({seconds:.1f} s)")
-                    for mismatch in mismatches:
-                        print(describe(mismatch))
-                    for note in run.notes if mismatches else ():
-                        print("  " + note)
-                    sys.stdout.flush()
-                return not mismatches
+                    verdict.check(not mismatches, f"{numbered[1].name} ({seconds:.1f} s)",
+                                  "\n".join(details).removeprefix("  "))
 
             with ThreadPoolExecutor(max(1, options.jobs)) as pool:
-                for ok in pool.map(one, enumerate(chosen, 1)):
-                    passed += ok
-                    failed += not ok
+                list(pool.map(one, enumerate(chosen, 1)))
         finally:
             harness.kill_servers()
             if options.keep:
@@ -540,5 +504,4 @@ def main(scenarios, argv=None):
                         prefix.remove()
                 shutil.rmtree(root, ignore_errors=True)
     print(f"total {time.monotonic() - started:.1f} s")
-    print(f"{passed} passed, {failed} failed")
-    return 1 if failed or not passed else 0
+    return verdict.end()

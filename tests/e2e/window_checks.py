@@ -14,13 +14,10 @@ Three sources, all bound to one scenario's run:
   the run's own.
 """
 
-import os
 import re
-import subprocess
 import threading
 import time
 from dataclasses import dataclass, field
-from pathlib import Path
 
 import harness
 from harness import Mismatch, compare, kit
@@ -147,9 +144,8 @@ def read_window_events(text, pid):
 
 
 def trace_text(run):
-    """What Wine traced while setup.exe ran: the harness keeps launch.exe's standard error
-    (the trace of launch.exe and of everything it started) in the run's folder."""
-    return _read(run.workdir / "launch.err")
+    """What Wine traced while setup.exe ran (launch.exe's standard error)."""
+    return kit.read_text(run.workdir / "launch.err")
 
 
 def setup_windows(run):
@@ -159,13 +155,6 @@ def setup_windows(run):
 def standin_records(run):
     """One record per msiexec call that reached the stand-in, in order."""
     return [r for r in kit.read_stand_in_log(run.stand_in_log) if r["program"] == "msiexec"]
-
-
-def _read(path):
-    try:
-        return Path(path).read_text(encoding="utf-8", errors="replace")
-    except FileNotFoundError:
-        return ""
 
 
 # --- Checks -----------------------------------------------------------------------------------
@@ -296,21 +285,21 @@ def _view_switches(events, control):
 
 def _press_keys(run, title, control, presses):
     deadline = time.monotonic() + harness.SCENARIO_TIMEOUT
-    env = dict(os.environ, DISPLAY=run.prefix.display)
+    display = run.prefix.display
     seen = "no process yet"
     unfocused_since = None
     while time.monotonic() < deadline:
-        launch = kit.parse_launch_output(_read(run.workdir / "launch.out"))
+        launch = kit.parse_launch_output(kit.read_text(run.workdir / "launch.out"))
         if launch.exit_code is not None:
             presses.problem = f"setup.exe ended first ({seen})"
             return
         if launch.pid:
             switches = _view_switches(read_window_events(trace_text(run), launch.pid), control)
-            window = _x_window(title, env) if switches >= presses.toggles else None
-            focus = _x_focus(env) if window else None
+            window = kit.x_window(display, title) if switches >= presses.toggles else None
+            focus = kit.xdotool(display, "getwindowfocus").strip() if window else None
             seen = f"{switches} view switches, X window {window}, X focus {focus}"
             if window and focus == window:
-                subprocess.run(["xdotool", "key"] + presses.keys, env=env, check=True)
+                kit.xdotool(display, "key", *presses.keys)
                 presses.sent = True
                 return
             # Without a window manager Wine now and then leaves the X focus on the root
@@ -320,30 +309,13 @@ def _press_keys(run, title, control, presses):
             if window and unfocused_since is None:
                 unfocused_since = time.monotonic()
             elif window and time.monotonic() - unfocused_since > 1:
-                _click_caption(window, env)
+                geometry = kit.xdotool(display, "getwindowgeometry", "--shell", window)
+                width = dict(line.split("=", 1) for line in geometry.split()).get("WIDTH", "200")
+                kit.xdotool(display, "mousemove", "--window", window, int(width) // 2, 8,
+                            "click", 1)
                 unfocused_since = time.monotonic()
         time.sleep(0.05)
     presses.problem = f"no dialog {title!r} with the keyboard focus: {seen}"
-
-
-def _click_caption(window, env):
-    geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window], env=env,
-                              capture_output=True, text=True).stdout
-    width = dict(line.split("=", 1) for line in geometry.split()).get("WIDTH", "200")
-    subprocess.run(["xdotool", "mousemove", "--window", window, str(int(width) // 2), "8",
-                    "click", "1"], env=env, capture_output=True)
-
-
-def _x_window(title, env):
-    found = subprocess.run(["xdotool", "search", "--name", f"^{re.escape(title)}$"],
-                           env=env, capture_output=True, text=True)
-    windows = found.stdout.split()
-    return windows[0] if len(windows) == 1 else None
-
-
-def _x_focus(env):
-    return subprocess.run(["xdotool", "getwindowfocus"], env=env, capture_output=True,
-                          text=True).stdout.strip()
 
 
 def keys_pressed(run):

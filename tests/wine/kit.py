@@ -197,13 +197,14 @@ class Prefix:
         _copy_tree(self.path, target, Path("."), shared, skip={Path("wineserver")})
         return Prefix(target, self.display)
 
-    def wine(self, args, debug="-all", timeout=60, extra=None):
-        """Runs `wine ARGS` to the end; returns the CompletedProcess (output as text).
+    def wine(self, args, debug="-all", timeout=60, extra=None, loader="wine"):
+        """Runs `wine ARGS` (or another loader) to the end; returns the CompletedProcess
+        (output as text).
 
         Output goes through files, not pipes: Wine's own processes started by this call
         (services, explorer) inherit its output handles and outlive it, so a pipe would
         never reach its end."""
-        command = ["wine"] + [str(a) for a in args]
+        command = [loader] + [str(a) for a in args]
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
             process = subprocess.Popen(command, env=self.env(debug, extra), stdout=out,
                                        stderr=err, stdin=subprocess.DEVNULL)
@@ -578,6 +579,112 @@ def sign(folder, publisher, paths):
         subprocess.run(["osslsigncode", "sign", "-certs", certificate, "-key", key, "-h", "sha256",
                         "-in", path, "-out", signed], check=True, capture_output=True)
         os.replace(signed, path)
+
+
+# --- Starting a program and answering its windows ---------------------------------------
+
+class Started:
+    """A program started through launch.exe in the background, from the folder `cwd`:
+    its output and trace in work/launch.out and work/launch.err, its pid (hex) once
+    launch.exe names it, and the full exit code once it has ended."""
+
+    def __init__(self, prefix, helpers, work, cwd, program, args=(), debug="-all", extra=None,
+                 invisible=False):
+        self.out, self.err = Path(work) / "launch.out", Path(work) / "launch.err"
+        with open(self.out, "wb") as out, open(self.err, "wb") as err:
+            self.process = prefix.popen(
+                [helpers["launch"]] + ["--invisible"] * invisible + [cwd, program, *args],
+                stdout=out, stderr=err, debug=debug, extra=extra)
+
+    def pid(self, timeout):
+        wait_for(lambda: "pid=" in read_text(self.out) or self.process.poll() is not None,
+                 timeout)
+        return self.launch().pid
+
+    def launch(self):
+        return parse_launch_output(read_text(self.out))
+
+    def trace(self):
+        return read_text(self.err)
+
+
+def answer_box(prefix, helpers, press=None, clicks=(), pid=None, timeout=60):
+    """msgbox.exe: waits for a message box or dialog (of the process pid), clicks the
+    controls, reads it, presses the button. (the box read or None, whether it closed as
+    pressed, msgbox.exe's further lines)."""
+    args = [helpers["msgbox"], "--timeout", int(timeout * 1000)] + ["--pid", pid] * bool(pid)
+    args += [a for click in clicks for a in ("--click", click)] + ["--press", press] * bool(press)
+    result = prefix.wine(args, timeout=timeout + 15)
+    lines = parse_json_lines(result.stdout)
+    box = lines[0] if lines and "caption" in lines[0] else None
+    return box, result.returncode == 0 and box is not None, lines[1:] if box else lines
+
+
+def answer_boxes(prefix, helpers, pid, deadline, answers=(), on_box=None):
+    """Answers the boxes of the process pid in order (each answer (press, clicks)), every
+    box after those with its default button, so that an unexpected box is seen instead
+    of blocking the program; until it ends or the deadline passes. Each box read goes to
+    on_box(box, closed, further lines); a box that did not close ends the answering."""
+    answers = list(answers)
+    while time.monotonic() < deadline:
+        press, clicks = answers.pop(0) if answers else ("default", ())
+        box, closed, lines = answer_box(prefix, helpers, press, clicks, pid,
+                                        max(1, deadline - time.monotonic()))
+        if box is None:
+            return
+        if on_box:
+            on_box(box, closed, lines)
+        if not closed:
+            return
+
+
+def xdotool(display, *args):
+    """xdotool on that X display; what it printed."""
+    return subprocess.run(["xdotool", *map(str, args)], env=dict(os.environ, DISPLAY=display),
+                          capture_output=True, text=True).stdout
+
+
+def x_window(display, title):
+    """The X window of the one top-level window with exactly that title, or None."""
+    found = xdotool(display, "search", "--name", f"^{re.escape(title)}$").split()
+    return found[0] if len(found) == 1 else None
+
+
+# --- One verdict ---------------------------------------------------------------------------
+
+class Verdict:
+    """What every Wine suite says: a line per check, then "N passed, M failed"."""
+
+    def __init__(self):
+        self.passed = self.failed = 0
+
+    def check(self, ok, what, detail=""):
+        print(("PASS " if ok else "FAIL ") + what + (f"\n  {detail}" if detail and not ok
+                                                   else ""), flush=True)
+        self.passed += bool(ok)
+        self.failed += not ok
+        return bool(ok)
+
+    def equal(self, what, actual, expected):
+        return self.check(actual == expected, what, f"expected {expected!r}, actual {actual!r}")
+
+    def lines(self, output):
+        """The checks a program inside Wine made itself: an "ok" or "FAIL" line each."""
+        for line in output.splitlines():
+            status, _, what = line.partition(" ")
+            if status in ("ok", "FAIL"):
+                self.check(status == "ok", what.strip())
+
+    def end(self):
+        print(f"{self.passed} passed, {self.failed} failed", flush=True)
+        return 1 if self.failed or not self.passed else 0
+
+
+def read_text(path):
+    try:
+        return Path(path).read_text(encoding="utf-8", errors="replace")
+    except FileNotFoundError:
+        return ""
 
 
 def temporary_directory(prefix):

@@ -8,7 +8,7 @@
 // The program also serves as its own child process ("child-exit", "child-cwd").
 //
 // The configuration dialog needs someone to press its buttons, so
-// dialog_under_wine.py drives it from outside with these modes:
+// tests/wine/suites.py (dialog) drives it from outside with these modes:
 //   win32_layer_test.exe dialog rus|eng   shows it as the program does, opening with the
 //                                         choice for a Russian or an English system, and
 //                                         prints how it ended
