@@ -10,11 +10,7 @@ from common import (CARD_PACKAGES, CARD_PROVIDER, PLUGIN, PLUGIN_PACKAGES, PLUGI
 from harness import Scenario
 from wine.distribution import Entry
 
-CONFIRM_CARD = 122
-CONFIRM_ALL = 125
-DONE_CARD = 124
-RESTART_CARD = 123
-RESTART_ALL = 126
+CONFIRM_CARD, CONFIRM_ALL, DONE_CARD, RESTART_CARD, RESTART_ALL = 122, 125, 124, 123, 126
 PROVIDER_FAILED = 105
 
 PLUGIN_PACKAGE = "plugin/velumcom-2.1.0-x64.msi"
@@ -40,17 +36,15 @@ CARD_FILES_X86 = [registry_file("UEC_x86_2.reg"), "UEC_acl_x86.acl:text=ACL file
 
 # The files are listed in the order Windows gives names, not in the order of the scan:
 # .cer files first (the damaged one before the good one), then .p7b, then .crt.
-CERTIFICATES = [
-    "0-bundle.p7b:cert=B+C",
-    "0-first.crt:cert=D,pem",
-    "a-damaged.cer:text=not a certificate",
-    "b-root.cer:cert=A",
-    "ucsp/e-in-a-package-folder.cer:cert=E",
-]
+CERTIFICATES = ["0-bundle.p7b:cert=B+C", "0-first.crt:cert=D,pem",
+                "a-damaged.cer:text=not a certificate", "b-root.cer:cert=A",
+                "ucsp/e-in-a-package-folder.cer:cert=E"]
 IMPORT_ORDER = ["a-damaged.cer", "b-root.cer", "0-bundle.p7b", "0-first.crt"]
 IMPORTED = ["A", "B", "C", "D"]
 
 STANDARD = CARD_PACKAGES + [PLUGIN_PACKAGE] + CARD_FILES_X64 + ["b-root.cer:cert=A"]
+CARD_TOOLS = [ucsp("ucsp-x64-eng.msi"), REGEDIT_X64, REGINI_X64]
+CARD_AND_PLUGIN = {CARD_PROVIDER: "2.0.1200", PLUGIN: "2.1.0"}
 
 
 def with_restart(path):
@@ -82,162 +76,101 @@ FLOW = [
              "plug-in",
         distribution=CARD_PACKAGES + [PLUGIN_PACKAGE] + CARD_FILES_X64 + CERTIFICATES,
         args=["-ucsp", "-UCSPArgs", "SAMPLEA=1", "-silent"],
-        exit_code=0,
         commands=[ucsp("ucsp-x64-eng.msi", "SAMPLEA=1 "), REGEDIT_X64, REGINI_X64, PLUGIN_X64],
-        products={CARD_PROVIDER: "2.0.1200", PLUGIN: "2.1.0"},
-        packages={CARD_PROVIDER: "ucsp-x64-eng.msi"},
-        certificates=IMPORTED,
-        certificate_files=IMPORT_ORDER,
-        checks=[imported("UEC_x64_2.reg")],
-    ),
+        products=CARD_AND_PLUGIN, packages={CARD_PROVIDER: "ucsp-x64-eng.msi"},
+        certificates=IMPORTED, certificate_files=IMPORT_ORDER,
+        checks=[imported("UEC_x64_2.reg")]),
     Scenario(
         name="-ucsp without the registry file: regedit still ends with 0, question 122, "
              "message 124",
         distribution=CARD_PACKAGES + [PLUGIN_PACKAGE, "UEC_acl_x64.acl:text=ACL file",
                                       "b-root.cer:cert=A"],
-        args=["-ucsp"],
-        boxes=[question(CONFIRM_CARD), result(DONE_CARD)],
-        exit_code=0,
-        commands=[ucsp("ucsp-x64-eng.msi"), REGEDIT_X64, REGINI_X64, PLUGIN_X64],
-        products={CARD_PROVIDER: "2.0.1200", PLUGIN: "2.1.0"},
-        certificates=["A"],
-        checks=[imported(None)],
-    ),
+        args=["-ucsp"], boxes=[question(CONFIRM_CARD), result(DONE_CARD)],
+        commands=CARD_TOOLS + [PLUGIN_X64], products=CARD_AND_PLUGIN, certificates=["A"],
+        checks=[imported(None)]),
     Scenario(
         name="-ucsp -silent: msiexec, regedit and regini run from the system folder, never "
              "from the start folder",
         prepare=[stand_ins_in_start_folder("msiexec", "regedit", "regini")],
-        distribution=STANDARD,
-        stand_ins={"msiexec": "run", "regedit": "run", "regini": "run"},
-        args=["-ucsp", "-silent"],
-        exit_code=0,
-        commands=[ucsp("ucsp-x64-eng.msi"), REGEDIT_X64, REGINI_X64, PLUGIN_X64],
-        products={CARD_PROVIDER: "2.0.1200", PLUGIN: "2.1.0"},
-        certificates=["A"],
-        checks=[imported("UEC_x64_2.reg")],
-    ),
+        distribution=STANDARD, stand_ins={"msiexec": "run", "regedit": "run", "regini": "run"},
+        args=["-ucsp", "-silent"], commands=CARD_TOOLS + [PLUGIN_X64],
+        products=CARD_AND_PLUGIN, certificates=["A"], checks=[imported("UEC_x64_2.reg")]),
     Scenario(
         name="-csp -ucsp -silent on a 32-bit Windows: the win32 packages, the x86 card files",
         windows="win32",
         distribution=(PROVIDER_PACKAGES + CARD_PACKAGES + PLUGIN_PACKAGES + CARD_FILES_X86
                       + CARD_FILES_X64 + ["b-root.cer:cert=A"]),
         args=["-csp", "-ucsp", "-silent"],
-        exit_code=0,
         commands=[install_command("csp\\csp-win32-kc1-eng.msi"), ucsp("ucsp-win32-eng.msi"),
                   REGEDIT_X86, REGINI_X86, PLUGIN_WIN32],
         products={PROVIDER: "4.0.9842", CARD_PROVIDER: "2.0.1200", PLUGIN: "2.1.0"},
         packages={PROVIDER: "csp-win32-kc1-eng.msi", CARD_PROVIDER: "ucsp-win32-eng.msi",
                   PLUGIN: "velumcom-2.1.0-win32.msi"},
-        certificates=["A"],
-        checks=[imported("UEC_x86_2.reg")],
-    ),
+        certificates=["A"], checks=[imported("UEC_x86_2.reg")]),
     Scenario(
         name="-csp alone: neither card tool runs, no certificate is imported",
-        distribution=PROVIDER_PACKAGES + STANDARD + CERTIFICATES,
-        args=["-csp", "-silent"],
-        exit_code=0,
+        distribution=PROVIDER_PACKAGES + STANDARD + CERTIFICATES, args=["-csp", "-silent"],
         commands=[install_command("csp\\csp-x64-kc2-eng.msi"), PLUGIN_X64],
-        products={PROVIDER: "4.0.9842", PLUGIN: "2.1.0"},
-        certificates=[],
-        checks=[imported(None)],
-    ),
+        products={PROVIDER: "4.0.9842", PLUGIN: "2.1.0"}, checks=[imported(None)]),
     Scenario(
         name="-ucsp, card provider of the same version installed: its language, reinstalled",
-        prepare=[installed("old/ucsp-x64-rus.msi")],
-        distribution=STANDARD,
+        prepare=[installed("old/ucsp-x64-rus.msi")], distribution=STANDARD,
         args=["-ucsp", "-silent"],
-        exit_code=0,
         commands=[ucsp("ucsp-x64-rus.msi", REINSTALL), REGEDIT_X64, REGINI_X64, PLUGIN_X64],
-        products={CARD_PROVIDER: "2.0.1200", PLUGIN: "2.1.0"},
-        packages={CARD_PROVIDER: "ucsp-x64-rus.msi"},
-        certificates=["A"],
-    ),
+        products=CARD_AND_PLUGIN, packages={CARD_PROVIDER: "ucsp-x64-rus.msi"},
+        certificates=["A"]),
     Scenario(
         name="-ucsp, a newer card provider installed: no language piece, no reinstall",
         prepare=[installed_older("old/ucsp-2.1.0-x64-rus.msi", "2.0.1200")],
-        distribution=STANDARD,
-        args=["-ucsp", "-silent"],
-        exit_code=0,
+        distribution=STANDARD, args=["-ucsp", "-silent"],
         commands=[ucsp("ucsp-x64-all.msi"), REGEDIT_X64, REGINI_X64, PLUGIN_X64],
-        products={CARD_PROVIDER: "2.0.1200", PLUGIN: "2.1.0"},
-        packages={CARD_PROVIDER: "ucsp-x64-all.msi"},
-        certificates=["A"],
-    ),
+        products=CARD_AND_PLUGIN, packages={CARD_PROVIDER: "ucsp-x64-all.msi"},
+        certificates=["A"]),
 ]
 
 # The first failing code wins unchanged; 3010 only when nothing failed.
 CODES = [
     Scenario(
         name="-csp -ucsp: provider 3010, card provider and tools 0: 3010, message 126, No",
-        distribution=["csp/csp-x64-kc1-eng.msi:reboot"] + STANDARD,
-        args=["-csp", "-ucsp"],
+        distribution=["csp/csp-x64-kc1-eng.msi:reboot"] + STANDARD, args=["-csp", "-ucsp"],
         boxes=[question(CONFIRM_ALL), question(RESTART_ALL, press="No")],
-        exit_code=0,
-        commands=[install_command("csp\\csp-x64-kc1-eng.msi"), ucsp("ucsp-x64-eng.msi"),
-                  REGEDIT_X64, REGINI_X64, PLUGIN_X64],
+        commands=[install_command("csp\\csp-x64-kc1-eng.msi")] + CARD_TOOLS + [PLUGIN_X64],
         products={PROVIDER: "4.0.9842", CARD_PROVIDER: "2.0.1200", PLUGIN: "2.1.0"},
-        certificates=["A"],
-    ),
+        certificates=["A"]),
     Scenario(
         name="-csp -ucsp: provider 1603, card provider 3010: 1603 (not 4035), the card "
              "branch ran, no plug-in",
         distribution=STANDARD + with_restart("ucsp/ucsp-x64-eng.msi")
         + ["csp/csp-x64-kc1-eng.msi:fail"],
-        args=["-csp", "-ucsp"],
-        boxes=[question(CONFIRM_ALL), failure(PROVIDER_FAILED, 1603)],
-        exit_code=1603,
-        commands=[install_command("csp\\csp-x64-kc1-eng.msi"), ucsp("ucsp-x64-eng.msi"),
-                  REGEDIT_X64, REGINI_X64],
-        products={CARD_PROVIDER: "2.0.1200"},
-        certificates=["A"],
-        checks=[imported("UEC_x64_2.reg")],
-    ),
+        args=["-csp", "-ucsp"], boxes=[question(CONFIRM_ALL), failure(PROVIDER_FAILED, 1603)],
+        exit_code=1603, commands=[install_command("csp\\csp-x64-kc1-eng.msi")] + CARD_TOOLS,
+        products={CARD_PROVIDER: "2.0.1200"}, certificates=["A"],
+        checks=[imported("UEC_x64_2.reg")]),
     Scenario(
         name="-ucsp -silent: card provider 3010, regedit 2, regini 5: 2 (not 3015)",
         distribution=STANDARD + with_restart("ucsp/ucsp-x64-eng.msi"),
-        stand_ins={"regedit": "exit=2", "regini": "exit=5"},
-        args=["-ucsp", "-silent"],
-        exit_code=2,
-        commands=[ucsp("ucsp-x64-eng.msi"), REGEDIT_X64, REGINI_X64],
-        products={CARD_PROVIDER: "2.0.1200"},
-        certificates=["A"],
-    ),
+        stand_ins={"regedit": "exit=2", "regini": "exit=5"}, args=["-ucsp", "-silent"],
+        exit_code=2, commands=CARD_TOOLS, products={CARD_PROVIDER: "2.0.1200"},
+        certificates=["A"]),
     Scenario(
         name="-ucsp: regedit 1603, then regini 3010: 1603 (not 4035), message 105",
-        distribution=STANDARD,
-        stand_ins={"regedit": "exit=1603", "regini": "exit=3010"},
-        args=["-ucsp"],
-        boxes=[question(CONFIRM_CARD), failure(PROVIDER_FAILED, 1603)],
-        exit_code=1603,
-        commands=[ucsp("ucsp-x64-eng.msi"), REGEDIT_X64, REGINI_X64],
-        products={CARD_PROVIDER: "2.0.1200"},
-        certificates=["A"],
-    ),
+        distribution=STANDARD, stand_ins={"regedit": "exit=1603", "regini": "exit=3010"},
+        args=["-ucsp"], boxes=[question(CONFIRM_CARD), failure(PROVIDER_FAILED, 1603)],
+        exit_code=1603, commands=CARD_TOOLS, products={CARD_PROVIDER: "2.0.1200"},
+        certificates=["A"]),
     Scenario(
         name="-ucsp: regini 3010 alone: success with a restart, message 123, No",
-        distribution=STANDARD,
-        stand_ins={"regedit": "run", "regini": "exit=3010"},
-        args=["-ucsp"],
-        boxes=[question(CONFIRM_CARD), question(RESTART_CARD, press="No")],
-        exit_code=0,
-        commands=[ucsp("ucsp-x64-eng.msi"), REGEDIT_X64, REGINI_X64, PLUGIN_X64],
-        products={CARD_PROVIDER: "2.0.1200", PLUGIN: "2.1.0"},
-        certificates=["A"],
-        checks=[imported("UEC_x64_2.reg")],
-    ),
+        distribution=STANDARD, stand_ins={"regedit": "run", "regini": "exit=3010"},
+        args=["-ucsp"], boxes=[question(CONFIRM_CARD), question(RESTART_CARD, press="No")],
+        commands=CARD_TOOLS + [PLUGIN_X64], products=CARD_AND_PLUGIN, certificates=["A"],
+        checks=[imported("UEC_x64_2.reg")]),
     Scenario(
         name="-ucsp: regini in neither the system nor the Windows folder: not started, 2, "
              "message 105 with it",
-        prepare=[without_program("regini.exe")],
-        distribution=STANDARD,
-        args=["-ucsp"],
-        boxes=[question(CONFIRM_CARD), failure(PROVIDER_FAILED, 2)],
-        exit_code=2,
-        commands=[ucsp("ucsp-x64-eng.msi"), REGEDIT_X64],
-        products={CARD_PROVIDER: "2.0.1200"},
-        certificates=["A"],
-        checks=[imported("UEC_x64_2.reg")],
-    ),
+        prepare=[without_program("regini.exe")], distribution=STANDARD, args=["-ucsp"],
+        boxes=[question(CONFIRM_CARD), failure(PROVIDER_FAILED, 2)], exit_code=2,
+        commands=[ucsp("ucsp-x64-eng.msi"), REGEDIT_X64], products={CARD_PROVIDER: "2.0.1200"},
+        certificates=["A"], checks=[imported("UEC_x64_2.reg")]),
 ]
 
 SCENARIOS = FLOW + CODES

@@ -9,8 +9,7 @@ PROVIDER = "{5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}"
 ALTERNATE_PROVIDER = "{A93E1F07-26D4-4B8C-9F5A-71E0B3C8D264}"
 CARD_PROVIDER = "{3F6B82D4-E015-4A97-B2C3-9D4E57A1F08B}"
 
-INSTALLSTATE_ABSENT = 2
-INSTALLSTATE_LOCAL = 3
+INSTALLSTATE_ABSENT, INSTALLSTATE_LOCAL = 2, 3
 
 RUSSIAN = "ru_RU.UTF-8"  # LC_ALL: Wine then reports the system UI language 0x419
 REINSTALL = "REINSTALL=ALL REINSTALLMODE=vomus"
@@ -33,21 +32,21 @@ def question(number, press="Yes"):
 
 
 def result(number):
-    return Box(CAPTION, MESSAGES[number], press="OK", buttons=[1])
+    return Box(CAPTION, MESSAGES[number], buttons=[1])
 
 
 def failure(number, code):
     """105 (provider) or 106 (plug-in) with the failing code."""
-    return Box(CAPTION, failure_text(number, code), press="OK", buttons=[1])
+    return Box(CAPTION, failure_text(number, code), buttons=[1])
 
 
 def error(number):
     """A step's own error under the caption "Ошибка" (129)."""
-    return Box(ERROR_CAPTION, MESSAGES[number], press="OK", buttons=[1])
+    return Box(ERROR_CAPTION, MESSAGES[number], buttons=[1])
 
 
 def too_old():
-    return Box(UPDATE_CAPTION, MESSAGES[130], press="OK", buttons=[1])
+    return Box(UPDATE_CAPTION, MESSAGES[130], buttons=[1])
 
 
 # --- Distributions ----------------------------------------------------------------------------
@@ -55,26 +54,17 @@ def too_old():
 # Both architectures, and packages the locator must pass over: one directly in the start
 # folder, one in a folder whose name begins with a dot, one two levels down. The win32
 # variant sorts before the x64 one, so a wrong architecture piece picks it.
-PLUGIN_PACKAGES = [
-    "plugin/velumcom-2.1.0-win32.msi",
-    "plugin/velumcom-2.1.0-x64.msi",
-    "velumcom-0.9.0-x64.msi",
-    ".previous/velumcom-1.0.0-x64.msi",
-    "archive/old/velumcom-1.5.0-x64.msi",
-]
+PLUGIN_PACKAGES = ["plugin/velumcom-2.1.0-win32.msi", "plugin/velumcom-2.1.0-x64.msi",
+                   "velumcom-0.9.0-x64.msi", ".previous/velumcom-1.0.0-x64.msi",
+                   "archive/old/velumcom-1.5.0-x64.msi"]
 
 # For "csp*x64*eng* ": the Russian KC1 package sorts first among the x64 ones, so a
 # missing language piece picks it; "rus*" would pick it too; the win32 English ones sort
 # before every x64 one.
-PROVIDER_PACKAGES = [
-    "csp/csp-win32-kc1-eng.msi",
-    "csp/csp-win32-kc2-rus.msi",
-    "csp/csp-x64-kc1-rus.msi",
-    "csp/csp-x64-kc2-eng.msi",
-    "csp/csp-x64-kc2-rus.msi",
-    "csp/csp-x64-kc3-eng.msi",
-    "csp/csp-x64-kc3-rus.msi",
-]
+PROVIDER_PACKAGES = ["csp/csp-win32-kc1-eng.msi", "csp/csp-win32-kc2-rus.msi",
+                     "csp/csp-x64-kc1-rus.msi", "csp/csp-x64-kc2-eng.msi",
+                     "csp/csp-x64-kc2-rus.msi", "csp/csp-x64-kc3-eng.msi",
+                     "csp/csp-x64-kc3-rus.msi"]
 
 # Every variant: "csp*x64*" alone (no level, no language) picks csp-x64-kc1-eng.
 ALL_PROVIDER_PACKAGES = [f"csp/csp-{arch}-kc{level}-{language}.msi"
@@ -82,17 +72,11 @@ ALL_PROVIDER_PACKAGES = [f"csp/csp-{arch}-kc{level}-{language}.msi"
                          for language in ("eng", "rus")]
 
 # "ucsp*x64*" alone picks the one without a language; each language has its own.
-CARD_PACKAGES = [
-    "ucsp/ucsp-win32-eng.msi",
-    "ucsp/ucsp-win32-rus.msi",
-    "ucsp/ucsp-x64-all.msi",
-    "ucsp/ucsp-x64-eng.msi",
-    "ucsp/ucsp-x64-rus.msi",
-]
+CARD_PACKAGES = ["ucsp/ucsp-win32-eng.msi", "ucsp/ucsp-win32-rus.msi", "ucsp/ucsp-x64-all.msi",
+                 "ucsp/ucsp-x64-eng.msi", "ucsp/ucsp-x64-rus.msi"]
 
 PLUGIN_X64 = install_command("plugin\\velumcom-2.1.0-x64.msi")
 PLUGIN_WIN32 = install_command("plugin\\velumcom-2.1.0-win32.msi")
-
 
 # --- Steps before setup.exe runs -------------------------------------------------------------
 

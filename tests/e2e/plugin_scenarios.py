@@ -3,19 +3,14 @@ the final messages of a run without options."""
 
 import subprocess
 
-from common import (INSTALLSTATE_ABSENT, INSTALLSTATE_LOCAL, PLUGIN, PLUGIN_PACKAGES,
-                    PLUGIN_X64, PROVIDER, REMOVE_PLUGIN, error, failure, install_command,
-                    installed, installed_older, question, result)
+from common import (INSTALLSTATE_LOCAL, PLUGIN, PLUGIN_PACKAGES, PLUGIN_X64, PROVIDER,
+                    REMOVE_PLUGIN, error, failure, install_command, installed, installed_older,
+                    question, result)
 from harness import DIST, Mismatch, Scenario, kit
 from input_scenarios import LOG_FILE, PLUGIN_PACKAGE as PACKAGE, log_folder, log_line
 
-CONFIRM = 103
-DONE = 110
-RESTART_PLUGIN = 108
-RESTART_TO_CONTINUE = 115
-PLUGIN_FAILED = 106
-PACKAGE_NOT_FOUND = 139
-PACKAGE_NOT_OPENED = 133
+CONFIRM, DONE, RESTART_PLUGIN, RESTART_TO_CONTINUE = 103, 110, 108, 115
+PLUGIN_FAILED, PACKAGE_NOT_FOUND = 106, 139
 
 OLDER_INSTALLED = installed_older("old/velumcom-2.0.5-x64.msi", "2.1.0")
 PLAIN_INSTALLED = installed("old/velumcom-2.0.5-x64.msi")
@@ -47,84 +42,65 @@ def woke_on_release(run):
         "seconds from the mutex's release to setup.exe's end", f"0 to {WAKE_SECONDS}", delay)]
 
 
-
 def numbers_compared(installed_version, on_disk, note, commands):
     """Fields compare as numbers: as text 2.0.10 would sort before 2.0.9."""
     return Scenario(
         name=f"installed plug-in {installed_version}, package {on_disk} is {note}",
         prepare=[installed_older(f"old/velumcom-{installed_version}-x64.msi", on_disk)],
-        distribution=[f"plugin/velumcom-{on_disk}-x64.msi"],
-        args=["-silent"],
-        exit_code=0,
-        commands=commands,
-        products={PLUGIN: on_disk if commands else installed_version},
-    )
+        distribution=[f"plugin/velumcom-{on_disk}-x64.msi"], args=["-silent"],
+        commands=commands, products={PLUGIN: on_disk if commands else installed_version})
+
+
+def not_found(name, silent_name, **shared):
+    """No package for this Windows, asked and then -silent: 139 and 106 with 232, or 232
+    without a box; nothing runs."""
+    shared.update(exit_code=232, commands=[])
+    return [Scenario(name=name, args=[], boxes=[question(CONFIRM), error(PACKAGE_NOT_FOUND),
+                                                failure(PLUGIN_FAILED, 232)], **shared),
+            Scenario(name=silent_name, args=["-silent"], **shared)]
+
+
+def restart_asked(name, args, **expected):
+    """The plug-in's installer asks for a restart."""
+    return Scenario(name=name, distribution=[PACKAGE + ":reboot"], args=args,
+                    commands=[PLUGIN_X64], products={PLUGIN: "2.1.0"}, **expected)
 
 
 OUTCOMES = [
     Scenario(
         name="silent first installation of the plug-in",
-        distribution=PLUGIN_PACKAGES,
-        args=["-silent"],
-        exit_code=0,
-        commands=[PLUGIN_X64],
-        products={PLUGIN: "2.1.0", PROVIDER: None},
-        packages={PLUGIN: "velumcom-2.1.0-x64.msi"},
-        features={PLUGIN: INSTALLSTATE_LOCAL},
-    ),
+        distribution=PLUGIN_PACKAGES, args=["-silent"], commands=[PLUGIN_X64],
+        products={PLUGIN: "2.1.0", PROVIDER: None}, packages={PLUGIN: "velumcom-2.1.0-x64.msi"},
+        features={PLUGIN: INSTALLSTATE_LOCAL}),
     Scenario(
         name="no options: question 103, the x64 package, message 110",
-        distribution=PLUGIN_PACKAGES,
-        args=[],
-        boxes=[question(CONFIRM), result(DONE)],
-        exit_code=0,
-        commands=[PLUGIN_X64],
-        products={PLUGIN: "2.1.0"},
-        features={PLUGIN: INSTALLSTATE_LOCAL},
-    ),
+        distribution=PLUGIN_PACKAGES, args=[], boxes=[question(CONFIRM), result(DONE)],
+        commands=[PLUGIN_X64], products={PLUGIN: "2.1.0"}, features={PLUGIN: INSTALLSTATE_LOCAL}),
     Scenario(
         name="-silent over an older plug-in removes it, then installs the new one",
-        prepare=[OLDER_INSTALLED],
-        distribution=PLUGIN_PACKAGES,
-        args=["-silent"],
-        exit_code=0,
-        commands=[REMOVE_PLUGIN, PLUGIN_X64],
-        products={PLUGIN: "2.1.0"},
-        packages={PLUGIN: "velumcom-2.1.0-x64.msi"},
-    ),
+        prepare=[OLDER_INSTALLED], distribution=PLUGIN_PACKAGES, args=["-silent"],
+        commands=[REMOVE_PLUGIN, PLUGIN_X64], products={PLUGIN: "2.1.0"},
+        packages={PLUGIN: "velumcom-2.1.0-x64.msi"}),
     Scenario(
         name="-VelumArgs twice: both values reach the installation, not the removal",
-        prepare=[OLDER_INSTALLED],
-        distribution=PLUGIN_PACKAGES,
+        prepare=[OLDER_INSTALLED], distribution=PLUGIN_PACKAGES,
         args=["-VelumArgs", "SAMPLEA=1", "-silent", "-velumargs", "SAMPLEB=2"],
-        exit_code=0,
         commands=[REMOVE_PLUGIN,
                   install_command("plugin\\velumcom-2.1.0-x64.msi", "SAMPLEA=1 SAMPLEB=2 ")],
-        products={PLUGIN: "2.1.0"},
-    ),
+        products={PLUGIN: "2.1.0"}),
     Scenario(
         name="same version installed without NPVELUM: the feature is added",
         # The package on disk is the installed one, as a distribution would hold it.
         prepare=[installed("old/velumcom-2.1.0-x64.msi:npvelum=absent")],
-        distribution=["plugin/velumcom-2.1.0-x64.msi:npvelum=absent"],
-        args=[],
+        distribution=["plugin/velumcom-2.1.0-x64.msi:npvelum=absent"], args=[],
         boxes=[question(CONFIRM), result(DONE)],
-        exit_code=0,
         commands=[install_command("plugin\\velumcom-2.1.0-x64.msi", " ADDLOCAL=NPVELUM")],
-        products={PLUGIN: "2.1.0"},
-        features={PLUGIN: INSTALLSTATE_LOCAL},
-    ),
+        products={PLUGIN: "2.1.0"}, features={PLUGIN: INSTALLSTATE_LOCAL}),
     Scenario(
         name="same version installed with NPVELUM: nothing runs, message 110",
-        prepare=[installed("old/velumcom-2.1.0-x64.msi")],
-        distribution=PLUGIN_PACKAGES,
-        args=[],
-        boxes=[question(CONFIRM), result(DONE)],
-        exit_code=0,
-        commands=[],
-        products={PLUGIN: "2.1.0"},
-        features={PLUGIN: INSTALLSTATE_LOCAL},
-    ),
+        prepare=[installed("old/velumcom-2.1.0-x64.msi")], distribution=PLUGIN_PACKAGES,
+        args=[], boxes=[question(CONFIRM), result(DONE)], commands=[],
+        products={PLUGIN: "2.1.0"}, features={PLUGIN: INSTALLSTATE_LOCAL}),
     numbers_compared("2.0.9", "2.0.10", "newer: removed, then installed",
                      [REMOVE_PLUGIN, install_command("plugin\\velumcom-2.0.10-x64.msi")]),
     numbers_compared("2.0.10", "2.0.9", "older: nothing removed, nothing installed", []),
@@ -132,225 +108,94 @@ OUTCOMES = [
         name="-silent, plug-in 2.1.0 installed, x64 2.2.0 beside win32 2.1.0: this Windows' "
              "variant is newer, 2.1.0 removed, 2.2.0 installed",
         prepare=[installed_older("old/velumcom-2.1.0-x64.msi", "2.2.0")],
-        distribution=BOTH_VARIANTS,
-        args=["-silent"],
+        distribution=BOTH_VARIANTS, args=["-silent"],
         commands=[REMOVE_PLUGIN, install_command("plugin\\velumcom-2.2.0-x64.msi")],
-        products={PLUGIN: "2.2.0"},
-        packages={PLUGIN: "velumcom-2.2.0-x64.msi"},
-    ),
+        products={PLUGIN: "2.2.0"}, packages={PLUGIN: "velumcom-2.2.0-x64.msi"}),
     Scenario(
         name="-silent again, x64 2.2.0 installed, win32 2.1.0 beside it: nothing removed or "
              "installed",
-        prepare=[installed("old/velumcom-2.2.0-x64.msi")],
-        distribution=BOTH_VARIANTS,
-        args=["-silent"],
-        commands=[],
-        products={PLUGIN: "2.2.0"},
-    ),
+        prepare=[installed("old/velumcom-2.2.0-x64.msi")], distribution=BOTH_VARIANTS,
+        args=["-silent"], commands=[], products={PLUGIN: "2.2.0"}),
 ]
+
+REMOVAL_REBOOTS = dict(prepare=[OLDER_INSTALLED_REMOVAL_REBOOTS], distribution=PLUGIN_PACKAGES,
+                       commands=[REMOVE_PLUGIN], products={PLUGIN: None})
 
 REMOVAL = [
     Scenario(
         name="removal asks for a restart: message 115, No: exit 0, the new one not installed",
-        prepare=[OLDER_INSTALLED_REMOVAL_REBOOTS],
-        distribution=PLUGIN_PACKAGES,
-        args=[],
-        boxes=[question(CONFIRM), question(RESTART_TO_CONTINUE, press="No")],
-        exit_code=0,
-        commands=[REMOVE_PLUGIN],
-        products={PLUGIN: None},
-    ),
+        args=[], boxes=[question(CONFIRM), question(RESTART_TO_CONTINUE, press="No")],
+        **REMOVAL_REBOOTS),
     Scenario(
         name="removal asks for a restart: message 115, Yes: the restart is requested",
-        prepare=[OLDER_INSTALLED_REMOVAL_REBOOTS],
-        distribution=PLUGIN_PACKAGES,
-        args=[],
-        boxes=[question(CONFIRM), question(RESTART_TO_CONTINUE, press="Yes")],
-        exit_code=0,
-        commands=[REMOVE_PLUGIN],
-        restart=True,
-        products={PLUGIN: None},
-    ),
+        args=[], boxes=[question(CONFIRM), question(RESTART_TO_CONTINUE, press="Yes")],
+        restart=True, **REMOVAL_REBOOTS),
     Scenario(
         name="-silent, removal asks for a restart: restart at once, no installation",
-        prepare=[OLDER_INSTALLED_REMOVAL_REBOOTS],
-        distribution=PLUGIN_PACKAGES,
-        args=["-silent"],
-        exit_code=0,
-        commands=[REMOVE_PLUGIN],
-        restart=True,
-        products={PLUGIN: None},
-    ),
+        args=["-silent"], restart=True, **REMOVAL_REBOOTS),
     Scenario(
         name="-csp, removal asks for a restart: message 115 all the same, No: exit 0",
         # The provider went in, the plug-in is gone: never "successfully installed".
         prepare=[OLDER_INSTALLED_REMOVAL_REBOOTS],
-        distribution=PLUGIN_PACKAGES + ["csp/csp-x64-kc2-eng.msi"],
-        args=["-csp"],
+        distribution=PLUGIN_PACKAGES + ["csp/csp-x64-kc2-eng.msi"], args=["-csp"],
         boxes=[question(102), question(RESTART_TO_CONTINUE, press="No")],
-        exit_code=0,
         commands=[install_command("csp\\csp-x64-kc2-eng.msi"), REMOVE_PLUGIN],
-        products={PROVIDER: "4.0.9842", PLUGIN: None},
-    ),
+        products={PROVIDER: "4.0.9842", PLUGIN: None}),
     Scenario(
         name="removal fails with 1603: message 106 with it, nothing installed",
-        prepare=[OLDER_INSTALLED],
-        distribution=PLUGIN_PACKAGES,
-        stand_ins={"msiexec": "exit=1603"},
-        args=[],
-        boxes=[question(CONFIRM), failure(PLUGIN_FAILED, 1603)],
-        exit_code=1603,
-        commands=[REMOVE_PLUGIN],
-        products={PLUGIN: "2.0.5"},
-    ),
-    Scenario(
-        name="newer package only for the other architecture: 139 before any removal, 232",
-        prepare=[OLDER_INSTALLED],
-        distribution=["plugin/velumcom-2.1.0-win32.msi"],
-        args=[],
-        boxes=[question(CONFIRM), error(PACKAGE_NOT_FOUND), failure(PLUGIN_FAILED, 232)],
-        exit_code=232,
-        commands=[],
-        products={PLUGIN: "2.0.5"},
-    ),
-    Scenario(
-        name="-silent, newer package only for the other architecture: 232, nothing removed",
-        prepare=[OLDER_INSTALLED],
-        distribution=["plugin/velumcom-2.1.0-win32.msi"],
-        args=["-silent"],
-        exit_code=232,
-        commands=[],
-        products={PLUGIN: "2.0.5"},
-    ),
+        prepare=[OLDER_INSTALLED], distribution=PLUGIN_PACKAGES,
+        stand_ins={"msiexec": "exit=1603"}, args=[],
+        boxes=[question(CONFIRM), failure(PLUGIN_FAILED, 1603)], exit_code=1603,
+        commands=[REMOVE_PLUGIN], products={PLUGIN: "2.0.5"}),
+    *not_found("newer package only for the other architecture: 139 before any removal, 232",
+               "-silent, newer package only for the other architecture: 232, nothing removed",
+               prepare=[OLDER_INSTALLED], distribution=["plugin/velumcom-2.1.0-win32.msi"],
+               products={PLUGIN: "2.0.5"}),
 ]
 
 RESULTS = [
-    Scenario(
-        name="the plug-in's installer asks for a restart: message 108, No: exit 0",
-        distribution=["plugin/velumcom-2.1.0-x64.msi:reboot"],
-        args=[],
-        boxes=[question(CONFIRM), question(RESTART_PLUGIN, press="No")],
-        exit_code=0,
-        commands=[PLUGIN_X64],
-        products={PLUGIN: "2.1.0"},
-    ),
-    Scenario(
-        name="-silent, the plug-in's installer asks for a restart: restart at once",
-        distribution=["plugin/velumcom-2.1.0-x64.msi:reboot"],
-        args=["-silent"],
-        exit_code=0,
-        commands=[PLUGIN_X64],
-        restart=True,
-        products={PLUGIN: "2.1.0"},
-    ),
-    Scenario(
-        name="-silent -NoRestart, the plug-in's installer asks for a restart: 3010, no "
-             "restart",
-        distribution=["plugin/velumcom-2.1.0-x64.msi:reboot"],
-        args=["-silent", "-NoRestart"],
-        exit_code=3010,
-        commands=[PLUGIN_X64],
-        products={PLUGIN: "2.1.0"},
-    ),
-    Scenario(
-        name="-norestart, the plug-in's installer asks for a restart: the confirmation "
-             "only, 3010",
-        distribution=["plugin/velumcom-2.1.0-x64.msi:reboot"],
-        args=["-norestart"],
-        boxes=[question(CONFIRM)],
-        exit_code=3010,
-        commands=[PLUGIN_X64],
-        products={PLUGIN: "2.1.0"},
-    ),
-    Scenario(
-        name="no visible desktop, the plug-in's installer asks for a restart: no box, 3010, "
-             "no restart",
-        desktop=False,
-        distribution=["plugin/velumcom-2.1.0-x64.msi:reboot"],
-        args=[],
-        exit_code=3010,
-        commands=[PLUGIN_X64],
-        products={PLUGIN: "2.1.0"},
-    ),
+    restart_asked("the plug-in's installer asks for a restart: message 108, No: exit 0", [],
+                  boxes=[question(CONFIRM), question(RESTART_PLUGIN, press="No")]),
+    restart_asked("-silent, the plug-in's installer asks for a restart: restart at once",
+                  ["-silent"], restart=True),
+    restart_asked("-silent -NoRestart, the plug-in's installer asks for a restart: 3010, no "
+                  "restart", ["-silent", "-NoRestart"], exit_code=3010),
+    restart_asked("-norestart, the plug-in's installer asks for a restart: the confirmation "
+                  "only, 3010", ["-norestart"], boxes=[question(CONFIRM)], exit_code=3010),
+    restart_asked("no visible desktop, the plug-in's installer asks for a restart: no box, "
+                  "3010, no restart", [], desktop=False, exit_code=3010),
     Scenario(
         name="-silent -norestart, another installation holds the installer: 1618 waited out, "
              "the same msiexec line again once it is free",
-        prepare=[installer_busy],
-        distribution=["plugin/velumcom-2.1.0-x64.msi"],
-        stand_ins={"msiexec": "busy"},
-        args=["-silent", "-norestart"],
-        commands=[PLUGIN_X64, PLUGIN_X64],
-        products={PLUGIN: "2.1.0"},
-        checks=[woke_on_release],
-    ),
+        prepare=[installer_busy], distribution=["plugin/velumcom-2.1.0-x64.msi"],
+        stand_ins={"msiexec": "busy"}, args=["-silent", "-norestart"],
+        commands=[PLUGIN_X64, PLUGIN_X64], products={PLUGIN: "2.1.0"}, checks=[woke_on_release]),
     Scenario(
         name="the plug-in's installer fails: message 106 with 1603",
-        distribution=["plugin/velumcom-2.1.0-x64.msi:fail"],
-        args=[],
-        boxes=[question(CONFIRM), failure(PLUGIN_FAILED, 1603)],
-        exit_code=1603,
-        commands=[PLUGIN_X64],
-    ),
+        distribution=["plugin/velumcom-2.1.0-x64.msi:fail"], args=[],
+        boxes=[question(CONFIRM), failure(PLUGIN_FAILED, 1603)], exit_code=1603,
+        commands=[PLUGIN_X64]),
     Scenario(
         name="confirmation answered No: exit 0, nothing runs",
-        distribution=PLUGIN_PACKAGES,
-        args=[],
-        boxes=[question(CONFIRM, press="No")],
-        exit_code=0,
-        commands=[],
-    ),
-    Scenario(
-        name="no package at all: message 139, then 106 with 232",
-        distribution=["notes/readme.txt:text"],
-        args=[],
-        boxes=[question(CONFIRM), error(PACKAGE_NOT_FOUND), failure(PLUGIN_FAILED, 232)],
-        exit_code=232,
-        commands=[],
-    ),
-    Scenario(
-        name="-silent, no package at all: 232 without a box",
-        distribution=["notes/readme.txt:text"],
-        args=["-silent"],
-        exit_code=232,
-        commands=[],
-    ),
-    Scenario(
-        name="plug-in installed, no package to compare with: 139, then 106 with 232",
-        prepare=[PLAIN_INSTALLED],
-        distribution=[],
-        args=[],
-        boxes=[question(CONFIRM), error(PACKAGE_NOT_FOUND), failure(PLUGIN_FAILED, 232)],
-        exit_code=232,
-        commands=[],
-        products={PLUGIN: "2.0.5"},
-    ),
-    Scenario(
-        name="-silent, plug-in installed, no package to compare with: no box, 232",
-        prepare=[PLAIN_INSTALLED],
-        distribution=[],
-        args=["-silent"],
-        exit_code=232,
-        commands=[],
-        products={PLUGIN: "2.0.5"},
-    ),
+        distribution=PLUGIN_PACKAGES, args=[], boxes=[question(CONFIRM, press="No")],
+        commands=[]),
+    *not_found("no package at all: message 139, then 106 with 232",
+               "-silent, no package at all: 232 without a box",
+               distribution=["notes/readme.txt:text"]),
+    *not_found("plug-in installed, no package to compare with: 139, then 106 with 232",
+               "-silent, plug-in installed, no package to compare with: no box, 232",
+               prepare=[PLAIN_INSTALLED], products={PLUGIN: "2.0.5"}),
     Scenario(
         name="a folder whose name fits the mask is passed over for the package after it",
         distribution=["plugin/velumcom-1-x64-old/readme.txt:text",
                       "plugin/velumcom-2.1.0-x64.msi"],
-        args=["-silent"],
-        exit_code=0,
-        commands=[PLUGIN_X64],
-        products={PLUGIN: "2.1.0"},
-    ),
+        args=["-silent"], commands=[PLUGIN_X64], products={PLUGIN: "2.1.0"}),
     Scenario(
         name="two folders hold the plug-in: the first in Windows' order wins",
         # Windows lists names without regard to case: alpha before Zeta.
         distribution=["Zeta/velumcom-2.1.0-x64.msi", "alpha/velumcom-2.1.0-x64.msi"],
-        args=["-silent"],
-        exit_code=0,
-        commands=[install_command("alpha\\velumcom-2.1.0-x64.msi")],
-        products={PLUGIN: "2.1.0"},
-    ),
+        args=["-silent"], commands=[install_command("alpha\\velumcom-2.1.0-x64.msi")],
+        products={PLUGIN: "2.1.0"}),
 ]
 
 SIGNED_BY_A = 'setup.exe is signed by "Vendor A": '

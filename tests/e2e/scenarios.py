@@ -1,14 +1,8 @@
-"""The end-to-end scenarios: a machine, a distribution, a command line, what must follow.
-
-A new scenario is one more Scenario(...) in the file of its subject:
-  plugin_scenarios.py    the plug-in flow and the results of a run without options
-  provider_scenarios.py  the provider flow (-csp): masks, installed products, refusals
-  card_scenarios.py      the card provider (-ucsp): its tools, certificates, codes combined
-  startup_scenarios.py   the help, the prerequisite checks, the questions, the languages
-  input_scenarios.py     unusual start folders, damaged inputs, the run's log (-log)
-`prepare` steps set the machine up (installed(...), windows_version(...)), `checks` add
-observations of their own. Default Wine prefix: 64-bit Windows 7 with WOW64 (the "*x64*"
-variants), system UI language 0x409 (so the provider's default language piece is "eng*").
+"""The end-to-end scenarios, one file per subject: plugin_ (the plug-in flow, a run without
+options), provider_ (-csp), card_ (-ucsp), startup_ (help, prerequisites, questions,
+languages) and input_scenarios.py (start folders, damaged inputs, -log). `prepare` steps set
+the machine up, `checks` add observations. Default prefix: 64-bit Windows 7 with WOW64, UI
+language 0x409 (so the provider's default language piece is "eng*").
 """
 
 import card_scenarios
@@ -24,50 +18,30 @@ from texts import CAPTION  # noqa: F401
 
 SELECTION_DIALOG = "VOZEdove"
 
+
+def msiexec_installs(name, options, exit_code, **expected):
+    """msiexec /i of plug-in 2.2.0 built with these options."""
+    return Scenario(name="fixture: " + name, program="msiexec",
+                    distribution=["plugin/velumcom-2.2.0-x64.msi:" + options],
+                    args=["/qn", "/i", DIST + "\\plugin\\velumcom-2.2.0-x64.msi", "REBOOT=R"],
+                    exit_code=exit_code, **expected)
+
+
 # The packages themselves: later scenarios count on these answers of Wine's installer.
 FIXTURES = [
-    Scenario(
-        name="fixture: a package that schedules a restart ends msiexec with 3010",
-        program="msiexec",
-        distribution=["plugin/velumcom-2.2.0-x64.msi:reboot,npvelum=absent"],
-        args=["/qn", "/i", DIST + "\\plugin\\velumcom-2.2.0-x64.msi", "REBOOT=R"],
-        exit_code=3010,
-        products={PLUGIN: "2.2.0"},
-        features={PLUGIN: INSTALLSTATE_ABSENT},
-    ),
-    Scenario(
-        name="fixture: a package with a false launch condition ends msiexec with 1603",
-        program="msiexec",
-        distribution=["plugin/velumcom-2.2.0-x64.msi:fail"],
-        args=["/qn", "/i", DIST + "\\plugin\\velumcom-2.2.0-x64.msi", "REBOOT=R"],
-        exit_code=1603,
-        products={PLUGIN: None},
-    ),
-    Scenario(
-        name="fixture: a package that asks for a restart on installation only installs with 3010",
-        program="msiexec",
-        distribution=["plugin/velumcom-2.2.0-x64.msi:reboot=install"],
-        args=["/qn", "/i", DIST + "\\plugin\\velumcom-2.2.0-x64.msi", "REBOOT=R"],
-        exit_code=3010,
-        products={PLUGIN: "2.2.0"},
-    ),
-    Scenario(
-        name="fixture: a package that asks for a restart on removal only installs with 0",
-        program="msiexec",
-        distribution=["plugin/velumcom-2.2.0-x64.msi:reboot=remove"],
-        args=["/qn", "/i", DIST + "\\plugin\\velumcom-2.2.0-x64.msi", "REBOOT=R"],
-        exit_code=0,
-        products={PLUGIN: "2.2.0"},
-    ),
+    msiexec_installs("a package that schedules a restart ends msiexec with 3010",
+                     "reboot,npvelum=absent", 3010, products={PLUGIN: "2.2.0"},
+                     features={PLUGIN: INSTALLSTATE_ABSENT}),
+    msiexec_installs("a package with a false launch condition ends msiexec with 1603", "fail",
+                     1603, products={PLUGIN: None}),
+    msiexec_installs("a package that asks for a restart on installation only installs with "
+                     "3010", "reboot=install", 3010, products={PLUGIN: "2.2.0"}),
+    msiexec_installs("a package that asks for a restart on removal only installs with 0",
+                     "reboot=remove", 0, products={PLUGIN: "2.2.0"}),
     Scenario(
         name="fixture: a package that asks for a restart on removal only is removed with 3010",
-        program="msiexec",
-        distribution=[],
-        prepare=[installed("old/velumcom-2.0.5-x64.msi:reboot=remove")],
-        args=["/qn", "/x", PLUGIN, "REBOOT=R"],
-        exit_code=3010,
-        products={PLUGIN: None},
-    ),
+        program="msiexec", prepare=[installed("old/velumcom-2.0.5-x64.msi:reboot=remove")],
+        args=["/qn", "/x", PLUGIN, "REBOOT=R"], exit_code=3010, products={PLUGIN: None}),
 ]
 
 SCENARIOS = (FIXTURES + plugin_scenarios.SCENARIOS + provider_scenarios.SCENARIOS

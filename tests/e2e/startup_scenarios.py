@@ -5,27 +5,21 @@ from common import (CARD_PACKAGES, CARD_PROVIDER, PLUGIN, PLUGIN_X64, PROVIDER, 
                     REGINI_X64, RUSSIAN, install_command, question, result, windows_version,
                     wine_version)
 from harness import Box, Scenario
-from texts import CAPTION, HELP_CAPTION, MESSAGES, help_text
+from texts import HELP_CAPTION, help_text
 
 PLUGIN_PACKAGE = "plugin/velumcom-2.1.0-x64.msi"
 # English and Russian of each level: a missing language piece picks the English one.
 PROVIDER_PACKAGES = [f"csp/csp-x64-kc{level}-{language}.msi"
                      for level in (1, 2) for language in ("eng", "rus")]
+NOT_UNDERSTOOD = 1639
 
 
 def help_scenario(args, provider=False, card_provider=False, note="", exit_code=0):
     return Scenario(
         name=f"{' '.join(args)}: the help{note}, nothing installed, exit {exit_code}",
-        distribution=[PLUGIN_PACKAGE],
-        args=args,
-        boxes=[Box(HELP_CAPTION, help_text(provider, card_provider), press="OK",
-                   buttons=[1])],
-        exit_code=exit_code,
-        commands=[],
-    )
-
-
-NOT_UNDERSTOOD = 1639
+        distribution=[PLUGIN_PACKAGE], args=args,
+        boxes=[Box(HELP_CAPTION, help_text(provider, card_provider), buttons=[1])],
+        exit_code=exit_code, commands=[])
 
 
 HELP = [
@@ -45,19 +39,11 @@ HELP = [
                   exit_code=NOT_UNDERSTOOD),
     Scenario(
         name="-silent -slient: not understood, no box, exit 1639",
-        distribution=[PLUGIN_PACKAGE],
-        args=["-silent", "-slient"],
-        exit_code=NOT_UNDERSTOOD,
-        commands=[],
-    ),
+        distribution=[PLUGIN_PACKAGE], args=["-silent", "-slient"], exit_code=NOT_UNDERSTOOD,
+        commands=[]),
     Scenario(
         name="no visible desktop, -help: no box, exit 0",
-        desktop=False,
-        distribution=[PLUGIN_PACKAGE],
-        args=["-help"],
-        exit_code=0,
-        commands=[],
-    ),
+        desktop=False, distribution=[PLUGIN_PACKAGE], args=["-help"], commands=[]),
 ]
 
 
@@ -66,13 +52,13 @@ def refused(name, prepare, message, code, silent):
     return Scenario(
         name=f"{name}{' -silent' if silent else ''}: "
              f"{'no box' if silent else f'message {message}'}, exit {code}",
-        prepare=[prepare],
-        distribution=[PLUGIN_PACKAGE],
-        args=["-silent"] if silent else [],
-        boxes=[] if silent else [Box(CAPTION, MESSAGES[message], press="OK", buttons=[1])],
-        exit_code=code,
-        commands=[],
-    )
+        prepare=[prepare], distribution=[PLUGIN_PACKAGE], args=["-silent"] if silent else [],
+        boxes=[] if silent else [result(message)], exit_code=code, commands=[])
+
+
+def passes(name, prepare):
+    return Scenario(name=name, prepare=[prepare], distribution=[PLUGIN_PACKAGE],
+                    args=["-silent"], commands=[PLUGIN_X64], products={PLUGIN: "2.1.0"})
 
 
 XP_SP1 = windows_version(5, 1, 2600, 1)
@@ -90,40 +76,15 @@ PREREQUISITES = [
     refused("Windows NT 4.0", NT40, 116, 1150, silent=False),
     Scenario(
         name="Windows NT 4.0 -silent: message 116 all the same, exit 1150",
-        prepare=[NT40],
-        distribution=[PLUGIN_PACKAGE],
-        args=["-silent"],
-        boxes=[Box(CAPTION, MESSAGES[116], press="OK", buttons=[1])],
-        exit_code=1150,
-        commands=[],
-    ),
+        prepare=[NT40], distribution=[PLUGIN_PACKAGE], args=["-silent"],
+        boxes=[result(116)], exit_code=1150, commands=[]),
     Scenario(
         name="Windows NT 4.0 -help: the help comes before the checks",
-        prepare=[NT40],
-        distribution=[PLUGIN_PACKAGE],
-        args=["-help"],
-        boxes=[Box(HELP_CAPTION, help_text(), press="OK", buttons=[1])],
-        exit_code=0,
-        commands=[],
-    ),
-    Scenario(
-        name="Windows XP SP2 passes the checks",
-        prepare=[windows_version(5, 1, 2600, 2)],
-        distribution=[PLUGIN_PACKAGE],
-        args=["-silent"],
-        exit_code=0,
-        commands=[PLUGIN_X64],
-        products={PLUGIN: "2.1.0"},
-    ),
-    Scenario(
-        name="Windows Vista without a service pack passes the checks",
-        prepare=[windows_version(6, 0, 6000, 0)],
-        distribution=[PLUGIN_PACKAGE],
-        args=["-silent"],
-        exit_code=0,
-        commands=[PLUGIN_X64],
-        products={PLUGIN: "2.1.0"},
-    ),
+        prepare=[NT40], distribution=[PLUGIN_PACKAGE], args=["-help"],
+        boxes=[Box(HELP_CAPTION, help_text(), buttons=[1])], commands=[]),
+    passes("Windows XP SP2 passes the checks", windows_version(5, 1, 2600, 2)),
+    passes("Windows Vista without a service pack passes the checks",
+           windows_version(6, 0, 6000, 0)),
 ]
 
 CARD_FILES = ["UEC_x64_2.reg:text=REGEDIT4", "UEC_acl_x64.acl:text=ACL file"]
@@ -134,65 +95,43 @@ QUESTIONS = [
              "no certificate",
         distribution=PROVIDER_PACKAGES + CARD_PACKAGES + [PLUGIN_PACKAGE, "a.cer:cert=A"]
         + CARD_FILES,
-        args=["-csp", "-ucsp"],
-        boxes=[question(125, press="No")],
-        exit_code=0,
-        commands=[],
-    ),
+        args=["-csp", "-ucsp"], boxes=[question(125, press="No")], commands=[]),
     Scenario(
         name="-selectDlg without -csp: no dialog, question 103, the plug-in, message 110",
-        distribution=PROVIDER_PACKAGES + [PLUGIN_PACKAGE],
-        args=["-selectDlg"],
-        boxes=[question(103), result(110)],
-        exit_code=0,
-        commands=[PLUGIN_X64],
-        products={PLUGIN: "2.1.0"},
-    ),
+        distribution=PROVIDER_PACKAGES + [PLUGIN_PACKAGE], args=["-selectDlg"],
+        boxes=[question(103), result(110)], commands=[PLUGIN_X64], products={PLUGIN: "2.1.0"}),
     Scenario(
         name="-ucsp, confirmation 122 answered No: exit 0, nothing runs",
-        distribution=CARD_PACKAGES + [PLUGIN_PACKAGE] + CARD_FILES,
-        args=["-ucsp"],
-        boxes=[question(122, press="No")],
-        exit_code=0,
-        commands=[],
-    ),
+        distribution=CARD_PACKAGES + [PLUGIN_PACKAGE] + CARD_FILES, args=["-ucsp"],
+        boxes=[question(122, press="No")], commands=[]),
 ]
 
+
+def both_providers(name, language, args, **expected):
+    """-csp -ucsp -KC kc2: both providers' packages of that language, then the plug-in."""
+    return Scenario(
+        name=name, distribution=PROVIDER_PACKAGES + CARD_PACKAGES + [PLUGIN_PACKAGE] + CARD_FILES,
+        args=["-csp", "-ucsp", "-KC", "kc2"] + args,
+        commands=[install_command(f"csp\\csp-x64-kc2-{language}.msi"),
+                  install_command(f"ucsp\\ucsp-x64-{language}.msi"), REGEDIT_X64, REGINI_X64,
+                  PLUGIN_X64],
+        products={PROVIDER: "4.0.9842", CARD_PROVIDER: "2.0.1200", PLUGIN: "2.1.0"},
+        packages={PROVIDER: f"csp-x64-kc2-{language}.msi",
+                  CARD_PROVIDER: f"ucsp-x64-{language}.msi"}, **expected)
+
+
 LANGUAGES = [
-    Scenario(
-        name="Russian system: -csp -ucsp -KC kc2 take the Russian packages, message 127",
-        locale=RUSSIAN,
-        distribution=PROVIDER_PACKAGES + CARD_PACKAGES + [PLUGIN_PACKAGE] + CARD_FILES,
-        args=["-csp", "-ucsp", "-KC", "kc2"],
-        boxes=[question(125), result(127)],
-        exit_code=0,
-        commands=[install_command("csp\\csp-x64-kc2-rus.msi"),
-                  install_command("ucsp\\ucsp-x64-rus.msi"), REGEDIT_X64, REGINI_X64,
-                  PLUGIN_X64],
-        products={PROVIDER: "4.0.9842", CARD_PROVIDER: "2.0.1200", PLUGIN: "2.1.0"},
-        packages={PROVIDER: "csp-x64-kc2-rus.msi", CARD_PROVIDER: "ucsp-x64-rus.msi"},
-    ),
-    Scenario(
-        name="English system: -csp -ucsp -KC kc2 -silent take the English packages",
-        distribution=PROVIDER_PACKAGES + CARD_PACKAGES + [PLUGIN_PACKAGE] + CARD_FILES,
-        args=["-csp", "-ucsp", "-KC", "kc2", "-silent"],
-        exit_code=0,
-        commands=[install_command("csp\\csp-x64-kc2-eng.msi"),
-                  install_command("ucsp\\ucsp-x64-eng.msi"), REGEDIT_X64, REGINI_X64,
-                  PLUGIN_X64],
-        products={PROVIDER: "4.0.9842", CARD_PROVIDER: "2.0.1200", PLUGIN: "2.1.0"},
-        packages={PROVIDER: "csp-x64-kc2-eng.msi", CARD_PROVIDER: "ucsp-x64-eng.msi"},
-    ),
+    both_providers("Russian system: -csp -ucsp -KC kc2 take the Russian packages, message 127",
+                   "rus", [], locale=RUSSIAN, boxes=[question(125), result(127)]),
+    both_providers("English system: -csp -ucsp -KC kc2 -silent take the English packages",
+                   "eng", ["-silent"]),
     Scenario(
         name="Russian system, -csp -Lang eng -silent: the option wins over the system",
-        locale=RUSSIAN,
-        distribution=PROVIDER_PACKAGES + [PLUGIN_PACKAGE],
+        locale=RUSSIAN, distribution=PROVIDER_PACKAGES + [PLUGIN_PACKAGE],
         args=["-csp", "-Lang", "eng", "-KC", "kc2", "-silent"],
-        exit_code=0,
         # "csp*x64**kc2**eng* "
         commands=[install_command("csp\\csp-x64-kc2-eng.msi"), PLUGIN_X64],
-        products={PROVIDER: "4.0.9842", PLUGIN: "2.1.0"},
-    ),
+        products={PROVIDER: "4.0.9842", PLUGIN: "2.1.0"}),
 ]
 
 SCENARIOS = HELP + PREREQUISITES + QUESTIONS + LANGUAGES

@@ -28,14 +28,8 @@ HELP_PIECES = {
 
 
 def help_text(provider=False, card_provider=False):
-    pieces = [1, 2, 3, 4, 5, 6, 7]
-    if provider:
-        pieces.append(8)
-    if card_provider:
-        pieces.append(9)
-    if provider:
-        pieces += [10, 11, 12]
-    return "".join(HELP_PIECES[number] for number in pieces)
+    pieces = [1, 2, 3, 4, 5, 6, 7] + ([8] if provider else []) + ([9] if card_provider else [])
+    return "".join(HELP_PIECES[number] for number in pieces + ([10, 11, 12] if provider else []))
 
 
 # The messages setup.exe shows, by their number in its string table.
