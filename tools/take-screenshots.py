@@ -48,20 +48,19 @@ class Session:
         self.taken = []
 
     def window(self, cls, title=None):
-        """Waits for a visible top-level window and has it painted; its rectangle."""
-        args = [self.helpers["toplevel"], "--class", cls, "--timeout", TIMEOUT * 1000]
-        if title:
-            args += ["--title", title]
-        return args, self._toplevel(args)["rect"]
+        """Waits for a visible top-level window and has it painted; (how to find it, its
+        rectangle)."""
+        find = ["--class", cls] + ["--title", title] * bool(title)
+        return find, self._find(find + ["--paint"])["rect"]
 
     def shoot_active(self, name, window):
         """Shoots a window with a title bar as the active one. The desktop's keyboard focus
         reaches Wine's desktop process some time after xdotool gave it, and the window
         must be activated after that to be drawn active: so again until it is."""
-        args, rect = window
+        find, rect = window
         for _ in range(ACTIVATION_ATTEMPTS):
             self.focus_desktop()
-            self._toplevel(args + ["--activate"])
+            self._find(find + ["--activate"])
             self.shoot(name, rect)
             if self.title_colour(name) != INACTIVE_TITLE:
                 return
@@ -72,11 +71,11 @@ class Session:
                                "%[pixel:p{4,4}]", "info:"], capture_output=True, text=True,
                               check=True).stdout.strip()
 
-    def _toplevel(self, args):
-        found = kit.parse_json_lines(self.prefix.wine(args, timeout=TIMEOUT + 15).stdout)
-        if not found or "rect" not in found[0]:
-            raise kit.WineError(f"no such window ({' '.join(map(str, args[1:]))}): {found}")
-        return found[0]
+    def _find(self, find):
+        box = kit.answer_box(self.prefix, self.helpers, timeout=TIMEOUT, find=find)[0]
+        if box is None:
+            raise kit.WineError(f"no such window ({' '.join(find)})")
+        return box
 
     def shoot(self, name, rect):
         x, y, width, height = rect

@@ -29,7 +29,6 @@ HELPERS = {
     "msgbox": (HELPER_SOURCES / "msgbox.c", []),
     "msiquery": (HELPER_SOURCES / "msiquery.c", ["-lmsi"]),
     "standin": (HELPER_SOURCES / "standin.c", []),
-    "toplevel": (HELPER_SOURCES / "toplevel.c", []),
     "baseline": (HELPER_SOURCES / "baseline.c", ["-mwindows", "-lmsi"]),
     "timer": (HELPER_SOURCES / "timer.c", []),
     "trust": (HELPER_SOURCES / "trust.c", ["-lwintrust", "-lcrypt32"]),
@@ -608,11 +607,13 @@ class Started:
         return read_text(self.err)
 
 
-def answer_box(prefix, helpers, press=None, clicks=(), pid=None, timeout=60):
-    """msgbox.exe: waits for a message box or dialog (of the process pid), clicks the
-    controls, reads it, presses the button. (the box read or None, whether it closed as
-    pressed, msgbox.exe's further lines)."""
+def answer_box(prefix, helpers, press=None, clicks=(), pid=None, timeout=60, find=()):
+    """msgbox.exe: waits for a message box or dialog (of the process pid; or the window
+    `find` names: --class, --title, --paint, --activate), clicks the controls, reads it,
+    presses the button. (the box read or None, whether it closed as pressed, msgbox.exe's
+    further lines)."""
     args = [helpers["msgbox"], "--timeout", int(timeout * 1000)] + ["--pid", pid] * bool(pid)
+    args += list(find)
     args += [a for click in clicks for a in ("--click", click)] + ["--press", press] * bool(press)
     result = prefix.wine(args, timeout=timeout + 15)
     lines = parse_json_lines(result.stdout)

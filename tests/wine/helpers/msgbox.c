@@ -1,16 +1,23 @@
-/* Waits for a message box (a visible top-level dialog, class #32770), prints it as one
-   JSON line and optionally presses one of its buttons. Reads the box itself because
-   Wine's msgbox trace cuts long texts and shows neither caption nor buttons.
+/* Waits for a message box or any visible top-level window (a dialog, the progress
+   window), prints it as one JSON line and optionally presses one of its buttons. Reads
+   the window itself because Wine's msgbox trace cuts long texts and shows neither caption
+   nor buttons.
 
-   msgbox.exe [--timeout MS] [--pid HEX] [--click ID]... [--press OK|Cancel|Yes|No|default|ID]
+   msgbox.exe [--timeout MS] [--pid HEX] [--class NAME] [--title TEXT] [--paint]
+              [--activate] [--click ID]... [--press OK|Cancel|Yes|No|default|ID]
 
-   --click clicks a control first (BM_CLICK: a radio button, a dialog's own toggle); the
-   box is read after the clicks.
+   --class (default #32770, the class of boxes and dialogs) and --title choose the window.
+   --paint has it painted before it is read (UpdateWindow on another thread's window
+   returns once WM_PAINT was handled: a screenshot may follow); --activate also makes it
+   the active window first, so that its title bar is drawn active. --click clicks a
+   control first (BM_CLICK: a radio button, a dialog's own toggle); the box is read after
+   the clicks.
 
-   Output: {"pid":"00f4","caption":"...","text":"...","buttons":[{"id":1,"text":"OK"}]}
-   and, after a press, {"pressed":1,"closed":true,"ms":40}. With --pid it gives up as
-   soon as that process ends ({"ended":true}). Exit status 0 when a box was found (and
-   closed after a press), 1 on time-out or end, 2 on bad usage. */
+   Output: {"pid":"00f4","caption":"...","text":"...","buttons":[{"id":1,"text":"OK"}],
+   "rect":[x,y,width,height]} and, after a press, {"pressed":1,"closed":true,"ms":40}.
+   With --pid it gives up as soon as that process ends ({"ended":true}). Exit status 0
+   when a window was found (and closed after a press), 1 on time-out or end, 2 on bad
+   usage. */
 // windows.h comes first: the other system headers build on it.
 // clang-format off
 #include <windows.h>
@@ -21,14 +28,18 @@
 #define POLL_MS 50
 
 static DWORD wantedPid;
+static const wchar_t* wantedClass = L"#32770";
+static const wchar_t* wantedTitle;
 static HWND found;
 
 static BOOL CALLBACK FindBox(HWND window, LPARAM unused) {
   (void)unused;
-  wchar_t className[64];
+  wchar_t className[64], title[256];
   if (!IsWindowVisible(window) || !GetClassNameW(window, className, 64) ||
-      wcscmp(className, L"#32770") != 0)
+      wcscmp(className, wantedClass) != 0)
     return TRUE;
+  GetWindowTextW(window, title, 256);
+  if (wantedTitle && wcscmp(title, wantedTitle) != 0) return TRUE;
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
   if (wantedPid && pid != wantedPid) return TRUE;
@@ -79,6 +90,23 @@ static BOOL CALLBACK CollectControl(HWND control, LPARAM context) {
   return TRUE;
 }
 
+static BOOL CALLBACK PaintChild(HWND child, LPARAM unused) {
+  (void)unused;
+  UpdateWindow(child);
+  return TRUE;
+}
+
+/* Wine draws a window that became active while its desktop had no keyboard focus as
+   inactive until it is activated again: away to the desktop, and back. */
+static void Activate(DWORD timeout) {
+  SetForegroundWindow(GetDesktopWindow());
+  DWORD start = GetTickCount();
+  while (GetForegroundWindow() == found && GetTickCount() - start < timeout) Sleep(POLL_MS);
+  SetForegroundWindow(found);
+  start = GetTickCount();
+  while (GetForegroundWindow() != found && GetTickCount() - start < timeout) Sleep(POLL_MS);
+}
+
 static int ButtonId(const wchar_t* name) {
   static const struct {
     const wchar_t* name;
@@ -96,17 +124,27 @@ int wmain(int argc, wchar_t** argv) {
   DWORD timeout = 20000;
   const wchar_t* press = NULL;
   int clicks[16], clickCount = 0;
+  BOOL paint = FALSE, activate = FALSE;
   for (int i = 1; i < argc; ++i) {
     if (wcscmp(argv[i], L"--timeout") == 0 && i + 1 < argc)
       timeout = wcstoul(argv[++i], NULL, 10);
     else if (wcscmp(argv[i], L"--pid") == 0 && i + 1 < argc)
       wantedPid = wcstoul(argv[++i], NULL, 16);
+    else if (wcscmp(argv[i], L"--class") == 0 && i + 1 < argc)
+      wantedClass = argv[++i];
+    else if (wcscmp(argv[i], L"--title") == 0 && i + 1 < argc)
+      wantedTitle = argv[++i];
+    else if (wcscmp(argv[i], L"--paint") == 0)
+      paint = TRUE;
+    else if (wcscmp(argv[i], L"--activate") == 0)
+      paint = activate = TRUE;
     else if (wcscmp(argv[i], L"--press") == 0 && i + 1 < argc)
       press = argv[++i];
     else if (wcscmp(argv[i], L"--click") == 0 && i + 1 < argc && clickCount < 16)
       clicks[clickCount++] = _wtoi(argv[++i]);
     else {
-      Print(L"usage: msgbox.exe [--timeout MS] [--pid HEX] [--click ID]... [--press BUTTON]\n");
+      Print(L"usage: msgbox.exe [--timeout MS] [--pid HEX] [--class NAME] [--title TEXT] "
+            L"[--paint] [--activate] [--click ID]... [--press BUTTON]\n");
       return 2;
     }
   }
@@ -142,6 +180,12 @@ int wmain(int argc, wchar_t** argv) {
     }
   }
 
+  if (activate) Activate(timeout);
+  if (paint) {
+    RedrawWindow(found, NULL, NULL, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
+    UpdateWindow(found);
+    EnumChildWindows(found, PaintChild, 0);
+  }
   struct Controls controls = {0};
   EnumChildWindows(found, CollectControl, (LPARAM)&controls);
   DWORD pid = 0;
@@ -170,7 +214,10 @@ int wmain(int argc, wchar_t** argv) {
     Print(L"}");
     free(text);
   }
-  Print(L"]}\n");
+  RECT rect;
+  GetWindowRect(found, &rect);
+  PrintFormat(L"],\"rect\":[%ld,%ld,%ld,%ld]}\n", rect.left, rect.top, rect.right - rect.left,
+              rect.bottom - rect.top);
 
   if (!press) return 0;
   int id = ButtonId(press);
