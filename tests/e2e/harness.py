@@ -1,14 +1,6 @@
-"""Runs setup.exe under Wine, scenario by scenario, and compares what it did.
-
-Each scenario gets its own copy of a pristine Wine prefix (a 64-bit Windows with WOW64,
-or a 32-bit one), a distribution folder of real MSI packages with setup.exe in it, and a
-time limit. What is observed: the full exit code (launch.exe), the command lines setup.exe
-started (WINEDEBUG=trace+process of its own pid, completed by the recording stand-ins
-where Wine cuts them), the message boxes it showed (read from the boxes themselves by
-msgbox.exe and counted in trace+msgbox), whether it asked Windows to restart, the
-certificate files it opened (trace+file), and the machine afterwards: the products the
-Windows Installer knows and the certificates in the local machine's Root store.
-"""
+"""Runs setup.exe under Wine, scenario by scenario, each in its own copy of a pristine
+prefix with a distribution of real MSI packages, and compares what it did and what it left
+on the machine with what the scenario expects (what is compared: tests/e2e/README.md)."""
 
 import argparse
 import difflib

@@ -1,18 +1,9 @@
-"""Seeing setup.exe's own windows from a scenario: the progress window and the dialog.
-
-Three sources, all bound to one scenario's run:
-- Wine's window trace (trace+win) of setup.exe's process: every CreateWindowEx with its
-  title, class, styles, rectangle, parent and id, every ShowWindow, every window
-  destroyed, in the order they happened, interleaved with the message boxes. The
-  progress window's title can only be read here: Wine keeps no title for the class
-  "Message", so neither the window nor xdotool gives it back.
-- The stand-in msiexec.exe where Windows keeps the tool (tests/wine/helpers/standin.c,
-  stand_ins={"msiexec": "watch"}): it waits until setup.exe shows the progress window,
-  writes down setup.exe's windows as they are while the installer runs, then runs the
-  real msiexec.
-- xdotool, for keys pressed in the dialog as a user presses them, on an X display of
-  the run's own.
-"""
+"""setup.exe's own windows in a scenario: Wine's window trace (trace+win) of its process
+gives every window as created, shown and destroyed, among the message boxes (the progress
+window's title can only be read there: Wine keeps none for the class "Message"); the
+stand-in msiexec (stand_ins={"msiexec": "watch"}) writes down its windows while the
+installer runs; keys reach the dialog through the kit's xdotool, on a display of the run's
+own."""
 
 import re
 import threading
