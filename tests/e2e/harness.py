@@ -432,7 +432,7 @@ class Harness:
             run.notes.append(f"box {len(run.boxes)} not closed as asked: {lines}")
 
 
-def main(scenarios, argv=None):
+def main(scenarios, argv=None, verdict=None):
     parser = argparse.ArgumentParser(description="setup.exe end to end under Wine")
     parser.add_argument("--setup", default=os.environ.get(
         "SETUP_EXE", str(REPO / "build" / "windows" / "setup.exe")))
@@ -462,7 +462,7 @@ def main(scenarios, argv=None):
     setup_exe = root / "setup.exe"
     shutil.copy2(options.setup, setup_exe)
     helpers = kit.build_helpers()
-    verdict = kit.Verdict()
+    verdict = verdict or kit.Verdict()
     with kit.Display() as display:
         harness = Harness(setup_exe, root, display.name, helpers, options.keep,
                           options.pristine and Path(options.pristine).resolve())

@@ -1,11 +1,7 @@
 #!/usr/bin/env python3
-"""setup.exe end to end under Wine: two pristine prefixes (64-bit and 32-bit Windows), a
-copy per scenario, real MSI packages, its own Xvfb. Closes with "N passed, M failed".
+"""setup.exe end to end under Wine (tests/e2e/README.md); closes with "N passed, M failed".
 
     tests/e2e/main.py [-k TEXT] [-j JOBS] [--keep] [--list] [--setup PATH] [--pristine DIR]
-
-The kit's and the harness's own readers are checked first: a scenario verdict is only as
-good as they are.
 """
 
 import shutil
@@ -25,24 +21,31 @@ TOOLS = ("wine", "wineboot", "wineserver", "wixl", "Xvfb", "i686-w64-mingw32-gcc
          "osslsigncode")
 
 
-def ready():
+def ready(verdict):
+    """The tools are there, and the kit's and the harness's own checks pass: a scenario's
+    verdict is only as good as they are."""
     missing = [tool for tool in TOOLS if not shutil.which(tool)]
     # The Russian scenarios need the locale: without it Wine can't open Cyrillic paths.
     locales = subprocess.run(["locale", "-a"], capture_output=True, text=True).stdout.lower()
     if not {"ru_ru.utf8", "ru_ru.utf-8"} & set(locales.split()):
         missing.append("locale ru_RU.UTF-8")
-    if missing:
-        print(f"missing: {', '.join(missing)} (run tools/install-deps.sh)", file=sys.stderr)
-        return False
-    suite = unittest.TestSuite(unittest.TestLoader().discover(str(folder), "test_*.py")
-                               for folder in (HERE.parent / "wine", HERE))
-    result = unittest.TextTestRunner(stream=sys.stdout, verbosity=0).run(suite)
-    if not result.wasSuccessful():
-        print("the harness's own checks failed; no scenario ran", file=sys.stderr)
-    return result.wasSuccessful()
+    verdict.check(not missing, "the tools are there", f"missing: {', '.join(missing)} "
+                  "(run tools/install-deps.sh)")
+    def cases(suite):
+        for test in suite:
+            yield from cases(test) if isinstance(test, unittest.TestSuite) else [test]
+
+    for folder in (HERE.parent / "wine", HERE):
+        for case in cases(unittest.TestLoader().discover(str(folder), "test_*.py")):
+            result = unittest.TestResult()
+            case.run(result)
+            verdict.check(result.wasSuccessful(), case.id(),
+                          "".join(trace for _, trace in result.failures + result.errors))
+    return not verdict.failed
 
 
 if __name__ == "__main__":
-    if "--list" not in sys.argv and not ready():
-        sys.exit(2)
-    sys.exit(harness.main(SCENARIOS + WINDOW_SCENARIOS, sys.argv[1:]))
+    verdict = harness.kit.Verdict()
+    if "--list" not in sys.argv and not ready(verdict):
+        sys.exit(verdict.end())
+    sys.exit(harness.main(SCENARIOS + WINDOW_SCENARIOS, sys.argv[1:], verdict))
