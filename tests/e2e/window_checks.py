@@ -5,10 +5,9 @@ stand-in msiexec (stand_ins={"msiexec": "watch"}) writes down its windows while 
 installer runs; keys reach the dialog through the kit's xdotool, on a display of the run's
 own."""
 
-import re
 import threading
 import time
-from dataclasses import dataclass, field
+from dataclasses import dataclass
 
 import harness
 from harness import Mismatch, compare, kit
@@ -33,114 +32,13 @@ def window_trace(run):
     run.prefix.env = env
 
 
-# --- Wine's window trace -------------------------------------------------------------------
-
-# A class by name shows as L"Button", or L"Button"->L"6.0.2600.2982!Button" when the
-# manifest's common controls version redirects it; a class by atom as #8002.
-CREATE = re.compile(
-    r'^WIN_CreateWindowEx (?P<title>\(null\)|L"(?:[^"\\]|\\.)*"(?:\.\.\.)?) '
-    r'(?P<cls>L"(?:[^"\\]|\\.)*"|#\d+)(?:->L"(?:[^"\\]|\\.)*")? '
-    r'ex=(?P<ex>[0-9a-fA-F]+) style=(?P<style>[0-9a-fA-F]+) '
-    r'(?P<x>-?\d+),(?P<y>-?\d+) (?P<w>-?\d+)x(?P<h>-?\d+) parent=(?P<parent>[0-9a-fA-Fx]+) '
-    r'menu=(?P<menu>[0-9a-fA-Fx]+)')
-HANDLE_GIVEN = re.compile(r"^NtUserCreateWindowEx hwnd (?P<hwnd>0x[0-9a-fA-F]+) cs ")
-SHOWN = re.compile(r"^show_window hwnd=(?P<hwnd>0x[0-9a-fA-F]+), cmd=(?P<cmd>-?\d+), "
-                   r"was_visible (?P<was>\d)")
-DESTROYED = re.compile(r"^destroy_window (?P<hwnd>0x[0-9a-fA-F]+)")
-
-
-def _wide(text):
-    """A traced L"..." string, or None for (null)."""
-    found = kit.WIDE_STRING.fullmatch(text)
-    return kit.decode_wine_string(found.group(1)) if found else None
-
-
-@dataclass
-class Window:
-    """A window setup.exe created, as CreateWindowEx was called."""
-    title: str
-    cls: str
-    exstyle: int
-    style: int
-    rect: tuple    # x, y, width, height as passed
-    parent: int
-    menu: int      # the control id for a child
-    thread: str
-    created: int                               # event index
-    hwnd: int = None
-    shown: list = field(default_factory=list)  # (event index, ShowWindow command)
-    destroyed: int = None                      # event index
-
-
-@dataclass
-class WindowEvents:
-    """setup.exe's windows and message boxes, in the order the trace shows them."""
-    windows: list = field(default_factory=list)
-    boxes: list = field(default_factory=list)  # (event index, box text)
-
-    def of_class(self, cls):
-        return [w for w in self.windows if w.cls == cls]
-
-    def children(self, parent):
-        return [w for w in self.windows if parent.hwnd is not None and w.parent == parent.hwnd]
-
-    def by_handle(self, hwnd):
-        """The latest window given this handle: a handle can be given again once its
-        window is destroyed."""
-        return next((w for w in reversed(self.windows) if w.hwnd == hwnd), None)
-
-
-def read_window_events(text, pid):
-    """The windows and boxes of the process pid (hex) from a +pid,trace+win,trace+msgbox
-    trace."""
-    pid = int(pid, 16)
-    events = WindowEvents()
-    # A window's handle comes a few lines after its CreateWindowEx, on the same thread;
-    # windows Wine makes for itself meanwhile (the IME window) have no CreateWindowEx line.
-    waiting = {}
-    for index, line in enumerate(text.splitlines()):
-        match = kit.TRACE_LINE.match(line)
-        if not match or int(match.group(1), 16) != pid:
-            continue
-        thread, channel, function = match.group(2), match.group(3), match.group(4)
-        rest = f"{function} {match.group(5)}"
-        if channel == "msgbox" and function == "MSGBOX_OnInit":
-            found = kit.WIDE_STRING.search(rest)
-            events.boxes.append((index, kit.decode_wine_string(found.group(1))
-                                 if found else ""))
-        if channel != "win":
-            continue
-        if created := CREATE.match(rest):
-            cls = created["cls"]
-            window = Window(_wide(created["title"]), _wide(cls) or cls,
-                            int(created["ex"], 16), int(created["style"], 16),
-                            tuple(int(created[k]) for k in "xywh"),
-                            int(created["parent"], 16), int(created["menu"], 16), thread,
-                            index)
-            events.windows.append(window)
-            waiting[thread] = window
-        elif given := HANDLE_GIVEN.match(rest):
-            window = waiting.pop(thread, None)
-            if window:
-                window.hwnd = int(given["hwnd"], 16)
-        elif shown := SHOWN.match(rest):
-            window = events.by_handle(int(shown["hwnd"], 16))
-            if window:
-                window.shown.append((index, int(shown["cmd"])))
-        elif destroyed := DESTROYED.match(rest):
-            window = events.by_handle(int(destroyed["hwnd"], 16))
-            if window and window.destroyed is None:
-                window.destroyed = index
-    return events
-
-
 def trace_text(run):
     """What Wine traced while setup.exe ran (launch.exe's standard error)."""
     return kit.read_text(run.workdir / "launch.err")
 
 
 def setup_windows(run):
-    return read_window_events(trace_text(run), run.launch.pid or "ffffffff")
+    return kit.read_trace(trace_text(run), run.launch.pid or "ffffffff")
 
 
 def standin_records(run):
@@ -184,7 +82,8 @@ def progress_window(title, installers):
 
 
 def _gone_before_next_box(events, frame):
-    later_boxes = [(index, text) for index, text in events.boxes if index > frame.created]
+    later_boxes = [(index, str(text)) for index, text in zip(events.box_lines, events.message_boxes)
+                   if index > frame.created]
     if frame.destroyed is None:
         return [Mismatch("progress window destroyed", "before setup.exe ended", "never")]
     if later_boxes and later_boxes[0][0] < frame.destroyed:
@@ -285,7 +184,7 @@ def _press_keys(run, title, control, presses):
             presses.problem = f"setup.exe ended first ({seen})"
             return
         if launch.pid:
-            switches = _view_switches(read_window_events(trace_text(run), launch.pid), control)
+            switches = _view_switches(kit.read_trace(trace_text(run), launch.pid), control)
             window = kit.x_window(display, title) if switches >= presses.toggles else None
             focus = kit.xdotool(display, "getwindowfocus").strip() if window else None
             seen = f"{switches} view switches, X window {window}, X focus {focus}"

@@ -358,6 +358,35 @@ class TracedString:
         return self.text + ("..." if self.truncated else "")
 
 
+# trace+win: a class by name shows as L"Button", or L"Button"->L"6.0.2600.2982!Button" when
+# the manifest's common controls version redirects it; a class by atom as #8002.
+CREATE = re.compile(
+    r'^WIN_CreateWindowEx (?P<title>\(null\)|L"(?:[^"\\]|\\.)*"(?:\.\.\.)?) '
+    r'(?P<cls>L"(?:[^"\\]|\\.)*"|#\d+)(?:->L"(?:[^"\\]|\\.)*")? '
+    r'ex=(?P<ex>[0-9a-fA-F]+) style=(?P<style>[0-9a-fA-F]+) '
+    r'(?P<x>-?\d+),(?P<y>-?\d+) (?P<w>-?\d+)x(?P<h>-?\d+) parent=(?P<parent>[0-9a-fA-Fx]+) '
+    r'menu=(?P<menu>[0-9a-fA-Fx]+)')
+HANDLE_GIVEN = re.compile(r"^NtUserCreateWindowEx hwnd (?P<hwnd>0x[0-9a-fA-F]+) cs ")
+SHOWN = re.compile(r"^show_window hwnd=(?P<hwnd>0x[0-9a-fA-F]+), cmd=(?P<cmd>-?\d+), ")
+DESTROYED = re.compile(r"^destroy_window (?P<hwnd>0x[0-9a-fA-F]+)")
+
+
+@dataclass
+class Window:
+    """A window the process created, as CreateWindowEx was called (trace+win)."""
+    title: str
+    cls: str
+    exstyle: int
+    style: int
+    rect: tuple    # x, y, width, height as passed
+    parent: int
+    menu: int      # the control id for a child
+    created: int   # trace line
+    hwnd: int = None
+    shown: list = field(default_factory=list)  # (trace line, ShowWindow command)
+    destroyed: int = None                      # trace line
+
+
 @dataclass
 class TraceEvents:
     """What one process did, read from WINEDEBUG=+pid,trace+process,trace+msgbox (and
@@ -366,6 +395,19 @@ class TraceEvents:
     message_boxes: list = field(default_factory=list)  # TracedString per box text
     own_commands: list = field(default_factory=list)  # Wine's own programs it started
     opened_files: list = field(default_factory=list)  # CreateFileW paths, repeats folded
+    box_lines: list = field(default_factory=list)  # the trace line of each message box
+    windows: list = field(default_factory=list)  # Window per CreateWindowEx (trace+win)
+
+    def of_class(self, cls):
+        return [w for w in self.windows if w.cls == cls]
+
+    def children(self, parent):
+        return [w for w in self.windows if parent.hwnd is not None and w.parent == parent.hwnd]
+
+    def by_handle(self, hwnd):
+        """The latest window given this handle: a handle is given again once its window
+        is destroyed."""
+        return next((w for w in reversed(self.windows) if w.hwnd == hwnd), None)
 
     @property
     def restarts(self):
@@ -389,14 +431,18 @@ def program_name(command_line):
 
 
 def read_trace(text, pid):
-    """The processes started and the message boxes shown by the process pid (hex)."""
+    """What the process pid (hex) did: the processes it started, the files it opened, the
+    message boxes it showed and the windows it made."""
     pid = int(pid, 16)
     events = TraceEvents()
-    for line in text.splitlines():
+    # A window's handle comes a few lines after its CreateWindowEx, on the same thread;
+    # windows Wine makes for itself meanwhile (the IME window) have no CreateWindowEx line.
+    waiting = {}
+    for index, line in enumerate(text.splitlines()):
         match = TRACE_LINE.match(line)
         if not match or int(match.group(1), 16) != pid:
             continue
-        channel, function, rest = match.group(3), match.group(4), match.group(5)
+        thread, channel, function, rest = match.groups()[1:]
         if channel == "process" and function == "CreateProcessInternalW":
             started = _started_command(rest)
             if started and program_name(started.text) in WINE_OWN_PROGRAMS:
@@ -415,7 +461,31 @@ def read_trace(text, pid):
             found = WIDE_STRING.search(rest)
             if found:
                 events.message_boxes.append(_traced(found))
+                events.box_lines.append(index)
+        elif channel == "win":
+            _window_event(events, waiting, thread, index, f"{function} {rest}")
     return events
+
+
+def _window_event(events, waiting, thread, index, rest):
+    if created := CREATE.match(rest):
+        wide = [WIDE_STRING.fullmatch(created[k]) for k in ("title", "cls")]
+        title, cls = [decode_wine_string(w.group(1)) if w else None for w in wide]
+        window = Window(title, cls or created["cls"], int(created["ex"], 16),
+                        int(created["style"], 16), tuple(int(created[k]) for k in "xywh"),
+                        int(created["parent"], 16), int(created["menu"], 16), index)
+        events.windows.append(window)
+        waiting[thread] = window
+    elif given := HANDLE_GIVEN.match(rest):
+        if window := waiting.pop(thread, None):
+            window.hwnd = int(given["hwnd"], 16)
+    elif shown := SHOWN.match(rest):
+        if window := events.by_handle(int(shown["hwnd"], 16)):
+            window.shown.append((index, int(shown["cmd"])))
+    elif destroyed := DESTROYED.match(rest):
+        window = events.by_handle(int(destroyed["hwnd"], 16))
+        if window and window.destroyed is None:
+            window.destroyed = index
 
 
 def _traced(found):
