@@ -3,8 +3,8 @@
 imports system DLLs only, small, with the Russian string table exactly as
 resources/messages.inc lists it, the application manifest the program needs, the
 configuration dialog (template 141), the icon group (100) and the version information.
-pefile (Debian's python3-pefile) reads the PE file; the dialog template and the icon group,
-which it leaves as bytes, are read here.
+pefile (Debian's python3-pefile) reads the PE file; of what it leaves as bytes, the icon
+group is read here and the dialog template compared with the bytes its table makes.
 
     tests/binary/check_binary.py [path/to/setup.exe]     (exit 0 only when all pass)
 """
