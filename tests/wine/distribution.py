@@ -1,52 +1,43 @@
 #!/usr/bin/env python3
 """Builds a distribution folder of real MSI packages (wixl) for setup.exe to find.
 
-    python3 tests/wine/distribution.py OUTDIR             the standard sample distribution
-    python3 tests/wine/distribution.py OUTDIR ENTRY...    exactly these files
+    python3 tests/wine/distribution.py OUTDIR [ENTRY...]     (no ENTRY: the standard one)
 
-An ENTRY is a path inside OUTDIR, optionally followed by ':' and comma-separated
-options:
+An ENTRY is a path inside OUTDIR, then optionally ':' and comma-separated options, as in
+csp/csp-x64-kc2-eng.msi:version=3.6.5365,reboot  notes/a.txt:text  root-d.crt:cert=D,pem
 
-    plugin/velumcom-2.1.0-x64.msi
-    csp/csp-x64-kc2-eng.msi:version=3.6.5365,reboot
-    plugin/velumcom-2.2.0-x64.msi:fail
-    notes/velumcom-x64.txt:text
+    product=plugin|csp|csp-alt|ucsp|{GUID}   default: from the name's prefix
+    version=V       ProductVersion; default: the dotted number in the name, else 2.1.0
+                    (plugin), 4.0.9842 (csp, csp-alt), 2.0.1200 (ucsp), 1.0.0 (a GUID)
+    lang=LCID       ProductLanguage; default 1033 when the name holds "eng", else 1049
+    flags=TEXT      ISReleaseFlags; default: the "kcN" in the name (empty: no property)
+    reboot          schedules a restart: msiexec /qn ... REBOOT=R ends with 3010;
+                    reboot=install or reboot=remove: on that one only
+    fail            a false launch condition: msiexec ends with 1603
+    npvelum=absent  the NPVELUM feature is not installed by default
+    x64             a 64-bit package (default 32-bit, whatever the name says)
+    text[=CONTENT]  a plain file, not a package (decoys, registry files, ...)
+    cert=A[+B...]   the self-signed test certificate A in DER; a .p7b holds all the named
+                    ones in one PKCS #7 message (root-a.cer:cert=A  bundle.p7b:cert=B+C)
+    pem             the certificate file in PEM (Base64) instead of DER
 
-    product=plugin|csp|csp-alt|ucsp|{GUID}  default: from the name's prefix
-    version=V        ProductVersion (default: the dotted number in the name, else 2.1.0
-                     plug-in, 4.0.9842 provider, 2.0.1200 card provider)
-    lang=LCID        ProductLanguage (default 1033 when the name holds "eng", else 1049)
-    flags=TEXT       ISReleaseFlags (default: the "kcN" in the name; empty: no property)
-    reboot           schedules a restart: msiexec /qn ... REBOOT=R ends with 3010
-                     (reboot=install: on installation only; reboot=remove: on removal only)
-    fail             a false launch condition: msiexec ends with 1603
-    npvelum=absent   the NPVELUM feature is not installed by default
-    x64              a 64-bit package (default: a 32-bit one, whatever the name says)
-    text[=CONTENT]   a plain file, not a package (decoys, registry files, ...)
-    cert=A[+B...]    a certificate file: the self-signed test certificate named A (DER;
-                     a .p7b holds all the named ones in one PKCS #7 message)
-    pem              the certificate file in PEM (Base64) instead of DER
-
-    root-a.cer:cert=A   bundle.p7b:cert=B+C   root-d.crt:cert=D,pem
-
-Every package installs one small file under Program Files, so it is really installed
-and can be queried afterwards. Built packages and certificates are cached under
-build/msi-cache (or $SAMPLE_MSI_CACHE), so repeated runs only copy files and a
-certificate keeps its thumbprint from run to run.
+Each package installs one small file under Program Files, so it can be queried afterwards.
+Packages and certificates are cached in build/msi-cache (or $SAMPLE_MSI_CACHE): repeated
+runs only copy, and a certificate keeps its thumbprint.
 """
 
-import base64
 import hashlib
 import os
 import re
 import shutil
+import ssl
 import subprocess
 import sys
 import tempfile
 import uuid
 from dataclasses import dataclass
 from pathlib import Path
-from xml.sax.saxutils import escape, quoteattr
+from xml.sax.saxutils import quoteattr
 
 REPO = Path(__file__).resolve().parents[2]
 
@@ -107,9 +98,9 @@ def parse_entry(description):
         key, has_value, value = option.partition("=")
         if key in ("reboot", "fail", "x64", "pem") and not has_value:
             setattr(entry, key, True)
-        elif key == "reboot" and value in ("install", "remove"):
+        elif option in ("reboot=install", "reboot=remove"):
             entry.reboot = value
-        elif key == "npvelum" and value == "absent":
+        elif option == "npvelum=absent":
             entry.npvelum_absent = True
         elif key == "text":
             entry.text = value if has_value else f"not a package: {Path(path).name}\n"
@@ -146,73 +137,59 @@ def product_code(entry):
     return known["code"] if known else entry.product
 
 
+def _guid(text):
+    return "{" + str(uuid.uuid5(NAMESPACE, text)).upper() + "}"
+
+
 def wix_source(entry):
-    """The WiX description of one package; everything in it is derived from the entry, so
-    equal entries give equal sources (and the cache can key on the text)."""
+    """The WiX source of one package, made from the entry alone: equal entries give equal
+    sources, so the cache can key on the text."""
     known = PRODUCTS.get(entry.product, {"name": f"Sample product {entry.product}",
                                           "folder": "Product" + entry.product.strip("{}")[:8]})
     code = product_code(entry)
-    upgrade_code = "{" + str(uuid.uuid5(NAMESPACE, "upgrade " + code)).upper() + "}"
-
-    def component_guid(name):
-        return "{" + str(uuid.uuid5(NAMESPACE, f"{code} {name}")).upper() + "}"
-
-    program_files = "ProgramFiles64Folder" if entry.x64 else "ProgramFilesFolder"
-    win64 = ' Win64="yes"' if entry.x64 else ""
-    lines = [
-        '<?xml version="1.0" encoding="utf-8"?>',
-        '<Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">',
-        f'  <Product Id="{code}" Name={quoteattr(known["name"])} Language="{entry.lang}"'
-        f' Version="{entry.version}" Manufacturer="Sample" UpgradeCode="{upgrade_code}">',
-        '    <Package Id="PACKAGE-CODE" InstallerVersion="200" Compressed="yes"'
-        ' InstallScope="perMachine"/>',
-        '    <Media Id="1" Cabinet="payload.cab" EmbedCab="yes"/>',
-    ]
-    if entry.flags:
-        lines.append(f'    <Property Id="ISReleaseFlags" Value={quoteattr(entry.flags)}/>')
-    for name, value in (entry.properties or {}).items():
-        lines.append(f'    <Property Id="{name}" Value={quoteattr(value)}/>')
+    properties = ([("ISReleaseFlags", entry.flags)] if entry.flags else []) \
+        + list((entry.properties or {}).items())
+    head = [f'<Property Id="{name}" Value={quoteattr(value)}/>' for name, value in properties]
     if entry.fail:
-        lines.append('    <Condition Message="This package refuses to install.">0</Condition>')
-    lines += [
-        '    <Directory Id="TARGETDIR" Name="SourceDir">',
-        f'      <Directory Id="{program_files}">',
-        '        <Directory Id="VendorFolder" Name="SampleVendor">',
-        f'          <Directory Id="INSTALLDIR" Name="{known["folder"]}">',
-        f'            <Component Id="Core" Guid="{component_guid("core")}"{win64}>',
-        '              <File Id="core" Name="readme.txt" Source="readme.txt" KeyPath="yes"/>',
-        '            </Component>',
-    ]
+        head.append('<Condition Message="This package refuses to install.">0</Condition>')
+    files = [("Core", "core", "readme.txt")]
+    tail = ['<Feature Id="Core" Level="1"><ComponentRef Id="Core"/></Feature>']
     if entry.product == "plugin":
-        lines += [
-            f'            <Component Id="Browser" Guid="{component_guid("browser")}"{win64}>',
-            '              <File Id="browser" Name="npvelum.txt" Source="npvelum.txt"'
-            ' KeyPath="yes"/>',
-            '            </Component>',
-        ]
-    lines += [
-        '          </Directory>',
-        '        </Directory>',
-        '      </Directory>',
-        '    </Directory>',
-        '    <Feature Id="Core" Level="1"><ComponentRef Id="Core"/></Feature>',
-    ]
-    if entry.product == "plugin":
+        files.append(("Browser", "browser", "npvelum.txt"))
         # Level 2 is above the default INSTALLLEVEL 1: left out unless ADDLOCAL asks.
-        level = 2 if entry.npvelum_absent else 1
-        lines.append(f'    <Feature Id="NPVELUM" Level="{level}"><ComponentRef Id="Browser"/>'
-                     '</Feature>')
+        tail.append(f'<Feature Id="NPVELUM" Level="{2 if entry.npvelum_absent else 1}">'
+                    '<ComponentRef Id="Browser"/></Feature>')
     if entry.reboot:
         # The condition picks the sequence run that asks: installation or removal.
         condition = {"install": "NOT REMOVE", "remove": 'REMOVE="ALL"'}.get(entry.reboot)
-        action = ('<ScheduleReboot After="InstallFinalize"/>' if condition is None else
-                  f'<ScheduleReboot After="InstallFinalize">{escape(condition)}</ScheduleReboot>')
-        lines.append(f'    <InstallExecuteSequence>{action}</InstallExecuteSequence>')
-    lines += ['  </Product>', '</Wix>', '']
-    source = "\n".join(lines)
+        action = "/>" if condition is None else f">{condition}</ScheduleReboot>"
+        tail.append(f'<InstallExecuteSequence><ScheduleReboot After="InstallFinalize"{action}'
+                    '</InstallExecuteSequence>')
+    win64 = ' Win64="yes"' if entry.x64 else ""
+    components = "".join(
+        f'            <Component Id="{component}" Guid="{_guid(f"{code} {file_id}")}"{win64}>\n'
+        f'              <File Id="{file_id}" Name="{name}" Source="{name}" KeyPath="yes"/>\n'
+        '            </Component>\n' for component, file_id, name in files)
+    head, tail = ("".join(f"    {line}\n" for line in lines) for lines in (head, tail))
+    source = f"""<?xml version="1.0" encoding="utf-8"?>
+<Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">
+  <Product Id="{code}" Name={quoteattr(known["name"])} Language="{entry.lang}" \
+Version="{entry.version}" Manufacturer="Sample" UpgradeCode="{_guid("upgrade " + code)}">
+    <Package Id="PACKAGE-CODE" InstallerVersion="200" Compressed="yes" InstallScope="perMachine"/>
+    <Media Id="1" Cabinet="payload.cab" EmbedCab="yes"/>
+{head}    <Directory Id="TARGETDIR" Name="SourceDir">
+      <Directory Id="{"ProgramFiles64Folder" if entry.x64 else "ProgramFilesFolder"}">
+        <Directory Id="VendorFolder" Name="SampleVendor">
+          <Directory Id="INSTALLDIR" Name="{known["folder"]}">
+{components}          </Directory>
+        </Directory>
+      </Directory>
+    </Directory>
+{tail}  </Product>
+</Wix>
+"""
     # Packages that differ in anything differ in their package code, as real ones do.
-    package_code = "{" + str(uuid.uuid5(NAMESPACE, source)).upper() + "}"
-    return source.replace("PACKAGE-CODE", package_code)
+    return source.replace("PACKAGE-CODE", _guid(source))
 
 
 def payload_files(entry):
@@ -226,8 +203,7 @@ def cache_dir():
 
 def build_package(entry, target):
     """Writes the package for entry to target, from the cache when it was built before."""
-    source = wix_source(entry)
-    files = payload_files(entry)
+    source, files = wix_source(entry), payload_files(entry)
     digest = hashlib.sha256()
     for part in [source] + [f"{k}\0{v}" for k, v in sorted(files.items())] + [str(entry.x64)]:
         digest.update(part.encode() + b"\0")
@@ -236,12 +212,10 @@ def build_package(entry, target):
         cached.parent.mkdir(parents=True, exist_ok=True)
         with tempfile.TemporaryDirectory(prefix="wixl-") as work:
             work = Path(work)
-            (work / "package.wxs").write_text(source, encoding="utf-8")
-            for name, text in files.items():
+            for name, text in {"package.wxs": source, **files}.items():
                 (work / name).write_text(text, encoding="utf-8")
-            command = ["wixl", "-o", "package.msi", "package.wxs"]
-            if entry.x64:
-                command[1:1] = ["-a", "x64"]
+            command = ["wixl"] + (["-a", "x64"] if entry.x64 else []) \
+                + ["-o", "package.msi", "package.wxs"]
             result = subprocess.run(command, cwd=work, capture_output=True, text=True)
             if result.returncode != 0:
                 raise RuntimeError(f"wixl failed for {entry.path}:\n{result.stderr}\n{source}")
@@ -261,13 +235,10 @@ def certificate_der(name):
         cached.parent.mkdir(parents=True, exist_ok=True)
         partial = cached.with_suffix(f".{os.getpid()}.tmp")
         # An EC key: made at once, where an RSA key takes a noticeable moment.
-        result = subprocess.run(
-            ["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
-             "ec_paramgen_curve:prime256v1", "-nodes", "-keyout", os.devnull,
-             "-subj", f"/CN=Sample Root {name}", "-days", "3650", "-outform", "DER",
-             "-out", str(partial)], capture_output=True, text=True)
-        if result.returncode != 0:
-            raise RuntimeError(f"openssl failed for certificate {name}:\n{result.stderr}")
+        _openssl(f"certificate {name}", "req", "-x509", "-newkey", "ec", "-pkeyopt",
+                 "ec_paramgen_curve:prime256v1", "-nodes", "-keyout", os.devnull,
+                 "-subj", f"/CN=Sample Root {name}", "-days", "3650", "-outform", "DER",
+                 "-out", str(partial))
         # The first one made wins, also when a parallel build made another meanwhile.
         try:
             os.link(partial, cached)
@@ -283,10 +254,10 @@ def certificate_thumbprint(name):
     return hashlib.sha1(certificate_der(name)).hexdigest().upper()
 
 
-def pem(der, label="CERTIFICATE"):
-    text = base64.b64encode(der).decode("ascii")
-    lines = [text[i:i + 64] for i in range(0, len(text), 64)]
-    return "\n".join([f"-----BEGIN {label}-----"] + lines + [f"-----END {label}-----", ""])
+def _openssl(what, *arguments):
+    result = subprocess.run(["openssl", *arguments], capture_output=True, text=True)
+    if result.returncode != 0:
+        raise RuntimeError(f"openssl failed for {what}:\n{result.stderr}")
 
 
 def certificate_file(entry):
@@ -296,37 +267,33 @@ def certificate_file(entry):
         if len(names) != 1:
             raise ValueError(f"{entry.path}: only a .p7b holds several certificates")
         der = certificate_der(names[0])
-        return pem(der).encode() if entry.pem else der
+        return ssl.DER_cert_to_PEM_cert(der).encode() if entry.pem else der
     with tempfile.TemporaryDirectory(prefix="p7b-") as work:
-        command = ["openssl", "crl2pkcs7", "-nocrl", "-outform", "PEM" if entry.pem else "DER",
-                   "-out", str(Path(work) / "bundle.p7b")]
+        bundle, arguments = Path(work) / "bundle.p7b", []
         for number, name in enumerate(names):
             certificate = Path(work) / f"{number}.pem"
-            certificate.write_text(pem(certificate_der(name)))
-            command += ["-certfile", str(certificate)]
-        result = subprocess.run(command, capture_output=True, text=True)
-        if result.returncode != 0:
-            raise RuntimeError(f"openssl failed for {entry.path}:\n{result.stderr}")
-        return (Path(work) / "bundle.p7b").read_bytes()
+            certificate.write_text(ssl.DER_cert_to_PEM_cert(certificate_der(name)))
+            arguments += ["-certfile", str(certificate)]
+        _openssl(entry.path, "crl2pkcs7", "-nocrl", "-outform", "PEM" if entry.pem else "DER",
+                 "-out", str(bundle), *arguments)
+        return bundle.read_bytes()
 
 
 def build(out_dir, descriptions=None):
     """Builds the distribution in out_dir from entry descriptions (or the standard one);
     returns the parsed entries."""
-    out_dir = Path(out_dir)
     chosen = STANDARD_DISTRIBUTION if descriptions is None else descriptions
     entries = [item if isinstance(item, Entry) else parse_entry(item) for item in chosen]
-    out_dir.mkdir(parents=True, exist_ok=True)
+    Path(out_dir).mkdir(parents=True, exist_ok=True)
     for entry in entries:
-        target = out_dir / entry.path
+        target = Path(out_dir) / entry.path
+        target.parent.mkdir(parents=True, exist_ok=True)
         if entry.is_package:
             build_package(entry, target)
+        elif entry.cert is not None:
+            target.write_bytes(certificate_file(entry))
         else:
-            target.parent.mkdir(parents=True, exist_ok=True)
-            if entry.cert is not None:
-                target.write_bytes(certificate_file(entry))
-            else:
-                target.write_text(entry.text, encoding="utf-8")
+            target.write_text(entry.text, encoding="utf-8")
     return entries
 
 
@@ -337,20 +304,20 @@ def main(argv):
     try:
         entries = build(argv[1], argv[2:] or None)
     except (ValueError, RuntimeError) as error:
-        print(f"error: {error}", file=sys.stderr)
-        return 1
+        sys.exit(f"error: {error}")
     for entry in entries:
         if entry.is_package:
             extras = [name for name, on in (("reboot", entry.reboot), ("fail", entry.fail),
                                             ("NPVELUM absent", entry.npvelum_absent)) if on]
-            print(f"{entry.path}  {product_code(entry)} {entry.version} lang {entry.lang}"
-                  f"{' flags ' + entry.flags if entry.flags else ''}"
-                  f"{' (' + ', '.join(extras) + ')' if extras else ''}")
+            what = (f"{product_code(entry)} {entry.version} lang {entry.lang}"
+                    + (f" flags {entry.flags}" if entry.flags else "")
+                    + (f" ({', '.join(extras)})" if extras else ""))
         elif entry.cert is not None:
-            print(f"{entry.path}  certificates " + ", ".join(
-                f"{name} {certificate_thumbprint(name)}" for name in entry.cert.split("+")))
+            what = "certificates " + ", ".join(
+                f"{name} {certificate_thumbprint(name)}" for name in entry.cert.split("+"))
         else:
-            print(f"{entry.path}  (plain file)")
+            what = "(plain file)"
+        print(f"{entry.path}  {what}")
     return 0
 
 
