@@ -41,6 +41,7 @@ TEST(CompareWithInstalled, OrdersThePackageAgainstTheInstalledProduct) {
   struct Case {
     std::u16string installed, onDisk;
     int newVersusInstalled, minimumVersusInstalled;
+    const char16_t* code = kProviderProductCode;
   } cases[] = {
       {u"3.6.5365", u"3.6.5365", 0, 0},
       {u"3.6.5364", u"3.9.1", 1, 1},
@@ -51,32 +52,21 @@ TEST(CompareWithInstalled, OrdersThePackageAgainstTheInstalledProduct) {
       {u"9.0.1", u"10.0.1", 1, -1},
       {u"4.0.1", u"", -1, -1},
       {u"3.6.10000", u"3.6.9999", -1, -1},
+      // The minimum is the provider's alone.
+      {u"1.0", u"2.0", 1, 7, kPluginProductCode},
+      {u"1.0", u"2.0", 1, 7, kCardProviderProductCode},
   };
   for (const Case& c : cases) {
-    FakeWindows fake = MachineWith(kProviderProductCode, c.installed, c.onDisk);
+    FakeWindows fake = MachineWith(c.code, c.installed, c.onDisk);
     Reporter reporter(fake.windows(), {}, std::make_unique<RunLog>(fake.windows(), u"L"));
     int newVersusInstalled = 7;
     int minimumVersusInstalled = 7;
-    ASSERT_EQ(
-        Compare(fake, reporter, kProviderProductCode, newVersusInstalled, &minimumVersusInstalled),
-        0u);
+    ASSERT_EQ(Compare(fake, reporter, c.code, newVersusInstalled, &minimumVersusInstalled), 0u);
     EXPECT_EQ(newVersusInstalled, c.newVersusInstalled) << Utf8(c.installed);
     EXPECT_EQ(minimumVersusInstalled, c.minimumVersusInstalled) << Utf8(c.installed);
     const char* logged[] = {"(older)\r\n", "(same)\r\n", "(newer)\r\n"};
     EXPECT_TRUE(fake.writtenFiles[u"L"].ends_with(logged[c.newVersusInstalled + 1]));
     EXPECT_EQ(fake.openInstallerHandles, 0);
-  }
-}
-
-TEST(CompareWithInstalled, LeavesTheMinimumAloneForOtherProducts) {
-  for (const char16_t* code : {kPluginProductCode, kCardProviderProductCode}) {
-    FakeWindows fake = MachineWith(code, u"1.0", u"2.0");
-    Reporter reporter(fake.windows(), {});
-    int newVersusInstalled = 7;
-    int minimumVersusInstalled = 7;
-    ASSERT_EQ(Compare(fake, reporter, code, newVersusInstalled, &minimumVersusInstalled), 0u);
-    EXPECT_EQ(newVersusInstalled, 1);
-    EXPECT_EQ(minimumVersusInstalled, 7);
   }
 }
 
