@@ -18,12 +18,12 @@ std::u16string PackageName(const std::u16string& packagePath) {
   return slash == std::u16string::npos ? packagePath : packagePath.substr(slash + 1);
 }
 
-std::uint32_t FindCheckedPackage(Windows& windows, Reporter& reporter, const Publisher& publisher,
-                                 const std::u16string& mask, std::u16string& path) {
+std::uint32_t FindRequiredPackage(Windows& windows, Reporter& reporter, const std::u16string& mask,
+                                  std::u16string& path) {
   if (const std::uint32_t code = FindPackage(windows, reporter, mask, path); code != 0) {
     return reporter.Fail(code, IDS_PACKAGE_NOT_FOUND);
   }
-  return CheckPackagePublisher(windows, reporter, publisher, path);
+  return kSuccess;
 }
 
 std::uint32_t InstallFoundPackage(Windows& windows, Reporter& reporter,
@@ -37,15 +37,25 @@ std::uint32_t InstallFoundPackage(Windows& windows, Reporter& reporter,
   return RunInstaller(windows, reporter, InstallCommandLine(path, extraArguments));
 }
 
-std::uint32_t InstallPackage(Windows& windows, Reporter& reporter, const Publisher& publisher,
-                             const std::u16string& productCode, const std::u16string& mask,
-                             const std::u16string& extraArguments) {
-  std::u16string path;
-  if (const std::uint32_t code = FindCheckedPackage(windows, reporter, publisher, mask, path);
+std::uint32_t InstallCheckedPackage(Windows& windows, Reporter& reporter,
+                                    const Publisher& publisher, const std::u16string& productCode,
+                                    const std::u16string& path,
+                                    const std::u16string& extraArguments) {
+  if (const std::uint32_t code = CheckPackagePublisher(windows, reporter, publisher, path);
       code != 0) {
     return code;
   }
   return InstallFoundPackage(windows, reporter, productCode, path, extraArguments);
+}
+
+std::uint32_t InstallPackage(Windows& windows, Reporter& reporter, const Publisher& publisher,
+                             const std::u16string& productCode, const std::u16string& mask,
+                             const std::u16string& extraArguments) {
+  std::u16string path;
+  if (const std::uint32_t code = FindRequiredPackage(windows, reporter, mask, path); code != 0) {
+    return code;
+  }
+  return InstallCheckedPackage(windows, reporter, publisher, productCode, path, extraArguments);
 }
 
 }  // namespace setup

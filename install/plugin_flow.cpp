@@ -1,21 +1,20 @@
 #include "install/plugin_flow.h"
 
 #include "install/install_package.h"
+#include "install/installed_version.h"
 #include "install/process_runner.h"
 #include "packages/architecture.h"
-#include "packages/installer_queries.h"
-#include "packages/version_order.h"
+#include "packages/products.h"
 #include "platform/windows_constants.h"
 
 namespace setup {
 namespace {
 
-PluginResult UpgradeByRemoval(Windows& windows, Reporter& reporter, const std::u16string& mask,
+PluginResult UpgradeByRemoval(Windows& windows, Reporter& reporter, const std::u16string& path,
                               const std::u16string& pluginArgs, const Publisher& publisher) {
-  // The package must be there, and from the right publisher, before the installed plug-in
-  // is removed: otherwise the machine would be left with no plug-in at all.
-  std::u16string path;
-  if (const std::uint32_t code = FindCheckedPackage(windows, reporter, publisher, mask, path);
+  // The package must be from the right publisher before the installed plug-in is removed:
+  // otherwise the machine would be left with no plug-in at all.
+  if (const std::uint32_t code = CheckPackagePublisher(windows, reporter, publisher, path);
       code != 0) {
     return {code};
   }
@@ -26,6 +25,23 @@ PluginResult UpgradeByRemoval(Windows& windows, Reporter& reporter, const std::u
   }
   if (removal != kSuccess) return {removal};
   return {InstallFoundPackage(windows, reporter, kPluginProductCode, path, pluginArgs)};
+}
+
+// The installed plug-in against this Windows' package, found once: 0, the package's path
+// and the order, or the code that ends the flow.
+std::uint32_t CompareInstalled(Windows& windows, Reporter& reporter, const std::u16string& mask,
+                               std::u16string& path, int& newVersusInstalled) {
+  std::u16string installedVersion;
+  if (const std::uint32_t code =
+          ReadInstalledVersion(windows, reporter, kPluginProductCode, installedVersion);
+      code != 0) {
+    return code;
+  }
+  if (const std::uint32_t code = FindRequiredPackage(windows, reporter, mask, path); code != 0) {
+    return code;
+  }
+  return CompareWithInstalled(windows, reporter, kPluginProductCode, installedVersion, path,
+                              newVersusInstalled, nullptr);
 }
 
 std::u16string ActionName(PluginAction action) {
@@ -60,9 +76,11 @@ PluginResult InstallPlugin(Windows& windows, Reporter& reporter, const std::u16s
   const std::int32_t productState = windows.installer.QueryProductState(kPluginProductCode);
   int newVersusInstalled = 1;
   std::int32_t featureState = kInstallStateUnknown;
+  // Found once: the file whose version decides is the file msiexec gets.
+  std::u16string path;
   if (productState == kInstallStateDefault) {
-    if (const std::uint32_t code = CompareWithInstalled(windows, reporter, kPluginProductCode,
-                                                        newVersusInstalled, nullptr);
+    if (const std::uint32_t code =
+            CompareInstalled(windows, reporter, mask, path, newVersusInstalled);
         code != 0) {
       return {code};
     }
@@ -77,10 +95,10 @@ PluginResult InstallPlugin(Windows& windows, Reporter& reporter, const std::u16s
     case PluginAction::kInstall:
       return {InstallPackage(windows, reporter, publisher, kPluginProductCode, mask, pluginArgs)};
     case PluginAction::kUpgrade:
-      return UpgradeByRemoval(windows, reporter, mask, pluginArgs, publisher);
+      return UpgradeByRemoval(windows, reporter, path, pluginArgs, publisher);
     case PluginAction::kAddFeature:
-      return {InstallPackage(windows, reporter, publisher, kPluginProductCode, mask,
-                             pluginArgs + u" ADDLOCAL=" + kPlugin.feature)};
+      return {InstallCheckedPackage(windows, reporter, publisher, kPluginProductCode, path,
+                                    pluginArgs + u" ADDLOCAL=" + kPlugin.feature)};
     case PluginAction::kNothing:
       break;
   }

@@ -3,12 +3,12 @@
 #include "common/exit_codes.h"
 #include "install/card_registry.h"
 #include "install/install_package.h"
+#include "install/installed_version.h"
 #include "install/process_runner.h"
 #include "install/root_certificates.h"
 #include "packages/architecture.h"
-#include "packages/installer_queries.h"
+#include "packages/products.h"
 #include "packages/provider_configuration.h"
-#include "packages/version_order.h"
 #include "platform/windows_constants.h"
 #include "ui/selection_dialog.h"
 
@@ -26,9 +26,44 @@ struct Step {
   std::uint32_t stopCode = 0;
   bool stop = false;
   PackageChoice choice;
+  std::u16string path;  // the package already found for `choice`; empty: not yet
 };
 
-Step Stop(std::uint32_t code) { return {code, true, {}}; }
+Step Stop(std::uint32_t code) { return {code, true, {}, {}}; }
+
+// An installed product's decision: its configuration's pieces and the package that would
+// refresh it in that configuration, found once, ordered against it.
+struct Installed {
+  std::u16string pieces;
+  std::u16string path;
+  int newVersusInstalled = 1;
+  int minimumVersusInstalled = -1;
+};
+
+// The installed version first: when it can't be read, that is the failure reported. The
+// configuration's pieces give the mask through `refreshMask`. 0, or the code that ends
+// the flow.
+template <class RefreshMask>
+std::uint32_t CompareInstalled(Windows& windows, Reporter& reporter, const char16_t* productCode,
+                               const RefreshMask& refreshMask, Installed& installed) {
+  std::u16string version;
+  if (const std::uint32_t code = ReadInstalledVersion(windows, reporter, productCode, version);
+      code != 0) {
+    return code;
+  }
+  if (const std::uint32_t code =
+          DetectInstalledConfiguration(windows, reporter, installed.pieces, productCode);
+      code != 0) {
+    return code;
+  }
+  if (const std::uint32_t code =
+          FindRequiredPackage(windows, reporter, refreshMask(installed.pieces), installed.path);
+      code != 0) {
+    return code;
+  }
+  return CompareWithInstalled(windows, reporter, productCode, version, installed.path,
+                              installed.newVersusInstalled, &installed.minimumVersusInstalled);
+}
 
 std::u16string SituationName(ProviderSituation situation) {
   switch (situation) {
@@ -48,33 +83,31 @@ std::u16string SituationName(ProviderSituation situation) {
 
 Step PlanProvider(Windows& windows, Reporter& reporter, const ProviderRequest& request,
                   const PackageSelection& selection, const std::u16string& architecture) {
-  const auto choose = [&](ProviderSituation situation, const std::u16string& pieces) {
-    reporter.Record(u"provider: " + SituationName(situation));
-    return Step{
-        0, false,
-        ChooseProviderPackage(situation, architecture, selection, pieces, request.providerArgs)};
+  const auto package = [&](ProviderSituation situation, const std::u16string& pieces) {
+    return ChooseProviderPackage(situation, architecture, selection, pieces, request.providerArgs);
   };
-  if (request.chosenInDialog) return choose(ProviderSituation::kChosenInDialog, {});
+  const auto choose = [&](ProviderSituation situation, const std::u16string& pieces,
+                          const std::u16string& path) {
+    reporter.Record(u"provider: " + SituationName(situation));
+    return Step{0, false, package(situation, pieces), path};
+  };
+  if (request.chosenInDialog) return choose(ProviderSituation::kChosenInDialog, {}, {});
   if (IsInstalled(windows, reporter, kProviderProductCode)) {
-    int newVersusInstalled = 1;
-    int minimumVersusInstalled = -1;
-    if (const std::uint32_t code = CompareWithInstalled(
-            windows, reporter, kProviderProductCode, newVersusInstalled, &minimumVersusInstalled);
+    Installed installed;
+    const auto refreshMask = [&](const std::u16string& pieces) {
+      return package(ProviderSituation::kInstalledNewerOrEqual, pieces).mask;
+    };
+    if (const std::uint32_t code =
+            CompareInstalled(windows, reporter, kProviderProductCode, refreshMask, installed);
         code != 0) {
       return Stop(code);
     }
-    if (minimumVersusInstalled > 0) {
+    if (installed.minimumVersusInstalled > 0) {
       return Stop(
           reporter.Fail(exit_code::kProviderTooOld, IDS_PROVIDER_TOO_OLD, IDS_UPDATE_CAPTION));
     }
-    if (newVersusInstalled < 0) return choose(ProviderSituation::kInstalledOlder, {});
-    std::u16string pieces;
-    if (const std::uint32_t code =
-            DetectInstalledConfiguration(windows, reporter, pieces, kProviderProductCode);
-        code != 0) {
-      return Stop(code);
-    }
-    return choose(ProviderSituation::kInstalledNewerOrEqual, pieces);
+    if (installed.newVersusInstalled < 0) return choose(ProviderSituation::kInstalledOlder, {}, {});
+    return choose(ProviderSituation::kInstalledNewerOrEqual, installed.pieces, installed.path);
   }
   if (IsInstalled(windows, reporter, kAlternateProviderProductCode)) {
     std::u16string pieces;
@@ -83,36 +116,47 @@ Step PlanProvider(Windows& windows, Reporter& reporter, const ProviderRequest& r
         code != 0) {
       return Stop(code);
     }
-    return choose(ProviderSituation::kAlternateInstalled, pieces);
+    return choose(ProviderSituation::kAlternateInstalled, pieces, {});
   }
-  return choose(ProviderSituation::kNothingInstalled, {});
+  return choose(ProviderSituation::kNothingInstalled, {}, {});
 }
 
 Step PlanCardProvider(Windows& windows, Reporter& reporter, const ProviderRequest& request,
                       const PackageSelection& selection, const std::u16string& architecture) {
-  const auto choose = [&](CardProviderSituation situation, const std::u16string& pieces) {
-    return Step{0, false,
-                ChooseCardProviderPackage(situation, architecture, selection.languagePattern,
-                                          pieces, request.cardProviderArgs)};
+  const auto package = [&](CardProviderSituation situation, const std::u16string& pieces) {
+    return ChooseCardProviderPackage(situation, architecture, selection.languagePattern, pieces,
+                                     request.cardProviderArgs);
   };
   if (!IsInstalled(windows, reporter, kCardProviderProductCode)) {
     reporter.Record(u"card provider: not installed");
-    return choose(CardProviderSituation::kNotInstalled, {});
+    return {0, false, package(CardProviderSituation::kNotInstalled, {}), {}};
   }
-  int newVersusInstalled = 1;
-  if (const std::uint32_t code = CompareWithInstalled(windows, reporter, kCardProviderProductCode,
-                                                      newVersusInstalled, nullptr);
-      code != 0) {
-    return Stop(code);
-  }
-  if (newVersusInstalled < 0) return choose(CardProviderSituation::kInstalledOlder, {});
-  std::u16string pieces;
+  Installed installed;
+  const auto refreshMask = [&](const std::u16string& pieces) {
+    return package(CardProviderSituation::kInstalledNewerOrEqual, pieces).mask;
+  };
   if (const std::uint32_t code =
-          DetectInstalledConfiguration(windows, reporter, pieces, kCardProviderProductCode);
+          CompareInstalled(windows, reporter, kCardProviderProductCode, refreshMask, installed);
       code != 0) {
     return Stop(code);
   }
-  return choose(CardProviderSituation::kInstalledNewerOrEqual, pieces);
+  if (installed.newVersusInstalled < 0) {
+    return {0, false, package(CardProviderSituation::kInstalledOlder, {}), {}};
+  }
+  return {0, false, package(CardProviderSituation::kInstalledNewerOrEqual, installed.pieces),
+          installed.path};
+}
+
+// The step's package: the one its decision was made on where there was one, else the one
+// its mask finds now.
+std::uint32_t InstallChosen(Windows& windows, Reporter& reporter, const Publisher& publisher,
+                            const char16_t* productCode, const Step& step) {
+  if (!step.path.empty()) {
+    return InstallCheckedPackage(windows, reporter, publisher, productCode, step.path,
+                                 step.choice.arguments);
+  }
+  return InstallPackage(windows, reporter, publisher, productCode, step.choice.mask,
+                        step.choice.arguments);
 }
 
 }  // namespace
@@ -171,16 +215,14 @@ std::uint32_t InstallProviders(Windows& windows, Reporter& reporter, const Provi
     const Step provider = PlanProvider(windows, reporter, request, selection, architecture);
     if (provider.stop) return provider.stopCode;
     // A failed provider does not stop the card provider: its code is kept and reported.
-    result = InstallPackage(windows, reporter, publisher, kProviderProductCode,
-                            provider.choice.mask, provider.choice.arguments);
+    result = InstallChosen(windows, reporter, publisher, kProviderProductCode, provider);
   }
   if (request.cardProvider) {
     const Step card = PlanCardProvider(windows, reporter, request, selection, architecture);
     // The provider's own failure, if any, stays the one reported.
     if (card.stop) return CombineCodes(result, card.stopCode);
-    result =
-        CombineCodes(result, InstallPackage(windows, reporter, publisher, kCardProviderProductCode,
-                                            card.choice.mask, card.choice.arguments));
+    result = CombineCodes(
+        result, InstallChosen(windows, reporter, publisher, kCardProviderProductCode, card));
     result = CombineCodes(result, ApplyCardRegistryFiles(windows, reporter));
     result = CombineCodes(result, ImportRootCertificates(windows, reporter));
   }

@@ -1,9 +1,6 @@
 #include "packages/version_order.h"
 
-#include "packages/architecture.h"
-#include "packages/installer_queries.h"
-#include "packages/package_locator.h"
-#include "platform/windows_constants.h"
+#include <cstdint>
 
 namespace setup {
 namespace {
@@ -66,54 +63,6 @@ int CompareVersions(std::u16string_view a, std::u16string_view b) {
     if (order != 0) return order;
   }
   return 0;
-}
-
-std::u16string VersionMaskFor(const std::u16string& productCode,
-                              const std::u16string& architecture) {
-  // The variant this Windows installs: a package of the other architecture may carry
-  // another version. Level and language are not added: the variants of one architecture
-  // ship together.
-  const Product* const product = FindProduct(productCode);
-  // The alternate provider code is looked at, never compared: it selects no package.
-  if (product == nullptr || productCode != product->productCode) return {};
-  return InstallationMask(*product, architecture) + u".msi";
-}
-
-std::uint32_t CompareWithInstalled(Windows& windows, Reporter& reporter,
-                                   const std::u16string& productCode, int& newVersusInstalled,
-                                   int* minimumVersusInstalled) {
-  std::u16string installedVersion;
-  if (const std::uint32_t code =
-          windows.installer.ReadProductInfo(productCode, u"VersionString", installedVersion);
-      code != 0) {
-    return reporter.Fail(code, IDS_INSTALLED_VERSION_UNREADABLE);
-  }
-  // An unknown product selects no package: the same answer as an empty distribution.
-  const std::u16string mask = VersionMaskFor(productCode, ArchitecturePattern(windows));
-  std::u16string path;
-  const std::uint32_t found =
-      mask.empty() ? kErrorNoData : FindPackage(windows, reporter, mask, path);
-  if (found != 0) return reporter.Fail(found, IDS_PACKAGE_NOT_FOUND);
-
-  PackageHandle package(windows.installer);
-  if (const std::uint32_t code = package.Open(path); code != 0) {
-    return reporter.Fail(code, IDS_PACKAGE_NOT_OPENED);
-  }
-  std::u16string newVersion;
-  if (const std::uint32_t code = package.ReadProperty(u"ProductVersion", newVersion); code != 0) {
-    return reporter.Fail(code, IDS_PACKAGE_VERSION_UNREADABLE);
-  }
-  newVersusInstalled = CompareVersions(newVersion, installedVersion);
-  reporter.Record(u"product " + productCode + u": installed version " + installedVersion +
-                  u", package version " + newVersion + u" (" +
-                  (newVersusInstalled > 0    ? u"newer"
-                   : newVersusInstalled == 0 ? u"same"
-                                             : u"older") +
-                  u")");
-  if (minimumVersusInstalled != nullptr && OrdinalCompare(productCode, kProviderProductCode) == 0) {
-    *minimumVersusInstalled = CompareVersions(kMinimumUpdatableVersion, installedVersion);
-  }
-  return kSuccess;
 }
 
 }  // namespace setup

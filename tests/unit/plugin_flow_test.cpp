@@ -20,11 +20,13 @@ constexpr char16_t kRemove[] = u"msiexec /qn /x {C41A7E93-5B20-4D8E-A6F1-2E9B0D7
 constexpr char16_t kInstallX64[] =
     u"msiexec /qn /i \"C:\\dist\\plugin\\velumcom-2.1.0-x64.msi\"  REBOOT=R";
 
-// A distribution with both plug-in variants at `onDisk`; the plug-in installed at
-// `installed` unless that is empty.
+// A distribution with both plug-in variants at `onDisk`, after a note that fits their mask
+// when `readme`; the plug-in installed at `installed` unless that is empty.
 FakeWindows Distribution(const std::u16string& onDisk, const std::u16string& installed,
-                         std::int32_t featureState = 3, std::int32_t productState = 5) {
+                         std::int32_t featureState = 3, std::int32_t productState = 5,
+                         bool readme = false) {
   FakeWindows fake;
+  if (readme) fake.AddFile(u"plugin\\velumcom-x64-readme.txt");
   for (const char16_t* file : {u"velumcom-2.1.0-win32.msi", u"velumcom-2.1.0-x64.msi"}) {
     const std::u16string path = std::u16string(u"plugin\\") + file;
     fake.AddFile(path);
@@ -75,6 +77,7 @@ struct FlowCase {
   bool restartToContinue;
   std::int32_t productState = 5;
   std::optional<Signature> package = {};  // set: setup.exe is signed by A, the package so
+  bool readme = false;
 };
 
 TEST(PluginFlow, RunsTheCommandsOfEachOutcome) {
@@ -188,9 +191,12 @@ TEST(PluginFlow, RunsTheCommandsOfEachOutcome) {
        0,
        {kRemove, u"msiexec /qn /i \"C:\\dist\\plugin\\velumcom-2.1.0-x64.msi\"  REBOOT=R"},
        false},
+      // A note that fits the mask, listed first: the comparison reads what msiexec would get.
+      {"a readme listed first", u"2.1.0", u"2.0.0", 3, u"", true, 0, 1619, {}, false, 5, {}, true},
   };
   for (const FlowCase& c : cases) {
-    FakeWindows fake = Distribution(c.onDisk, c.installed, c.featureState, c.productState);
+    FakeWindows fake =
+        Distribution(c.onDisk, c.installed, c.featureState, c.productState, c.readme);
     fake.wow64 = c.wow64;
     fake.processOutcomes[kRemove] = {true, 0, true, c.removalCode};
     if (c.package) fake.signatures[u"C:\\dist\\plugin\\velumcom-2.1.0-x64.msi"] = *c.package;
@@ -200,7 +206,9 @@ TEST(PluginFlow, RunsTheCommandsOfEachOutcome) {
     EXPECT_EQ(result.code, c.expected) << c.name;
     EXPECT_EQ(fake.Commands(), c.commands) << c.name;
     EXPECT_EQ(result.restartToContinue, c.restartToContinue) << c.name;
-    EXPECT_TRUE(fake.boxes.empty()) << c.name;
+    const std::vector<ShownBox> notOpened{
+        {Text(IDS_PACKAGE_NOT_OPENED), Text(IDS_ERROR_CAPTION), kMbIconError}};
+    EXPECT_EQ(fake.boxes, c.readme ? notOpened : std::vector<ShownBox>{}) << c.name;
   }
 }
 
@@ -216,8 +224,7 @@ TEST(PluginFlow, InstallationCodeIsReturnedAsItIs) {
 }
 
 TEST(PluginFlow, NewerPackageOfTheOtherArchitectureKeepsTheInstalledPlugin) {
-  // The version is read from any plug-in package, but the upgrade needs this Windows'
-  // variant: without it nothing is removed.
+  // Only this Windows' variant is compared and installed: without it nothing is removed.
   for (const bool silent : {false, true}) {
     FakeWindows fake;
     fake.AddFile(u"plugin\\velumcom-2.1.0-win32.msi");

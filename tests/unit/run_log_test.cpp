@@ -57,14 +57,13 @@ TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
            u"from the options: level pieces \"*1*\", language pieces \"\"",
            u"language piece \"eng*\" from the system UI language",
            u"product {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: state 5",
-           u"package \"csp*x64*.msi\": C:\\dist\\csp\\csp-x64-kc1-eng.msi",
-           u"product {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: installed version 3.6.10000, package "
-           u"version 4.0.1 (newer)",
            u"product {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: ISReleaseFlags \"kc1\" gives \"kc1*\"",
            u"product {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: ProductLanguage \"1033\" gives "
            u"\"eng*\"",
-           u"provider: installed, the package is the same or newer: refreshed in its configuration",
            u"package \"csp*x64*kc1*eng*\": C:\\dist\\csp\\csp-x64-kc1-eng.msi",
+           u"product {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: installed version 3.6.10000, package "
+           u"version 4.0.1 (newer)",
+           u"provider: installed, the package is the same or newer: refreshed in its configuration",
            u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i "
            u"\"C:\\dist\\csp\\csp-x64-kc1-eng.msi\" REINSTALL=ALL REINSTALLMODE=vomus REBOOT=R "
            u"/l*v+ \"C:\\logs\\setup.log.20261208-090507-1.msiexec.log\"",
@@ -275,7 +274,7 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
          f.products[kPluginProductCode] = {5, u"2.1.0", u"", {{u"NPVELUM", 3}}, {}};
        },
        0,
-       {u"package \"velumcom*win32*.msi\": C:\\dist\\plugin\\velumcom-2.1.0-win32.msi",
+       {u"package \"velumcom*win32*\": C:\\dist\\plugin\\velumcom-2.1.0-win32.msi",
         u"product {C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4}: installed version 2.1.0, package "
         u"version 2.1.0 (same)",
         u"plug-in: product state 5, feature state 3: nothing to do"}},

@@ -1,0 +1,47 @@
+#include "install/installed_version.h"
+
+#include "packages/installer_queries.h"
+#include "packages/products.h"
+#include "packages/version_order.h"
+#include "platform/windows_constants.h"
+
+namespace setup {
+
+std::uint32_t ReadInstalledVersion(Windows& windows, Reporter& reporter,
+                                   const std::u16string& productCode, std::u16string& version) {
+  if (const std::uint32_t code =
+          windows.installer.ReadProductInfo(productCode, u"VersionString", version);
+      code != 0) {
+    return reporter.Fail(code, IDS_INSTALLED_VERSION_UNREADABLE);
+  }
+  return kSuccess;
+}
+
+std::uint32_t CompareWithInstalled(Windows& windows, Reporter& reporter,
+                                   const std::u16string& productCode,
+                                   const std::u16string& installedVersion,
+                                   const std::u16string& packagePath, int& newVersusInstalled,
+                                   int* minimumVersusInstalled) {
+  // A file the mask found that is no package fails here, before anything is run.
+  PackageHandle package(windows.installer);
+  if (const std::uint32_t code = package.Open(packagePath); code != 0) {
+    return reporter.Fail(code, IDS_PACKAGE_NOT_OPENED);
+  }
+  std::u16string newVersion;
+  if (const std::uint32_t code = package.ReadProperty(u"ProductVersion", newVersion); code != 0) {
+    return reporter.Fail(code, IDS_PACKAGE_VERSION_UNREADABLE);
+  }
+  newVersusInstalled = CompareVersions(newVersion, installedVersion);
+  reporter.Record(u"product " + productCode + u": installed version " + installedVersion +
+                  u", package version " + newVersion + u" (" +
+                  (newVersusInstalled > 0    ? u"newer"
+                   : newVersusInstalled == 0 ? u"same"
+                                             : u"older") +
+                  u")");
+  if (minimumVersusInstalled != nullptr && OrdinalCompare(productCode, kProviderProductCode) == 0) {
+    *minimumVersusInstalled = CompareVersions(kMinimumUpdatableVersion, installedVersion);
+  }
+  return kSuccess;
+}
+
+}  // namespace setup

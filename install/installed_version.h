@@ -1,0 +1,29 @@
+// How the one package a decision found relates to the installed product.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/windows.h"
+#include "ui/reporter.h"
+
+namespace setup {
+
+// The lowest installed provider version that may be updated in place.
+inline constexpr char16_t kMinimumUpdatableVersion[] = u"3.6.5365";
+
+// The installed product's "VersionString": 0 and `version`, or the failure, reported.
+std::uint32_t ReadInstalledVersion(Windows& windows, Reporter& reporter,
+                                   const std::u16string& productCode, std::u16string& version);
+
+// Orders the "ProductVersion" of the package at `packagePath`, the very file the flow then
+// hands to msiexec, against `installedVersion`, and for the provider also the minimum
+// updatable version. Outputs are written only on success. Each failure is reported and
+// its code returned.
+std::uint32_t CompareWithInstalled(Windows& windows, Reporter& reporter,
+                                   const std::u16string& productCode,
+                                   const std::u16string& installedVersion,
+                                   const std::u16string& packagePath, int& newVersusInstalled,
+                                   int* minimumVersusInstalled);
+
+}  // namespace setup
