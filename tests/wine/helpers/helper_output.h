@@ -55,8 +55,6 @@ static inline void PrintJson(const wchar_t* before, const wchar_t* text) {
   Print(L"\"");
 }
 
-static inline void PrintJsonString(const wchar_t* text) { PrintJson(L"", text); }
-
 /* Whether ARGUMENT is the flag NAME, which then sets *FLAG. */
 static inline BOOL Flag(const wchar_t* argument, const wchar_t* name, BOOL* flag) {
   return wcscmp(argument, name) == 0 && (*flag = TRUE);
