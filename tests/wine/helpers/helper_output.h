@@ -38,14 +38,14 @@ static inline int Finish(int code, const wchar_t* format, ...) {
 /* BEFORE as it is, then TEXT as a JSON string literal; control characters escaped so
    tabs and line breaks of a message box text survive exactly. */
 static inline void PrintJson(const wchar_t* before, const wchar_t* text) {
-  static const wchar_t special[] = L"\"\\\n\r\t", letter[] = L"\"\\nrt";
+  static const wchar_t escaped[] = L"\"\\\n\r\t", letters[] = L"\"\\nrt";
   Print(before);
   Print(L"\"");
   const wchar_t* run = text;
   for (const wchar_t* p = text; *p; ++p) {
     if (*p >= 0x20 && *p != L'"' && *p != L'\\') continue;
-    const wchar_t* named = wcschr(special, *p);
-    wchar_t escape[8] = {L'\\', named ? letter[named - special] : 0};
+    const wchar_t* named = wcschr(escaped, *p);
+    wchar_t escape[8] = {L'\\', named ? letters[named - escaped] : 0};
     if (!named) _snwprintf(escape, 7, L"\\u%04x", (unsigned)*p);
     WriteUtf8(run, (int)(p - run));
     Print(escape);
