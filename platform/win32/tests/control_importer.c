@@ -5,9 +5,7 @@
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, int show) {
   (void)instance, (void)previous, (void)commandLine, (void)show;
-  LoadLibraryW(L"msi.dll");
-  LoadLibraryW(L"crypt32.dll");
-  LoadLibraryW(L"wintrust.dll");
-  LoadLibraryW(L"comctl32.dll");
+  static const wchar_t* dlls[] = {L"msi.dll", L"crypt32.dll", L"wintrust.dll", L"comctl32.dll"};
+  for (int i = 0; i < 4; ++i) LoadLibraryW(dlls[i]);
   return 0;
 }

@@ -7,8 +7,7 @@
 // 300-character LongProperty; the certificate is one the machine root store lacks.
 // The program also serves as its own child process ("child-exit", "child-cwd").
 //
-// The configuration dialog needs someone to press its buttons, so
-// tests/wine/suites.py (dialog) drives it from outside with these modes:
+// tests/wine/suites.py (dialog) presses the configuration dialog's buttons from outside:
 //   win32_layer_test.exe dialog rus|eng   shows it as the program does, opening with the
 //                                         choice for a Russian or an English system, and
 //                                         prints how it ended
@@ -40,11 +39,10 @@ namespace {
 int failures = 0;
 
 std::string Narrow(const std::u16string& text) {
-  const int size = ::WideCharToMultiByte(CP_UTF8, 0, Wide(text), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-  std::string narrow(static_cast<std::size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, Wide(text), static_cast<int>(text.size()), narrow.data(), size,
-                        nullptr, nullptr);
+  std::string narrow(text.size() * 3, '\0');  // at most three bytes for a UTF-16 unit
+  narrow.resize(::WideCharToMultiByte(CP_UTF8, 0, Wide(text), static_cast<int>(text.size()),
+                                      narrow.data(), static_cast<int>(narrow.size()), nullptr,
+                                      nullptr));
   return narrow;
 }
 
@@ -55,8 +53,7 @@ void Expect(bool ok, const std::string& what) {
 
 std::u16string OwnPath() {
   wchar_t path[MAX_PATH];
-  const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-  return FromWide(path, length);
+  return FromWide(path, ::GetModuleFileNameW(nullptr, path, MAX_PATH));
 }
 
 std::u16string Quoted(const std::u16string& text) { return u"\"" + text + u"\""; }
@@ -65,11 +62,9 @@ const std::u16string kAbsentProduct = u"{0D3C9E1A-7B42-4F55-9A6E-3C1B2D4E5F60}";
 
 void TestProcesses(const std::u16string& workDir) {
   struct Case {
-    std::u16string program;
-    std::u16string commandLine;
+    std::u16string program, commandLine;
     bool started;
-    std::uint32_t error;
-    std::uint32_t exitCode;
+    std::uint32_t error, exitCode;
   };
   const std::u16string self = OwnPath();
   const Case cases[] = {
@@ -110,14 +105,10 @@ void TestFiles(const std::u16string& workDir) {
   for (const char16_t* name : {u"b.cer", u"a.cer", u"c.txt"}) {
     WriteTestFile(workDir + u"\\find\\" + name);
   }
-
   const auto found = files.FindFiles(u"find\\*.cer");
   std::vector<std::pair<std::u16string, bool>> entries;
-  if (found) {
-    for (const DirectoryEntry& entry : *found) {
-      entries.emplace_back(entry.name, (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
-    }
-  }
+  for (const DirectoryEntry& entry : found.value_or(std::vector<DirectoryEntry>()))
+    entries.emplace_back(entry.name, (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
   std::sort(entries.begin(), entries.end());
   const std::vector<std::pair<std::u16string, bool>> expected = {
       {u"a.cer", false}, {u"b.cer", false}, {u"sub.cer", true}};
@@ -128,12 +119,11 @@ void TestFiles(const std::u16string& workDir) {
   const std::uint32_t result = files.ReadCurrentDirectory(current);
   Expect(result == 0 && current == workDir, "ReadCurrentDirectory gives " + Narrow(current));
 
-  const auto full = files.ReadFullPathName(u"root.cer");
-  Expect(full && *full == workDir + u"\\root.cer", "ReadFullPathName of a bare name");
+  Expect(files.ReadFullPathName(u"root.cer") == workDir + u"\\root.cer",
+         "ReadFullPathName of a bare name");
   // Longer than MAX_PATH: the buffer must grow to what the platform asks for.
   const std::u16string longName(300, u'n');
-  const auto longFull = files.ReadFullPathName(longName);
-  Expect(longFull && *longFull == workDir + u"\\" + longName,
+  Expect(files.ReadFullPathName(longName) == workDir + u"\\" + longName,
          "ReadFullPathName of a name longer than MAX_PATH");
 
   const std::u16string system = files.ReadSystemDirectory();
@@ -169,17 +159,12 @@ void TestStringTable() {
     Expect(loaded && *loaded == BuildStringBlock(MessageCatalogue(), block),
            "string block " + std::to_string(block) + " holds the catalogue's messages");
   }
-  for (std::uint16_t block : {1, 6, 10}) {
+  for (std::uint16_t block : {1, 6, 10})
     Expect(!system.LoadStringBlock(block), "string block " + std::to_string(block) + " absent");
-  }
 }
 
 void TestSplitCommandLine() {
-  struct Case {
-    std::u16string commandLine;
-    std::vector<std::u16string> arguments;
-  };
-  const Case cases[] = {
+  const std::pair<std::u16string, std::vector<std::u16string>> cases[] = {
       {u"-csp -KC 2 -Lang rus", {u"-csp", u"-KC", u"2", u"-Lang", u"rus"}},
       {u"-VelumArgs \"A=1 B=2\" -silent", {u"-VelumArgs", u"A=1 B=2", u"-silent"}},
       // No program name is put in front: the first argument is read by the rules for one,
@@ -188,11 +173,11 @@ void TestSplitCommandLine() {
       {u"-Lang Русский", {u"-Lang", u"Русский"}},
   };
   Win32System system(::GetModuleHandleW(nullptr));
-  for (const Case& c : cases) {
-    const std::vector<std::u16string> split = system.SplitCommandLine(c.commandLine);
+  for (const auto& [commandLine, arguments] : cases) {
+    const std::vector<std::u16string> split = system.SplitCommandLine(commandLine);
     std::string shown;
     for (const std::u16string& argument : split) shown += " [" + Narrow(argument) + "]";
-    Expect(split == c.arguments, "SplitCommandLine(" + Narrow(c.commandLine) + ") gives" + shown);
+    Expect(split == arguments, "SplitCommandLine(" + Narrow(commandLine) + ") gives" + shown);
   }
 }
 
@@ -206,7 +191,6 @@ void TestSystemQueries(bool wow64) {
   Expect(system.ReadSessionId().has_value(), "ReadSessionId finds ProcessIdToSessionId");
   Expect(Win32Processes().WaitForInstallerMutex(0) == InstallerMutex::kFree,
          "no installation running: the installer's mutex is free");
-
   Expect(system.IsWow64() == wow64 && system.IsWow64() == wow64,
          std::string("IsWow64 answers ") + (wow64 ? "true" : "false") + ", twice");
   const LocalTime now = system.ReadLocalTime();
@@ -220,37 +204,29 @@ void TestInstaller(const std::u16string& workDir, const std::u16string& packageP
   installer.SetInternalUI(2);
   Expect(installer.QueryProductState(kAbsentProduct) == -1,
          "QueryProductState of an absent product");
-
   std::u16string value = u"preset";
   Expect(
       installer.ReadProductInfo(kAbsentProduct, u"VersionString", value) == ERROR_UNKNOWN_PRODUCT &&
           value == u"preset",
       "ReadProductInfo of an absent product fails and leaves the value");
-
   std::uint32_t handle = 77;
   Expect(installer.OpenPackage(workDir + u"\\missing.msi", handle) != 0 && handle == 77,
          "OpenPackage of a missing file fails and leaves the handle");
-
   handle = 0;
   Expect(installer.OpenPackage(packagePath, handle) == 0 && handle != 0, "OpenPackage");
-  struct Case {
-    std::u16string property;
-    std::u16string value;
-  };
-  const Case cases[] = {
+  const std::pair<std::u16string, std::u16string> cases[] = {
       {u"ProductVersion", u"1.2.3"},
       {u"ISReleaseFlags", u"kc2,rus"},
       {u"LongProperty", std::u16string(300, u'L')},
   };
-  for (const Case& c : cases) {
+  for (const auto& [property, expected] : cases) {
     std::u16string read = u"preset";
-    const std::uint32_t result = installer.ReadPackageProperty(handle, c.property, read);
-    Expect(result == 0 && read == c.value, "ReadPackageProperty(" + Narrow(c.property) +
-                                               ") gives " + std::to_string(result) + " and " +
-                                               Narrow(read.substr(0, 40)));
+    const std::uint32_t result = installer.ReadPackageProperty(handle, property, read);
+    Expect(result == 0 && read == expected, "ReadPackageProperty(" + Narrow(property) + ") gives " +
+                                                std::to_string(result) + " and " +
+                                                Narrow(read.substr(0, 40)));
   }
   installer.CloseHandle(handle);
-
   // Their results are not used; they must only return for a product the system lacks.
   installer.ForceSourceListResolution(kAbsentProduct);
   installer.SetSourceListPackageName(kAbsentProduct, u"package.msi");
@@ -279,7 +255,6 @@ void TestCertificates(const std::u16string& workDir, const std::u16string& certi
   std::uint32_t error = 0;
   Expect(certificates.OpenFileStore(garbage, error) == 0 && error != 0,
          "OpenFileStore refuses a file of garbage, with the platform's error");
-
   const int before = CountRootCertificates();
   const StoreHandle file = certificates.OpenFileStore(certificatePath, error);
   const StoreHandle root = certificates.OpenMachineRootStore(error);
@@ -303,9 +278,8 @@ BOOL CALLBACK CollectFrame(HWND window, LPARAM frames) {
   DWORD process = 0;
   ::GetWindowThreadProcessId(window, &process);
   if (process == ::GetCurrentProcessId() && ::GetClassNameW(window, className, 32) > 0 &&
-      std::wstring(className) == L"Message") {
+      std::wstring(className) == L"Message")
     reinterpret_cast<std::vector<HWND>*>(frames)->push_back(window);
-  }
   return TRUE;
 }
 
@@ -319,10 +293,8 @@ std::vector<HWND> ProgressFrames() {
 // Polls `done` for up to five seconds.
 template <typename Condition>
 bool Eventually(Condition done) {
-  for (int i = 0; i < 250; ++i) {
+  for (int i = 0; i < 250; ++i, ::Sleep(20))
     if (done()) return true;
-    ::Sleep(20);
-  }
   return done();
 }
 
@@ -382,18 +354,14 @@ void TestProgressThread() {
   }
   Expect(::GetTickCount() - start < 20000 && ProgressFrames().empty(),
          "Stop right after Resume never hangs and leaves no window");
-  {
-    auto progress = desktop.CreateProgressThread(u"destroyed");
-    progress->Resume();
-  }
+  desktop.CreateProgressThread(u"destroyed")->Resume();
   Expect(ProgressFrames().empty(), "destroying a running progress thread stops it");
 }
 
 int ChildMain(int argc, wchar_t** argv) {
   const std::u16string mode = FromWide(argv[1]);
-  if (mode == u"child-exit" && argc == 3) {
+  if (mode == u"child-exit" && argc == 3)
     ::ExitProcess(static_cast<UINT>(std::wcstoul(argv[2], nullptr, 10)));
-  }
   if (mode == u"child-abort") {
     EndAbortWith(8);
     std::abort();
@@ -431,9 +399,8 @@ int PrintDialogState() {
     const HWND control = ::GetDlgItem(dialogWindow, id);
     if (control == nullptr) continue;
     if (::IsWindowVisible(control)) visible += " " + std::to_string(id);
-    if (::SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED) {
+    if (::SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED)
       checked += " " + std::to_string(id);
-    }
     RECT rect{};
     ::GetWindowRect(control, &rect);
     std::printf("centre %u %ld %ld\n", id, (rect.left + rect.right) / 2,

@@ -3,11 +3,9 @@
 #ifndef HELPER_OUTPUT_H
 #define HELPER_OUTPUT_H
 
-// windows.h comes first: the other system headers build on it.
-// clang-format off
-#include <windows.h>
+#include <stdlib.h>
 #include <wchar.h>
-// clang-format on
+#include <windows.h>
 
 static inline void WriteUtf8(const wchar_t* text, int length) {
   if (length < 0) length = (int)wcslen(text);
@@ -23,7 +21,8 @@ static inline void WriteUtf8(const wchar_t* text, int length) {
 
 static inline void Print(const wchar_t* text) { WriteUtf8(text, -1); }
 
-static inline void PrintFormat(const wchar_t* format, ...) {
+/* Prints FORMAT's text and gives back CODE: a helper's last line is "return Finish(...)". */
+static inline int Finish(int code, const wchar_t* format, ...) {
   wchar_t buffer[1024];
   va_list args;
   va_start(args, format);
@@ -31,42 +30,42 @@ static inline void PrintFormat(const wchar_t* format, ...) {
   va_end(args);
   buffer[1023] = 0;
   Print(buffer);
+  return code;
 }
 
-/* A JSON string literal; control characters escaped so tabs and line breaks of a
-   message box text survive exactly. */
-static inline void PrintJsonString(const wchar_t* text) {
+#define PrintFormat(...) ((void)Finish(0, __VA_ARGS__))
+
+/* BEFORE as it is, then TEXT as a JSON string literal; control characters escaped so
+   tabs and line breaks of a message box text survive exactly. */
+static inline void PrintJson(const wchar_t* before, const wchar_t* text) {
+  static const wchar_t escaped[] = L"\"\\\n\r\t", letters[] = L"\"\\nrt";
+  Print(before);
   Print(L"\"");
   const wchar_t* run = text;
   for (const wchar_t* p = text; *p; ++p) {
-    wchar_t escape[8] = {0};
-    switch (*p) {
-      case L'"':
-        wcscpy(escape, L"\\\"");
-        break;
-      case L'\\':
-        wcscpy(escape, L"\\\\");
-        break;
-      case L'\n':
-        wcscpy(escape, L"\\n");
-        break;
-      case L'\r':
-        wcscpy(escape, L"\\r");
-        break;
-      case L'\t':
-        wcscpy(escape, L"\\t");
-        break;
-      default:
-        if (*p < 0x20) _snwprintf(escape, 7, L"\\u%04x", (unsigned)*p);
-    }
-    if (escape[0]) {
-      WriteUtf8(run, (int)(p - run));
-      Print(escape);
-      run = p + 1;
-    }
+    if (*p >= 0x20 && *p != L'"' && *p != L'\\') continue;
+    const wchar_t* named = wcschr(escaped, *p);
+    wchar_t escape[8] = {L'\\', named ? letters[named - escaped] : 0};
+    if (!named) _snwprintf(escape, 7, L"\\u%04x", (unsigned)*p);
+    WriteUtf8(run, (int)(p - run));
+    Print(escape);
+    run = p + 1;
   }
   WriteUtf8(run, -1);
   Print(L"\"");
+}
+
+/* Whether ARGUMENT is the flag NAME, which then sets *FLAG. */
+static inline BOOL Flag(const wchar_t* argument, const wchar_t* name, BOOL* flag) {
+  return wcscmp(argument, name) == 0 && (*flag = TRUE);
+}
+
+/* Whether argv[*i] is the option NAME with a value after it, which it then takes. */
+static inline BOOL Option(int argc, wchar_t** argv, int* i, const wchar_t* name,
+                          const wchar_t** value) {
+  if (*i + 1 >= argc || wcscmp(argv[*i], name) != 0) return FALSE;
+  *value = argv[++*i];
+  return TRUE;
 }
 
 #endif

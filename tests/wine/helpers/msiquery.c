@@ -5,47 +5,41 @@
    msiquery.exe CODE...    these products, installed or not (state -1, version null)
    --root first adds the certificates of the local machine's Root store, as the registry
    keeps them (one key per SHA-1 thumbprint): {"root":["2FFE...",...]} */
-// windows.h comes first: the other system headers build on it.
-// clang-format off
-#include <windows.h>
-#include <msi.h>
 #include "helper_output.h"
-// clang-format on
-
-static void PrintInfo(const wchar_t* product, const wchar_t* key, const wchar_t* property) {
-  wchar_t value[1024];
-  DWORD length = 1024;
-  PrintFormat(L",\"%ls\":", key);
-  if (MsiGetProductInfoW(product, property, value, &length) == ERROR_SUCCESS)
-    PrintJsonString(value);
-  else
-    Print(L"null");
-}
+/* After windows.h, which it builds on. */
+#include <msi.h>
 
 static void PrintProduct(const wchar_t* product) {
-  Print(L"{\"product\":");
-  PrintJsonString(product);
+  static const wchar_t* info[][2] = {{L"version", INSTALLPROPERTY_VERSIONSTRING},
+                                     {L"name", INSTALLPROPERTY_PRODUCTNAME},
+                                     {L"language", INSTALLPROPERTY_LANGUAGE},
+                                     {L"package", INSTALLPROPERTY_PACKAGENAME},
+                                     {L"cached", INSTALLPROPERTY_LOCALPACKAGE}};
+  PrintJson(L"{\"product\":", product);
   PrintFormat(L",\"state\":%d", (int)MsiQueryProductStateW(product));
-  PrintInfo(product, L"version", INSTALLPROPERTY_VERSIONSTRING);
-  PrintInfo(product, L"name", INSTALLPROPERTY_PRODUCTNAME);
-  PrintInfo(product, L"language", INSTALLPROPERTY_LANGUAGE);
-  PrintInfo(product, L"package", INSTALLPROPERTY_PACKAGENAME);
-  PrintInfo(product, L"cached", INSTALLPROPERTY_LOCALPACKAGE);
+  for (int i = 0; i < 5; ++i) {
+    wchar_t value[1024];
+    DWORD length = 1024;
+    PrintFormat(L",\"%ls\":", info[i][0]);
+    if (MsiGetProductInfoW(product, info[i][1], value, &length) == ERROR_SUCCESS)
+      PrintJson(L"", value);
+    else
+      Print(L"null");
+  }
   PrintFormat(L",\"NPVELUM\":%d}\n", (int)MsiQueryFeatureStateW(product, L"NPVELUM"));
 }
 
 static void PrintRootStore(void) {
   HKEY key;
   Print(L"{\"root\":[");
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\SystemCertificates\\Root\\Certificates",
-                    0, KEY_READ, &key) == ERROR_SUCCESS) {
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE,
+                    L"Software\\Microsoft\\SystemCertificates\\Root\\Certificates", 0, KEY_READ,
+                    &key) == ERROR_SUCCESS) {
     wchar_t name[256];
-    for (DWORD index = 0;; ++index) {
-      DWORD length = 256;
-      if (RegEnumKeyExW(key, index, name, &length, NULL, NULL, NULL, NULL) != ERROR_SUCCESS) break;
-      if (index) Print(L",");
-      PrintJsonString(name);
-    }
+    for (DWORD i = 0, length = 256;
+         RegEnumKeyExW(key, i, name, &length, NULL, NULL, NULL, NULL) == ERROR_SUCCESS;
+         ++i, length = 256)
+      PrintJson(i ? L"," : L"", name);
     RegCloseKey(key);
   }
   Print(L"]}\n");
@@ -53,17 +47,11 @@ static void PrintRootStore(void) {
 
 int wmain(int argc, wchar_t** argv) {
   MsiSetInternalUI(INSTALLUILEVEL_NONE, NULL);
-  int first = 1;
-  if (argc > 1 && wcscmp(argv[1], L"--root") == 0) {
-    PrintRootStore();
-    ++first;
-  }
-  if (argc > first) {
-    for (int i = first; i < argc; ++i) PrintProduct(argv[i]);
-    return 0;
-  }
+  int root = argc > 1 && wcscmp(argv[1], L"--root") == 0;
+  if (root) PrintRootStore();
+  for (int i = 1 + root; i < argc; ++i) PrintProduct(argv[i]);
   wchar_t product[39];
-  for (DWORD index = 0; MsiEnumProductsW(index, product) == ERROR_SUCCESS; ++index)
+  for (DWORD i = 0; argc <= 1 + root && MsiEnumProductsW(i, product) == ERROR_SUCCESS; ++i)
     PrintProduct(product);
   return 0;
 }

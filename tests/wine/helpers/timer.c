@@ -3,27 +3,21 @@
 
    timer.exe DIR ROUNDS "COMMAND LINE" ["COMMAND LINE" ...]
    prints: "<index> <milliseconds> <exit code>" per run */
-// clang-format off
-#include <windows.h>
 #include <stdio.h>
 #include <stdlib.h>
-// clang-format on
+#include <windows.h>
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 4) return 2;
-  const wchar_t* directory = argv[1];
-  const int rounds = _wtoi(argv[2]);
-  LARGE_INTEGER frequency;
+  LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);
-  for (int round = 0; round < rounds; ++round) {
+  for (int round = 0; round < _wtoi(argv[2]); ++round) {
     for (int i = 3; i < argc; ++i) {
       wchar_t* line = _wcsdup(argv[i]);
-      STARTUPINFOW startup = {sizeof(startup)};
+      STARTUPINFOW startup = {.cb = sizeof startup};
       PROCESS_INFORMATION process;
-      LARGE_INTEGER start, end;
       QueryPerformanceCounter(&start);
-      if (!CreateProcessW(NULL, line, NULL, NULL, FALSE, 0, NULL, directory, &startup,
-                          &process)) {
+      if (!CreateProcessW(NULL, line, NULL, NULL, FALSE, 0, NULL, argv[1], &startup, &process)) {
         printf("%d start-failed %lu\n", i - 3, GetLastError());
         return 1;
       }

@@ -1,9 +1,8 @@
 /* trust.exe FILE: WinVerifyTrust's answer for FILE and its signer, as application control
    asks: {"trust":0,"signer":"Vendor"} (2148098064, TRUST_E_BAD_DIGEST, for a changed file) */
-// clang-format off
 #include "helper_output.h"
+/* After windows.h, which it builds on. */
 #include <softpub.h>
-// clang-format on
 
 int wmain(int argc, wchar_t** argv) {
   WINTRUST_FILE_INFO file = {sizeof(file), argc == 2 ? argv[1] : L"", NULL, NULL};
@@ -20,8 +19,8 @@ int wmain(int argc, wchar_t** argv) {
   if (signer && signer->csCertChain)
     CertGetNameStringW(signer->pasCertChain[0].pCert, CERT_NAME_SIMPLE_DISPLAY_TYPE, 0, 0, name,
                        256);
-  PrintFormat(L"{\"trust\":%lu,\"signer\":", (unsigned long)trust);
-  PrintJsonString(name);
+  PrintFormat(L"{\"trust\":%lu", (unsigned long)trust);
+  PrintJson(L",\"signer\":", name);
   Print(L"}\n");
   data.dwStateAction = WTD_STATEACTION_CLOSE;
   WinVerifyTrust(NULL, &action, &data);
