@@ -102,17 +102,13 @@ class Dialog:
             state = {"centre": {}}
             for line in self.prefix.wine([self.layer_test, "dialog-state"]).stdout.splitlines():
                 name, _, rest = line.partition(" ")
+                numbers = [] if name in ("title", "caption") else [int(n, 0) for n in rest.split()]
                 if name == "centre":
-                    control, x, y = map(int, rest.split())
-                    state["centre"][control] = (x, y)
-                elif name in ("visible", "checked"):
-                    state[name] = {int(item) for item in rest.split()}
-                elif name == "focus":
-                    state[name] = int(rest)
-                elif name in ("offcentre", "style"):
-                    state[name] = tuple(int(item, 0) for item in rest.split())
+                    state["centre"][numbers[0]] = tuple(numbers[1:])
                 else:
-                    state[name] = rest
+                    state[name] = {"title": rest, "caption": rest, "visible": set(numbers),
+                                   "checked": set(numbers), "focus": numbers[:1] and numbers[0]
+                                   }.get(name, tuple(numbers))
             if condition(state) or time.monotonic() > deadline:
                 return state
             time.sleep(0.2)
