@@ -39,12 +39,27 @@ bool MatchFrom(std::u16string_view pattern, std::u16string_view name) {
   return p == pattern.size();
 }
 
+// The value at `key`, or `fallback` when there is none.
+template <class Map, class Key>
+typename Map::mapped_type ValueOr(const Map& map, const Key& key,
+                                  typename Map::mapped_type fallback) {
+  const auto found = map.find(key);
+  return found == map.end() ? fallback : found->second;
+}
+
 bool SamePath(std::u16string_view a, std::u16string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
     if (FoldCase(a[i]) != FoldCase(b[i])) return false;
   }
   return true;
+}
+
+// The folder and the name of a relative path.
+std::pair<std::u16string, std::u16string> SplitPath(const std::u16string& path) {
+  const std::size_t slash = path.rfind(u'\\');
+  if (slash == std::u16string::npos) return {u"", path};
+  return {path.substr(0, slash), path.substr(slash + 1)};
 }
 
 class FakeProgressThread : public ProgressThread {
@@ -113,21 +128,13 @@ std::vector<std::u16string> SplitLikeWindows(std::u16string_view line) {
   return arguments;
 }
 
-FakeWindows::FakeWindows() : windows_{*this, *this, *this, *this, *this, *this} {}
-
-void FakeWindows::AddDirectory(const std::u16string& relativePath) {
-  const std::size_t slash = relativePath.rfind(u'\\');
-  if (slash != std::u16string::npos) AddDirectory(relativePath.substr(0, slash));
+void FakeWindows::Add(const std::u16string& relativePath, bool directory) {
+  const std::u16string folder = SplitPath(relativePath).first;
+  if (!folder.empty()) Add(folder, true);
   for (const Entry& entry : entries_) {
-    if (SamePath(entry.path, relativePath)) return;
+    if (directory && SamePath(entry.path, relativePath)) return;
   }
-  entries_.push_back({relativePath, true});
-}
-
-void FakeWindows::AddFile(const std::u16string& relativePath) {
-  const std::size_t slash = relativePath.rfind(u'\\');
-  if (slash != std::u16string::npos) AddDirectory(relativePath.substr(0, slash));
-  entries_.push_back({relativePath, false});
+  entries_.push_back({relativePath, directory});
 }
 
 std::vector<std::u16string> FakeWindows::Commands() const {
@@ -137,8 +144,6 @@ std::vector<std::u16string> FakeWindows::Commands() const {
   }
   return commands;
 }
-
-// ---- Installer ----
 
 void FakeWindows::SetInternalUI(std::uint32_t level) {
   log.push_back(u"installer ui: " + DecimalText(level));
@@ -153,8 +158,7 @@ std::int32_t FakeWindows::QueryFeatureState(const std::u16string& productCode,
                                             const std::u16string& feature) {
   const auto product = products.find(productCode);
   if (product == products.end()) return kInstallStateUnknown;
-  const auto found = product->second.features.find(feature);
-  return found == product->second.features.end() ? kInstallStateUnknown : found->second;
+  return ValueOr(product->second.features, feature, kInstallStateUnknown);
 }
 
 std::uint32_t FakeWindows::ReadProductInfo(const std::u16string& productCode,
@@ -164,10 +168,7 @@ std::uint32_t FakeWindows::ReadProductInfo(const std::u16string& productCode,
   if (product == products.end() || product->second.state == kInstallStateAbsent) {
     return kErrorUnknownProduct;
   }
-  if (const auto error = product->second.infoErrors.find(attribute);
-      error != product->second.infoErrors.end()) {
-    return error->second;
-  }
+  if (const std::uint32_t error = ValueOr(product->second.infoErrors, attribute, 0u)) return error;
   if (attribute == u"VersionString") {
     value = product->second.version;
   } else if (attribute == u"LocalPackage") {
@@ -193,29 +194,12 @@ std::uint32_t FakeWindows::ReadPackageProperty(std::uint32_t handle, const std::
   const auto open = openPackages_.find(handle);
   if (open == openPackages_.end()) return 6;  // ERROR_INVALID_HANDLE
   const FakePackage& package = packages.at(open->second);
-  if (const auto error = package.propertyErrors.find(property);
-      error != package.propertyErrors.end()) {
-    return error->second;
+  if (const std::uint32_t error = ValueOr(package.propertyErrors, property, 0u)) return error;
+  if (std::u16string found = ValueOr(package.properties, property, {}); !found.empty()) {
+    value = found;
   }
-  const auto found = package.properties.find(property);
-  if (found != package.properties.end() && !found->second.empty()) value = found->second;
   return kSuccess;
 }
-
-void FakeWindows::CloseHandle(std::uint32_t handle) {
-  if (openPackages_.erase(handle) == 1) --openInstallerHandles;
-}
-
-void FakeWindows::ForceSourceListResolution(const std::u16string& productCode) {
-  log.push_back(u"source list: resolve " + productCode);
-}
-
-void FakeWindows::SetSourceListPackageName(const std::u16string& productCode,
-                                           const std::u16string& packageName) {
-  log.push_back(u"source list: " + productCode + u" PackageName=" + packageName);
-}
-
-// ---- Processes ----
 
 ProcessOutcome FakeWindows::RunAndWait(const std::u16string& program,
                                        const std::u16string& commandLine) {
@@ -231,10 +215,7 @@ ProcessOutcome FakeWindows::RunAndWait(const std::u16string& program,
     return {true, 0, true, kErrorInstallAlreadyRunning};
   }
   if (onCommand) onCommand(commandLine);
-  if (const auto scripted = processOutcomes.find(commandLine); scripted != processOutcomes.end()) {
-    return scripted->second;
-  }
-  return {true, 0, true, defaultExitCode};
+  return ValueOr(processOutcomes, commandLine, {true, 0, true, defaultExitCode});
 }
 
 InstallerMutex FakeWindows::WaitForInstallerMutex(std::uint32_t milliseconds) {
@@ -249,21 +230,13 @@ InstallerMutex FakeWindows::WaitForInstallerMutex(std::uint32_t milliseconds) {
   return InstallerMutex::kFree;
 }
 
-// ---- Files ----
-
 std::optional<std::vector<DirectoryEntry>> FakeWindows::FindFiles(const std::u16string& pattern) {
-  const std::size_t slash = pattern.rfind(u'\\');
-  const std::u16string folder = slash == std::u16string::npos ? u"" : pattern.substr(0, slash);
-  const std::u16string namePattern =
-      slash == std::u16string::npos ? pattern : pattern.substr(slash + 1);
+  const auto [folder, namePattern] = SplitPath(pattern);
   if (folder.empty() && rootEnumerationFails) return std::nullopt;
   bool folderExists = folder.empty();
   std::vector<DirectoryEntry> found;
   for (const Entry& entry : entries_) {
-    const std::size_t last = entry.path.rfind(u'\\');
-    const std::u16string parent = last == std::u16string::npos ? u"" : entry.path.substr(0, last);
-    const std::u16string name =
-        last == std::u16string::npos ? entry.path : entry.path.substr(last + 1);
+    const auto [parent, name] = SplitPath(entry.path);
     if (entry.directory && SamePath(entry.path, folder)) folderExists = true;
     if (!SamePath(parent, folder) || !WildcardMatch(namePattern, name)) continue;
     found.push_back({name, entry.directory ? kFileAttributeDirectory : 0x80u});
@@ -286,10 +259,6 @@ std::optional<std::u16string> FakeWindows::ReadFullPathName(const std::u16string
   return currentDirectory + (currentDirectory.ends_with(u'\\') ? u"" : u"\\") + name;
 }
 
-std::u16string FakeWindows::ReadSystemDirectory() { return systemDirectory; }
-
-std::u16string FakeWindows::ReadWindowsDirectory() { return windowsDirectory; }
-
 std::optional<std::uint64_t> FakeWindows::ReadFileSize(const std::u16string& path) {
   for (const std::u16string& file : systemFiles) {
     if (SamePath(file, path)) return 4096;
@@ -308,35 +277,22 @@ OpenedFile FakeWindows::OpenForAppending(const std::u16string& path) {
   return {nextHandle_++, 0, existed, attributes, links, writtenFiles[path].size()};
 }
 
-std::uint32_t FakeWindows::Append(AppendHandle file, const std::string& bytes) {
-  writtenFiles[openFiles_.at(file)] += bytes;
-  return kSuccess;
+StoreHandle FakeWindows::OpenStore(const std::u16string& path) {
+  stores_[nextHandle_] = path;
+  ++openStores;
+  return nextHandle_++;
 }
 
-void FakeWindows::CloseFile(AppendHandle file) { openFiles_.erase(file); }
-
-// ---- Certificates ----
-
 StoreHandle FakeWindows::OpenFileStore(const std::u16string& path, std::uint32_t& error) {
-  if (certificateFiles.find(path) == certificateFiles.end()) {
-    error = 0x80092009;  // CRYPT_E_NO_MATCH
-    return 0;
-  }
-  const StoreHandle handle = nextHandle_++;
-  stores_[handle] = path;
-  ++openStores;
-  return handle;
+  if (certificateFiles.count(path) != 0) return OpenStore(path);
+  error = 0x80092009;  // CRYPT_E_NO_MATCH
+  return 0;
 }
 
 StoreHandle FakeWindows::OpenMachineRootStore(std::uint32_t& error) {
-  if (rootStoreError) {
-    error = *rootStoreError;
-    return 0;
-  }
-  const StoreHandle handle = nextHandle_++;
-  stores_[handle] = u"";
-  ++openStores;
-  return handle;
+  if (!rootStoreError) return OpenStore(u"");
+  error = *rootStoreError;
+  return 0;
 }
 
 std::vector<CertificateAddition> FakeWindows::AddEveryCertificate(StoreHandle from,
@@ -347,9 +303,8 @@ std::vector<CertificateAddition> FakeWindows::AddEveryCertificate(StoreHandle fr
     CertificateAddition addition{certificate};
     addition.alreadyPresent =
         std::find(rootStore.begin(), rootStore.end(), certificate) != rootStore.end();
-    if (const auto error = certificateErrors.find(certificate); error != certificateErrors.end()) {
-      addition.error = error->second;
-    } else {
+    addition.error = ValueOr(certificateErrors, certificate, kSuccess);
+    if (addition.error == kSuccess) {
       log.push_back(u"root store: add " + certificate);
       rootStore.push_back(certificate);
     }
@@ -367,19 +322,14 @@ void FakeWindows::CloseStore(StoreHandle store) {
 }
 
 Signature FakeWindows::VerifySignature(const std::u16string& path) {
-  const auto found = signatures.find(path);
-  return found == signatures.end() ? Signature{kTrustNoSignature, false, {}, {}} : found->second;
+  return ValueOr(signatures, path, {kTrustNoSignature, false, {}, {}});
 }
-bool FakeWindows::SameCertificateName(const std::string& a, const std::string& b) { return a == b; }
-
-// ---- Desktop ----
 
 std::int32_t FakeWindows::ShowMessageBox(const std::u16string& text, const std::u16string& caption,
                                          std::uint32_t style) {
   log.push_back(u"box: " + caption + u" | " + text + u" | " + HexText(style));
   boxes.push_back({text, caption, style});
-  if (const auto answer = answers.find(text); answer != answers.end()) return answer->second;
-  return (style & 0xF) == kMbYesNo ? kIdYes : 1;
+  return ValueOr(answers, text, (style & 0xF) == kMbYesNo ? kIdYes : 1);
 }
 
 SelectionDialogOutcome FakeWindows::ShowSelectionDialog(const std::vector<std::uint16_t>& checked,
@@ -387,8 +337,7 @@ SelectionDialogOutcome FakeWindows::ShowSelectionDialog(const std::vector<std::u
   log.push_back(u"dialog");
   if (dialogFails) return {true, 1813, {}};  // ERROR_RESOURCE_TYPE_NOT_FOUND
   dialogsShown.push_back(checked);
-  if (dialogOutcome) return {false, 0, *dialogOutcome};
-  return {false, 0, checked};
+  return {false, 0, dialogOutcome.value_or(checked)};
 }
 
 std::unique_ptr<ProgressThread> FakeWindows::CreateProgressThread(const std::u16string& title) {
@@ -397,46 +346,10 @@ std::unique_ptr<ProgressThread> FakeWindows::CreateProgressThread(const std::u16
   return std::make_unique<FakeProgressThread>(log);
 }
 
-bool FakeWindows::IsWindowStationVisible() { return windowStationVisible; }
-
-// ---- System ----
-
-std::vector<std::u16string> FakeWindows::SplitCommandLine(const std::u16string& commandLine) {
-  return SplitLikeWindows(commandLine);
-}
-
-bool FakeWindows::IsUserAnAdmin() { return administrator; }
-
-std::optional<OsVersion> FakeWindows::GetVersion() { return osVersion; }
-
-std::optional<OsVersion> FakeWindows::ReadRealVersion() {
-  return realOsVersion ? realOsVersion : osVersion;
-}
-
-std::optional<std::uint32_t> FakeWindows::ReadSessionId() { return sessionId; }
-
-std::uint16_t FakeWindows::GetSystemDefaultUILanguage() { return uiLanguage; }
-
-std::u16string FakeWindows::ReadProgramPath() { return programPath; }
-bool FakeWindows::IsWow64() { return wow64; }
-
 std::optional<std::u16string> FakeWindows::LoadStringBlock(std::uint16_t block) {
-  if (const auto overridden = stringBlocks.find(block); overridden != stringBlocks.end()) {
-    return overridden->second;
-  }
-  std::u16string units = BuildStringBlock(MessageCatalogue(), block);
-  if (units.empty()) return std::nullopt;
-  return units;
+  const std::u16string units = BuildStringBlock(MessageCatalogue(), block);
+  return units.empty() ? std::nullopt : std::optional(units);
 }
-
-std::uint32_t FakeWindows::RestartWindows() {
-  log.push_back(u"restart");
-  return restartError;
-}
-
-LocalTime FakeWindows::ReadLocalTime() { return localTime; }
-
-std::uint32_t FakeWindows::ReadTickCount() { return tickCount += 5; }
 
 void FakeWindows::Sleep(std::uint32_t milliseconds) {
   log.push_back(u"sleep " + DecimalText(milliseconds) + u" ms");

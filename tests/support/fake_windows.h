@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/windows.h"
+#include "platform/windows_constants.h"
 #include "ui/run_log.h"
 
 namespace setup::testing {
@@ -50,7 +51,7 @@ class FakeWindows : public Installer,
                     public Desktop,
                     public System {
  public:
-  FakeWindows();
+  FakeWindows() : windows_{*this, *this, *this, *this, *this, *this} {}
   Windows& windows() { return windows_; }
 
   // ---- The machine ----
@@ -60,8 +61,8 @@ class FakeWindows : public Installer,
   std::optional<std::uint32_t> currentDirectoryError;
   bool rootEnumerationFails = false;
   // Files and folders below the current directory, relative, in enumeration order.
-  void AddFile(const std::u16string& relativePath);
-  void AddDirectory(const std::u16string& relativePath);
+  void AddFile(const std::u16string& relativePath) { Add(relativePath, false); }
+  void AddDirectory(const std::u16string& relativePath) { Add(relativePath, true); }
   // Certificate files by full path: the names of the certificates each holds. A file
   // that is there but not a certificate store is simply not listed here.
   std::map<std::u16string, std::vector<std::u16string>> certificateFiles;
@@ -72,9 +73,9 @@ class FakeWindows : public Installer,
   std::u16string programPath = u"C:\\dist\\setup.exe";
   bool fullPathFails = false;
 
-  // Where Windows keeps its tools; a tool is there when it is listed in systemFiles.
+  // Windows keeps its tools in the system folder or C:\WINDOWS; a tool is there when
+  // systemFiles lists it.
   std::u16string systemDirectory = u"C:\\WINDOWS\\system32";
-  std::u16string windowsDirectory = u"C:\\WINDOWS";
   std::vector<std::u16string> systemFiles{u"C:\\WINDOWS\\system32\\msiexec.exe",
                                           u"C:\\WINDOWS\\regedit.exe",
                                           u"C:\\WINDOWS\\system32\\regini.exe"};
@@ -112,11 +113,8 @@ class FakeWindows : public Installer,
   std::optional<std::uint32_t> sessionId = 1u;
   std::uint16_t uiLanguage = 0x0409;
   bool wow64 = true;
-  std::map<std::uint16_t, std::u16string> stringBlocks;  // overrides the built table
   std::uint32_t restartError = 0;
-  // The clock moves on by 5 ms at every reading.
-  std::uint32_t tickCount = 1000;
-  LocalTime localTime{2026, 12, 8, 9, 5, 7, 42};
+  std::uint32_t tickCount = 1000;  // moves on by 5 ms at every reading
 
   // ---- What happened ----
   std::vector<std::u16string> log;
@@ -138,10 +136,16 @@ class FakeWindows : public Installer,
   std::uint32_t OpenPackage(const std::u16string& path, std::uint32_t& handle) override;
   std::uint32_t ReadPackageProperty(std::uint32_t package, const std::u16string& property,
                                     std::u16string& value) override;
-  void CloseHandle(std::uint32_t handle) override;
-  void ForceSourceListResolution(const std::u16string& productCode) override;
+  void CloseHandle(std::uint32_t handle) override {
+    if (openPackages_.erase(handle) == 1) --openInstallerHandles;
+  }
+  void ForceSourceListResolution(const std::u16string& productCode) override {
+    log.push_back(u"source list: resolve " + productCode);
+  }
   void SetSourceListPackageName(const std::u16string& productCode,
-                                const std::u16string& packageName) override;
+                                const std::u16string& packageName) override {
+    log.push_back(u"source list: " + productCode + u" PackageName=" + packageName);
+  }
   // ---- Processes ----
   ProcessOutcome RunAndWait(const std::u16string& program,
                             const std::u16string& commandLine) override;
@@ -150,39 +154,49 @@ class FakeWindows : public Installer,
   std::optional<std::vector<DirectoryEntry>> FindFiles(const std::u16string& pattern) override;
   std::uint32_t ReadCurrentDirectory(std::u16string& directory) override;
   std::optional<std::u16string> ReadFullPathName(const std::u16string& name) override;
-  std::u16string ReadSystemDirectory() override;
-  std::u16string ReadWindowsDirectory() override;
+  std::u16string ReadSystemDirectory() override { return systemDirectory; }
+  std::u16string ReadWindowsDirectory() override { return u"C:\\WINDOWS"; }
   std::optional<std::uint64_t> ReadFileSize(const std::u16string& path) override;
   OpenedFile OpenForAppending(const std::u16string& path) override;
-  std::uint32_t Append(AppendHandle file, const std::string& bytes) override;
-  void CloseFile(AppendHandle file) override;
+  std::uint32_t Append(AppendHandle file, const std::string& bytes) override {
+    writtenFiles[openFiles_.at(file)] += bytes;
+    return kSuccess;
+  }
+  void CloseFile(AppendHandle file) override { openFiles_.erase(file); }
   // ---- Certificates ----
   StoreHandle OpenFileStore(const std::u16string& path, std::uint32_t& error) override;
   StoreHandle OpenMachineRootStore(std::uint32_t& error) override;
   std::vector<CertificateAddition> AddEveryCertificate(StoreHandle from, StoreHandle to) override;
   void CloseStore(StoreHandle store) override;
   Signature VerifySignature(const std::u16string& path) override;
-  bool SameCertificateName(const std::string& a, const std::string& b) override;
+  bool SameCertificateName(const std::string& a, const std::string& b) override { return a == b; }
   // ---- Desktop ----
   std::int32_t ShowMessageBox(const std::u16string& text, const std::u16string& caption,
                               std::uint32_t style) override;
   SelectionDialogOutcome ShowSelectionDialog(const std::vector<std::uint16_t>& checked,
                                              const SelectionDialogTexts& texts) override;
   std::unique_ptr<ProgressThread> CreateProgressThread(const std::u16string& title) override;
-  bool IsWindowStationVisible() override;
+  bool IsWindowStationVisible() override { return windowStationVisible; }
   // ---- System ----
-  std::vector<std::u16string> SplitCommandLine(const std::u16string& commandLine) override;
-  bool IsUserAnAdmin() override;
-  std::optional<OsVersion> GetVersion() override;
-  std::optional<OsVersion> ReadRealVersion() override;
-  std::optional<std::uint32_t> ReadSessionId() override;
-  std::uint16_t GetSystemDefaultUILanguage() override;
-  std::u16string ReadProgramPath() override;
-  bool IsWow64() override;
+  std::vector<std::u16string> SplitCommandLine(const std::u16string& commandLine) override {
+    return SplitLikeWindows(commandLine);
+  }
+  bool IsUserAnAdmin() override { return administrator; }
+  std::optional<OsVersion> GetVersion() override { return osVersion; }
+  std::optional<OsVersion> ReadRealVersion() override {
+    return realOsVersion ? realOsVersion : osVersion;
+  }
+  std::optional<std::uint32_t> ReadSessionId() override { return sessionId; }
+  std::uint16_t GetSystemDefaultUILanguage() override { return uiLanguage; }
+  std::u16string ReadProgramPath() override { return programPath; }
+  bool IsWow64() override { return wow64; }
   std::optional<std::u16string> LoadStringBlock(std::uint16_t block) override;
-  std::uint32_t RestartWindows() override;
-  LocalTime ReadLocalTime() override;
-  std::uint32_t ReadTickCount() override;
+  std::uint32_t RestartWindows() override {
+    log.push_back(u"restart");
+    return restartError;
+  }
+  LocalTime ReadLocalTime() override { return {2026, 12, 8, 9, 5, 7, 42}; }
+  std::uint32_t ReadTickCount() override { return tickCount += 5; }
   void Sleep(std::uint32_t milliseconds) override;
 
  private:
@@ -190,9 +204,11 @@ class FakeWindows : public Installer,
     std::u16string path;  // relative, '\' between components
     bool directory;
   };
+  void Add(const std::u16string& relativePath, bool directory);
+  StoreHandle OpenStore(const std::u16string& path);  // the root store by an empty path
   std::vector<Entry> entries_;
   std::map<std::uint32_t, std::u16string> openPackages_;
-  std::map<StoreHandle, std::u16string> stores_;  // the root store by an empty path
+  std::map<StoreHandle, std::u16string> stores_;
   std::map<AppendHandle, std::u16string> openFiles_;
   std::uint32_t nextHandle_ = 100;
   std::uint32_t installerBusyUntil_ = 0;  // tick count; 0: free
