@@ -17,6 +17,16 @@ using testing::Utf8;
 using Lines = std::vector<std::u16string>;
 
 constexpr char16_t kReinstall[] = u"REINSTALL=ALL REINSTALLMODE=vomus";
+constexpr char16_t kRegedit[] = u"regedit /s UEC_x64_2.reg";
+constexpr char16_t kRegini[] = u"regini UEC_acl_x64.acl";
+
+// The installation of csp\csp-x64-<pieces>.msi and of ucsp\ucsp-x64-<language>.msi.
+std::u16string Csp(const std::u16string& pieces, const std::u16string& args = u"") {
+  return Msiexec(u"csp\\csp-x64-" + pieces + u".msi", args);
+}
+std::u16string Ucsp(const std::u16string& language, const std::u16string& args = u"") {
+  return Msiexec(u"ucsp\\ucsp-x64-" + language + u".msi", args);
+}
 
 TEST(ProviderPackageChoice, MasksAndArgumentsByProviderSituation) {
   const PackageSelection selection{u"*2*", u"*eng*"};
@@ -81,102 +91,115 @@ FakeWindows Distribution() {
   return fake;
 }
 
-void Install(FakeWindows& fake, const std::u16string& code, const std::u16string& version,
-             const std::u16string& flags, const std::u16string& language) {
-  auto& product = fake.products[code];
-  product.version = version;
-  product.localPackage = u"C:\\Windows\\Installer\\" + code + u".msi";
+// An installed product: its version, and the release flags and language of its package.
+struct Installed {
+  const char16_t* code;
+  std::u16string version, flags, language;
+};
+
+void Install(FakeWindows& fake, const Installed& installed) {
+  auto& product = fake.products[installed.code];
+  product.version = installed.version;
+  product.localPackage = u"C:\\Windows\\Installer\\" + std::u16string(installed.code) + u".msi";
   auto& properties = fake.packages[product.localPackage].properties;
-  properties[u"ISReleaseFlags"] = flags;
-  properties[u"ProductLanguage"] = language;
+  properties[u"ISReleaseFlags"] = installed.flags;
+  properties[u"ProductLanguage"] = installed.language;
 }
+
+// The products by their packages' prefix.
+constexpr const char16_t* kCsp = kProviderProductCode;
+constexpr const char16_t* kCspAlternate = kAlternateProviderProductCode;
+constexpr const char16_t* kUcsp = kCardProviderProductCode;
+
+// What the options ask of the flow.
+struct Request {
+  bool provider = false, card = false, dialog = false;
+  std::u16string providerArgs = {}, cardArgs = {};
+};
 
 struct FlowRun {
   std::uint32_t result;
   Lines commands;
+  PackageSelection selection;  // as the flow left it
 };
 
-// What the main flow hands the provider flow.
-struct FlowState {
-  ProviderRequest request;
-  PackageSelection selection;
-};
-
-FlowRun RunFlow(FakeWindows& fake, FlowState& state, RunMode mode = {},
-                const std::u16string& providerArgs = u"", const std::u16string& cardArgs = u"") {
+FlowRun RunFlow(FakeWindows& fake, const Request& asked, PackageSelection selection = {},
+                RunMode mode = {}) {
   Reporter reporter(fake.windows(), mode);
-  state.request.providerArgs = providerArgs;
-  state.request.cardProviderArgs = cardArgs;
-  const std::uint32_t result =
-      InstallProviders(fake.windows(), reporter, state.request, state.selection, {});
-  return {result, fake.Commands()};
+  const ProviderRequest request{asked.provider, asked.card, asked.dialog, asked.providerArgs,
+                                asked.cardArgs};
+  const std::uint32_t result = InstallProviders(fake.windows(), reporter, request, selection, {});
+  return {result, fake.Commands(), selection};
 }
 
-FlowState Options(bool provider, bool card, bool dialog = false) {
-  FlowState state;
-  state.request.provider = provider;
-  state.request.cardProvider = card;
-  state.request.chosenInDialog = dialog;
-  return state;
-}
-
-TEST(ProviderFlow, NothingInstalledTakesTheOptionsAndTheLanguageDefault) {
+TEST(ProviderFlow, InstallsThePackageOfEachSituation) {
+  const std::u16string a1 = u"A=1 ";
   struct Case {
-    std::uint16_t uiLanguage;
+    std::vector<Installed> installed;
+    Request request;
     PackageSelection selection;
-    std::u16string expectedPath;
+    Lines commands;  // the card provider's files follow its package
+    std::uint16_t uiLanguage = 0x0419;
   } cases[] = {
-      {0x0419, {}, u"csp\\csp-x64-kc1-rus.msi"},
-      {0x0409, {}, u"csp\\csp-x64-kc1-eng.msi"},
-      {0x0419, {u"*kc2*", u""}, u"csp\\csp-x64-kc2-rus.msi"},
-      {0x0419, {u"*kc3*", u"*eng*"}, u"csp\\csp-x64-kc3-eng.msi"},
+      // Nothing installed: the options and the system's language.
+      {{}, {true, false, false, a1}, {}, {Csp(u"kc1-rus", a1)}},
+      {{}, {true, false, false, a1}, {}, {Csp(u"kc1-eng", a1)}, 0x0409},
+      {{}, {true, false, false, a1}, {u"*kc2*", u""}, {Csp(u"kc2-rus", a1)}},
+      {{}, {true, false, false, a1}, {u"*kc3*", u"*eng*"}, {Csp(u"kc3-eng", a1)}},
+      // Refreshed in its own configuration, whatever the options; from the minimum version
+      // on, by the versions' numbers.
+      {{{kCsp, u"4.0.9900", u"kc2", u"1049"}},
+       {true, false, false, a1},
+       {u"*kc3*", u"*eng*"},
+       {Csp(u"kc2-rus", a1 + kReinstall)}},
+      {{{kCsp, u"3.6.5365", u"kc1", u"1049"}}, {true}, {}, {Csp(u"kc1-rus", kReinstall)}},
+      {{{kCsp, u"3.6.10000", u"kc1", u"1049"}}, {true}, {}, {Csp(u"kc1-rus", kReinstall)}},
+      {{{kCsp, u"3.6.05365", u"kc1", u"1049"}}, {true}, {}, {Csp(u"kc1-rus", kReinstall)}},
+      {{{kCsp, u"3.10.0", u"kc1", u"1049"}}, {true}, {}, {Csp(u"kc1-rus", kReinstall)}},
+      // An older package: the first of the architecture.
+      {{{kCsp, u"4.0.9999", u"kc3", u"1033"}}, {true}, {}, {Csp(u"kc1-eng")}},
+      // The alternate product is replaced in its configuration, unless the provider is there.
+      {{{kCspAlternate, u"3.0.1", u"ovrmcsp", u"1049"}}, {true}, {}, {Csp(u"kc2-rus")}},
+      {{{kCsp, u"4.0.9900", u"kc3", u"1033"}, {kCspAlternate, u"3.0.1", u"ovrmcsp", u"1049"}},
+       {true},
+       {},
+       {Csp(u"kc3-eng", kReinstall)}},
+      // The dialog's choice asks nothing of the machine: this provider would be refused.
+      {{{kCsp, u"3.0", u"kc2", u"1033"}},
+       {true, false, true},
+       {u"kc3*", u"eng*"},
+       {Csp(u"kc3-eng")}},
+      // The card provider, then its files; an installed one refreshed in its language, or
+      // left to the first package.
+      {{}, {false, true, false, u"", u"U=1 "}, {}, {Ucsp(u"rus", u"U=1 ")}},
+      {{{kUcsp, u"4.0.9900", u"kc3", u"1033"}}, {false, true}, {}, {Ucsp(u"eng", kReinstall)}},
+      {{{kUcsp, u"5.0", u"kc3", u"1033"}}, {false, true}, {}, {Ucsp(u"eng")}},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(&c - cases);
     FakeWindows fake = Distribution();
     fake.uiLanguage = c.uiLanguage;
-    FlowState state = Options(true, false);
-    state.selection = c.selection;
-    const FlowRun run = RunFlow(fake, state, {}, u"A=1 ");
-    EXPECT_EQ(run.result, 0u);
-    EXPECT_EQ(run.commands, (Lines{Msiexec(c.expectedPath, u"A=1 ")})) << Utf8(c.expectedPath);
+    for (const Installed& product : c.installed) Install(fake, product);
+    const FlowRun run = RunFlow(fake, c.request, c.selection);
+    EXPECT_EQ(run.result, kSuccess);
+    Lines expected = c.commands;
+    if (c.request.card) expected.insert(expected.end(), {kRegedit, kRegini});
+    EXPECT_EQ(run.commands, expected);
+    // The certificates come with the card provider alone, last.
+    EXPECT_EQ(fake.rootStore, c.request.card ? Lines{u"root"} : Lines{});
+    if (c.request.card) {
+      EXPECT_EQ(fake.log.back(), u"close store C:\\dist\\root.cer");
+    }
   }
 }
 
-TEST(ProviderFlow, RefreshesAnInstalledProviderInItsOwnConfiguration) {
-  FakeWindows fake = Distribution();
-  Install(fake, kProviderProductCode, u"4.0.9900", u"kc2", u"1049");
-  FlowState state = Options(true, false);
-  state.selection = {u"*kc3*", u"*eng*"};  // the installed configuration wins
-  const FlowRun run = RunFlow(fake, state, {}, u"A=1 ");
-  EXPECT_EQ(run.commands,
-            (Lines{Msiexec(u"csp\\csp-x64-kc2-rus.msi", std::u16string(u"A=1 ") + kReinstall)}));
-}
-
-TEST(ProviderFlow, OlderPackageTakesTheFirstOfTheArchitecture) {
-  FakeWindows fake = Distribution();
-  Install(fake, kProviderProductCode, u"4.0.9999", u"kc3", u"1033");
-  FlowState state = Options(true, false);
-  EXPECT_EQ(RunFlow(fake, state).commands, (Lines{Msiexec(u"csp\\csp-x64-kc1-eng.msi", u"")}));
-}
-
-TEST(ProviderFlow, AlternateProductIsReplacedInItsConfigurationWithoutReinstall) {
-  FakeWindows fake = Distribution();
-  Install(fake, kAlternateProviderProductCode, u"3.0.1", u"ovrmcsp", u"1049");
-  FlowState state = Options(true, false);
-  EXPECT_EQ(RunFlow(fake, state).commands, (Lines{Msiexec(u"csp\\csp-x64-kc2-rus.msi", u"")}));
-  // The source list is that of the provider's own product code.
-  EXPECT_EQ(fake.log[0], u"source list: resolve {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}");
-}
-
 TEST(ProviderFlow, RefusesAProviderTooOldToUpdate) {
-  // By the versions' numbers: 3.6.10000 is newer than the minimum, and is not refused.
   for (const std::u16string version :
        {u"3.6.5364", u"3.6.05364", u"3.6.5000", u"3.6", u"3.5.99999"}) {
     for (const bool silent : {false, true}) {
       FakeWindows fake = Distribution();
-      Install(fake, kProviderProductCode, version, u"kc1", u"1049");
-      FlowState state = Options(true, true);
-      const FlowRun run = RunFlow(fake, state, {silent});
+      Install(fake, {kProviderProductCode, version, u"kc1", u"1049"});
+      const FlowRun run = RunFlow(fake, {true, true}, {}, {silent});
       EXPECT_EQ(run.result, 6u) << Utf8(version);
       EXPECT_TRUE(run.commands.empty()) << Utf8(version);
       EXPECT_TRUE(fake.rootStore.empty());
@@ -192,59 +215,6 @@ TEST(ProviderFlow, RefusesAProviderTooOldToUpdate) {
   }
 }
 
-TEST(ProviderFlow, MinimumVersionAndNewerMayBeUpdated) {
-  for (const std::u16string version : {u"3.6.5365", u"3.6.10000", u"3.6.05365", u"3.10.0"}) {
-    FakeWindows fake = Distribution();
-    Install(fake, kProviderProductCode, version, u"kc1", u"1049");
-    FlowState state = Options(true, false);
-    const FlowRun run = RunFlow(fake, state);
-    EXPECT_EQ(run.result, kSuccess) << Utf8(version);
-    EXPECT_EQ(run.commands, (Lines{Msiexec(u"csp\\csp-x64-kc1-rus.msi", kReinstall)}))
-        << Utf8(version);
-  }
-}
-
-TEST(ProviderFlow, DialogPathQueriesNothingInstalled) {
-  FakeWindows fake = Distribution();
-  Install(fake, kProviderProductCode, u"3.0", u"kc2", u"1033");  // would be refused if asked
-  FlowState state = Options(true, false, true);
-  state.selection = {u"kc3*", u"eng*"};
-  const FlowRun run = RunFlow(fake, state);
-  EXPECT_EQ(run.result, 0u);
-  EXPECT_EQ(run.commands, (Lines{Msiexec(u"csp\\csp-x64-kc3-eng.msi", u"")}));
-}
-
-TEST(ProviderFlow, CardProviderThenItsFilesThenTheCertificates) {
-  FakeWindows fake = Distribution();
-  fake.uiLanguage = 0x0419;
-  FlowState state = Options(false, true);
-  const FlowRun run = RunFlow(fake, state, {}, u"", u"U=1 ");
-  EXPECT_EQ(run.result, 0u);
-  EXPECT_EQ(run.commands, (Lines{Msiexec(u"ucsp\\ucsp-x64-rus.msi", u"U=1 "),
-                                 u"regedit /s UEC_x64_2.reg", u"regini UEC_acl_x64.acl"}));
-  EXPECT_EQ(fake.log.back(), u"close store C:\\dist\\root.cer");
-  EXPECT_EQ(fake.rootStore, (Lines{u"root"}));
-}
-
-TEST(ProviderFlow, InstalledCardProviderIsRefreshedInItsLanguageOrLeftToTheFirstPackage) {
-  struct Case {
-    std::u16string installed;
-    Lines commands;
-  } cases[] = {
-      {u"4.0.9900", {Msiexec(u"ucsp\\ucsp-x64-eng.msi", kReinstall)}},
-      {u"5.0", {Msiexec(u"ucsp\\ucsp-x64-eng.msi", u"")}},
-  };
-  for (const Case& c : cases) {
-    FakeWindows fake = Distribution();
-    fake.uiLanguage = 0x0419;
-    Install(fake, kCardProviderProductCode, c.installed, u"kc3", u"1033");
-    FlowState state = Options(false, true);
-    Lines commands = RunFlow(fake, state).commands;
-    commands.resize(1);
-    EXPECT_EQ(commands, c.commands) << Utf8(c.installed);
-  }
-}
-
 TEST(ProviderFlow, CombinesTheCodesOfAllItsSteps) {
   struct Case {
     std::uint32_t provider, card, regedit, regini, expected, certificate = 0;
@@ -256,29 +226,17 @@ TEST(ProviderFlow, CombinesTheCodesOfAllItsSteps) {
   for (const Case& c : cases) {
     FakeWindows fake = Distribution();
     fake.uiLanguage = 0x0419;
-    fake.processOutcomes[Msiexec(u"csp\\csp-x64-kc1-rus.msi", u"")] = {true, 0, true, c.provider};
-    fake.processOutcomes[Msiexec(u"ucsp\\ucsp-x64-rus.msi", u"")] = {true, 0, true, c.card};
-    fake.processOutcomes[u"regedit /s UEC_x64_2.reg"] = {true, 0, true, c.regedit};
-    fake.processOutcomes[u"regini UEC_acl_x64.acl"] = {true, 0, true, c.regini};
+    fake.processOutcomes[Csp(u"kc1-rus")] = {true, 0, true, c.provider};
+    fake.processOutcomes[Ucsp(u"rus")] = {true, 0, true, c.card};
+    fake.processOutcomes[kRegedit] = {true, 0, true, c.regedit};
+    fake.processOutcomes[kRegini] = {true, 0, true, c.regini};
     if (c.certificate != 0) fake.certificateErrors[u"root"] = c.certificate;
-    FlowState state = Options(true, true);
-    const FlowRun run = RunFlow(fake, state);
+    const FlowRun run = RunFlow(fake, {true, true});
     EXPECT_EQ(run.result, c.expected) << c.provider << " " << c.card;
     // A failure of one step never keeps the later ones from running.
     EXPECT_EQ(run.commands.size(), 4u);
     EXPECT_EQ(fake.rootStore.size(), c.certificate == 0 ? 1u : 0u);
   }
-}
-
-TEST(ProviderFlow, FailedDetectionEndsTheWholeFlow) {
-  FakeWindows fake = Distribution();
-  Install(fake, kProviderProductCode, u"4.0.9900", u"kc2", u"1049");
-  fake.products[kProviderProductCode].infoErrors[u"LocalPackage"] = 1610;
-  FlowState state = Options(true, true);
-  const FlowRun run = RunFlow(fake, state, {true});
-  EXPECT_EQ(run.result, 1610u);
-  EXPECT_TRUE(run.commands.empty());
-  EXPECT_TRUE(fake.rootStore.empty());
 }
 
 TEST(ProviderFlow, FailedCardComparisonKeepsTheProvidersFailure) {
@@ -292,8 +250,7 @@ TEST(ProviderFlow, FailedCardComparisonKeepsTheProvidersFailure) {
     fake.products[kCardProviderProductCode].version = u"1.0";
     fake.products[kCardProviderProductCode].infoErrors[u"VersionString"] = kErrorUnknownProduct;
     fake.defaultExitCode = c.provider;
-    FlowState state = Options(true, true);
-    const FlowRun run = RunFlow(fake, state, {true});
+    const FlowRun run = RunFlow(fake, {true, true}, {}, {true});
     EXPECT_EQ(run.result, c.expected) << c.provider;
     EXPECT_EQ(run.commands.size(), 1u);  // only the provider's msiexec
     EXPECT_TRUE(fake.rootStore.empty());
@@ -303,17 +260,10 @@ TEST(ProviderFlow, FailedCardComparisonKeepsTheProvidersFailure) {
 TEST(ProviderFlow, WithoutComponentsOnlyPreparesTheLanguage) {
   FakeWindows fake = Distribution();
   fake.uiLanguage = 0x0419;
-  FlowState state = Options(false, false);
-  EXPECT_EQ(RunFlow(fake, state).result, 0u);
+  const FlowRun run = RunFlow(fake, {});
+  EXPECT_EQ(run.result, 0u);
   EXPECT_TRUE(fake.log.empty());
-  EXPECT_EQ(state.selection.languagePattern, u"rus*");
-}
-
-TEST(ProviderFlow, ProviderAloneTouchesNeitherCardFilesNorCertificates) {
-  FakeWindows fake = Distribution();
-  FlowState state = Options(true, false);
-  EXPECT_EQ(RunFlow(fake, state).commands.size(), 1u);
-  EXPECT_TRUE(fake.rootStore.empty());
+  EXPECT_EQ(run.selection.languagePattern, u"rus*");
 }
 
 TEST(ProviderFlow, OnlyTheDefaultStateCountsAsInstalled) {
@@ -321,100 +271,62 @@ TEST(ProviderFlow, OnlyTheDefaultStateCountsAsInstalled) {
   for (const std::int32_t state : {-1, 1, 2, 3, 4}) {
     FakeWindows fake = Distribution();
     fake.uiLanguage = 0x0419;
-    Install(fake, kProviderProductCode, u"3.0", u"kc2", u"1033");
-    Install(fake, kCardProviderProductCode, u"9.0", u"", u"1033");
+    Install(fake, {kCsp, u"3.0", u"kc2", u"1033"});
+    Install(fake, {kUcsp, u"9.0", u"", u"1033"});
     fake.products[kProviderProductCode].state = state;
     fake.products[kCardProviderProductCode].state = state;
-    FlowState options = Options(true, true);
-    const FlowRun run = RunFlow(fake, options);
+    const FlowRun run = RunFlow(fake, {true, true});
     EXPECT_EQ(run.result, 0u) << state;
-    ASSERT_EQ(run.commands.size(), 4u) << state;
-    EXPECT_EQ(run.commands[0], Msiexec(u"csp\\csp-x64-kc1-rus.msi", u"")) << state;
-    EXPECT_EQ(run.commands[1], Msiexec(u"ucsp\\ucsp-x64-rus.msi", u"")) << state;
+    EXPECT_EQ(run.commands, (Lines{Csp(u"kc1-rus"), Ucsp(u"rus"), kRegedit, kRegini})) << state;
   }
-}
-
-TEST(ProviderFlow, ProviderWinsOverTheAlternateWhenBothAreInstalled) {
-  FakeWindows fake = Distribution();
-  Install(fake, kProviderProductCode, u"4.0.9900", u"kc3", u"1033");
-  Install(fake, kAlternateProviderProductCode, u"3.0.1", u"ovrmcsp", u"1049");
-  FlowState state = Options(true, false);
-  EXPECT_EQ(RunFlow(fake, state).commands,
-            (Lines{Msiexec(u"csp\\csp-x64-kc3-eng.msi", kReinstall)}));
 }
 
 TEST(ProviderFlow, SilentRunsReportEveryFailureOnlyByItsCode) {
   struct Case {
-    const char* name;
-    bool emptyDistribution;
-    void (*script)(FakeWindows&);
-    bool provider, card;
+    Request request;
+    Installed installed;
+    const char16_t* unreadable;  // the installed product's attribute that can't be read
     PackageSelection selection;
     std::uint32_t code;
   } cases[] = {
-      {"no provider package to compare with",
-       true,
-       [](FakeWindows& f) { Install(f, kProviderProductCode, u"4.0", u"kc1", u"1049"); },
-       true,
-       false,
-       {},
-       232},
-      {"installed package path unreadable",
-       false,
-       [](FakeWindows& f) {
-         Install(f, kProviderProductCode, u"4.0.9900", u"kc1", u"1049");
-         f.products[kProviderProductCode].infoErrors[u"LocalPackage"] = 1605;
-       },
-       true,
-       false,
-       {},
-       1605},
-      {"card provider's version unreadable",
-       false,
-       [](FakeWindows& f) {
-         Install(f, kCardProviderProductCode, u"4.0", u"", u"1049");
-         f.products[kCardProviderProductCode].infoErrors[u"VersionString"] = 1605;
-       },
-       false,
-       true,
-       {},
-       1605},
-      {"no package for the chosen level",
-       false,
-       [](FakeWindows&) {},
-       true,
-       false,
-       {u"*kc9*", u""},
-       232},
+      // No package to compare the installed provider with.
+      {{true}, {kCsp, u"4.0", u"kc9", u"1049"}, nullptr, {}, 232},
+      // The whole flow ends: the card provider is not looked at.
+      {{true, true}, {kCsp, u"4.0.9900", u"kc1", u"1049"}, u"LocalPackage", {}, 1605},
+      {{false, true}, {kUcsp, u"4.0", u"", u"1049"}, u"VersionString", {}, 1605},
+      // No package for the chosen level.
+      {{true}, {}, nullptr, {u"*kc9*", u""}, 232},
   };
   for (const Case& c : cases) {
     for (const bool silent : {false, true}) {
-      FakeWindows fake = c.emptyDistribution ? FakeWindows() : Distribution();
-      c.script(fake);
-      FlowState state = Options(c.provider, c.card);
-      state.selection = c.selection;
-      EXPECT_EQ(RunFlow(fake, state, {silent}).result, c.code) << c.name;
-      EXPECT_EQ(fake.boxes.size(), silent ? 0u : 1u) << c.name << " " << silent;
+      SCOPED_TRACE(::testing::Message() << (&c - cases) << (silent ? " silent" : ""));
+      FakeWindows fake = Distribution();
+      if (c.installed.code != nullptr) Install(fake, c.installed);
+      if (c.unreadable != nullptr) fake.products[c.installed.code].infoErrors[c.unreadable] = 1605;
+      const FlowRun run = RunFlow(fake, c.request, c.selection, {silent});
+      EXPECT_EQ(run.result, c.code);
+      EXPECT_TRUE(run.commands.empty());
+      EXPECT_TRUE(fake.rootStore.empty());
+      EXPECT_EQ(fake.boxes.size(), silent ? 0u : 1u);
     }
   }
 }
 
 TEST(ProviderFlow, EachProviderTellsTheInstallerItsOwnPackageFile) {
+  // The alternate product installed: the provider's own product code is the one told.
   FakeWindows fake = Distribution();
   fake.uiLanguage = 0x0419;
-  FlowState state = Options(true, true);
-  RunFlow(fake, state);
-  const auto sourceList = [&](const std::u16string& code, const std::u16string& file) {
-    return Lines{u"source list: resolve " + code,
-                 u"source list: " + code + u" PackageName=" + file};
-  };
-  Lines expected = sourceList(kProviderProductCode, u"csp-x64-kc1-rus.msi");
-  expected.push_back(u"run: " + Msiexec(u"csp\\csp-x64-kc1-rus.msi", u""));
-  for (const auto& line : sourceList(kCardProviderProductCode, u"ucsp-x64-rus.msi")) {
-    expected.push_back(line);
-  }
-  expected.push_back(u"run: " + Msiexec(u"ucsp\\ucsp-x64-rus.msi", u""));
-  EXPECT_EQ(Lines(fake.log.begin(), fake.log.begin() + 6), expected);
+  Install(fake, {kCspAlternate, u"3.0.1", u"ovrmcsp", u"1049"});
+  RunFlow(fake, {true, true});
+  EXPECT_EQ(Lines(fake.log.begin(), fake.log.begin() + 6),
+            (Lines{u"source list: resolve {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}",
+                   u"source list: {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58} "
+                   u"PackageName=csp-x64-kc2-rus.msi",
+                   u"run: " + Csp(u"kc2-rus"),
+                   u"source list: resolve {3F6B82D4-E015-4A97-B2C3-9D4E57A1F08B}",
+                   u"source list: {3F6B82D4-E015-4A97-B2C3-9D4E57A1F08B} "
+                   u"PackageName=ucsp-x64-rus.msi",
+                   u"run: " + Ucsp(u"rus")}));
 }
 
 }  // namespace
