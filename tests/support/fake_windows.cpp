@@ -62,14 +62,11 @@ std::pair<std::u16string, std::u16string> SplitPath(const std::u16string& path) 
   return {path.substr(0, slash), path.substr(slash + 1)};
 }
 
-class FakeProgressThread : public ProgressThread {
- public:
-  explicit FakeProgressThread(std::vector<std::u16string>& log) : log_(log) {}
-  void Resume() override { log_.push_back(u"progress: resume"); }
-  void Stop() override { log_.push_back(u"progress: stop"); }
-
- private:
-  std::vector<std::u16string>& log_;
+struct FakeProgressThread : ProgressThread {
+  explicit FakeProgressThread(std::vector<std::u16string>& log) : log(log) {}
+  void Resume() override { log.push_back(u"progress: resume"); }
+  void Stop() override { log.push_back(u"progress: stop"); }
+  std::vector<std::u16string>& log;
 };
 
 }  // namespace
@@ -263,9 +260,7 @@ std::optional<std::uint64_t> FakeWindows::ReadFileSize(const std::u16string& pat
   for (const std::u16string& file : systemFiles) {
     if (SamePath(file, path)) return 4096;
   }
-  if (const auto written = writtenFiles.find(path); written != writtenFiles.end()) {
-    return written->second.size();
-  }
+  if (writtenFiles.count(path) != 0) return writtenFiles.at(path).size();
   return std::nullopt;
 }
 
