@@ -521,12 +521,8 @@ def _started_command(rest):
         return None
     strings = list(WIDE_STRING.finditer(rest))
     cmdline_at = rest.find(" cmdline ")
-    for found in strings:
-        if found.start() > cmdline_at:
-            return _traced(found)
-    if strings:
-        return _traced(strings[0])
-    return None
+    found = next((s for s in strings if s.start() > cmdline_at), strings[0] if strings else None)
+    return _traced(found) if found else None
 
 
 def complete_commands(traced, recorded):
@@ -549,11 +545,7 @@ def complete_commands(traced, recorded):
 
 def read_stand_in_log(path):
     """What the recording stand-ins (standin.exe) logged: one dict per start, in order."""
-    try:
-        text = Path(path).read_text(encoding="utf-8")
-    except FileNotFoundError:
-        return []
-    return parse_json_lines(text)
+    return parse_json_lines(read_text(path))
 
 
 # --- The helpers inside Wine ------------------------------------------------------------
@@ -569,27 +561,15 @@ class Launch:
 
 
 def parse_launch_output(text):
-    launch = Launch()
-    for line in text.splitlines():
-        key, _, value = line.partition("=")
-        if key == "cwd":
-            launch.cwd = value
-        elif key == "pid":
-            launch.pid = value
-        elif key == "exit":
-            launch.exit_code = int(value)
-        elif key == "error":
-            launch.error = value
-    return launch
+    fields = dict(line.partition("=")[::2] for line in text.splitlines())
+    exit_code = fields.get("exit")
+    return Launch(fields.get("cwd"), fields.get("pid"),
+                  None if exit_code is None else int(exit_code), fields.get("error"))
 
 
 def parse_json_lines(text):
-    values = []
-    for line in text.splitlines():
-        line = line.strip()
-        if line.startswith("{"):
-            values.append(json.loads(line))
-    return values
+    return [json.loads(line) for line in map(str.strip, text.splitlines())
+            if line.startswith("{")]
 
 
 def query_products(prefix, helpers, codes=(), timeout=30):
@@ -622,14 +602,11 @@ def wine_processes(prefix, program):
     """Linux pids of the processes of that Windows program running in this prefix."""
     wanted = ("WINEPREFIX=" + str(prefix.path)).encode()
     pids = []
-    for entry in Path("/proc").iterdir():
-        if not entry.name.isdigit():
-            continue
+    for entry in filter(lambda e: e.name.isdigit(), Path("/proc").iterdir()):
         try:
             command = (entry / "cmdline").read_bytes().split(b"\0", 1)[0]
-            if program_name(command.decode("utf-8", "replace")) != program:
-                continue
-            if wanted in (entry / "environ").read_bytes().split(b"\0"):
+            if program_name(command.decode("utf-8", "replace")) == program and \
+                    wanted in (entry / "environ").read_bytes().split(b"\0"):
                 pids.append(int(entry.name))
         except OSError:
             continue

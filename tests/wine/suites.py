@@ -1,16 +1,7 @@
 #!/usr/bin/env python3
-"""The Wine suites besides end to end (tests/e2e/main.py), each a CTest of its own:
+"""The Wine suites besides end to end, a CTest each (what each proves: its docstring):
 
     tests/wine/suites.py layer|dialog|planted|footprint|signing|detect [--rounds N]
-
-  layer      the Win32 layer's own test (win32_layer_test.exe) with DLLs planted beside it
-  dialog     the configuration dialog as a user meets it: keys and clicks through xdotool
-  planted    setup.exe loads none of the DLLs planted beside it or in its start folder
-  footprint  setup.exe's size, imports and start-up time against a baseline program
-  signing    tools/sign-release.sh, and the signed copy under Wine
-  detect     deploy/'s scripts against the sample plug-in
-
-Each prints a line per check and ends with "N passed, M failed".
 """
 
 import os
@@ -53,7 +44,7 @@ def planted_markers(folder):
 
 @suite
 def layer(verdict, _):
-    """A package (ProductVersion 1.2.3, a 300-character property), a certificate the Root
+    """The Win32 layer's own test with a package (ProductVersion 1.2.3, a 300-character property), a certificate the Root
     store lacks, and msi.dll and crypt32.dll planted beside the test, which must not load
     them."""
     layer_test, helpers = build_layer_test(), kit.build_helpers()
@@ -137,6 +128,7 @@ def sorted_ids(state, name):
 
 @suite
 def dialog(verdict, _):
+    """The configuration dialog as a user meets it: keys and clicks through xdotool."""
     layer_test = build_layer_test()
     with kit.session("dialog") as (prefix, _):
         shown = Dialog(prefix, layer_test, "rus")
