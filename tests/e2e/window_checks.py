@@ -82,8 +82,8 @@ def progress_window(title, installers):
 
 
 def _gone_before_next_box(events, frame):
-    later_boxes = [(index, str(text)) for index, text in zip(events.box_lines, events.message_boxes)
-                   if index > frame.created]
+    later_boxes = [(index, str(text)) for index, text
+                   in zip(events.box_lines, events.message_boxes) if index > frame.created]
     if frame.destroyed is None:
         return [Mismatch("progress window destroyed", "before setup.exe ended", "never")]
     if later_boxes and later_boxes[0][0] < frame.destroyed:
