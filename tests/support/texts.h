@@ -1,5 +1,6 @@
 // What the native tests compare against, written once: a message's text, an msiexec line,
-// the box of a missing package, and the distribution the runs start from.
+// the box of a missing package, the distribution the runs start from, and the small
+// helpers their tables share.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,17 @@
 #include "ui/message_catalogue.h"
 
 namespace setup::testing {
+
+using Lines = std::vector<std::u16string>;
+
+// Lines as a call's arguments, which a table row lays out more tightly than a braced list.
+template <typename... Line>
+Lines List(const Line&... lines) {
+  return {std::u16string(lines)...};
+}
+
+// A program that ran and ended with `code`.
+inline ProcessOutcome Exited(std::uint32_t code) { return {true, 0, true, code}; }
 
 // The catalogue's text of message `id`; empty when there is none.
 inline std::u16string Text(std::uint16_t id) {

@@ -3,46 +3,36 @@
 
 #include <gtest/gtest.h>
 
-#include "install/card_registry.h"
 #include "platform/windows_constants.h"
 #include "tests/support/fake_windows.h"
+#include "tests/support/texts.h"
 
-namespace setup {
+namespace setup::testing {
 namespace {
 
-using testing::FakeWindows;
-using Lines = std::vector<std::u16string>;
-
-TEST(CardRegistryFiles, RunsBothToolsForTheArchitecture) {
-  struct Case {
-    bool wow64;
-    std::u16string registry, accessList;
-  } cases[] = {
-      {true, u"regedit /s UEC_x64_2.reg", u"regini UEC_acl_x64.acl"},
-      {false, u"regedit /s UEC_x86_2.reg", u"regini UEC_acl_x86.acl"},
+// Both tools run whatever the first gave; the codes combine as every step's: the first failure,
+// else a restart, else success.
+TEST(CardRegistryFiles, RunsBothToolsForTheArchitectureAndCombinesTheirCodes) {
+  const std::tuple<std::uint32_t, std::uint32_t, std::uint32_t> cases[] = {
+      {0, 0, 0},     {3010, 0, 3010},    {0, 3010, 3010},    {3010, 3010, 3010}, {3010, 2, 2},
+      {2, 3010, 2},  {1603, 1618, 1603}, {1618, 1603, 1618}, {0, 1641, 1641},    {1603, 0, 1603},
+      {0, 232, 232}, {2, 0, 2},          {0, 5, 5},          {1, 2, 1},
   };
-  for (const Case& c : cases) {
-    FakeWindows fake;
-    fake.wow64 = c.wow64;
-    Reporter reporter(fake.windows(), {});
-    EXPECT_EQ(ApplyCardRegistryFiles(fake.windows(), reporter), kSuccess);
-    EXPECT_EQ(fake.Commands(), (Lines{c.registry, c.accessList}));
-  }
-}
-
-TEST(CardRegistryFiles, CombinesTheToolsCodes) {
-  struct Case {
-    std::uint32_t regedit, regini, expected;
-  } cases[] = {{0, 0, 0}, {2, 0, 2}, {0, 5, 5}, {1, 2, 1}, {3010, 0, 3010}, {3010, 2, 2}};
-  for (const Case& c : cases) {
-    FakeWindows fake;
-    fake.processOutcomes[u"regedit /s UEC_x64_2.reg"] = {true, 0, true, c.regedit};
-    fake.processOutcomes[u"regini UEC_acl_x64.acl"] = {true, 0, true, c.regini};
-    Reporter reporter(fake.windows(), {});
-    EXPECT_EQ(ApplyCardRegistryFiles(fake.windows(), reporter), c.expected);
-    EXPECT_EQ(fake.Commands().size(), 2u);
+  for (const bool wow64 : {true, false}) {
+    const Lines commands = wow64 ? Lines{u"regedit /s UEC_x64_2.reg", u"regini UEC_acl_x64.acl"}
+                                 : Lines{u"regedit /s UEC_x86_2.reg", u"regini UEC_acl_x86.acl"};
+    for (const auto& [regedit, regini, expected] : cases) {
+      FakeWindows fake;
+      fake.wow64 = wow64;
+      fake.processOutcomes[commands[0]] = Exited(regedit);
+      fake.processOutcomes[commands[1]] = Exited(regini);
+      Reporter reporter(fake.windows(), {});
+      EXPECT_EQ(ApplyCardRegistryFiles(fake.windows(), reporter), expected)
+          << regedit << " + " << regini;
+      EXPECT_EQ(fake.Commands(), commands);
+    }
   }
 }
 
 }  // namespace
-}  // namespace setup
+}  // namespace setup::testing

@@ -2,14 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "tests/support/fake_windows.h"
 
-namespace setup {
+namespace setup::testing {
 namespace {
-
-using testing::FakeWindows;
-using testing::SplitLikeWindows;
-using testing::Utf8;
 
 struct Parsed {
   ParseOutcome outcome;
@@ -39,13 +37,6 @@ TEST(CommandLine, TellsTheHelpAskedForFromAnArgumentNotUnderstood) {
     bool silent = false;
   } cases[] = {
       {u"-help", kHelp},
-      {u"--help", kHelp},
-      {u"/help", kHelp},
-      {u"-HELP", kHelp},
-      {u"-?", kHelp},
-      {u"/?", kHelp},
-      {u"-h", kHelp},
-      {u"/H", kHelp},
       {u"-silent -help", kHelp, u"", u"", true},
       {u"-csp -KC", kBad, u"-KC", kValue},
       {u"-KC 2", kBad, u"-KC", kCsp},
@@ -69,37 +60,32 @@ TEST(CommandLine, TellsTheHelpAskedForFromAnArgumentNotUnderstood) {
       {u"-slient -SILENT", kBad, u"-slient", kUnknown, true},
   };
   for (const Case& c : cases) {
-    const Parsed parsed = Parse(c.line);
-    EXPECT_EQ(parsed.outcome, c.outcome) << Utf8(c.line);
-    EXPECT_EQ(parsed.rejection.argument, c.argument) << Utf8(c.line);
-    EXPECT_EQ(parsed.rejection.reason, c.reason) << Utf8(c.line);
-    EXPECT_EQ(parsed.options.silent, c.silent) << Utf8(c.line);
+    const Parsed p = Parse(c.line);
+    EXPECT_EQ(std::tuple(p.outcome, p.rejection.argument, p.rejection.reason, p.options.silent),
+              std::tuple(c.outcome, c.argument, c.reason, c.silent))
+        << Utf8(c.line);
+  }
+  for (const char16_t* line : {u"--help", u"/help", u"-HELP", u"-?", u"/?", u"-h", u"/H"}) {
+    EXPECT_EQ(Parse(line).outcome, kHelp) << Utf8(line);
   }
 }
 
-TEST(CommandLine, HelpStopsReadingAtOnce) {
-  const Parsed parsed = Parse(u"-csp -help -ucsp");
-  EXPECT_EQ(parsed.outcome, ParseOutcome::kHelp);
-  EXPECT_TRUE(parsed.options.installProvider);
-  EXPECT_FALSE(parsed.options.installCardProvider);
-}
-
-TEST(CommandLine, ReadsFlagsWithoutCaseOfLatinLetters) {
-  const Parsed parsed = Parse(u"-CSP -SILENT -UcSp -SELECTDLG -NoRestart -LOG C:\\x.log");
+// The flags after thousands of arguments, whatever the case of their Latin letters.
+TEST(CommandLine, ReadsFlagsWithoutCaseToTheEndOfThousandsOfArguments) {
+  std::u16string line;
+  for (int i = 0; i < 5000; ++i) line += u"-VelumArgs v ";
+  const Parsed parsed = Parse(line + u"-CSP -SILENT -UcSp -SELECTDLG -NoRestart -LOG C:\\x.log");
   ASSERT_EQ(parsed.outcome, ParseOutcome::kOptions);
-  EXPECT_TRUE(parsed.options.noRestart);
-  EXPECT_EQ(parsed.options.logPath, u"C:\\x.log");
-  EXPECT_TRUE(parsed.options.installProvider);
-  EXPECT_TRUE(parsed.options.installCardProvider);
-  EXPECT_TRUE(parsed.options.showSelectionDialog);
-  EXPECT_TRUE(parsed.options.silent);
+  const InstallerOptions& o = parsed.options;
+  EXPECT_EQ(std::tuple(o.installProvider, o.installCardProvider, o.showSelectionDialog, o.silent,
+                       o.noRestart, *o.logPath, o.pluginArgs.size()),
+            std::tuple(true, true, true, true, true, u"C:\\x.log", 5000u * 2));
 }
 
+// A value is taken whatever it looks like: no row sets -silent or -norestart.
 TEST(CommandLine, CollectsValues) {
-  struct Case {
-    const char16_t* line;
-    std::u16string providerArgs, cardProviderArgs, pluginArgs, level, language;
-  } cases[] = {
+  using Value = std::u16string;
+  const std::tuple<const char16_t*, Value, Value, Value, Value, Value> cases[] = {
       {u"-csp -cspargs A=1 -cspargs B=2", u"A=1 B=2 ", u"", u"", u"", u""},
       {u"-csp -KC 2 -Lang rus", u"", u"", u"", u"*2*", u"*rus*"},
       {u"-csp -KC KC1 -kc 3", u"", u"", u"", u"*KC1**3*", u""},
@@ -107,25 +93,20 @@ TEST(CommandLine, CollectsValues) {
       {u"-csp -CSPArgs -norestart -VelumArgs -log", u"-norestart ", u"", u"-log ", u"", u""},
       {u"-ucsp -UCSPArgs X -csp", u"", u"X ", u"", u"", u""},
       {u"-VelumArgs X -velumargs Y", u"", u"", u"X Y ", u"", u""},
-      {u"-csp -CSPArgs -silent", u"-silent ", u"", u"", u"", u""},
+      {u"-csp -ucsp -CSPArgs -silent -UCSPArgs -norestart", u"-silent ", u"-norestart ", u"", u"",
+       u""},
       {u"-csp -CSPArgs \"A=1 B=2\"", u"A=1 B=2 ", u"", u"", u"", u""},
       {u"-VelumArgs \"\"", u"", u"", u" ", u"", u""},
   };
-  for (const Case& c : cases) {
-    const Parsed parsed = Parse(c.line);
-    ASSERT_EQ(parsed.outcome, ParseOutcome::kOptions) << Utf8(c.line);
-    EXPECT_EQ(parsed.options.providerArgs, c.providerArgs) << Utf8(c.line);
-    EXPECT_EQ(parsed.options.cardProviderArgs, c.cardProviderArgs) << Utf8(c.line);
-    EXPECT_EQ(parsed.options.pluginArgs, c.pluginArgs) << Utf8(c.line);
-    EXPECT_EQ(parsed.selection.levelPattern, c.level) << Utf8(c.line);
-    EXPECT_EQ(parsed.selection.languagePattern, c.language) << Utf8(c.line);
+  for (const auto& [line, provider, card, plugin, level, language] : cases) {
+    const Parsed p = Parse(line);
+    ASSERT_EQ(p.outcome, ParseOutcome::kOptions) << Utf8(line);
+    EXPECT_EQ(std::tie(p.options.providerArgs, p.options.cardProviderArgs, p.options.pluginArgs,
+                       p.selection.levelPattern, p.selection.languagePattern),
+              std::tie(provider, card, plugin, level, language))
+        << Utf8(line);
+    EXPECT_FALSE(p.options.silent || p.options.noRestart) << Utf8(line);
   }
-}
-
-TEST(CommandLine, AValueIsTakenWhateverItLooksLike) {
-  const Parsed parsed = Parse(u"-csp -ucsp -CSPArgs -silent -UCSPArgs -norestart");
-  EXPECT_FALSE(parsed.options.silent);
-  EXPECT_FALSE(parsed.options.noRestart);
 }
 
 TEST(CommandLine, SplitsLikeThePlatform) {
@@ -134,15 +115,6 @@ TEST(CommandLine, SplitsLikeThePlatform) {
   EXPECT_EQ(SplitLikeWindows(u"\"a b\" \"c d\" e\\\"f"), (Args{u"a b", u"c d", u"e\"f"}));
   EXPECT_EQ(SplitLikeWindows(u"x \"unbalanced quote"), (Args{u"x", u"unbalanced quote"}));
   EXPECT_EQ(SplitLikeWindows(u"x a\\\\\"b c\""), (Args{u"x", u"a\\b c"}));
-}
-
-TEST(CommandLine, ThousandsOfArgumentsAreReadToTheEnd) {
-  std::u16string line;
-  for (int i = 0; i < 5000; ++i) line += u"-VelumArgs v ";
-  const Parsed parsed = Parse(line + u"-silent");
-  ASSERT_EQ(parsed.outcome, ParseOutcome::kOptions);
-  EXPECT_TRUE(parsed.options.silent);
-  EXPECT_EQ(parsed.options.pluginArgs.size(), 5000u * 2);
 }
 
 constexpr char16_t kGeneralHelp[] =
@@ -181,4 +153,4 @@ TEST(Help, ListsTheOptionsOfTheComponentsGivenBeforeIt) {
 }
 
 }  // namespace
-}  // namespace setup
+}  // namespace setup::testing

@@ -3,20 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/fake_windows.h"
+#include "tests/support/texts.h"
 
-namespace setup {
+namespace setup::testing {
 namespace {
 
-using testing::FakeWindows;
-using testing::Utf8;
-using testing::WildcardMatch;
-
 TEST(Wildcards, MatchLikeThePlatform) {
-  struct Case {
-    const char16_t* pattern;
-    const char16_t* name;
-    bool matches;
-  } cases[] = {
+  const std::tuple<const char16_t*, const char16_t*, bool> cases[] = {
       {u"velumcom*x64*", u"velumcom-2.1-x64.msi", true},
       {u"velumcom*x64*", u"VELUMCOM-2.1-X64.MSI", true},
       {u"velumcom*x64*", u"velumcom-2.1-win32.msi", false},
@@ -31,75 +24,42 @@ TEST(Wildcards, MatchLikeThePlatform) {
       {u"*ёж*", u"ПАКЕТ-Ёж.msi", true},
       {u"*x64*", u"x6", false},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(WildcardMatch(c.pattern, c.name), c.matches)
-        << Utf8(c.pattern) << " ~ " << Utf8(c.name);
+  for (const auto& [pattern, name, matches] : cases) {
+    EXPECT_EQ(WildcardMatch(pattern, name), matches) << Utf8(pattern) << " ~ " << Utf8(name);
   }
 }
 
-struct LocatorCase {
-  const char* name;
-  std::vector<std::u16string> files;  // in enumeration order; folders end in '\'
-  std::u16string mask;
-  std::uint32_t code;
-  std::u16string path;
-};
-
+// The first match one level down, under the start folder C:\dist; folders end in '\'.
 TEST(FindPackage, ChoosesTheFirstMatchOneLevelDown) {
-  const LocatorCase cases[] = {
+  const std::tuple<const char*, Lines, std::u16string, std::u16string> cases[] = {
       {"first folder that holds a match wins",
-       {u"a\\other.txt", u"b\\csp-x64-1.msi", u"c\\csp-x64-0.msi"},
-       u"csp*x64*",
-       0,
-       u"C:\\dist\\b\\csp-x64-1.msi"},
-      {"first match inside the folder wins",
-       {u"b\\csp-x64-2.msi", u"b\\csp-x64-1.msi"},
-       u"csp*x64*",
-       0,
-       u"C:\\dist\\b\\csp-x64-2.msi"},
-      {"a package in the start folder itself is not found",
-       {u"csp-x64.msi"},
-       u"csp*x64*",
-       232,
-       u""},
-      {"two levels down is not found", {u"a\\b\\csp-x64.msi"}, u"csp*x64*", 232, u""},
+       List(u"a\\other.txt", u"b\\csp-x64-1.msi", u"c\\csp-x64-0.msi"), u"csp*x64*",
+       u"b\\csp-x64-1.msi"},
+      {"first match inside the folder wins", List(u"b\\csp-x64-2.msi", u"b\\csp-x64-1.msi"),
+       u"csp*x64*", u"b\\csp-x64-2.msi"},
+      {"a package in the start folder itself is not found", List(u"csp-x64.msi"), u"csp*x64*", u""},
+      {"two levels down is not found", List(u"a\\b\\csp-x64.msi"), u"csp*x64*", u""},
       {"dot folders are never searched",
-       {u".hidden\\csp-x64.msi", u"..x\\csp-x64.msi", u"z\\csp-x64.msi"},
-       u"csp*x64*",
-       0,
-       u"C:\\dist\\z\\csp-x64.msi"},
-      {"a folder matching the mask is no package", {u"a\\csp-x64-dir\\"}, u"csp*x64*", 232, u""},
+       List(u".hidden\\csp-x64.msi", u"..x\\csp-x64.msi", u"z\\csp-x64.msi"), u"csp*x64*",
+       u"z\\csp-x64.msi"},
+      {"a folder matching the mask is no package", List(u"a\\csp-x64-dir\\"), u"csp*x64*", u""},
       {"the search goes on past a matching folder, in the same order",
-       {u"a\\csp-x64-dir\\", u"a\\csp-x64-2.msi", u"b\\csp-x64-1.msi"},
-       u"csp*x64*",
-       0,
-       u"C:\\dist\\a\\csp-x64-2.msi"},
-      {"and on to the next folder",
-       {u"a\\csp-x64-dir\\", u"b\\csp-x64-1.msi"},
-       u"csp*x64*",
-       0,
-       u"C:\\dist\\b\\csp-x64-1.msi"},
-      {"an empty tree", {}, u"csp*", 232, u""},
-      {"trailing blank of the mask is ignored",
-       {u"p\\csp-x64-kc1-rus.msi"},
-       u"csp*x64*kc1*rus* ",
-       0,
-       u"C:\\dist\\p\\csp-x64-kc1-rus.msi"},
-      {"Cyrillic and blanks in names",
-       {u"Пакеты Орвента\\velumcom x64 №1.msi"},
-       u"velumcom*x64*",
-       0,
-       u"C:\\dist\\Пакеты Орвента\\velumcom x64 №1.msi"},
-      {"other scripts and symbols in names",
-       {u"Ünïcødé 中文 ✓\\velumcom-x64-ß😀.msi"},
-       u"velumcom*x64*",
-       0,
-       u"C:\\dist\\Ünïcødé 中文 ✓\\velumcom-x64-ß😀.msi"},
+       List(u"a\\csp-x64-dir\\", u"a\\csp-x64-2.msi", u"b\\csp-x64-1.msi"), u"csp*x64*",
+       u"a\\csp-x64-2.msi"},
+      {"and on to the next folder", List(u"a\\csp-x64-dir\\", u"b\\csp-x64-1.msi"), u"csp*x64*",
+       u"b\\csp-x64-1.msi"},
+      {"an empty tree", {}, u"csp*", u""},
+      {"trailing blank of the mask is ignored", List(u"p\\csp-x64-kc1-rus.msi"),
+       u"csp*x64*kc1*rus* ", u"p\\csp-x64-kc1-rus.msi"},
+      {"Cyrillic and blanks in names", List(u"Пакеты Орвента\\velumcom x64 №1.msi"),
+       u"velumcom*x64*", u"Пакеты Орвента\\velumcom x64 №1.msi"},
+      {"other scripts and symbols in names", List(u"Ünïcødé 中文 ✓\\velumcom-x64-ß😀.msi"),
+       u"velumcom*x64*", u"Ünïcødé 中文 ✓\\velumcom-x64-ß😀.msi"},
   };
-  for (const LocatorCase& c : cases) {
+  for (const auto& [name, files, mask, found] : cases) {
     FakeWindows fake;
     Reporter reporter(fake.windows(), {});
-    for (const std::u16string& file : c.files) {
+    for (const std::u16string& file : files) {
       if (file.ends_with(u'\\')) {
         fake.AddDirectory(file.substr(0, file.size() - 1));
       } else {
@@ -107,48 +67,35 @@ TEST(FindPackage, ChoosesTheFirstMatchOneLevelDown) {
       }
     }
     std::u16string path = u"unchanged";
-    EXPECT_EQ(FindPackage(fake.windows(), reporter, c.mask, path), c.code) << c.name;
-    if (c.code == 0) {
-      EXPECT_EQ(path, c.path) << c.name;
-    }
-    EXPECT_TRUE(fake.boxes.empty()) << c.name;
+    EXPECT_EQ(FindPackage(fake.windows(), reporter, mask, path), found.empty() ? 232u : 0u) << name;
+    EXPECT_EQ(path, found.empty() ? u"unchanged" : u"C:\\dist\\" + found) << name;
+    EXPECT_TRUE(fake.boxes.empty()) << name;
   }
 }
 
-TEST(FindPackage, JoinsTheDriveRootWithOneBackslash) {
-  FakeWindows fake;
-  Reporter reporter(fake.windows(), {});
-  fake.currentDirectory = u"D:\\";
-  fake.AddFile(u"p\\velumcom-x64.msi");
-  std::u16string path;
-  ASSERT_EQ(FindPackage(fake.windows(), reporter, u"velumcom*x64*", path), 0u);
-  EXPECT_EQ(path, u"D:\\p\\velumcom-x64.msi");
-}
-
-TEST(FindPackage, GivesTheWholePathOfAVeryDeepStartFolder) {
-  FakeWindows fake;
-  Reporter reporter(fake.windows(), {});
-  fake.currentDirectory = u"C:\\" + std::u16string(300, u'd');
-  fake.AddFile(u"p\\velumcom-x64.msi");
-  std::u16string path;
-  ASSERT_EQ(FindPackage(fake.windows(), reporter, u"velumcom*x64*", path), 0u);
-  EXPECT_EQ(path, fake.currentDirectory + u"\\p\\velumcom-x64.msi");
-}
-
-TEST(FindPackage, ReportsTheCodeWhenTheStartFolderCannotBeRead) {
-  FakeWindows fake;
-  Reporter reporter(fake.windows(), {});
-  fake.AddFile(u"p\\velumcom-x64.msi");
-  fake.currentDirectoryError = 5;
-  std::u16string path;
-  EXPECT_EQ(FindPackage(fake.windows(), reporter, u"velumcom*", path), 5u);
-
-  FakeWindows unreadable;
-  Reporter reporter2(unreadable.windows(), {});
-  unreadable.AddFile(u"p\\velumcom-x64.msi");
-  unreadable.rootEnumerationFails = true;
-  EXPECT_EQ(FindPackage(unreadable.windows(), reporter2, u"velumcom*", path), 232u);
+// Joined with one backslash, a drive's root and a start folder of any length; a start
+// folder that can't be read gives its code, one that can't be listed 232.
+TEST(FindPackage, JoinsTheStartFolderOrReportsWhyNot) {
+  const std::u16string deep = u"C:\\" + std::u16string(300, u'd');
+  using Error = std::optional<std::uint32_t>;
+  const std::tuple<std::u16string, Error, bool, std::uint32_t, std::u16string> cases[] = {
+      {u"D:\\", {}, false, 0, u"D:\\p\\velumcom-x64.msi"},
+      {deep, {}, false, 0, deep + u"\\p\\velumcom-x64.msi"},
+      {u"C:\\dist", 5, false, 5, u"unchanged"},
+      {u"C:\\dist", {}, true, 232, u"unchanged"},
+  };
+  for (const auto& [folder, folderError, listingFails, code, found] : cases) {
+    FakeWindows fake;
+    Reporter reporter(fake.windows(), {});
+    fake.currentDirectory = folder;
+    fake.currentDirectoryError = folderError;
+    fake.rootEnumerationFails = listingFails;
+    fake.AddFile(u"p\\velumcom-x64.msi");
+    std::u16string path = u"unchanged";
+    EXPECT_EQ(FindPackage(fake.windows(), reporter, u"velumcom*x64*", path), code) << code;
+    EXPECT_EQ(path, found) << code;
+  }
 }
 
 }  // namespace
-}  // namespace setup
+}  // namespace setup::testing

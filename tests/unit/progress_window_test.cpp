@@ -2,32 +2,22 @@
 
 #include <gtest/gtest.h>
 
-#include "resources/resource_ids.h"
+#include <tuple>
 
-namespace setup {
+namespace setup::testing {
 namespace {
 
-TEST(ProgressWindow, TitleNamesTheProviderOnlyWhenItIsInstalled) {
-  EXPECT_EQ(ProgressTitleId(true), IDS_PROGRESS_WITH_PROVIDER);
-  EXPECT_EQ(ProgressTitleId(false), IDS_PROGRESS_PLUGIN);
-}
-
 TEST(ProgressWindow, IsCentredByIntegerHalves) {
-  struct Case {
-    int width, height, x, y;
-  } cases[] = {{1024, 768, 362, 355},
-               {800, 600, 250, 271},
-               {1025, 769, 362, 355},
-               {1920, 1080, 810, 511},
-               {0, 0, -150, -29}};
-  for (const Case& c : cases) {
-    const WindowRect rect = ProgressWindowRect(c.width, c.height);
-    EXPECT_EQ(rect.x, c.x) << c.width;
-    EXPECT_EQ(rect.y, c.y) << c.height;
-    EXPECT_EQ(rect.width, 300);
-    EXPECT_EQ(rect.height, 58);
+  const std::tuple<int, int, int, int> cases[] = {
+      {1024, 768, 362, 355},  {800, 600, 250, 271}, {1025, 769, 362, 355},
+      {1920, 1080, 810, 511}, {0, 0, -150, -29},
+  };
+  for (const auto& [width, height, x, y] : cases) {
+    const WindowRect rect = ProgressWindowRect(width, height);
+    EXPECT_EQ(std::tuple(rect.x, rect.y, rect.width, rect.height), std::tuple(x, y, 300, 58))
+        << width << "x" << height;
   }
 }
 
 }  // namespace
-}  // namespace setup
+}  // namespace setup::testing

@@ -7,116 +7,75 @@
 #include "platform/windows_constants.h"
 #include "tests/support/fake_windows.h"
 
-namespace setup {
+namespace setup::testing {
 namespace {
 
-using testing::FakeWindows;
-using testing::ShownBox;
-using testing::Utf8;
-
-TEST(InstalledConfiguration, LevelPieceFromReleaseFlags) {
-  struct Case {
-    std::u16string flags, piece;
-  } cases[] = {
-      {u"kc3", u"kc3*"},
-      {u"x;kc1;ovrmcsp", u"kc1*"},
-      {u"ovrmcsp", u"kc2*"},
-      {u"ovcspi", u"kc1*"},
-      {u"ovcspi ovrmcsp", u"kc2*"},
-      {u"kc1 kc2", u"kc1*"},
-      {u"KC3", u"-*"},
-      {u"", u"-*"},
-      {u"ovrmcsp kc", u"-*"},
-      {u"akc", u"-*"},
-      {u"kcX", u"kcX*"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(LevelPieceFor(c.flags), c.piece) << Utf8(c.flags);
+TEST(InstalledConfiguration, PiecesFromReleaseFlagsAndProductLanguage) {
+  const std::tuple<std::u16string (*)(const std::u16string&), std::u16string, std::u16string>
+      cases[] = {
+          {LevelPieceFor, u"kc3", u"kc3*"},
+          {LevelPieceFor, u"x;kc1;ovrmcsp", u"kc1*"},
+          {LevelPieceFor, u"ovrmcsp", u"kc2*"},
+          {LevelPieceFor, u"ovcspi", u"kc1*"},
+          {LevelPieceFor, u"ovcspi ovrmcsp", u"kc2*"},
+          {LevelPieceFor, u"kc1 kc2", u"kc1*"},
+          {LevelPieceFor, u"KC3", u"-*"},
+          {LevelPieceFor, u"", u"-*"},
+          {LevelPieceFor, u"ovrmcsp kc", u"-*"},
+          {LevelPieceFor, u"akc", u"-*"},
+          {LevelPieceFor, u"kcX", u"kcX*"},
+          {LanguagePieceFor, u"1033", u"eng*"},
+          {LanguagePieceFor, u"1049", u"rus*"},
+          {LanguagePieceFor, u"", u"rus*"},
+          {LanguagePieceFor, u"1033 ", u"rus*"},
+      };
+  for (const auto& [piece, value, expected] : cases)
+    EXPECT_EQ(piece(value), expected) << Utf8(value);
 }
 
-TEST(InstalledConfiguration, LanguagePieceFromProductLanguage) {
-  EXPECT_EQ(LanguagePieceFor(u"1033"), u"eng*");
-  EXPECT_EQ(LanguagePieceFor(u"1049"), u"rus*");
-  EXPECT_EQ(LanguagePieceFor(u""), u"rus*");
-  EXPECT_EQ(LanguagePieceFor(u"1033 "), u"rus*");
-}
-
-FakeWindows InstalledWithCache(const std::u16string& code, const std::u16string& flags,
-                               const std::u16string& language) {
-  FakeWindows fake;
-  Reporter reporter(fake.windows(), {});
-  fake.products[code].localPackage = u"C:\\Windows\\Installer\\1a2b.msi";
-  auto& properties = fake.packages[u"C:\\Windows\\Installer\\1a2b.msi"].properties;
-  properties[u"ISReleaseFlags"] = flags;
-  properties[u"ProductLanguage"] = language;
-  return fake;
-}
-
-TEST(InstalledConfiguration, AppendsLevelForProvidersAndLanguageForAll) {
-  struct Case {
-    std::u16string code, expected;
-  } cases[] = {
-      {kProviderProductCode, u"csp*x64*kc2*eng*"},
-      {kAlternateProviderProductCode, u"csp*x64*kc2*eng*"},
-      {kCardProviderProductCode, u"csp*x64*eng*"},
-  };
-  for (const Case& c : cases) {
-    FakeWindows fake = InstalledWithCache(c.code, u"ovrmcsp", u"1033");
-    Reporter reporter(fake.windows(), {});
-    std::u16string mask = u"csp*x64*";
-    EXPECT_EQ(DetectInstalledConfiguration(fake.windows(), reporter, mask, c.code), 0u);
-    EXPECT_EQ(mask, c.expected);
-    EXPECT_EQ(fake.openInstallerHandles, 0);
-  }
-}
-
-TEST(InstalledConfiguration, ReportsFailuresUnlessSilent) {
-  struct Case {
-    const char* name;
-    void (*script)(FakeWindows&);
-    std::uint32_t code;
-    std::u16string message;  // empty: none even when not silent
-  } cases[] = {
-      {"no cached package path",
-       [](FakeWindows& f) { f.products.begin()->second.infoErrors[u"LocalPackage"] = 1605; }, 1605,
-       u"Невозможно узнать путь до установленного msi-пакета."},
-      {"cached package not opened",
-       [](FakeWindows& f) { f.packages.begin()->second.openError = 1619; }, 1619, u""},
-      {"flags unreadable",
-       [](FakeWindows& f) { f.packages.begin()->second.propertyErrors[u"ISReleaseFlags"] = 1627; },
-       1627, u"Невозможно узнать свойство ISReleaseFlags нового msi-пакета."},
-      {"language unreadable",
-       [](FakeWindows& f) { f.packages.begin()->second.propertyErrors[u"ProductLanguage"] = 1627; },
-       1627, u"Невозможно узнать свойство ProductLanguage нового msi-пакета."},
-  };
-  for (const auto& c : cases) {
+// The card provider's flags are never read: they could not be here. A failure is told by
+// its message, if it has one, unless the run is silent; the package is always closed.
+TEST(InstalledConfiguration, AppendsLevelForProvidersAndLanguageForAllOrReportsWhyNot) {
+  // What fails: the cached package's opening, one of its properties, or its LocalPackage.
+  const std::tuple<std::u16string, std::u16string, std::uint32_t, std::uint32_t, std::u16string,
+                   std::u16string>
+      cases[] = {
+          {kProviderProductCode, u"", 0, 0, u"csp*x64*kc2*eng*", u""},
+          {kAlternateProviderProductCode, u"", 0, 0, u"csp*x64*kc2*eng*", u""},
+          {kCardProviderProductCode, u"ISReleaseFlags", 1627, 0, u"csp*x64*eng*", u""},
+          {kProviderProductCode, u"LocalPackage", 1605, 1605, u"",
+           u"Невозможно узнать путь до установленного msi-пакета."},
+          {kProviderProductCode, u"open", 1619, 1619, u"", u""},
+          {kProviderProductCode, u"ISReleaseFlags", 1627, 1627, u"",
+           u"Невозможно узнать свойство ISReleaseFlags нового msi-пакета."},
+          {kProviderProductCode, u"ProductLanguage", 1627, 1627, u"",
+           u"Невозможно узнать свойство ProductLanguage нового msi-пакета."},
+      };
+  for (const auto& [code, failing, error, result, expected, message] : cases) {
     for (const bool silent : {false, true}) {
-      FakeWindows fake = InstalledWithCache(kProviderProductCode, u"kc1", u"1049");
-      Reporter reporter(fake.windows(), {silent});
-      c.script(fake);
-      std::u16string mask = u"csp";
-      EXPECT_EQ(DetectInstalledConfiguration(fake.windows(), reporter, mask, kProviderProductCode),
-                c.code)
-          << c.name;
-      EXPECT_EQ(fake.openInstallerHandles, 0) << c.name;
-      if (silent || c.message.empty()) {
-        EXPECT_TRUE(fake.boxes.empty()) << c.name;
-      } else {
-        EXPECT_EQ(fake.boxes, (std::vector<ShownBox>{{c.message, u"Ошибка", kMbIconError}}))
-            << c.name;
+      FakeWindows fake;
+      fake.products[code].localPackage = u"C:\\Windows\\Installer\\1a2b.msi";
+      FakePackage& cached = fake.packages[u"C:\\Windows\\Installer\\1a2b.msi"];
+      cached.properties = {{u"ISReleaseFlags", u"ovrmcsp"}, {u"ProductLanguage", u"1033"}};
+      if (failing == u"LocalPackage") {
+        fake.products[code].infoErrors[failing] = error;
+      } else if (failing == u"open") {
+        cached.openError = error;
+      } else if (!failing.empty()) {
+        cached.propertyErrors[failing] = error;
       }
+      Reporter reporter(fake.windows(), {silent});
+      std::u16string mask = u"csp*x64*";
+      EXPECT_EQ(DetectInstalledConfiguration(fake.windows(), reporter, mask, code), result)
+          << Utf8(failing);
+      EXPECT_TRUE(result != 0 || mask == expected) << Utf8(mask);
+      EXPECT_EQ(fake.openInstallerHandles, 0) << Utf8(failing);
+      const std::vector<ShownBox> told{{message, u"Ошибка", kMbIconError}};
+      EXPECT_EQ(fake.boxes, silent || message.empty() ? std::vector<ShownBox>{} : told)
+          << Utf8(failing);
     }
   }
 }
 
-TEST(InstalledConfiguration, NeverReadsFlagsOfTheCardProvider) {
-  FakeWindows fake = InstalledWithCache(kCardProviderProductCode, u"kc3", u"1049");
-  Reporter reporter(fake.windows(), {});
-  fake.packages.begin()->second.propertyErrors[u"ISReleaseFlags"] = 1627;
-  std::u16string mask = u"ucsp*x64*";
-  EXPECT_EQ(DetectInstalledConfiguration(fake.windows(), reporter, mask, kCardProviderProductCode),
-            0u);
-  EXPECT_EQ(mask, u"ucsp*x64*rus*");
-}
-
 }  // namespace
-}  // namespace setup
+}  // namespace setup::testing

@@ -4,13 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/fake_windows.h"
+#include "tests/support/texts.h"
 
-namespace setup {
+namespace setup::testing {
 namespace {
-
-using testing::FakeWindows;
-using testing::Utf8;
-using Lines = std::vector<std::u16string>;
 
 TEST(RootCertificates, ImportsCerThenP7bThenCrtFromTheStartFolderOnly) {
   FakeWindows fake;
@@ -33,23 +30,27 @@ TEST(RootCertificates, ImportsCerThenP7bThenCrtFromTheStartFolderOnly) {
   EXPECT_EQ(fake.log[2], u"close store C:\\dist\\root.cer");
 }
 
+// The certificate file's full path is `length` characters long.
+template <std::size_t length>
+void FullPathOf(FakeWindows& f) {
+  const std::u16string path = u"C:\\" + std::u16string(length - 3, u'x');
+  f.fullPathOverride = path;
+  f.certificateFiles[path] = {u"long"};
+}
+
+// A real certificate file in every case, so that only the branch under test keeps it out.
 TEST(RootCertificates, SkipsFilesThatAreNoCertificatesAndFailsWhatTheStoreRefuses) {
-  // A real certificate file in every case, so that only the branch under test keeps it out.
-  struct Case {
-    const char* name;
-    void (*script)(FakeWindows&);
-    std::size_t imported;
-    std::uint32_t code;
-    const char16_t* logged;
-  } cases[] = {
+  using Script = void (*)(FakeWindows&);
+  const std::tuple<const char*, Script, std::size_t, std::uint32_t, const char16_t*> cases[] = {
       {"root store closed to us", [](FakeWindows& f) { f.rootStoreError = 5; }, 0, 5,
-       u"C:\\dist\\root.cer not imported: the machine's Root store could not be opened, error 0x5"},
+       u"C:\\dist\\root.cer not imported: the machine's Root store could not be opened, "
+       u"error 0x5"},
       {"root store closed, no error given", [](FakeWindows& f) { f.rootStoreError = 0; }, 0, 31,
        u"the machine's Root store could not be opened, error 0x0"},
       {"one certificate refused, the next still added",
        [](FakeWindows& f) { f.certificateErrors[u"A1"] = 0x80070005; }, 1, 0x80070005,
-       u"certificate A1 from C:\\dist\\root.cer not added to the machine's Root store, error "
-       u"0x80070005"},
+       u"certificate A1 from C:\\dist\\root.cer not added to the machine's Root store, "
+       u"error 0x80070005"},
       {"a refused certificate, then a good file",
        [](FakeWindows& f) {
          f.certificateErrors[u"A1"] = 0x80070005;
@@ -60,41 +61,28 @@ TEST(RootCertificates, SkipsFilesThatAreNoCertificatesAndFailsWhatTheStoreRefuse
       {"already there", [](FakeWindows& f) { f.rootStore = {u"B2"}; }, 2, 0,
        u"certificate B2 from C:\\dist\\root.cer already present in the machine's Root store"},
       {"not a certificate file", [](FakeWindows& f) { f.certificateFiles.clear(); }, 0, 0,
-       u"certificate file C:\\dist\\root.cer not imported: not a certificate file, error "
-       u"0x80092009"},
+       u"certificate file C:\\dist\\root.cer not imported: not a certificate file, "
+       u"error 0x80092009"},
       {"full path unknown", [](FakeWindows& f) { f.fullPathFails = true; }, 0, 0,
        u"certificate file root.cer not imported: no full path under 260 characters"},
-      {"full path too long",
-       [](FakeWindows& f) {
-         const std::u16string path = u"C:\\" + std::u16string(257, u'x');
-         f.fullPathOverride = path;
-         f.certificateFiles[path] = {u"long"};
-       },
-       0, 0, u"no full path under 260 characters"},
-      {"full path just fits",
-       [](FakeWindows& f) {
-         const std::u16string path = u"C:\\" + std::u16string(256, u'x');
-         f.fullPathOverride = path;
-         f.certificateFiles[path] = {u"long"};
-       },
-       1, 0, u"added to the machine's Root store"},
+      {"full path too long", FullPathOf<260>, 0, 0, u"no full path under 260 characters"},
+      {"full path just fits", FullPathOf<259>, 1, 0, u"added to the machine's Root store"},
   };
-  for (const auto& c : cases) {
+  for (const auto& [name, script, imported, code, logged] : cases) {
     FakeWindows fake;
     Reporter reporter(fake.windows(), {}, std::make_unique<RunLog>(fake.windows(), u"run.log"));
     fake.AddFile(u"root.cer");
     fake.certificateFiles[u"C:\\dist\\root.cer"] = {u"A1", u"B2"};
-    c.script(fake);
+    script(fake);
     const std::size_t before = fake.rootStore.size();
-    EXPECT_EQ(ImportRootCertificates(fake.windows(), reporter), c.code) << c.name;
-    EXPECT_EQ(fake.rootStore.size() - before, c.imported) << c.name;
-    EXPECT_NE(fake.writtenFiles[u"run.log"].find(Utf8(c.logged)), std::string::npos)
-        << c.name << "\n"
-        << fake.writtenFiles[u"run.log"];
-    EXPECT_EQ(fake.openStores, 0) << c.name;
-    EXPECT_TRUE(fake.boxes.empty()) << c.name;
+    EXPECT_EQ(ImportRootCertificates(fake.windows(), reporter), code) << name;
+    EXPECT_EQ(fake.rootStore.size() - before, imported) << name;
+    const std::string& log = fake.writtenFiles[u"run.log"];
+    EXPECT_NE(log.find(Utf8(logged)), std::string::npos) << name << "\n" << log;
+    EXPECT_EQ(fake.openStores, 0) << name;
+    EXPECT_TRUE(fake.boxes.empty()) << name;
   }
 }
 
 }  // namespace
-}  // namespace setup
+}  // namespace setup::testing

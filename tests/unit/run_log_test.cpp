@@ -9,22 +9,13 @@
 #include "tests/support/fake_windows.h"
 #include "tests/support/texts.h"
 
-namespace setup {
+namespace setup::testing {
 namespace {
-
-using testing::Distribution;
-using testing::FakeWindows;
-using testing::Msiexec;
-using testing::Text;
-using testing::Utf8;
-using Lines = std::vector<std::u16string>;
 
 // A distribution with the card provider's files and a certificate, the provider installed
 // in an older version, and the plug-in's installation asking for a restart.
 FakeWindows LoggedMachine() {
   FakeWindows fake = Distribution();
-  fake.AddFile(u"UEC_x64_2.reg");
-  fake.AddFile(u"UEC_acl_x64.acl");
   fake.AddFile(u"root.cer");
   fake.certificateFiles[u"C:\\dist\\root.cer"] = {u"3F2A"};
   fake.osVersion = OsVersion{6, 1, 1, 7601};
@@ -40,10 +31,9 @@ FakeWindows LoggedMachine() {
 TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
   FakeWindows fake = LoggedMachine();
   fake.defaultExitCode = kSuccess;
-  fake.processOutcomes[Msiexec(u"plugin\\velumcom-2.1.0-x64.msi") +
-                       std::u16string(
-                           u" /l*v+ \"C:\\logs\\setup.log.20261208-090507-3.msiexec.log\"")] = {
-      true, 0, true, kSuccessRebootRequired};
+  fake.processOutcomes[Msiexec(u"plugin\\velumcom-2.1.0-x64.msi", u"") +
+                       u" /l*v+ \"C:\\logs\\setup.log.20261208-090507-3.msiexec.log\""] =
+      Exited(kSuccessRebootRequired);
   EXPECT_EQ(RunSetup(fake.windows(), u"-csp -ucsp -log C:\\logs\\setup.log -KC 1"), kSuccess);
   std::string expected = "\xEF\xBB\xBF";
   for (const char16_t* line : {
@@ -113,182 +103,126 @@ FakeWindows NumberedMachine() {
 TEST(RunLog, RecordsWhatEachKindOfRunDid) {
   const std::u16string longLog = u"C:\\" + std::u16string(226, u'x');  // 229 characters
   const std::u16string relativeLog(221, u'x');  // 229 characters from C:\dist
-  struct Case {
-    const char* name;
-    std::u16string line;  // "-log L" is appended
-    void (*script)(FakeWindows&);
-    std::uint32_t exitCode;
-    Lines logged;  // each a whole line of the log, in this order
-  } cases[] = {
-      {"interactive",
-       u"",
-       [](FakeWindows&) {},
-       0,
-       {u"Windows 6.2.9200, service pack 3", u"64-bit Windows: no, administrator: yes",
-        u"interactive: yes", u"message 103 shown, answered Yes",
-        u"package \"velumcom*win32*\": C:\\dist\\plugin\\velumcom-2.1.0-win32.msi",
-        u"message 110 shown, answered OK", u"exit code 0: success"}},
-      {"setup.exe's signature not valid here (NTE_BAD_ALGID on 2000): packages unchecked",
-       u"",
-       [](FakeWindows& f) { f.signatures[f.programPath].trust = 0x80090008; },
-       0,
-       {u"packages: not checked, setup.exe is not verifiable here (0x80090008)",
-        u"exit code 0: success"}},
-      {"Windows 10 behind a manifest that stops at 6.2",
-       u"",
+  // Each command line gets "-log L"; the whole lines are found in their order.
+  using Script = void (*)(FakeWindows&);
+  const std::tuple<const char*, std::u16string, Script, std::uint32_t, Lines> cases[] = {
+      {"interactive", u"", [](FakeWindows&) {}, 0,
+       List(u"Windows 6.2.9200, service pack 3", u"64-bit Windows: no, administrator: yes",
+            u"interactive: yes", u"message 103 shown, answered Yes",
+            u"package \"velumcom*win32*\": C:\\dist\\plugin\\velumcom-2.1.0-win32.msi",
+            u"message 110 shown, answered OK", u"exit code 0: success")},
+      {"setup.exe's signature not valid here (NTE_BAD_ALGID on 2000): packages unchecked", u"",
+       [](FakeWindows& f) { f.signatures[f.programPath].trust = 0x80090008; }, 0,
+       List(u"packages: not checked, setup.exe is not verifiable here (0x80090008)",
+            u"exit code 0: success")},
+      {"Windows 10 behind a manifest that stops at 6.2", u"",
        [](FakeWindows& f) {
          f.realOsVersion = OsVersion{10, 0, 0, 19045};
        },
-       0,
-       {u"Windows 10.0.19045, service pack 0"}},
-      {"silent",
-       u"-silent",
-       [](FakeWindows&) {},
-       0,
-       {u"interactive: no (-silent)", u"message 103 not shown (silent)",
-        u"message 110 not shown (silent)"}},
-      {"no visible desktop",
-       u"",
-       [](FakeWindows& f) { f.windowStationVisible = false; },
-       0,
-       {u"interactive: no, the window station is not visible: no message, dialog or progress "
-        u"window, no restart (as -silent -norestart)",
-        u"message 103 not shown (no visible desktop)"}},
-      {"session 0",
-       u"",
-       [](FakeWindows& f) { f.sessionId = 0; },
-       0,
-       {u"interactive: no, session 0 has no user to see windows: no message, dialog or progress "
-        u"window, no restart (as -silent -norestart)"}},
+       0, List(u"Windows 10.0.19045, service pack 0")},
+      {"no visible desktop", u"", [](FakeWindows& f) { f.windowStationVisible = false; }, 0,
+       List(u"interactive: no, the window station is not visible: no message, dialog or "
+            u"progress window, no restart (as -silent -norestart)",
+            u"message 103 not shown (no visible desktop)")},
+      {"session 0", u"", [](FakeWindows& f) { f.sessionId = 0; }, 0,
+       List(u"interactive: no, session 0 has no user to see windows: no message, dialog or "
+            u"progress window, no restart (as -silent -norestart)")},
       // On Windows XP and Server 2003 the console user's session is 0.
-      {"session 0 of Windows XP",
-       u"",
+      {"session 0 of Windows XP", u"",
        [](FakeWindows& f) {
          f.osVersion = OsVersion{5, 1, 2};
          f.sessionId = 0;
          f.defaultExitCode = 3010;
          f.answers[Text(IDS_RESTART_PLUGIN)] = kIdNo;
        },
-       0,
-       {u"interactive: yes", u"message 108 shown, answered No"}},
-      {"another installation ends in the run's last second",
-       u"-silent",
-       [](FakeWindows& f) { f.otherInstallations = {599100, 0}; },
-       0,
-       {u"another installation is in progress: waiting for it to end, at most 600 s",
-        u"another installation is in progress: waiting for it to end, at most 1 s"}},
-      {"-norestart, 3010",
-       u"-norestart",
-       [](FakeWindows& f) { f.defaultExitCode = 3010; },
-       3010,
-       {u"restart needed: left to the caller (-norestart), message 108 not shown",
-        u"exit code 3010: success, Windows must be restarted to complete it"}},
-      {"restart declined",
-       u"",
+       0, List(u"interactive: yes", u"message 108 shown, answered No", u"exit code 0: success")},
+      {"silent, another installation ending in the run's last second", u"-silent",
        [](FakeWindows& f) {
-         f.defaultExitCode = 3010;
-         f.answers[Text(IDS_RESTART_PLUGIN)] = kIdNo;
+         f.otherInstallations = {599100, 0};
        },
        0,
-       {u"message 108 shown, answered No", u"exit code 0: success"}},
-      {"restart question not shown",
-       u"",
+       List(u"interactive: no (-silent)", u"message 103 not shown (silent)",
+            u"another installation is in progress: waiting for it to end, at most 600 s",
+            u"another installation is in progress: waiting for it to end, at most 1 s",
+            u"message 110 not shown (silent)")},
+      {"-norestart, 3010", u"-norestart", [](FakeWindows& f) { f.defaultExitCode = 3010; }, 3010,
+       List(u"restart needed: left to the caller (-norestart), message 108 not shown",
+            u"exit code 3010: success, Windows must be restarted to complete it")},
+      {"restart question not shown", u"",
        [](FakeWindows& f) {
          f.defaultExitCode = 3010;
          f.answers[Text(IDS_RESTART_PLUGIN)] = 0;
        },
        3010,
-       {u"message 108 could not be shown: taken as in an unattended run",
-        u"restart needed: left to the caller (the question could not be shown)"}},
-      {"a failed flow",
-       u"",
-       [](FakeWindows& f) { f.defaultExitCode = 1603; },
-       1603,
-       {u"exit code 1603 after 5 ms", u"message 106 shown, answered OK",
-        u"exit code 1603: Windows error 1603 (fatal error during installation), from msiexec"}},
+       List(u"message 108 could not be shown: taken as in an unattended run",
+            u"restart needed: left to the caller (the question could not be shown)")},
+      {"a failed flow", u"", [](FakeWindows& f) { f.defaultExitCode = 1603; }, 1603,
+       List(u"exit code 1603 after 5 ms", u"message 106 shown, answered OK",
+            u"exit code 1603: Windows error 1603 (fatal error during "
+            u"installation), from msiexec")},
       // Each code is read where it came from, never as another step's verdict.
-      {"regini's 5",
-       u"-ucsp",
-       [](FakeWindows& f) {
-         f.processOutcomes[u"regini UEC_acl_x86.acl"] = {true, 0, true, 5};
-       },
-       5,
-       {u"exit code 5: Windows error 5 (access denied), from regini"}},
-      {"a platform call's 5",
-       u"",
-       [](FakeWindows& f) { f.products[kPluginProductCode].infoErrors[u"VersionString"] = 5; },
-       5,
-       {u"exit code 5: Windows error 5 (access denied), from MsiGetProductInfoW (VersionString)"}},
-      {"the first of two failures with one number",
-       u"-csp -ucsp",
-       [](FakeWindows& f) { f.defaultExitCode = 1603; },
-       1603,
-       {u"exit code 1603: Windows error 1603 (fatal error during installation), from msiexec"}},
-      {"the check's 2",
-       u"",
-       [](FakeWindows& f) { f.osVersion.reset(); },
-       2,
-       {u"exit code 2: the Windows version could not be read"}},
-      {"the dialog's choice",
-       u"-csp -selectDlg",
+      {"regini's 5", u"-ucsp",
+       [](FakeWindows& f) { f.processOutcomes[u"regini UEC_acl_x86.acl"] = Exited(5); }, 5,
+       List(u"exit code 5: Windows error 5 (access denied), from regini")},
+      {"a platform call's 5", u"",
+       [](FakeWindows& f) { f.products[kPluginProductCode].infoErrors[u"VersionString"] = 5; }, 5,
+       List(u"exit code 5: Windows error 5 (access denied), from MsiGetProductInfoW "
+            u"(VersionString)")},
+      {"the first of two failures with one number", u"-csp -ucsp",
+       [](FakeWindows& f) { f.defaultExitCode = 1603; }, 1603,
+       List(u"exit code 1603: Windows error 1603 (fatal error during "
+            u"installation), from msiexec")},
+      {"the check's 2", u"", [](FakeWindows& f) { f.osVersion.reset(); }, 2,
+       List(u"exit code 2: the Windows version could not be read")},
+      {"the dialog's choice", u"-csp -selectDlg",
        [](FakeWindows& f) {
          f.dialogOutcome = std::vector<std::uint16_t>{IDC_ENGLISH, IDC_KC2};
        },
        0,
-       {u"configuration dialog: Next",
-        u"with the dialog's choice: level pieces \"kc2*\", language pieces \"eng*\""}},
+       List(u"configuration dialog: Next",
+            u"with the dialog's choice: level pieces \"kc2*\", language pieces \"eng*\"")},
       // Taken as not shown: the run goes on, its restart left to the caller.
-      {"a dialog that can't be created",
-       u"-csp -selectDlg -norestart",
+      {"a dialog that can't be created", u"-csp -selectDlg -norestart",
        [](FakeWindows& f) {
          f.dialogFails = true;
          f.defaultExitCode = 3010;
        },
-       3010,
-       {u"configuration dialog could not be created, error 1813: taken as not shown"}},
-      {"the dialog cancelled",
-       u"-csp -selectDlg",
-       [](FakeWindows& f) { f.dialogOutcome = std::optional<std::vector<std::uint16_t>>{}; },
-       0,
-       {u"configuration dialog: Cancel", u"exit code 0: success"}},
-      {"silent, with the dialog asked for and a restart due",
-       u"-csp -selectDlg -silent",
-       [](FakeWindows& f) { f.defaultExitCode = 3010; },
-       0,
-       {u"configuration dialog not shown", u"restart needed: restarting without asking (silent)"}},
-      {"a command line not understood",
-       u"-slient",
-       [](FakeWindows&) {},
-       1639,
-       {u"command line not understood: argument \"-slient\": unknown option; nothing is "
-        u"installed",
-        u"help shown", u"exit code 1639: setup.exe's command line was not understood"}},
-      {"a command line not understood, silent",
-       u"-silent -slient",
-       [](FakeWindows&) {},
-       1639,
-       {u"help not shown (silent)"}},
-      {"the same version installed",
-       u"",
+       3010, List(u"configuration dialog could not be created, error 1813: taken as not shown")},
+      {"the dialog cancelled", u"-csp -selectDlg",
+       [](FakeWindows& f) { f.dialogOutcome = std::optional<std::vector<std::uint16_t>>{}; }, 0,
+       List(u"configuration dialog: Cancel", u"exit code 0: success")},
+      {"silent, with the dialog asked for and a restart due", u"-csp -selectDlg -silent",
+       [](FakeWindows& f) { f.defaultExitCode = 3010; }, 0,
+       List(u"configuration dialog not shown",
+            u"restart needed: restarting without asking (silent)",
+            u"Windows took the restart request")},
+      {"a command line not understood", u"-slient", [](FakeWindows&) {}, 1639,
+       List(u"command line not understood: argument \"-slient\": unknown option; nothing is "
+            u"installed",
+            u"help shown", u"exit code 1639: setup.exe's command line was not understood")},
+      {"a command line not understood, silent", u"-silent -slient", [](FakeWindows&) {}, 1639,
+       List(u"help not shown (silent)")},
+      {"the same version installed", u"",
        [](FakeWindows& f) {
          f.products[kPluginProductCode] = {5, u"2.1.0", u"", {{u"NPVELUM", 3}}, {}};
        },
        0,
-       {u"package \"velumcom*win32*\": C:\\dist\\plugin\\velumcom-2.1.0-win32.msi",
-        u"product {C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4}: installed version 2.1.0, package "
-        u"version 2.1.0 (same)",
-        u"plug-in: product state 5, feature state 3: nothing to do"}},
+       List(u"package \"velumcom*win32*\": C:\\dist\\plugin\\velumcom-2.1.0-win32.msi",
+            u"product {C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4}: installed version 2.1.0, package "
+            u"version 2.1.0 (same)",
+            u"plug-in: product state 5, feature state 3: nothing to do")},
   };
-  for (const auto& c : cases) {
+  for (const auto& [name, options, script, exitCode, logged] : cases) {
     FakeWindows fake = NumberedMachine();
-    c.script(fake);
-    const std::u16string line = c.line + (c.line.empty() ? u"" : u" ") + u"-log L";
-    EXPECT_EQ(RunSetup(fake.windows(), line), c.exitCode) << c.name;
-    std::string log = fake.writtenFiles[u"L"];
+    script(fake);
+    EXPECT_EQ(RunSetup(fake.windows(), options + (options.empty() ? u"" : u" ") + u"-log L"),
+              exitCode)
+        << name;
+    const std::string& log = fake.writtenFiles[u"L"];
     std::size_t at = 0;
-    for (const std::u16string& expected : c.logged) {
+    for (const std::u16string& expected : logged) {
       at = log.find("  " + Utf8(expected) + "\r\n", at);
-      EXPECT_NE(at, std::string::npos) << c.name << ": " << Utf8(expected) << "\n" << log;
+      EXPECT_NE(at, std::string::npos) << name << ": " << Utf8(expected) << "\n" << log;
       if (at == std::string::npos) break;
     }
   }
@@ -311,42 +245,31 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
             std::string::npos);
 }
 
+// Literal bytes, never the program's own encoder; one mark at most, and only at the start
+// of a new file.
 TEST(RunLog, WritesItsBytesAsTheyStand) {
-  struct Case {
-    const char* name;
-    std::u16string line;
-    std::optional<std::string> before;  // the file as it was
-    std::string starts, holds;          // literal bytes, never the program's own encoder
-  } cases[] = {
-      {"a Cyrillic path, new file",
-       u"-silent -log \"C:\\журналы установки\\s.log\"",
-       {},
-       "\xEF\xBB\xBF"
-       "2026-12-08 09:05:07.042  ",
-       "command line: -silent -log "
-       "\"C:\\\xD0\xB6\xD1\x83\xD1\x80\xD0\xBD\xD0\xB0\xD0\xBB\xD1\x8B "},
-      {"lone surrogates, either half, and a pair",
-       u"-silent -log \"C:\\журналы установки\\s.log\" -VelumArgs \xDC00\xD800\xD83D\xDE00\xD800",
-       {},
-       "\xEF\xBB\xBF",
-       "-VelumArgs \xEF\xBF\xBD\xEF\xBF\xBD\xF0\x9F\x98\x80\xEF\xBF\xBD\r\n"},
-      {"an empty file already there", u"-silent -log \"C:\\журналы установки\\s.log\"", "",
-       "\xEF\xBB\xBF"
-       "2026-12-08 ",
-       "\r\n"},
-      {"an older log", u"-silent -log \"C:\\журналы установки\\s.log\"", "older\r\n",
-       "older\r\n2026-12-08 ", "\r\n"},
-  };
-  for (const auto& c : cases) {
+  const std::u16string path = u"C:\\журналы установки\\s.log";
+  const std::string mark = "\xEF\xBB\xBF";
+  const std::tuple<const char*, std::u16string, std::optional<std::string>, std::string,
+                   std::string>
+      cases[] = {
+          {"a Cyrillic path, new file", u"", std::nullopt, mark + "2026-12-08 09:05:07.042  ",
+           "command line: -silent -log "
+           "\"C:\\\xD0\xB6\xD1\x83\xD1\x80\xD0\xBD\xD0\xB0\xD0\xBB\xD1\x8B "},
+          {"lone surrogates, either half, and a pair",
+           u" -VelumArgs \xDC00\xD800\xD83D\xDE00\xD800", std::nullopt, mark,
+           "-VelumArgs \xEF\xBF\xBD\xEF\xBF\xBD\xF0\x9F\x98\x80\xEF\xBF\xBD\r\n"},
+          {"an empty file already there", u"", "", mark + "2026-12-08 ", "\r\n"},
+          {"an older log", u"", "older\r\n", "older\r\n2026-12-08 ", "\r\n"},
+      };
+  for (const auto& [name, arguments, before, starts, holds] : cases) {
     FakeWindows fake = Distribution();
-    const std::u16string path = u"C:\\журналы установки\\s.log";
-    if (c.before) fake.writtenFiles[path] = *c.before;
-    RunSetup(fake.windows(), c.line);
+    if (before) fake.writtenFiles[path] = *before;
+    RunSetup(fake.windows(), u"-silent -log \"" + path + u"\"" + arguments);
     const std::string& log = fake.writtenFiles[path];
-    EXPECT_TRUE(log.starts_with(c.starts)) << c.name << "\n" << log;
-    EXPECT_NE(log.find(c.holds), std::string::npos) << c.name << "\n" << log;
-    // One mark at most, and only at the start of a new file.
-    EXPECT_EQ(log.find("\xEF\xBB\xBF", 1), std::string::npos) << c.name;
+    EXPECT_TRUE(log.starts_with(starts)) << name << "\n" << log;
+    EXPECT_NE(log.find(holds), std::string::npos) << name << "\n" << log;
+    EXPECT_EQ(log.find(mark, 1), std::string::npos) << name;
   }
 }
 
@@ -376,4 +299,4 @@ TEST(RunLog, ThatCannotBeWrittenOrIsALinkChangesNothing) {
 }
 
 }  // namespace
-}  // namespace setup
+}  // namespace setup::testing

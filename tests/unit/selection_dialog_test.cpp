@@ -10,10 +10,9 @@
 #include "packages/package_selection.h"
 #include "tests/support/texts.h"
 
-namespace setup {
+namespace setup::testing {
 namespace {
 
-using testing::FakeWindows;
 using Ids = std::vector<std::uint16_t>;
 
 TEST(SelectionDialog, OpensWithKc1AndTheSystemLanguage) {
@@ -24,22 +23,18 @@ TEST(SelectionDialog, OpensWithKc1AndTheSystemLanguage) {
 }
 
 TEST(SelectionDialog, NextAppendsTheCheckedPiecesLevelsFirst) {
-  struct Case {
-    Ids checked;
-    PackageSelection before, after;
-  } cases[] = {
-      {{IDC_RUSSIAN, IDC_KC1}, {}, {u"kc1*", u"rus*"}},
-      {{IDC_KC3, IDC_ENGLISH}, {}, {u"kc3*", u"eng*"}},
-      {{IDC_ENGLISH, IDC_KC2}, {u"*2*", u"*eng*"}, {u"*2*kc2*", u"*eng*eng*"}},
-      {{IDC_ENGLISH, IDC_RUSSIAN, IDC_KC3, IDC_KC2, IDC_KC1}, {}, {u"kc1*kc2*kc3*", u"rus*eng*"}},
-      {{IDC_OPTIONS, IDC_NEXT}, {u"*x*", u""}, {u"*x*", u""}},
-      {{}, {u"*x*", u""}, {u"*x*", u""}},
+  const std::tuple<Ids, PackageSelection, std::u16string, std::u16string> cases[] = {
+      {{IDC_RUSSIAN, IDC_KC1}, {}, u"kc1*", u"rus*"},
+      {{IDC_KC3, IDC_ENGLISH}, {}, u"kc3*", u"eng*"},
+      {{IDC_ENGLISH, IDC_KC2}, {u"*2*", u"*eng*"}, u"*2*kc2*", u"*eng*eng*"},
+      {{IDC_ENGLISH, IDC_RUSSIAN, IDC_KC3, IDC_KC2, IDC_KC1}, {}, u"kc1*kc2*kc3*", u"rus*eng*"},
+      {{IDC_OPTIONS, IDC_NEXT}, {u"*x*", u""}, u"*x*", u""},
+      {{}, {u"*x*", u""}, u"*x*", u""},
   };
-  for (const Case& c : cases) {
-    PackageSelection selection = c.before;
-    AppendDialogChoice(c.checked, selection);
-    EXPECT_EQ(selection.levelPattern, c.after.levelPattern);
-    EXPECT_EQ(selection.languagePattern, c.after.languagePattern);
+  for (auto [checked, selection, level, language] : cases) {
+    AppendDialogChoice(checked, selection);
+    EXPECT_EQ(std::pair(selection.levelPattern, selection.languagePattern),
+              std::pair(level, language));
   }
 }
 
@@ -55,13 +50,9 @@ const std::vector<std::uint16_t> kExpanded = {
     IDC_RUSSIAN, IDC_ENGLISH, IDC_KC1, IDC_KC2, IDC_KC3, IDC_LANGUAGE_GROUP, IDC_LEVEL_GROUP};
 const std::vector<std::uint16_t> kCompact = {IDC_SLOGAN_GROUP, IDC_WELCOME_TEXT};
 
+// Every control of both views is switched, in ascending order.
 TEST(SelectionDialogView, OptionsSwitchesByTheCaptionAlone) {
-  struct Case {
-    const char* name;
-    std::u16string caption;
-    std::u16string optionsText;
-    bool expands;
-  } cases[] = {
+  const std::tuple<const char*, std::u16string, std::u16string, bool> cases[] = {
       {"the compact view's caption", u"Опции", u"Опции", true},
       {"the expanded view's caption", u"Скрыть", u"Опции", false},
       {"an empty caption", u"", u"Опции", false},
@@ -71,18 +62,12 @@ TEST(SelectionDialogView, OptionsSwitchesByTheCaptionAlone) {
       {"nine characters are compared", u"0123456789", u"012345678", true},
       {"a message longer than the buffer never matches", u"0123456789", u"0123456789", false},
   };
-  for (const Case& c : cases) {
-    const ViewSwitch view = SwitchView(c.caption, {c.optionsText, u"Скрыть"});
-    EXPECT_EQ(Shown(view), c.expands ? kExpanded : kCompact) << c.name;
-    EXPECT_EQ(view.caption, c.expands ? u"Скрыть" : c.optionsText) << c.name;
-  }
-}
-
-TEST(SelectionDialogView, SwitchesEveryControlOfBothViewsInAscendingOrder) {
-  for (const bool expand : {true, false}) {
-    const ViewSwitch view = SwitchView(expand ? u"Опции" : u"Скрыть", {u"Опции", u"Скрыть"});
+  for (const auto& [name, caption, optionsText, expands] : cases) {
+    const ViewSwitch view = SwitchView(caption, {optionsText, u"Скрыть"});
+    EXPECT_EQ(Shown(view), expands ? kExpanded : kCompact) << name;
+    EXPECT_EQ(view.caption, expands ? u"Скрыть" : optionsText) << name;
     for (std::size_t i = 0; i < view.controls.size(); ++i) {
-      EXPECT_EQ(view.controls[i].id, IDC_RUSSIAN + i) << "expand " << expand;
+      EXPECT_EQ(view.controls[i].id, IDC_RUSSIAN + i) << name;
     }
   }
 }
@@ -91,16 +76,13 @@ TEST(SelectionDialogView, OptionsPressedTwiceBringsTheCompactViewBack) {
   FakeWindows fake;
   const SelectionDialogTexts texts = LoadSelectionDialogTexts(fake.windows());
   std::u16string caption = texts.options;
-  std::vector<std::vector<std::uint16_t>> views;
-  for (int press = 0; press < 4; ++press) {
+  for (const std::vector<std::uint16_t>& shown : {kExpanded, kCompact, kExpanded, kCompact}) {
     const ViewSwitch view = SwitchView(caption, texts);
-    views.push_back(Shown(view));
+    EXPECT_EQ(Shown(view), shown);
     caption = view.caption;
   }
-  EXPECT_EQ(views,
-            (std::vector<std::vector<std::uint16_t>>{kExpanded, kCompact, kExpanded, kCompact}));
   EXPECT_EQ(caption, u"Опции");
 }
 
 }  // namespace
-}  // namespace setup
+}  // namespace setup::testing
