@@ -324,29 +324,14 @@ TRACE_LINE = re.compile(r"^([0-9a-f]{4,8}):([0-9a-f]{4,8}):trace:(\w+):(\w+) (.*
 WIDE_STRING = re.compile(r'L"((?:[^"\\]|\\.)*)"(\.\.\.)?')
 
 
+WINE_ESCAPE = re.compile(r"\\([0-9a-fA-F]{4}|.)", re.S)
+SIMPLE_ESCAPES = {"n": "\n", "r": "\r", "t": "\t", '"': '"', "\\": "\\", "0": "\0"}
+
+
 def decode_wine_string(escaped):
     """Undoes Wine's debugstr_w: \\n \\r \\t \\" \\\\ and \\XXXX (four hex digits)."""
-    out = []
-    i = 0
-    simple = {"n": "\n", "r": "\r", "t": "\t", '"': '"', "\\": "\\", "0": "\0"}
-    while i < len(escaped):
-        ch = escaped[i]
-        if ch != "\\":
-            out.append(ch)
-            i += 1
-            continue
-        nxt = escaped[i + 1:i + 2]
-        hex_digits = escaped[i + 1:i + 5]
-        if len(hex_digits) == 4 and all(c in "0123456789abcdefABCDEF" for c in hex_digits):
-            out.append(chr(int(hex_digits, 16)))
-            i += 5
-        elif nxt in simple:
-            out.append(simple[nxt])
-            i += 2
-        else:
-            out.append(ch)
-            i += 1
-    return "".join(out)
+    return WINE_ESCAPE.sub(lambda m: chr(int(m[1], 16)) if len(m[1]) == 4
+                           else SIMPLE_ESCAPES.get(m[1], m[0]), escaped)
 
 
 @dataclass
