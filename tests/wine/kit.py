@@ -482,22 +482,10 @@ def _traced(found):
 
 def _whole_escapes(escaped):
     """A cut string without the escape the cut went through (a "\\04" of "\\0444")."""
-    i = 0
-    while i < len(escaped):
-        if escaped[i] != "\\":
-            i += 1
-        elif escaped[i + 1:i + 2] in HEX_DIGITS:
-            if len(escaped) < i + 5:
-                break
-            i += 5
-        elif i + 1 < len(escaped):
-            i += 2
-        else:
-            break
-    return escaped[:i]
+    return WHOLE_ESCAPES.match(escaped).group(0)
 
 
-HEX_DIGITS = set("0123456789abcdefABCDEF")
+WHOLE_ESCAPES = re.compile(r"(?:[^\\]|\\[0-9a-fA-F][\s\S]{3}|\\[^0-9a-fA-F])*")
 
 
 def _started_command(rest):
