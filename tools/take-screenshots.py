@@ -3,17 +3,10 @@
 
     tools/take-screenshots.py [--setup PATH] [--out DIR] [--pristine DIR] [--keep]
 
-One run of `setup.exe -csp -selectDlg` on its own Xvfb, with a distribution of real
-packages: the confirmation, the selection dialog in both views, the progress window
-while a stand-in msiexec holds the installation, and the final message. The prefix's
-default desktop is a virtual desktop (as `explorer /desktop=...` makes one), so that
-title bars are drawn and the helpers that find and answer the windows share their
-desktop. Each picture is the window's rectangle cut out of a screenshot of the whole
-screen (imagemagick's import and convert).
-
---pristine DIR clones a prefix kept there (made when missing) instead of making a new
-one (about 25 s). Needs what the end-to-end tests need, and imagemagick.
-"""
+One run of `setup.exe -csp -selectDlg` on its own Xvfb in a virtual desktop (so that title
+bars are drawn): the confirmation, the dialog in both views, the progress window while a
+stand-in msiexec holds the installation, the final message; each cut out of a screenshot
+of the whole screen (imagemagick). --pristine DIR clones a prefix kept there."""
 
 import argparse
 import shutil
@@ -110,10 +103,8 @@ class Session:
 
 
 def install_wine_fonts(prefix):
-    """Wine's own Tahoma (the dialog font, with Cyrillic) and Marlett (the title bar's
-    buttons) into the prefix. Debian ships them in fonts-wine, and its wineboot does not
-    copy them into a new prefix: without them the text falls back to another font and
-    the close button shows the letter r."""
+    """Wine's Tahoma (the dialog font) and Marlett (the title bar's buttons), which Debian's
+    wineboot does not copy into a new prefix: else the close button shows the letter r."""
     fonts = sorted(WINE_FONTS.glob("*.ttf"))
     if not any(font.name == "marlett.ttf" for font in fonts):
         raise kit.WineError(f"no Wine fonts in {WINE_FONTS}: install fonts-wine "

@@ -277,13 +277,9 @@ def check_root_store(run):
 
 
 def _certificate_names(entries):
-    names = set()
-    for item in entries:
-        entry = item if isinstance(item, distribution.Entry) \
-            else distribution.parse_entry(item)
-        if entry.cert:
-            names.update(entry.cert.split("+"))
-    return sorted(names)
+    entries = [e if isinstance(e, distribution.Entry) else distribution.parse_entry(e)
+               for e in entries]
+    return sorted({name for entry in entries if entry.cert for name in entry.cert.split("+")})
 
 
 def check_certificate_files(run):

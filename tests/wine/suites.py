@@ -44,17 +44,17 @@ def planted_markers(folder):
 
 @suite
 def layer(verdict, _):
-    """The Win32 layer's own test with a package (ProductVersion 1.2.3, a 300-character property), a certificate the Root
-    store lacks, and msi.dll and crypt32.dll planted beside the test, which must not load
-    them."""
+    """The Win32 layer's own test with a package (ProductVersion 1.2.3, a 300-character
+    property), a certificate the Root store lacks, and msi.dll and crypt32.dll planted
+    beside it, which it must not load."""
     layer_test, helpers = build_layer_test(), kit.build_helpers()
     package = distribution.Entry(
         path="package.msi", product="{5A0C3E71-94B2-4D1F-8C6A-7E2B1D0F9A31}", version="1.2.3",
         lang="1049", flags="kc2,rus", properties={"LongProperty": "L" * 300})
     with kit.session("layer") as (prefix, work):
         distribution.build(work, [package, "root.cer:cert=LayerTest"])
-        (work / "bin").mkdir()
-        (work / "cwd").mkdir()
+        for folder in ("bin", "cwd"):
+            (work / folder).mkdir()
         shutil.copy2(layer_test, work / "bin")
         for dll in ("msi", "crypt32"):
             shutil.copy2(helpers[f"planted_{dll}"], work / "bin" / f"{dll}.dll")
