@@ -71,106 +71,93 @@ def stand_ins_in_start_folder(*tools):
 
 
 FLOW = [
-    Scenario(
-        name="-ucsp -UCSPArgs -silent: card provider, regedit, regini, certificates in order, "
-             "plug-in",
-        distribution=CARD_PACKAGES + [PLUGIN_PACKAGE] + CARD_FILES_X64 + CERTIFICATES,
-        args=["-ucsp", "-UCSPArgs", "SAMPLEA=1", "-silent"],
-        commands=[ucsp("ucsp-x64-eng.msi", "SAMPLEA=1 "), REGEDIT_X64, REGINI_X64, PLUGIN_X64],
-        products=CARD_AND_PLUGIN, packages={CARD_PROVIDER: "ucsp-x64-eng.msi"},
-        certificates=IMPORTED, certificate_files=IMPORT_ORDER,
-        checks=[imported("UEC_x64_2.reg")]),
-    Scenario(
-        name="-ucsp without the registry file: regedit still ends with 0, question 122, "
-             "message 124",
-        distribution=CARD_PACKAGES + [PLUGIN_PACKAGE, "UEC_acl_x64.acl:text=ACL file",
-                                      "b-root.cer:cert=A"],
-        args=["-ucsp"], boxes=[question(CONFIRM_CARD), result(DONE_CARD)],
-        commands=CARD_TOOLS + [PLUGIN_X64], products=CARD_AND_PLUGIN, certificates=["A"],
-        checks=[imported(None)]),
-    Scenario(
-        name="-ucsp -silent: msiexec, regedit and regini run from the system folder, never "
-             "from the start folder",
-        prepare=[stand_ins_in_start_folder("msiexec", "regedit", "regini")],
-        distribution=STANDARD, stand_ins={"msiexec": "run", "regedit": "run", "regini": "run"},
-        args=["-ucsp", "-silent"], commands=CARD_TOOLS + [PLUGIN_X64],
-        products=CARD_AND_PLUGIN, certificates=["A"], checks=[imported("UEC_x64_2.reg")]),
-    Scenario(
-        name="-csp -ucsp -silent on a 32-bit Windows: the win32 packages, the x86 card files",
-        windows="win32",
-        distribution=(PROVIDER_PACKAGES + CARD_PACKAGES + PLUGIN_PACKAGES + CARD_FILES_X86
-                      + CARD_FILES_X64 + ["b-root.cer:cert=A"]),
-        args=["-csp", "-ucsp", "-silent"],
-        commands=[install_command("csp\\csp-win32-kc1-eng.msi"), ucsp("ucsp-win32-eng.msi"),
-                  REGEDIT_X86, REGINI_X86, PLUGIN_WIN32],
-        products={PROVIDER: "4.0.9842", CARD_PROVIDER: "2.0.1200", PLUGIN: "2.1.0"},
-        packages={PROVIDER: "csp-win32-kc1-eng.msi", CARD_PROVIDER: "ucsp-win32-eng.msi",
-                  PLUGIN: "velumcom-2.1.0-win32.msi"},
-        certificates=["A"], checks=[imported("UEC_x86_2.reg")]),
-    Scenario(
-        name="-csp alone: neither card tool runs, no certificate is imported",
-        distribution=PROVIDER_PACKAGES + STANDARD + CERTIFICATES, args=["-csp", "-silent"],
-        commands=[install_command("csp\\csp-x64-kc2-eng.msi"), PLUGIN_X64],
-        products={PROVIDER: "4.0.9842", PLUGIN: "2.1.0"}, checks=[imported(None)]),
-    Scenario(
-        name="-ucsp, card provider of the same version installed: its language, reinstalled",
-        prepare=[installed("old/ucsp-x64-rus.msi")], distribution=STANDARD,
-        args=["-ucsp", "-silent"],
-        commands=[ucsp("ucsp-x64-rus.msi", REINSTALL), REGEDIT_X64, REGINI_X64, PLUGIN_X64],
-        products=CARD_AND_PLUGIN, packages={CARD_PROVIDER: "ucsp-x64-rus.msi"},
-        certificates=["A"]),
-    Scenario(
-        name="-ucsp, a newer card provider installed: no language piece, no reinstall",
-        prepare=[installed_older("old/ucsp-2.1.0-x64-rus.msi", "2.0.1200")],
-        distribution=STANDARD, args=["-ucsp", "-silent"],
-        commands=[ucsp("ucsp-x64-all.msi"), REGEDIT_X64, REGINI_X64, PLUGIN_X64],
-        products=CARD_AND_PLUGIN, packages={CARD_PROVIDER: "ucsp-x64-all.msi"},
-        certificates=["A"]),
+    Scenario(name="-ucsp -UCSPArgs -silent: card provider, regedit, regini, certificates in order, "
+                  "plug-in",
+             distribution=CARD_PACKAGES + [PLUGIN_PACKAGE] + CARD_FILES_X64 + CERTIFICATES,
+             args=["-ucsp", "-UCSPArgs", "SAMPLEA=1", "-silent"],
+             commands=[ucsp("ucsp-x64-eng.msi", "SAMPLEA=1 "), REGEDIT_X64, REGINI_X64, PLUGIN_X64],
+             products=CARD_AND_PLUGIN, packages={CARD_PROVIDER: "ucsp-x64-eng.msi"},
+             certificates=IMPORTED, certificate_files=IMPORT_ORDER,
+             checks=[imported("UEC_x64_2.reg")]),
+    Scenario(name="-ucsp without the registry file: regedit still ends with 0, question 122, "
+                  "message 124",
+             distribution=CARD_PACKAGES + [PLUGIN_PACKAGE, "UEC_acl_x64.acl:text=ACL file",
+                                           "b-root.cer:cert=A"],
+             args=["-ucsp"], boxes=[question(CONFIRM_CARD), result(DONE_CARD)],
+             commands=CARD_TOOLS + [PLUGIN_X64], products=CARD_AND_PLUGIN, certificates=["A"],
+             checks=[imported(None)]),
+    Scenario(name="-ucsp -silent: msiexec, regedit and regini run from the system folder, never "
+                  "from the start folder",
+             prepare=[stand_ins_in_start_folder("msiexec", "regedit", "regini")],
+             distribution=STANDARD, stand_ins={"msiexec": "run", "regedit": "run", "regini": "run"},
+             args=["-ucsp", "-silent"], commands=CARD_TOOLS + [PLUGIN_X64],
+             products=CARD_AND_PLUGIN, certificates=["A"], checks=[imported("UEC_x64_2.reg")]),
+    Scenario(name="-csp -ucsp -silent on a 32-bit Windows: the win32 packages, the x86 card files",
+             windows="win32",
+             distribution=(PROVIDER_PACKAGES + CARD_PACKAGES + PLUGIN_PACKAGES + CARD_FILES_X86
+                           + CARD_FILES_X64 + ["b-root.cer:cert=A"]),
+             args=["-csp", "-ucsp", "-silent"],
+             commands=[install_command("csp\\csp-win32-kc1-eng.msi"), ucsp("ucsp-win32-eng.msi"),
+                       REGEDIT_X86, REGINI_X86, PLUGIN_WIN32],
+             products={PROVIDER: "4.0.9842", CARD_PROVIDER: "2.0.1200", PLUGIN: "2.1.0"},
+             packages={PROVIDER: "csp-win32-kc1-eng.msi", CARD_PROVIDER: "ucsp-win32-eng.msi",
+                       PLUGIN: "velumcom-2.1.0-win32.msi"},
+             certificates=["A"], checks=[imported("UEC_x86_2.reg")]),
+    Scenario(name="-csp alone: neither card tool runs, no certificate is imported",
+             distribution=PROVIDER_PACKAGES + STANDARD + CERTIFICATES, args=["-csp", "-silent"],
+             commands=[install_command("csp\\csp-x64-kc2-eng.msi"), PLUGIN_X64],
+             products={PROVIDER: "4.0.9842", PLUGIN: "2.1.0"}, checks=[imported(None)]),
+    Scenario(name="-ucsp, card provider of the same version installed: its language, reinstalled",
+             prepare=[installed("old/ucsp-x64-rus.msi")], distribution=STANDARD,
+             args=["-ucsp", "-silent"],
+             commands=[ucsp("ucsp-x64-rus.msi", REINSTALL), REGEDIT_X64, REGINI_X64, PLUGIN_X64],
+             products=CARD_AND_PLUGIN, packages={CARD_PROVIDER: "ucsp-x64-rus.msi"},
+             certificates=["A"]),
+    Scenario(name="-ucsp, a newer card provider installed: no language piece, no reinstall",
+             prepare=[installed_older("old/ucsp-2.1.0-x64-rus.msi", "2.0.1200")],
+             distribution=STANDARD, args=["-ucsp", "-silent"],
+             commands=[ucsp("ucsp-x64-all.msi"), REGEDIT_X64, REGINI_X64, PLUGIN_X64],
+             products=CARD_AND_PLUGIN, packages={CARD_PROVIDER: "ucsp-x64-all.msi"},
+             certificates=["A"]),
 ]
 
 # The first failing code wins unchanged; 3010 only when nothing failed.
 CODES = [
-    Scenario(
-        name="-csp -ucsp: provider 3010, card provider and tools 0: 3010, message 126, No",
-        distribution=["csp/csp-x64-kc1-eng.msi:reboot"] + STANDARD, args=["-csp", "-ucsp"],
-        boxes=[question(CONFIRM_ALL), question(RESTART_ALL, press="No")],
-        commands=[install_command("csp\\csp-x64-kc1-eng.msi")] + CARD_TOOLS + [PLUGIN_X64],
-        products={PROVIDER: "4.0.9842", CARD_PROVIDER: "2.0.1200", PLUGIN: "2.1.0"},
-        certificates=["A"]),
-    Scenario(
-        name="-csp -ucsp: provider 1603, card provider 3010: 1603 (not 4035), the card "
-             "branch ran, no plug-in",
-        distribution=STANDARD + with_restart("ucsp/ucsp-x64-eng.msi")
-        + ["csp/csp-x64-kc1-eng.msi:fail"],
-        args=["-csp", "-ucsp"], boxes=[question(CONFIRM_ALL), failure(PROVIDER_FAILED, 1603)],
-        exit_code=1603, commands=[install_command("csp\\csp-x64-kc1-eng.msi")] + CARD_TOOLS,
-        products={CARD_PROVIDER: "2.0.1200"}, certificates=["A"],
-        checks=[imported("UEC_x64_2.reg")]),
-    Scenario(
-        name="-ucsp -silent: card provider 3010, regedit 2, regini 5: 2 (not 3015)",
-        distribution=STANDARD + with_restart("ucsp/ucsp-x64-eng.msi"),
-        stand_ins={"regedit": "exit=2", "regini": "exit=5"}, args=["-ucsp", "-silent"],
-        exit_code=2, commands=CARD_TOOLS, products={CARD_PROVIDER: "2.0.1200"},
-        certificates=["A"]),
-    Scenario(
-        name="-ucsp: regedit 1603, then regini 3010: 1603 (not 4035), message 105",
-        distribution=STANDARD, stand_ins={"regedit": "exit=1603", "regini": "exit=3010"},
-        args=["-ucsp"], boxes=[question(CONFIRM_CARD), failure(PROVIDER_FAILED, 1603)],
-        exit_code=1603, commands=CARD_TOOLS, products={CARD_PROVIDER: "2.0.1200"},
-        certificates=["A"]),
-    Scenario(
-        name="-ucsp: regini 3010 alone: success with a restart, message 123, No",
-        distribution=STANDARD, stand_ins={"regedit": "run", "regini": "exit=3010"},
-        args=["-ucsp"], boxes=[question(CONFIRM_CARD), question(RESTART_CARD, press="No")],
-        commands=CARD_TOOLS + [PLUGIN_X64], products=CARD_AND_PLUGIN, certificates=["A"],
-        checks=[imported("UEC_x64_2.reg")]),
-    Scenario(
-        name="-ucsp: regini in neither the system nor the Windows folder: not started, 2, "
-             "message 105 with it",
-        prepare=[without_program("regini.exe")], distribution=STANDARD, args=["-ucsp"],
-        boxes=[question(CONFIRM_CARD), failure(PROVIDER_FAILED, 2)], exit_code=2,
-        commands=[ucsp("ucsp-x64-eng.msi"), REGEDIT_X64], products={CARD_PROVIDER: "2.0.1200"},
-        certificates=["A"], checks=[imported("UEC_x64_2.reg")]),
+    Scenario(name="-csp -ucsp: provider 3010, card provider and tools 0: 3010, message 126, No",
+             distribution=["csp/csp-x64-kc1-eng.msi:reboot"] + STANDARD, args=["-csp", "-ucsp"],
+             boxes=[question(CONFIRM_ALL), question(RESTART_ALL, press="No")],
+             commands=[install_command("csp\\csp-x64-kc1-eng.msi")] + CARD_TOOLS + [PLUGIN_X64],
+             products={PROVIDER: "4.0.9842", CARD_PROVIDER: "2.0.1200", PLUGIN: "2.1.0"},
+             certificates=["A"]),
+    Scenario(name="-csp -ucsp: provider 1603, card provider 3010: 1603 (not 4035), the card "
+                  "branch ran, no plug-in",
+             distribution=STANDARD + with_restart("ucsp/ucsp-x64-eng.msi")
+             + ["csp/csp-x64-kc1-eng.msi:fail"],
+             args=["-csp", "-ucsp"], boxes=[question(CONFIRM_ALL), failure(PROVIDER_FAILED, 1603)],
+             exit_code=1603, commands=[install_command("csp\\csp-x64-kc1-eng.msi")] + CARD_TOOLS,
+             products={CARD_PROVIDER: "2.0.1200"}, certificates=["A"],
+             checks=[imported("UEC_x64_2.reg")]),
+    Scenario(name="-ucsp -silent: card provider 3010, regedit 2, regini 5: 2 (not 3015)",
+             distribution=STANDARD + with_restart("ucsp/ucsp-x64-eng.msi"),
+             stand_ins={"regedit": "exit=2", "regini": "exit=5"}, args=["-ucsp", "-silent"],
+             exit_code=2, commands=CARD_TOOLS, products={CARD_PROVIDER: "2.0.1200"},
+             certificates=["A"]),
+    Scenario(name="-ucsp: regedit 1603, then regini 3010: 1603 (not 4035), message 105",
+             distribution=STANDARD, stand_ins={"regedit": "exit=1603", "regini": "exit=3010"},
+             args=["-ucsp"], boxes=[question(CONFIRM_CARD), failure(PROVIDER_FAILED, 1603)],
+             exit_code=1603, commands=CARD_TOOLS, products={CARD_PROVIDER: "2.0.1200"},
+             certificates=["A"]),
+    Scenario(name="-ucsp: regini 3010 alone: success with a restart, message 123, No",
+             distribution=STANDARD, stand_ins={"regedit": "run", "regini": "exit=3010"},
+             args=["-ucsp"], boxes=[question(CONFIRM_CARD), question(RESTART_CARD, press="No")],
+             commands=CARD_TOOLS + [PLUGIN_X64], products=CARD_AND_PLUGIN, certificates=["A"],
+             checks=[imported("UEC_x64_2.reg")]),
+    Scenario(name="-ucsp: regini in neither the system nor the Windows folder: not started, 2, "
+                  "message 105 with it",
+             prepare=[without_program("regini.exe")], distribution=STANDARD, args=["-ucsp"],
+             boxes=[question(CONFIRM_CARD), failure(PROVIDER_FAILED, 2)], exit_code=2,
+             commands=[ucsp("ucsp-x64-eng.msi"), REGEDIT_X64], products={CARD_PROVIDER: "2.0.1200"},
+             certificates=["A"], checks=[imported("UEC_x64_2.reg")]),
 ]
 
 SCENARIOS = FLOW + CODES

@@ -119,42 +119,38 @@ PATHS = [
         products={CARD_PROVIDER: "2.0.1200", PLUGIN: "2.1.0"},
         packages={PLUGIN: "velumcom-2.1.0-x64.msi"}, certificates=["A"],
         checks=[imported("UEC_x64_2.reg")]),
-    Scenario(
-        name="-csp -ucsp -silent -log into a Cyrillic folder: a UTF-8 log of every tool run, "
-             "a log of each msiexec beside it",
-        prepare=[log_folder],
-        distribution=(["csp/csp-x64-kc2-eng.msi"] + CARD_PACKAGES
-                      + [PLUGIN_PACKAGE, "a.cer:cert=A"] + CARD_FILES_X64),
-        # The trace cuts the Cyrillic log paths: the stand-in keeps the whole lines.
-        stand_ins={"msiexec": "run"}, args=["-csp", "-ucsp", "-silent", "-log", LOG_FILE],
-        products={PROVIDER: "4.0.9842", CARD_PROVIDER: "2.0.1200", PLUGIN: "2.1.0"},
-        certificates=["A"],
-        checks=[run_log([install_command("csp\\csp-x64-kc2-eng.msi"),
-                         install_command("ucsp\\ucsp-x64-eng.msi"), REGEDIT_X64, REGINI_X64,
-                         PLUGIN_X64])]),
-    Scenario(
-        name="-silent from the root of drive D:, the package path joined with one backslash",
-        drive="D", distribution=[PLUGIN_PACKAGE], args=["-silent"],
-        commands=['msiexec /qn /i "D:\\plugin\\velumcom-2.1.0-x64.msi"  REBOOT=R'],
-        products={PLUGIN: "2.1.0"}),
-    Scenario(
-        name="-silent -log on Windows 10: the log names 10.0, not the 6.2 GetVersionExW gives "
-             "a program whose manifest names no Windows 10",
-        prepare=[wine_version("win10"), log_folder], distribution=[PLUGIN_PACKAGE],
-        args=["-silent", "-log", LOG_FILE], products={PLUGIN: "2.1.0"},
-        # Wine 8.0's Windows 10 (RtlGetVersion); GetVersionExW says 6.2.9200 here.
-        checks=[log_line("Windows 10.0.18362, service pack 0")]),
-    Scenario(
-        name="deep start folder: -ucsp -VelumArgs -silent, command lines past the trace's "
-             "limit, a certificate path of 259 imported, one of 260 not",
-        folder=deep_folder,
-        distribution=(CARD_PACKAGES + [PLUGIN_PACKAGE, f"{FITTING_CERTIFICATE}:cert=F",
-                                       f"{TOO_LONG_CERTIFICATE}:cert=G"] + CARD_FILES_X64),
-        stand_ins={"msiexec": "run"}, args=["-ucsp", "-VelumArgs", LONG_ARGUMENT, "-silent"],
-        commands=[install_command("ucsp\\ucsp-x64-eng.msi"), REGEDIT_X64, REGINI_X64,
-                  install_command("plugin\\velumcom-2.1.0-x64.msi", LONG_ARGUMENT + " ")],
-        products={CARD_PROVIDER: "2.0.1200", PLUGIN: "2.1.0"}, certificates=["F"],
-        checks=[imported("UEC_x64_2.reg")]),
+    Scenario(name="-csp -ucsp -silent -log into a Cyrillic folder: a UTF-8 log of every tool run, "
+                  "a log of each msiexec beside it",
+             prepare=[log_folder],
+             distribution=(["csp/csp-x64-kc2-eng.msi"] + CARD_PACKAGES
+                           + [PLUGIN_PACKAGE, "a.cer:cert=A"] + CARD_FILES_X64),
+             # The trace cuts the Cyrillic log paths: the stand-in keeps the whole lines.
+             stand_ins={"msiexec": "run"}, args=["-csp", "-ucsp", "-silent", "-log", LOG_FILE],
+             products={PROVIDER: "4.0.9842", CARD_PROVIDER: "2.0.1200", PLUGIN: "2.1.0"},
+             certificates=["A"],
+             checks=[run_log([install_command("csp\\csp-x64-kc2-eng.msi"),
+                              install_command("ucsp\\ucsp-x64-eng.msi"), REGEDIT_X64, REGINI_X64,
+                              PLUGIN_X64])]),
+    Scenario(name="-silent from the root of drive D:, the package path joined with one backslash",
+             drive="D", distribution=[PLUGIN_PACKAGE], args=["-silent"],
+             commands=['msiexec /qn /i "D:\\plugin\\velumcom-2.1.0-x64.msi"  REBOOT=R'],
+             products={PLUGIN: "2.1.0"}),
+    Scenario(name="-silent -log on Windows 10: the log names 10.0, not the 6.2 GetVersionExW gives "
+                  "a program whose manifest names no Windows 10",
+             prepare=[wine_version("win10"), log_folder], distribution=[PLUGIN_PACKAGE],
+             args=["-silent", "-log", LOG_FILE], products={PLUGIN: "2.1.0"},
+             # Wine 8.0's Windows 10 (RtlGetVersion); GetVersionExW says 6.2.9200 here.
+             checks=[log_line("Windows 10.0.18362, service pack 0")]),
+    Scenario(name="deep start folder: -ucsp -VelumArgs -silent, command lines past the trace's "
+                  "limit, a certificate path of 259 imported, one of 260 not",
+             folder=deep_folder,
+             distribution=(CARD_PACKAGES + [PLUGIN_PACKAGE, f"{FITTING_CERTIFICATE}:cert=F",
+                                            f"{TOO_LONG_CERTIFICATE}:cert=G"] + CARD_FILES_X64),
+             stand_ins={"msiexec": "run"}, args=["-ucsp", "-VelumArgs", LONG_ARGUMENT, "-silent"],
+             commands=[install_command("ucsp\\ucsp-x64-eng.msi"), REGEDIT_X64, REGINI_X64,
+                       install_command("plugin\\velumcom-2.1.0-x64.msi", LONG_ARGUMENT + " ")],
+             products={CARD_PROVIDER: "2.0.1200", PLUGIN: "2.1.0"}, certificates=["F"],
+             checks=[imported("UEC_x64_2.reg")]),
 ]
 
 GARBAGE_OVER_INSTALLED = dict(
@@ -164,32 +160,27 @@ GARBAGE_OVER_INSTALLED = dict(
 
 DAMAGED = [
     Scenario(
-        name="an empty file where the plug-in's package is expected: msiexec's code, "
-             "message 106",
+        name="an empty file where the plug-in's package is expected: msiexec's code, message 106",
         distribution=["plugin/velumcom-2.1.0-x64.msi:text="], args=[],
         boxes=[question(103), failure(PLUGIN_FAILED, NOT_A_PACKAGE)], exit_code=NOT_A_PACKAGE,
         commands=[PLUGIN_X64]),
-    Scenario(
-        name="a text file matching the plug-in's mask (no .msi in it) is handed to msiexec",
-        distribution=["notes/velumcom-x64-readme.txt:text"], args=["-silent"],
-        exit_code=NOT_A_PACKAGE, commands=[install_command("notes\\velumcom-x64-readme.txt")]),
+    Scenario(name="a text file matching the plug-in's mask (no .msi in it) is handed to msiexec",
+             distribution=["notes/velumcom-x64-readme.txt:text"], args=["-silent"],
+             exit_code=NOT_A_PACKAGE, commands=[install_command("notes\\velumcom-x64-readme.txt")]),
     Scenario(
         name="-csp, garbage where the provider's package is expected: its code, message 105, "
              "no plug-in",
         distribution=["csp/csp-x64-kc2-eng.msi:text=garbage", PLUGIN_PACKAGE], args=["-csp"],
         boxes=[question(102), failure(PROVIDER_FAILED, NOT_A_PACKAGE)], exit_code=NOT_A_PACKAGE,
         commands=[install_command("csp\\csp-x64-kc2-eng.msi")]),
-    Scenario(
-        name="plug-in installed, garbage package on disk: message 133, then 106 with the code",
-        args=[], boxes=[question(103), error(PACKAGE_NOT_OPENED),
-                        failure(PLUGIN_FAILED, NOT_A_PACKAGE)], **GARBAGE_OVER_INSTALLED),
-    Scenario(
-        name="-silent, plug-in installed, garbage package on disk: no box, the code",
-        args=["-silent"], **GARBAGE_OVER_INSTALLED),
-    Scenario(
-        name="-csp -silent, provider installed, no provider package: no box, 232",
-        prepare=[installed("old/csp-x64-kc2-eng.msi")], distribution=[PLUGIN_PACKAGE],
-        args=["-csp", "-silent"], exit_code=232, commands=[], products={PROVIDER: "4.0.9842"}),
+    Scenario(name="plug-in installed, garbage package on disk: message 133, then 106 with the code",
+             args=[], boxes=[question(103), error(PACKAGE_NOT_OPENED),
+                             failure(PLUGIN_FAILED, NOT_A_PACKAGE)], **GARBAGE_OVER_INSTALLED),
+    Scenario(name="-silent, plug-in installed, garbage package on disk: no box, the code",
+             args=["-silent"], **GARBAGE_OVER_INSTALLED),
+    Scenario(name="-csp -silent, provider installed, no provider package: no box, 232",
+             prepare=[installed("old/csp-x64-kc2-eng.msi")], distribution=[PLUGIN_PACKAGE],
+             args=["-csp", "-silent"], exit_code=232, commands=[], products={PROVIDER: "4.0.9842"}),
 ]
 
 SCENARIOS = PATHS + DAMAGED

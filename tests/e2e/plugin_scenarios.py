@@ -76,77 +76,66 @@ OUTCOMES = [
         name="no options: question 103, the x64 package, message 110",
         distribution=PLUGIN_PACKAGES, args=[], boxes=[question(CONFIRM), result(DONE)],
         commands=[PLUGIN_X64], products={PLUGIN: "2.1.0"}, features={PLUGIN: INSTALLSTATE_LOCAL}),
-    Scenario(
-        name="-silent over an older plug-in removes it, then installs the new one",
-        prepare=[OLDER_INSTALLED], distribution=PLUGIN_PACKAGES, args=["-silent"],
-        commands=[REMOVE_PLUGIN, PLUGIN_X64], products={PLUGIN: "2.1.0"},
-        packages={PLUGIN: "velumcom-2.1.0-x64.msi"}),
-    Scenario(
-        name="-VelumArgs twice: both values reach the installation, not the removal",
-        prepare=[OLDER_INSTALLED], distribution=PLUGIN_PACKAGES,
-        args=["-VelumArgs", "SAMPLEA=1", "-silent", "-velumargs", "SAMPLEB=2"],
-        commands=[REMOVE_PLUGIN,
-                  install_command("plugin\\velumcom-2.1.0-x64.msi", "SAMPLEA=1 SAMPLEB=2 ")],
-        products={PLUGIN: "2.1.0"}),
-    Scenario(
-        name="same version installed without NPVELUM: the feature is added",
-        # The package on disk is the installed one, as a distribution would hold it.
-        prepare=[installed("old/velumcom-2.1.0-x64.msi:npvelum=absent")],
-        distribution=["plugin/velumcom-2.1.0-x64.msi:npvelum=absent"], args=[],
-        boxes=[question(CONFIRM), result(DONE)],
-        commands=[install_command("plugin\\velumcom-2.1.0-x64.msi", " ADDLOCAL=NPVELUM")],
-        products={PLUGIN: "2.1.0"}, features={PLUGIN: INSTALLSTATE_LOCAL}),
-    Scenario(
-        name="same version installed with NPVELUM: nothing runs, message 110",
-        prepare=[installed("old/velumcom-2.1.0-x64.msi")], distribution=PLUGIN_PACKAGES,
-        args=[], boxes=[question(CONFIRM), result(DONE)], commands=[],
-        products={PLUGIN: "2.1.0"}, features={PLUGIN: INSTALLSTATE_LOCAL}),
+    Scenario(name="-silent over an older plug-in removes it, then installs the new one",
+             prepare=[OLDER_INSTALLED], distribution=PLUGIN_PACKAGES, args=["-silent"],
+             commands=[REMOVE_PLUGIN, PLUGIN_X64], products={PLUGIN: "2.1.0"},
+             packages={PLUGIN: "velumcom-2.1.0-x64.msi"}),
+    Scenario(name="-VelumArgs twice: both values reach the installation, not the removal",
+             prepare=[OLDER_INSTALLED], distribution=PLUGIN_PACKAGES,
+             args=["-VelumArgs", "SAMPLEA=1", "-silent", "-velumargs", "SAMPLEB=2"],
+             commands=[REMOVE_PLUGIN,
+                       install_command("plugin\\velumcom-2.1.0-x64.msi", "SAMPLEA=1 SAMPLEB=2 ")],
+             products={PLUGIN: "2.1.0"}),
+    Scenario(name="same version installed without NPVELUM: the feature is added",
+             # The package on disk is the installed one, as a distribution would hold it.
+             prepare=[installed("old/velumcom-2.1.0-x64.msi:npvelum=absent")],
+             distribution=["plugin/velumcom-2.1.0-x64.msi:npvelum=absent"], args=[],
+             boxes=[question(CONFIRM), result(DONE)],
+             commands=[install_command("plugin\\velumcom-2.1.0-x64.msi", " ADDLOCAL=NPVELUM")],
+             products={PLUGIN: "2.1.0"}, features={PLUGIN: INSTALLSTATE_LOCAL}),
+    Scenario(name="same version installed with NPVELUM: nothing runs, message 110",
+             prepare=[installed("old/velumcom-2.1.0-x64.msi")], distribution=PLUGIN_PACKAGES,
+             args=[], boxes=[question(CONFIRM), result(DONE)], commands=[],
+             products={PLUGIN: "2.1.0"}, features={PLUGIN: INSTALLSTATE_LOCAL}),
     numbers_compared("2.0.9", "2.0.10", "newer: removed, then installed",
                      [REMOVE_PLUGIN, install_command("plugin\\velumcom-2.0.10-x64.msi")]),
     numbers_compared("2.0.10", "2.0.9", "older: nothing removed, nothing installed", []),
-    Scenario(
-        name="-silent, plug-in 2.1.0 installed, x64 2.2.0 beside win32 2.1.0: this Windows' "
-             "variant is newer, 2.1.0 removed, 2.2.0 installed",
-        prepare=[installed_older("old/velumcom-2.1.0-x64.msi", "2.2.0")],
-        distribution=BOTH_VARIANTS, args=["-silent"],
-        commands=[REMOVE_PLUGIN, install_command("plugin\\velumcom-2.2.0-x64.msi")],
-        products={PLUGIN: "2.2.0"}, packages={PLUGIN: "velumcom-2.2.0-x64.msi"}),
-    Scenario(
-        name="-silent again, x64 2.2.0 installed, win32 2.1.0 beside it: nothing removed or "
-             "installed",
-        prepare=[installed("old/velumcom-2.2.0-x64.msi")], distribution=BOTH_VARIANTS,
-        args=["-silent"], commands=[], products={PLUGIN: "2.2.0"}),
+    Scenario(name="-silent, plug-in 2.1.0 installed, x64 2.2.0 beside win32 2.1.0: this Windows' "
+                  "variant is newer, 2.1.0 removed, 2.2.0 installed",
+             prepare=[installed_older("old/velumcom-2.1.0-x64.msi", "2.2.0")],
+             distribution=BOTH_VARIANTS, args=["-silent"],
+             commands=[REMOVE_PLUGIN, install_command("plugin\\velumcom-2.2.0-x64.msi")],
+             products={PLUGIN: "2.2.0"}, packages={PLUGIN: "velumcom-2.2.0-x64.msi"}),
+    Scenario(name="-silent again, x64 2.2.0 installed, win32 2.1.0 beside it: nothing removed or "
+                  "installed",
+             prepare=[installed("old/velumcom-2.2.0-x64.msi")], distribution=BOTH_VARIANTS,
+             args=["-silent"], commands=[], products={PLUGIN: "2.2.0"}),
 ]
 
 REMOVAL_REBOOTS = dict(prepare=[OLDER_INSTALLED_REMOVAL_REBOOTS], distribution=PLUGIN_PACKAGES,
                        commands=[REMOVE_PLUGIN], products={PLUGIN: None})
 
 REMOVAL = [
-    Scenario(
-        name="removal asks for a restart: message 115, No: exit 0, the new one not installed",
-        args=[], boxes=[question(CONFIRM), question(RESTART_TO_CONTINUE, press="No")],
-        **REMOVAL_REBOOTS),
-    Scenario(
-        name="removal asks for a restart: message 115, Yes: the restart is requested",
-        args=[], boxes=[question(CONFIRM), question(RESTART_TO_CONTINUE, press="Yes")],
-        restart=True, **REMOVAL_REBOOTS),
-    Scenario(
-        name="-silent, removal asks for a restart: restart at once, no installation",
-        args=["-silent"], restart=True, **REMOVAL_REBOOTS),
-    Scenario(
-        name="-csp, removal asks for a restart: message 115 all the same, No: exit 0",
-        # The provider went in, the plug-in is gone: never "successfully installed".
-        prepare=[OLDER_INSTALLED_REMOVAL_REBOOTS],
-        distribution=PLUGIN_PACKAGES + ["csp/csp-x64-kc2-eng.msi"], args=["-csp"],
-        boxes=[question(102), question(RESTART_TO_CONTINUE, press="No")],
-        commands=[install_command("csp\\csp-x64-kc2-eng.msi"), REMOVE_PLUGIN],
-        products={PROVIDER: "4.0.9842", PLUGIN: None}),
-    Scenario(
-        name="removal fails with 1603: message 106 with it, nothing installed",
-        prepare=[OLDER_INSTALLED], distribution=PLUGIN_PACKAGES,
-        stand_ins={"msiexec": "exit=1603"}, args=[],
-        boxes=[question(CONFIRM), failure(PLUGIN_FAILED, 1603)], exit_code=1603,
-        commands=[REMOVE_PLUGIN], products={PLUGIN: "2.0.5"}),
+    Scenario(name="removal asks for a restart: message 115, No: exit 0, the new one not installed",
+             args=[], boxes=[question(CONFIRM), question(RESTART_TO_CONTINUE, press="No")],
+             **REMOVAL_REBOOTS),
+    Scenario(name="removal asks for a restart: message 115, Yes: the restart is requested",
+             args=[], boxes=[question(CONFIRM), question(RESTART_TO_CONTINUE, press="Yes")],
+             restart=True, **REMOVAL_REBOOTS),
+    Scenario(name="-silent, removal asks for a restart: restart at once, no installation",
+             args=["-silent"], restart=True, **REMOVAL_REBOOTS),
+    Scenario(name="-csp, removal asks for a restart: message 115 all the same, No: exit 0",
+             # The provider went in, the plug-in is gone: never "successfully installed".
+             prepare=[OLDER_INSTALLED_REMOVAL_REBOOTS],
+             distribution=PLUGIN_PACKAGES + ["csp/csp-x64-kc2-eng.msi"], args=["-csp"],
+             boxes=[question(102), question(RESTART_TO_CONTINUE, press="No")],
+             commands=[install_command("csp\\csp-x64-kc2-eng.msi"), REMOVE_PLUGIN],
+             products={PROVIDER: "4.0.9842", PLUGIN: None}),
+    Scenario(name="removal fails with 1603: message 106 with it, nothing installed",
+             prepare=[OLDER_INSTALLED], distribution=PLUGIN_PACKAGES,
+             stand_ins={"msiexec": "exit=1603"}, args=[],
+             boxes=[question(CONFIRM), failure(PLUGIN_FAILED, 1603)], exit_code=1603,
+             commands=[REMOVE_PLUGIN], products={PLUGIN: "2.0.5"}),
     *not_found("newer package only for the other architecture: 139 before any removal, 232",
                "-silent, newer package only for the other architecture: 232, nothing removed",
                prepare=[OLDER_INSTALLED], distribution=["plugin/velumcom-2.1.0-win32.msi"],
@@ -170,32 +159,28 @@ RESULTS = [
         prepare=[installer_busy], distribution=["plugin/velumcom-2.1.0-x64.msi"],
         stand_ins={"msiexec": "busy"}, args=["-silent", "-norestart"],
         commands=[PLUGIN_X64, PLUGIN_X64], products={PLUGIN: "2.1.0"}, checks=[woke_on_release]),
-    Scenario(
-        name="the plug-in's installer fails: message 106 with 1603",
-        distribution=["plugin/velumcom-2.1.0-x64.msi:fail"], args=[],
-        boxes=[question(CONFIRM), failure(PLUGIN_FAILED, 1603)], exit_code=1603,
-        commands=[PLUGIN_X64]),
-    Scenario(
-        name="confirmation answered No: exit 0, nothing runs",
-        distribution=PLUGIN_PACKAGES, args=[], boxes=[question(CONFIRM, press="No")],
-        commands=[]),
+    Scenario(name="the plug-in's installer fails: message 106 with 1603",
+             distribution=["plugin/velumcom-2.1.0-x64.msi:fail"], args=[],
+             boxes=[question(CONFIRM), failure(PLUGIN_FAILED, 1603)], exit_code=1603,
+             commands=[PLUGIN_X64]),
+    Scenario(name="confirmation answered No: exit 0, nothing runs",
+             distribution=PLUGIN_PACKAGES, args=[], boxes=[question(CONFIRM, press="No")],
+             commands=[]),
     *not_found("no package at all: message 139, then 106 with 232",
                "-silent, no package at all: 232 without a box",
                distribution=["notes/readme.txt:text"]),
     *not_found("plug-in installed, no package to compare with: 139, then 106 with 232",
                "-silent, plug-in installed, no package to compare with: no box, 232",
                prepare=[PLAIN_INSTALLED], products={PLUGIN: "2.0.5"}),
-    Scenario(
-        name="a folder whose name fits the mask is passed over for the package after it",
-        distribution=["plugin/velumcom-1-x64-old/readme.txt:text",
-                      "plugin/velumcom-2.1.0-x64.msi"],
-        args=["-silent"], commands=[PLUGIN_X64], products={PLUGIN: "2.1.0"}),
-    Scenario(
-        name="two folders hold the plug-in: the first in Windows' order wins",
-        # Windows lists names without regard to case: alpha before Zeta.
-        distribution=["Zeta/velumcom-2.1.0-x64.msi", "alpha/velumcom-2.1.0-x64.msi"],
-        args=["-silent"], commands=[install_command("alpha\\velumcom-2.1.0-x64.msi")],
-        products={PLUGIN: "2.1.0"}),
+    Scenario(name="a folder whose name fits the mask is passed over for the package after it",
+             distribution=["plugin/velumcom-1-x64-old/readme.txt:text",
+                           "plugin/velumcom-2.1.0-x64.msi"],
+             args=["-silent"], commands=[PLUGIN_X64], products={PLUGIN: "2.1.0"}),
+    Scenario(name="two folders hold the plug-in: the first in Windows' order wins",
+             # Windows lists names without regard to case: alpha before Zeta.
+             distribution=["Zeta/velumcom-2.1.0-x64.msi", "alpha/velumcom-2.1.0-x64.msi"],
+             args=["-silent"], commands=[install_command("alpha\\velumcom-2.1.0-x64.msi")],
+             products={PLUGIN: "2.1.0"}),
 ]
 
 SIGNED_BY_A = 'setup.exe is signed by "Vendor A": '

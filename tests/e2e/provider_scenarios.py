@@ -20,39 +20,34 @@ def csp(package, extra=""):
 
 
 FRESH = [
-    Scenario(
-        name="-csp -silent installs the English x64 provider, then the plug-in",
-        distribution=PROVIDER_PACKAGES + PLUGIN_PACKAGES, args=["-csp", "-silent"],
-        commands=[install_command("csp\\csp-x64-kc2-eng.msi"), PLUGIN_X64],
-        products=BOTH_INSTALLED,
-        packages={PROVIDER: "csp-x64-kc2-eng.msi", PLUGIN: "velumcom-2.1.0-x64.msi"}),
-    Scenario(
-        name="-csp -selectDlg: KC3 and Russian chosen in the dialog pick their package",
-        distribution=PROVIDER_PACKAGES + PLUGIN_PACKAGES, args=["-csp", "-selectDlg"],
-        boxes=[question(CONFIRM),
-               Box(SELECTION_DIALOG, clicks=[OPTIONS, KC3, RUSSIAN_BUTTON], press=NEXT,
-                   message_box=False),
-               result(DONE)],
-        commands=[install_command("csp\\csp-x64-kc3-rus.msi"), PLUGIN_X64],
-        products=BOTH_INSTALLED, packages={PROVIDER: "csp-x64-kc3-rus.msi"}),
-    Scenario(
-        name="-CSP -KC kc3 -LANG rus -CSPArgs: the options' pieces and arguments, any case",
-        distribution=EVERYTHING,
-        args=["-CSP", "-KC", "kc3", "-LANG", "rus", "-CSPArgs", "SAMPLEA=1", "-SILENT"],
-        # "csp*x64**kc3**rus* ": each value between asterisks, then the blank.
-        commands=[csp("csp-x64-kc3-rus.msi", "SAMPLEA=1 "), PLUGIN_X64],
-        products=BOTH_INSTALLED, packages={PROVIDER: "csp-x64-kc3-rus.msi"}),
-    Scenario(
-        name="-csp: the provider's installer asks for a restart: message 107, Yes: restart",
-        distribution=["csp/csp-x64-kc1-eng.msi:reboot", PLUGIN_PACKAGE], args=["-csp"],
-        boxes=[question(CONFIRM), question(RESTART, press="Yes")],
-        commands=[csp("csp-x64-kc1-eng.msi"), PLUGIN_X64], restart=True,
-        products=BOTH_INSTALLED),
-    Scenario(
-        name="-csp: the provider's installer fails: message 105 with 1603, no plug-in",
-        distribution=["csp/csp-x64-kc2-eng.msi:fail", PLUGIN_PACKAGE], args=["-csp"],
-        boxes=[question(CONFIRM), failure(PROVIDER_FAILED, 1603)], exit_code=1603,
-        commands=[csp("csp-x64-kc2-eng.msi")]),
+    Scenario(name="-csp -silent installs the English x64 provider, then the plug-in",
+             distribution=PROVIDER_PACKAGES + PLUGIN_PACKAGES, args=["-csp", "-silent"],
+             commands=[install_command("csp\\csp-x64-kc2-eng.msi"), PLUGIN_X64],
+             products=BOTH_INSTALLED,
+             packages={PROVIDER: "csp-x64-kc2-eng.msi", PLUGIN: "velumcom-2.1.0-x64.msi"}),
+    Scenario(name="-csp -selectDlg: KC3 and Russian chosen in the dialog pick their package",
+             distribution=PROVIDER_PACKAGES + PLUGIN_PACKAGES, args=["-csp", "-selectDlg"],
+             boxes=[question(CONFIRM),
+                    Box(SELECTION_DIALOG, clicks=[OPTIONS, KC3, RUSSIAN_BUTTON], press=NEXT,
+                        message_box=False),
+                    result(DONE)],
+             commands=[install_command("csp\\csp-x64-kc3-rus.msi"), PLUGIN_X64],
+             products=BOTH_INSTALLED, packages={PROVIDER: "csp-x64-kc3-rus.msi"}),
+    Scenario(name="-CSP -KC kc3 -LANG rus -CSPArgs: the options' pieces and arguments, any case",
+             distribution=EVERYTHING,
+             args=["-CSP", "-KC", "kc3", "-LANG", "rus", "-CSPArgs", "SAMPLEA=1", "-SILENT"],
+             # "csp*x64**kc3**rus* ": each value between asterisks, then the blank.
+             commands=[csp("csp-x64-kc3-rus.msi", "SAMPLEA=1 "), PLUGIN_X64],
+             products=BOTH_INSTALLED, packages={PROVIDER: "csp-x64-kc3-rus.msi"}),
+    Scenario(name="-csp: the provider's installer asks for a restart: message 107, Yes: restart",
+             distribution=["csp/csp-x64-kc1-eng.msi:reboot", PLUGIN_PACKAGE], args=["-csp"],
+             boxes=[question(CONFIRM), question(RESTART, press="Yes")],
+             commands=[csp("csp-x64-kc1-eng.msi"), PLUGIN_X64], restart=True,
+             products=BOTH_INSTALLED),
+    Scenario(name="-csp: the provider's installer fails: message 105 with 1603, no plug-in",
+             distribution=["csp/csp-x64-kc2-eng.msi:fail", PLUGIN_PACKAGE], args=["-csp"],
+             boxes=[question(CONFIRM), failure(PROVIDER_FAILED, 1603)], exit_code=1603,
+             commands=[csp("csp-x64-kc2-eng.msi")]),
     Scenario(
         name="-csp -CSPArgs -silent: -silent is the provider's argument, so the question shows",
         distribution=EVERYTHING, args=["-csp", "-CSPArgs", "-silent"],
@@ -79,27 +74,24 @@ INSTALLED = [
     same_version("ovrmcsp", "1033", "csp-x64-kc2-eng.msi", "kc2*eng* from the marker"),
     same_version("relovcspi", "1049", "csp-x64-kc1-rus.msi", "kc1*rus* from the marker"),
     Scenario(
-        name="-csp, installed provider 4.1.0, package 4.0.9842 is older: no pieces, no "
-             "reinstall",
+        name="-csp, installed provider 4.1.0, package 4.0.9842 is older: no pieces, no reinstall",
         prepare=[installed_older("old/csp-4.1.0-x64-kc3-rus.msi", "4.0.9842")],
         distribution=EVERYTHING, args=["-csp", "-silent"],
         # "csp*x64*": the first x64 package. Wine's msiexec takes it, as the cached
         # package already has its version (see Run.install_older).
         commands=[csp("csp-x64-kc1-eng.msi"), PLUGIN_X64],
         products=BOTH_INSTALLED, packages={PROVIDER: "csp-x64-kc1-eng.msi"}),
-    Scenario(
-        name="-csp, the alternate product installed: its level and language, no reinstall",
-        prepare=[installed("old/csp-x64-kc3-rus.msi:product=csp-alt")],
-        distribution=EVERYTHING, args=["-csp", "-silent"],
-        commands=[csp("csp-x64-kc3-rus.msi"), PLUGIN_X64],
-        products={PROVIDER: "4.0.9842", ALTERNATE_PROVIDER: "4.0.9842", PLUGIN: "2.1.0"},
-        packages={PROVIDER: "csp-x64-kc3-rus.msi"}),
-    Scenario(
-        name="-csp -selectDlg -silent -KC kc3: no dialog, the options alone, the installed "
-             "provider not asked",
-        prepare=[installed("old/csp-x64-kc2-rus.msi")], distribution=EVERYTHING,
-        args=["-csp", "-selectDlg", "-silent", "-KC", "kc3"],
-        commands=[csp("csp-x64-kc3-eng.msi"), PLUGIN_X64], products=BOTH_INSTALLED),
+    Scenario(name="-csp, the alternate product installed: its level and language, no reinstall",
+             prepare=[installed("old/csp-x64-kc3-rus.msi:product=csp-alt")],
+             distribution=EVERYTHING, args=["-csp", "-silent"],
+             commands=[csp("csp-x64-kc3-rus.msi"), PLUGIN_X64],
+             products={PROVIDER: "4.0.9842", ALTERNATE_PROVIDER: "4.0.9842", PLUGIN: "2.1.0"},
+             packages={PROVIDER: "csp-x64-kc3-rus.msi"}),
+    Scenario(name="-csp -selectDlg -silent -KC kc3: no dialog, the options alone, the installed "
+                  "provider not asked",
+             prepare=[installed("old/csp-x64-kc2-rus.msi")], distribution=EVERYTHING,
+             args=["-csp", "-selectDlg", "-silent", "-KC", "kc3"],
+             commands=[csp("csp-x64-kc3-eng.msi"), PLUGIN_X64], products=BOTH_INSTALLED),
 ]
 
 # The level can't be told from flags that end in "kc" or hold no level: the piece "-*".

@@ -10,13 +10,8 @@ import input_scenarios
 import plugin_scenarios
 import provider_scenarios
 import startup_scenarios
-from common import (ALTERNATE_PROVIDER, CARD_PROVIDER, INSTALLSTATE_ABSENT,  # noqa: F401
-                    INSTALLSTATE_LOCAL, PLUGIN, PLUGIN_PACKAGES, PROVIDER, PROVIDER_PACKAGES,
-                    install_command, installed)
+from common import INSTALLSTATE_ABSENT, PLUGIN, installed
 from harness import DIST, Scenario
-from texts import CAPTION  # noqa: F401
-
-SELECTION_DIALOG = "VOZEdove"
 
 
 def msiexec_installs(name, options, exit_code, **expected):
@@ -38,10 +33,9 @@ FIXTURES = [
                      "3010", "reboot=install", 3010, products={PLUGIN: "2.2.0"}),
     msiexec_installs("a package that asks for a restart on removal only installs with 0",
                      "reboot=remove", 0, products={PLUGIN: "2.2.0"}),
-    Scenario(
-        name="fixture: a package that asks for a restart on removal only is removed with 3010",
-        program="msiexec", prepare=[installed("old/velumcom-2.0.5-x64.msi:reboot=remove")],
-        args=["/qn", "/x", PLUGIN, "REBOOT=R"], exit_code=3010, products={PLUGIN: None}),
+    Scenario(name="fixture: a package that asks for a restart on removal only is removed with 3010",
+             program="msiexec", prepare=[installed("old/velumcom-2.0.5-x64.msi:reboot=remove")],
+             args=["/qn", "/x", PLUGIN, "REBOOT=R"], exit_code=3010, products={PLUGIN: None}),
 ]
 
 SCENARIOS = (FIXTURES + plugin_scenarios.SCENARIOS + provider_scenarios.SCENARIOS

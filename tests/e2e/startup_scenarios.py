@@ -15,11 +15,10 @@ NOT_UNDERSTOOD = 1639
 
 
 def help_scenario(args, provider=False, card_provider=False, note="", exit_code=0):
-    return Scenario(
-        name=f"{' '.join(args)}: the help{note}, nothing installed, exit {exit_code}",
-        distribution=[PLUGIN_PACKAGE], args=args,
-        boxes=[Box(HELP_CAPTION, help_text(provider, card_provider), buttons=[1])],
-        exit_code=exit_code, commands=[])
+    return Scenario(name=f"{' '.join(args)}: the help{note}, nothing installed, exit {exit_code}",
+                    distribution=[PLUGIN_PACKAGE], args=args,
+                    boxes=[Box(HELP_CAPTION, help_text(provider, card_provider), buttons=[1])],
+                    exit_code=exit_code, commands=[])
 
 
 HELP = [
@@ -37,23 +36,22 @@ HELP = [
                   exit_code=NOT_UNDERSTOOD),
     help_scenario(["-csp", "-KC"], provider=True, note=": -KC without its value",
                   exit_code=NOT_UNDERSTOOD),
-    Scenario(
-        name="-silent -slient: not understood, no box, exit 1639",
-        distribution=[PLUGIN_PACKAGE], args=["-silent", "-slient"], exit_code=NOT_UNDERSTOOD,
-        commands=[]),
-    Scenario(
-        name="no visible desktop, -help: no box, exit 0",
-        desktop=False, distribution=[PLUGIN_PACKAGE], args=["-help"], commands=[]),
+    Scenario(name="-silent -slient: not understood, no box, exit 1639",
+             distribution=[PLUGIN_PACKAGE], args=["-silent", "-slient"],
+             exit_code=NOT_UNDERSTOOD, commands=[]),
+    Scenario(name="no visible desktop, -help: no box, exit 0", desktop=False,
+             distribution=[PLUGIN_PACKAGE], args=["-help"], commands=[]),
 ]
 
 
-def refused(name, prepare, message, code, silent):
-    """A system setup.exe refuses: its message (unless silent), its code, nothing run."""
-    return Scenario(
-        name=f"{name}{' -silent' if silent else ''}: "
-             f"{'no box' if silent else f'message {message}'}, exit {code}",
-        prepare=[prepare], distribution=[PLUGIN_PACKAGE], args=["-silent"] if silent else [],
-        boxes=[] if silent else [result(message)], exit_code=code, commands=[])
+def refused(name, prepare, message, code, silent_too=True):
+    """A system setup.exe refuses: its message (with -silent no box), its code, nothing run."""
+    return [Scenario(name=f"{name}{' -silent' if silent else ''}: "
+                          f"{'no box' if silent else f'message {message}'}, exit {code}",
+                     prepare=[prepare], distribution=[PLUGIN_PACKAGE],
+                     args=["-silent"] if silent else [],
+                     boxes=[] if silent else [result(message)], exit_code=code, commands=[])
+            for silent in ([False, True] if silent_too else [False])]
 
 
 def passes(name, prepare):
@@ -61,27 +59,19 @@ def passes(name, prepare):
                     args=["-silent"], commands=[PLUGIN_X64], products={PLUGIN: "2.1.0"})
 
 
-XP_SP1 = windows_version(5, 1, 2600, 1)
-W2K_SP3 = windows_version(5, 0, 2195, 3)
-W2003_SP1 = windows_version(5, 2, 3790, 1)
 NT40 = wine_version("nt40")
 
 PREREQUISITES = [
-    refused("Windows XP SP1", XP_SP1, 118, 4, silent=False),
-    refused("Windows XP SP1", XP_SP1, 118, 4, silent=True),
-    refused("Windows 2000 SP3", W2K_SP3, 117, 3, silent=False),
-    refused("Windows 2000 SP3", W2K_SP3, 117, 3, silent=True),
-    refused("Windows Server 2003 SP1", W2003_SP1, 119, 5, silent=False),
-    refused("Windows Server 2003 SP1", W2003_SP1, 119, 5, silent=True),
-    refused("Windows NT 4.0", NT40, 116, 1150, silent=False),
-    Scenario(
-        name="Windows NT 4.0 -silent: message 116 all the same, exit 1150",
-        prepare=[NT40], distribution=[PLUGIN_PACKAGE], args=["-silent"],
-        boxes=[result(116)], exit_code=1150, commands=[]),
-    Scenario(
-        name="Windows NT 4.0 -help: the help comes before the checks",
-        prepare=[NT40], distribution=[PLUGIN_PACKAGE], args=["-help"],
-        boxes=[Box(HELP_CAPTION, help_text(), buttons=[1])], commands=[]),
+    *refused("Windows XP SP1", windows_version(5, 1, 2600, 1), 118, 4),
+    *refused("Windows 2000 SP3", windows_version(5, 0, 2195, 3), 117, 3),
+    *refused("Windows Server 2003 SP1", windows_version(5, 2, 3790, 1), 119, 5),
+    *refused("Windows NT 4.0", NT40, 116, 1150, silent_too=False),
+    Scenario(name="Windows NT 4.0 -silent: message 116 all the same, exit 1150", prepare=[NT40],
+             distribution=[PLUGIN_PACKAGE], args=["-silent"], boxes=[result(116)],
+             exit_code=1150, commands=[]),
+    Scenario(name="Windows NT 4.0 -help: the help comes before the checks", prepare=[NT40],
+             distribution=[PLUGIN_PACKAGE], args=["-help"],
+             boxes=[Box(HELP_CAPTION, help_text(), buttons=[1])], commands=[]),
     passes("Windows XP SP2 passes the checks", windows_version(5, 1, 2600, 2)),
     passes("Windows Vista without a service pack passes the checks",
            windows_version(6, 0, 6000, 0)),
@@ -90,20 +80,17 @@ PREREQUISITES = [
 CARD_FILES = ["UEC_x64_2.reg:text=REGEDIT4", "UEC_acl_x64.acl:text=ACL file"]
 
 QUESTIONS = [
-    Scenario(
-        name="-csp -ucsp, confirmation 125 answered No: exit 0, no installer, no tool, "
-             "no certificate",
-        distribution=PROVIDER_PACKAGES + CARD_PACKAGES + [PLUGIN_PACKAGE, "a.cer:cert=A"]
-        + CARD_FILES,
-        args=["-csp", "-ucsp"], boxes=[question(125, press="No")], commands=[]),
-    Scenario(
-        name="-selectDlg without -csp: no dialog, question 103, the plug-in, message 110",
-        distribution=PROVIDER_PACKAGES + [PLUGIN_PACKAGE], args=["-selectDlg"],
-        boxes=[question(103), result(110)], commands=[PLUGIN_X64], products={PLUGIN: "2.1.0"}),
-    Scenario(
-        name="-ucsp, confirmation 122 answered No: exit 0, nothing runs",
-        distribution=CARD_PACKAGES + [PLUGIN_PACKAGE] + CARD_FILES, args=["-ucsp"],
-        boxes=[question(122, press="No")], commands=[]),
+    Scenario(name="-csp -ucsp, confirmation 125 answered No: exit 0, no installer, no tool, "
+                  "no certificate",
+             distribution=PROVIDER_PACKAGES + CARD_PACKAGES + [PLUGIN_PACKAGE, "a.cer:cert=A"]
+             + CARD_FILES,
+             args=["-csp", "-ucsp"], boxes=[question(125, press="No")], commands=[]),
+    Scenario(name="-selectDlg without -csp: no dialog, question 103, the plug-in, message 110",
+             distribution=PROVIDER_PACKAGES + [PLUGIN_PACKAGE], args=["-selectDlg"],
+             boxes=[question(103), result(110)], commands=[PLUGIN_X64], products={PLUGIN: "2.1.0"}),
+    Scenario(name="-ucsp, confirmation 122 answered No: exit 0, nothing runs",
+             distribution=CARD_PACKAGES + [PLUGIN_PACKAGE] + CARD_FILES, args=["-ucsp"],
+             boxes=[question(122, press="No")], commands=[]),
 ]
 
 
@@ -125,13 +112,12 @@ LANGUAGES = [
                    "rus", [], locale=RUSSIAN, boxes=[question(125), result(127)]),
     both_providers("English system: -csp -ucsp -KC kc2 -silent take the English packages",
                    "eng", ["-silent"]),
-    Scenario(
-        name="Russian system, -csp -Lang eng -silent: the option wins over the system",
-        locale=RUSSIAN, distribution=PROVIDER_PACKAGES + [PLUGIN_PACKAGE],
-        args=["-csp", "-Lang", "eng", "-KC", "kc2", "-silent"],
-        # "csp*x64**kc2**eng* "
-        commands=[install_command("csp\\csp-x64-kc2-eng.msi"), PLUGIN_X64],
-        products={PROVIDER: "4.0.9842", PLUGIN: "2.1.0"}),
+    Scenario(name="Russian system, -csp -Lang eng -silent: the option wins over the system",
+             locale=RUSSIAN, distribution=PROVIDER_PACKAGES + [PLUGIN_PACKAGE],
+             args=["-csp", "-Lang", "eng", "-KC", "kc2", "-silent"],
+             # "csp*x64**kc2**eng* "
+             commands=[install_command("csp\\csp-x64-kc2-eng.msi"), PLUGIN_X64],
+             products={PROVIDER: "4.0.9842", PLUGIN: "2.1.0"}),
 ]
 
 SCENARIOS = HELP + PREREQUISITES + QUESTIONS + LANGUAGES
