@@ -45,11 +45,8 @@ IMPORTED = ["A", "B", "C", "D"]
 STANDARD = CARD_PACKAGES + [PLUGIN_PACKAGE] + CARD_FILES_X64 + ["b-root.cer:cert=A"]
 CARD_TOOLS = [ucsp("ucsp-x64-eng.msi"), REGEDIT_X64, REGINI_X64]
 CARD_AND_PLUGIN = {CARD_PROVIDER: "2.0.1200", PLUGIN: "2.1.0"}
-
-
-def with_restart(path):
-    """Replaces the package at path (a later entry wins) with one that asks for a restart."""
-    return [path + ":reboot"]
+# Replaces the card package (a later entry wins) with one that asks for a restart.
+CARD_REBOOTS = ["ucsp/ucsp-x64-eng.msi:reboot"]
 
 
 def without_program(name):
@@ -131,14 +128,14 @@ CODES = [
              certificates=["A"]),
     Scenario(name="-csp -ucsp: provider 1603, card provider 3010: 1603 (not 4035), the card "
                   "branch ran, no plug-in",
-             distribution=STANDARD + with_restart("ucsp/ucsp-x64-eng.msi")
+             distribution=STANDARD + CARD_REBOOTS
              + ["csp/csp-x64-kc1-eng.msi:fail"],
              args=["-csp", "-ucsp"], boxes=[question(CONFIRM_ALL), failure(PROVIDER_FAILED, 1603)],
              exit_code=1603, commands=[install_command("csp\\csp-x64-kc1-eng.msi")] + CARD_TOOLS,
              products={CARD_PROVIDER: "2.0.1200"}, certificates=["A"],
              checks=[imported("UEC_x64_2.reg")]),
     Scenario(name="-ucsp -silent: card provider 3010, regedit 2, regini 5: 2 (not 3015)",
-             distribution=STANDARD + with_restart("ucsp/ucsp-x64-eng.msi"),
+             distribution=STANDARD + CARD_REBOOTS,
              stand_ins={"regedit": "exit=2", "regini": "exit=5"}, args=["-ucsp", "-silent"],
              exit_code=2, commands=CARD_TOOLS, products={CARD_PROVIDER: "2.0.1200"},
              certificates=["A"]),
