@@ -128,8 +128,7 @@ CODES = [
              certificates=["A"]),
     Scenario(name="-csp -ucsp: provider 1603, card provider 3010: 1603 (not 4035), the card "
                   "branch ran, no plug-in",
-             distribution=STANDARD + CARD_REBOOTS
-             + ["csp/csp-x64-kc1-eng.msi:fail"],
+             distribution=STANDARD + CARD_REBOOTS + ["csp/csp-x64-kc1-eng.msi:fail"],
              args=["-csp", "-ucsp"], boxes=[question(CONFIRM_ALL), failure(PROVIDER_FAILED, 1603)],
              exit_code=1603, commands=[install_command("csp\\csp-x64-kc1-eng.msi")] + CARD_TOOLS,
              products={CARD_PROVIDER: "2.0.1200"}, certificates=["A"],
