@@ -18,6 +18,28 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
     apt_lists_stale=1
 fi
 
+# A mirror caught mid-sync serves one index of the wrong size for a while ("Mirror sync in
+# progress?"): apt-get update is tried three times, then the lists at hand are used when
+# every package still resolves from them. Arguments: what apt-get install then gets.
+refresh_package_lists() {
+    output=$(mktemp)
+    for pause in 20 40 0; do
+        if apt-get update >"$output" 2>&1; then
+            cat "$output"; rm -f "$output"; return 0
+        fi
+        cat "$output"
+        [ "$pause" -eq 0 ] || { echo "apt-get update failed; trying again in $pause s" >&2; sleep "$pause"; }
+    done
+    index=$(sed -n 's/^E: Failed to fetch \([^ ]*\).*/\1/p' "$output" | head -n1)
+    rm -f "$output"
+    if apt-get install -s -y --no-install-recommends "$@" >/dev/null 2>&1; then
+        echo "apt-get update failed three times (${index:-an index}); every package still resolves from the lists at hand: going on" >&2
+        return 0
+    fi
+    echo "the package index ${index:-of one of the sources} could not be fetched three times (the mirror may be in the middle of a sync): retry later" >&2
+    exit 1
+}
+
 missing=""
 for package in $packages; do
     status=$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null || true)
@@ -26,7 +48,8 @@ done
 
 if [ -n "$missing" ] || [ -n "${apt_lists_stale:-}" ]; then
     export DEBIAN_FRONTEND=noninteractive
-    apt-get update
+    # shellcheck disable=SC2086 # one word per package
+    refresh_package_lists $packages
     # shellcheck disable=SC2086 # one word per package
     apt-get install -y --no-install-recommends $packages
 fi
@@ -70,7 +93,7 @@ if ! dpkg --compare-versions "$(dpkg-query -W -f='${Version}' qemu-user-static 2
         printf 'Types: deb\nURIs: %s\nSuites: bookworm-backports\nComponents: main\nSigned-By: %s\n' \
             "${mirror:-http://deb.debian.org/debian}" /usr/share/keyrings/debian-archive-keyring.gpg \
             > /etc/apt/sources.list.d/bookworm-backports.sources
-        apt-get update
+        refresh_package_lists -t bookworm-backports qemu-user-static
     fi
     DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends \
         -t bookworm-backports qemu-user-static

@@ -79,12 +79,14 @@ std::optional<std::uint64_t> Win32Files::ReadFileSize(const std::u16string& path
   return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
 }
 
-OpenedFile Win32Files::OpenForAppending(const std::u16string& path) {
+namespace {
+
+// CreateFileW of the path itself (a link is opened, not followed), then what
+// GetFileInformationByHandle tells of it.
+OpenedFile OpenWithInformation(const std::u16string& path, DWORD access, DWORD share,
+                               DWORD disposition) {
   OpenedFile opened;
-  // Shared for writing too, so that two runs logging into one file both get their lines
-  // in; a link is opened itself, not followed.
-  FileHandle file(::CreateFileW(Wide(path), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+  FileHandle file(::CreateFileW(Wide(path), access, share, nullptr, disposition,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   opened.error = ::GetLastError();
   if (!file) return opened;
@@ -100,6 +102,19 @@ OpenedFile Win32Files::OpenForAppending(const std::u16string& path) {
   opened.size = (std::uint64_t{information.nFileSizeHigh} << 32) | information.nFileSizeLow;
   opened.handle = reinterpret_cast<AppendHandle>(file.Release());
   return opened;
+}
+
+}  // namespace
+
+OpenedFile Win32Files::OpenForAppending(const std::u16string& path) {
+  // Shared for writing too, so that two runs logging into one file both get their lines in.
+  return OpenWithInformation(path, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS);
+}
+
+OpenedFile Win32Files::HoldFile(const std::u16string& path) {
+  return OpenWithInformation(path, GENERIC_READ | FILE_READ_ATTRIBUTES, FILE_SHARE_READ,
+                             OPEN_EXISTING);
 }
 
 std::uint32_t Win32Files::Append(AppendHandle file, const std::string& bytes) {

@@ -202,6 +202,8 @@ ProcessOutcome FakeWindows::RunAndWait(const std::u16string& program,
                                        const std::u16string& commandLine) {
   log.push_back(u"run: " + commandLine);
   programs.push_back(program);
+  heldAtCommands.emplace_back();
+  for (const auto& [handle, path] : heldFiles_) heldAtCommands.back().push_back(path);
   if (program.ends_with(u"msiexec.exe")) tickCount += msiexecMilliseconds;
   if (program.ends_with(u"msiexec.exe") &&
       (installerBusyUntil_ > tickCount || !otherInstallations.empty())) {
@@ -270,6 +272,13 @@ OpenedFile FakeWindows::OpenForAppending(const std::u16string& path) {
   const bool existed = fileLinks.count(path) + writtenFiles.count(path) != 0;
   openFiles_[nextHandle_] = path;
   return {nextHandle_++, 0, existed, attributes, links, writtenFiles[path].size()};
+}
+
+OpenedFile FakeWindows::HoldFile(const std::u16string& path) {
+  if (holdErrors.count(path) != 0) return {0, holdErrors.at(path)};
+  const auto [attributes, links] = fileLinks.count(path) ? fileLinks[path] : std::pair{0x80u, 1u};
+  heldFiles_[nextHandle_] = path;
+  return {nextHandle_++, 0, true, attributes, links, 4096};
 }
 
 StoreHandle FakeWindows::OpenStore(const std::u16string& path) {

@@ -84,6 +84,9 @@ class FakeWindows : public Installer,
   std::map<std::u16string, std::string> writtenFiles;
   std::optional<std::uint32_t> appendError;
   std::map<std::u16string, std::pair<std::uint32_t, std::uint32_t>> fileLinks;
+  // Holding these files fails with the code; the files held when each command ran.
+  std::map<std::u16string, std::uint32_t> holdErrors;
+  std::vector<std::vector<std::u16string>> heldAtCommands;
 
   // Exit codes by exact command line; other commands exit with defaultExitCode.
   std::map<std::u16string, ProcessOutcome> processOutcomes;
@@ -158,11 +161,15 @@ class FakeWindows : public Installer,
   std::u16string ReadWindowsDirectory() override { return u"C:\\WINDOWS"; }
   std::optional<std::uint64_t> ReadFileSize(const std::u16string& path) override;
   OpenedFile OpenForAppending(const std::u16string& path) override;
+  OpenedFile HoldFile(const std::u16string& path) override;
   std::uint32_t Append(AppendHandle file, const std::string& bytes) override {
     writtenFiles[openFiles_.at(file)] += bytes;
     return kSuccess;
   }
-  void CloseFile(AppendHandle file) override { openFiles_.erase(file); }
+  void CloseFile(AppendHandle file) override {
+    openFiles_.erase(file);
+    heldFiles_.erase(file);
+  }
   // ---- Certificates ----
   StoreHandle OpenFileStore(const std::u16string& path, std::uint32_t& error) override;
   StoreHandle OpenMachineRootStore(std::uint32_t& error) override;
@@ -210,6 +217,7 @@ class FakeWindows : public Installer,
   std::map<std::uint32_t, std::u16string> openPackages_;
   std::map<StoreHandle, std::u16string> stores_;
   std::map<AppendHandle, std::u16string> openFiles_;
+  std::map<AppendHandle, std::u16string> heldFiles_;
   std::uint32_t nextHandle_ = 100;
   std::uint32_t installerBusyUntil_ = 0;  // tick count; 0: free
   Windows windows_;
