@@ -53,7 +53,7 @@ TEST(CommandLine, TellsTheHelpAskedForFromAnArgumentNotUnderstood) {
       {u"-silent x", kBad, u"x", kUnknown, true},
       {u"-log", kBad, u"-log", kValue},
       {u"-silent -LOG", kBad, u"-LOG", kValue, true},
-      {u"-log -norestart", kBad, u"-log", u"needs a file name, not the option \"-norestart\""},
+      {u"-log -NoRestart", kBad, u"-log", u"needs a file name, not the option \"-NoRestart\""},
       {u"-Log /? x.log -silent", kBad, u"-Log", u"needs a file name, not the option \"/?\"", true},
       {u"-ѕilent", kBad, u"-ѕilent", kUnknown},
       // A -silent after the typo still keeps the run quiet.

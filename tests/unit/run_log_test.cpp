@@ -100,6 +100,12 @@ FakeWindows NumberedMachine() {
   return fake;
 }
 
+// setup.exe signed by "A", the plug-in's package validly signed by "B".
+void PackageOfAnotherPublisher(FakeWindows& f) {
+  f.signatures[f.programPath] = {kSuccess, true, "A", u"A"};
+  f.signatures[u"C:\\dist\\plugin\\velumcom-2.1.0-win32.msi"] = {kSuccess, true, "B", u"B"};
+}
+
 TEST(RunLog, RecordsWhatEachKindOfRunDid) {
   const std::u16string longLog = u"C:\\" + std::u16string(226, u'x');  // 229 characters
   const std::u16string relativeLog(221, u'x');  // 229 characters from C:\dist
@@ -196,6 +202,16 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
        List(u"configuration dialog not shown",
             u"restart needed: restarting without asking (silent)",
             u"Windows took the restart request")},
+      {"a package of another publisher", u"", PackageOfAnotherPublisher, kTrustSubjectNotTrusted,
+       List(u"signature: C:\\dist\\plugin\\velumcom-2.1.0-win32.msi is signed by \"B\"; setup.exe "
+            u"is signed by \"A\": another publisher, refused with 0x800b0004")},
+      {"the browser feature added from another publisher's package", u"",
+       [](FakeWindows& f) {
+         PackageOfAnotherPublisher(f);
+         f.products[kPluginProductCode] = {5, u"2.1.0", u"", {{u"NPVELUM", 2}}, {}};
+       },
+       kTrustSubjectNotTrusted, List(u"plug-in: product state 5, feature state 2: install the "
+                                     u"browser feature NPVELUM")},
       {"a command line not understood", u"-slient", [](FakeWindows&) {}, 1639,
        List(u"command line not understood: argument \"-slient\": unknown option; nothing is "
             u"installed",
