@@ -210,8 +210,9 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
          PackageOfAnotherPublisher(f);
          f.products[kPluginProductCode] = {5, u"2.1.0", u"", {{u"NPVELUM", 2}}, {}};
        },
-       kTrustSubjectNotTrusted, List(u"plug-in: product state 5, feature state 2: install the "
-                                     u"browser feature NPVELUM")},
+       kTrustSubjectNotTrusted,
+       List(u"plug-in: product state 5, feature state 2: install the "
+            u"browser feature NPVELUM")},
       {"a command line not understood", u"-slient", [](FakeWindows&) {}, 1639,
        List(u"command line not understood: argument \"-slient\": unknown option; nothing is "
             u"installed",
