@@ -5,6 +5,7 @@
 #include "app/command_line.h"
 #include "app/prerequisites.h"
 #include "common/exit_codes.h"
+#include "install/apply_plan.h"
 #include "install/package_signature.h"
 #include "install/plugin_flow.h"
 #include "install/provider_flow.h"
@@ -83,7 +84,7 @@ std::uint32_t FinishRun(Windows& windows, Reporter& reporter, const FinalMessage
 }
 
 std::uint32_t Install(Windows& windows, Reporter& reporter, const InstallerOptions& options,
-                      PackageSelection& selection) {
+                      PackageSelection selection) {
   if (!windows.system.IsUserAnAdmin()) {
     return reporter.Fail(exit_code::kNotAdministrator, IDS_NOT_ADMINISTRATOR, IDS_CAPTION);
   }
@@ -111,26 +112,35 @@ std::uint32_t Install(Windows& windows, Reporter& reporter, const InstallerOptio
     }
   }
 
-  std::uint32_t providerResult = kSuccess;
-  if (options.installProvider || options.installCardProvider) {
-    progress.Resume();
-    providerResult = InstallProviders(
-        windows, reporter,
-        {options.installProvider, options.installCardProvider, options.showSelectionDialog,
-         options.providerArgs, options.cardProviderArgs},
-        selection, publisher);
-    if (!IsSuccess(providerResult)) {
-      progress.Stop();
-      return reporter.FailFlow(providerResult, IDS_PROVIDER_FAILED);
-    }
-  }
+  RunContext run(windows, reporter,
+                 {options.installProvider, options.installCardProvider, options.showSelectionDialog,
+                  options.providerArgs, options.cardProviderArgs, options.pluginArgs},
+                 selection, publisher);
   progress.Resume();
-  const PluginResult plugin = InstallPlugin(windows, reporter, options.pluginArgs, publisher);
+  // Detect, then plan: nothing has changed until the plan is whole and its packages pass.
+  std::uint16_t failureMessage = IDS_PROVIDER_FAILED;
+  std::uint32_t code = DetectProviders(run);
+  if (code == kSuccess) {
+    failureMessage = IDS_PLUGIN_FAILED;
+    code = DetectPlugin(run);
+  }
+  if (code == kSuccess) {
+    run.detected.x64 = windows.system.IsWow64();
+    run.plan = PlanRun(run.detected, run.request.pluginArgs);
+    RecordPlan(run);
+    code = CheckPlannedPackages(run, failureMessage);
+  }
+  if (code != kSuccess) {
+    progress.Stop();
+    return reporter.FailFlow(code, failureMessage);
+  }
+  const Applied applied = ApplyPlan(run);
   progress.Stop();
-  if (!IsSuccess(plugin.code)) return reporter.FailFlow(plugin.code, IDS_PLUGIN_FAILED);
-  return FinishRun(windows, reporter,
-                   ChooseFinalMessage(options.installProvider, options.installCardProvider,
-                                      providerResult, plugin.code, plugin.restartToContinue));
+  if (applied.failureMessage != 0) return reporter.FailFlow(applied.code, applied.failureMessage);
+  return FinishRun(
+      windows, reporter,
+      ChooseFinalMessage(options.installProvider, options.installCardProvider, applied.providers,
+                         applied.plugin, applied.restartToContinue));
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include "install/install_package.h"
 
-#include "install/process_runner.h"
 #include "packages/package_locator.h"
 #include "platform/windows_constants.h"
 
@@ -18,44 +17,36 @@ std::u16string PackageName(const std::u16string& packagePath) {
   return slash == std::u16string::npos ? packagePath : packagePath.substr(slash + 1);
 }
 
-std::uint32_t FindRequiredPackage(Windows& windows, Reporter& reporter, const std::u16string& mask,
+std::uint32_t FindRequiredPackage(RunContext& run, const std::u16string& mask,
                                   std::u16string& path) {
-  if (const std::uint32_t code = FindPackage(windows, reporter, mask, path); code != 0) {
-    return reporter.Fail(code, IDS_PACKAGE_NOT_FOUND);
+  std::u16string found;
+  if (const std::uint32_t code = FindPackage(run.windows, run.reporter, mask, found); code != 0) {
+    return run.reporter.Fail(code, IDS_PACKAGE_NOT_FOUND);
   }
+  // Held before its version or signature is read, until the run ends: a writer of the share
+  // can't swap it between the check and msiexec (during a removal, or a wait for another
+  // installation).
+  const OpenedFile held = run.windows.files.HoldFile(found);
+  if (held.handle == 0) {
+    const std::uint32_t code = held.error != kSuccess ? held.error : kErrorGenFailure;
+    run.reporter.Record(u"package " + found + u" could not be held against change, error " +
+                        DecimalText(code));
+    run.reporter.NoteSource(code, u"CreateFileW (holding the package)");
+    return run.reporter.Fail(code, IDS_PACKAGE_NOT_OPENED);
+  }
+  run.held.Keep(held.handle);
+  path = found;
   return kSuccess;
 }
 
-std::uint32_t InstallFoundPackage(Windows& windows, Reporter& reporter,
-                                  const std::u16string& productCode, const std::u16string& path,
-                                  const std::u16string& extraArguments) {
+std::uint32_t InstallFoundPackage(RunContext& run, const std::u16string& productCode,
+                                  const std::u16string& path, const std::u16string& commandLine) {
   // The installer is told which file is the product's package now, so that an update
   // from a package of another name finds its source. Both calls fail harmlessly for a
   // product that is not installed.
-  windows.installer.ForceSourceListResolution(productCode);
-  windows.installer.SetSourceListPackageName(productCode, PackageName(path));
-  return RunInstaller(windows, reporter, InstallCommandLine(path, extraArguments));
-}
-
-std::uint32_t InstallCheckedPackage(Windows& windows, Reporter& reporter,
-                                    const Publisher& publisher, const std::u16string& productCode,
-                                    const std::u16string& path,
-                                    const std::u16string& extraArguments) {
-  if (const std::uint32_t code = CheckPackagePublisher(windows, reporter, publisher, path);
-      code != 0) {
-    return code;
-  }
-  return InstallFoundPackage(windows, reporter, productCode, path, extraArguments);
-}
-
-std::uint32_t InstallPackage(Windows& windows, Reporter& reporter, const Publisher& publisher,
-                             const std::u16string& productCode, const std::u16string& mask,
-                             const std::u16string& extraArguments) {
-  std::u16string path;
-  if (const std::uint32_t code = FindRequiredPackage(windows, reporter, mask, path); code != 0) {
-    return code;
-  }
-  return InstallCheckedPackage(windows, reporter, publisher, productCode, path, extraArguments);
+  run.windows.installer.ForceSourceListResolution(productCode);
+  run.windows.installer.SetSourceListPackageName(productCode, PackageName(path));
+  return RunInstaller(run.windows, run.reporter, run.installerWait, commandLine);
 }
 
 }  // namespace setup

@@ -1,7 +1,9 @@
 #include "install/installed_version.h"
 
+#include "install/install_package.h"
 #include "packages/installer_queries.h"
 #include "packages/products.h"
+#include "packages/provider_configuration.h"
 #include "packages/version_order.h"
 #include "platform/windows_constants.h"
 
@@ -42,6 +44,26 @@ std::uint32_t CompareWithInstalled(Windows& windows, Reporter& reporter,
     *minimumVersusInstalled = CompareVersions(kMinimumUpdatableVersion, installedVersion);
   }
   return kSuccess;
+}
+
+std::uint32_t ReadInstalled(RunContext& run, const std::u16string& productCode, bool withPieces,
+                            Installed& installed) {
+  if (const std::uint32_t code =
+          ReadInstalledVersion(run.windows, run.reporter, productCode, installed.version);
+      code != 0 || !withPieces) {
+    return code;
+  }
+  return DetectInstalledConfiguration(run.windows, run.reporter, installed.pieces, productCode);
+}
+
+std::uint32_t CompareInstalled(RunContext& run, const std::u16string& productCode,
+                               const std::u16string& mask, Installed& installed) {
+  if (const std::uint32_t code = FindRequiredPackage(run, mask, installed.path); code != 0) {
+    return code;
+  }
+  return CompareWithInstalled(run.windows, run.reporter, productCode, installed.version,
+                              installed.path, installed.newVersusInstalled,
+                              &installed.minimumVersusInstalled);
 }
 
 }  // namespace setup

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "install/run_context.h"
 #include "platform/windows.h"
 #include "ui/reporter.h"
 
@@ -25,5 +26,24 @@ std::uint32_t CompareWithInstalled(Windows& windows, Reporter& reporter,
                                    const std::u16string& installedVersion,
                                    const std::u16string& packagePath, int& newVersusInstalled,
                                    int* minimumVersusInstalled);
+
+// An installed product, and the package that would refresh it.
+struct Installed {
+  std::u16string version;  // its "VersionString"
+  std::u16string pieces;   // its configuration's level and language pieces (the providers)
+  std::u16string path;     // the package found for it, held
+  int newVersusInstalled = 1;
+  int minimumVersusInstalled = -1;
+};
+
+// The installed version first: when it can't be read, that is the failure reported; then,
+// `withPieces`, the installed configuration's pieces. 0, or the code, reported.
+std::uint32_t ReadInstalled(RunContext& run, const std::u16string& productCode, bool withPieces,
+                            Installed& installed);
+
+// The package `mask` finds, held, and its version against the installed one. 0, or the
+// code, reported.
+std::uint32_t CompareInstalled(RunContext& run, const std::u16string& productCode,
+                               const std::u16string& mask, Installed& installed);
 
 }  // namespace setup

@@ -1,26 +1,17 @@
 #include "install/installer_wait.h"
 
-#include <optional>
-
 #include "install/process_runner.h"
 #include "platform/windows_constants.h"
 
 namespace setup {
 namespace {
 
-// The run's ten minutes, shared by every msiexec command line of the run: kept with the
-// Reporter that every flow is handed, so that no flow hands it on.
-struct InstallerAllowance : PerRunState {
-  // The tick of the run's first 1618.
-  std::optional<std::uint32_t> busySince;
-};
-
 // msiexec said another installation is in progress (1618): waits until the installer's
 // mutex is free, within what is left of the run's ten minutes. true: start msiexec again;
 // false: the time is spent and 1618 stands.
-bool WaitForOtherInstallation(Windows& windows, Reporter& reporter) {
+bool WaitForOtherInstallation(Windows& windows, Reporter& reporter, InstallerWait& wait) {
   const std::uint32_t now = windows.system.ReadTickCount();
-  std::optional<std::uint32_t>& busySince = reporter.PerRun<InstallerAllowance>().busySince;
+  std::optional<std::uint32_t>& busySince = wait.busySince;
   if (!busySince) busySince = now;
   // Tick arithmetic in unsigned 32 bits stays right across the counter's wrap.
   const std::uint32_t elapsed = now - *busySince;
@@ -52,14 +43,14 @@ bool WaitForOtherInstallation(Windows& windows, Reporter& reporter) {
 
 }  // namespace
 
-std::uint32_t RunInstaller(Windows& windows, Reporter& reporter,
+std::uint32_t RunInstaller(Windows& windows, Reporter& reporter, InstallerWait& wait,
                            const std::u16string& commandLine) {
   // Named once: a start after a busy one appends to the same log, so a command line
   // leaves one log however often the installer was busy.
   const std::u16string full = commandLine + reporter.record().InstallerLogArguments();
   for (;;) {
     const std::uint32_t code = RunTool(windows, reporter, u"msiexec.exe", full);
-    if (code != kErrorInstallAlreadyRunning || !WaitForOtherInstallation(windows, reporter)) {
+    if (code != kErrorInstallAlreadyRunning || !WaitForOtherInstallation(windows, reporter, wait)) {
       return code;
     }
   }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/windows.h"
@@ -15,10 +16,17 @@ inline constexpr std::uint32_t kInstallerWaitLimit = 10 * 60 * 1000;
 // The shortest time between two msiexec starts that found the installer busy.
 inline constexpr std::uint32_t kInstallerRetryPause = 3000;
 
+// The run's ten minutes, shared by every msiexec command line of the run.
+struct InstallerWait {
+  // The tick of the run's first 1618.
+  std::optional<std::uint32_t> busySince;
+};
+
 // Runs msiexec with the command line, with a verbose log of its own when the run keeps
 // one; while another installation is in progress (1618), waits for it and starts again,
 // for at most kInstallerWaitLimit from the run's first 1618 on the wall clock, msiexec's
 // own busy runs included. Every start of one command line appends to the same log.
-std::uint32_t RunInstaller(Windows& windows, Reporter& reporter, const std::u16string& commandLine);
+std::uint32_t RunInstaller(Windows& windows, Reporter& reporter, InstallerWait& wait,
+                           const std::u16string& commandLine);
 
 }  // namespace setup

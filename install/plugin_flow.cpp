@@ -2,47 +2,12 @@
 
 #include "install/install_package.h"
 #include "install/installed_version.h"
-#include "install/process_runner.h"
 #include "packages/architecture.h"
 #include "packages/products.h"
 #include "platform/windows_constants.h"
 
 namespace setup {
 namespace {
-
-PluginResult UpgradeByRemoval(Windows& windows, Reporter& reporter, const std::u16string& path,
-                              const std::u16string& pluginArgs, const Publisher& publisher) {
-  // The package must be from the right publisher before the installed plug-in is removed:
-  // otherwise the machine would be left with no plug-in at all.
-  if (const std::uint32_t code = CheckPackagePublisher(windows, reporter, publisher, path);
-      code != 0) {
-    return {code};
-  }
-  const std::uint32_t removal = RunInstaller(windows, reporter, RemovalCommand(kPlugin));
-  if (removal == kSuccessRebootRequired) {
-    reporter.Record(u"plug-in removed; the new one can only be installed after a restart");
-    return {kSuccess, true};
-  }
-  if (removal != kSuccess) return {removal};
-  return {InstallFoundPackage(windows, reporter, kPluginProductCode, path, pluginArgs)};
-}
-
-// The installed plug-in against this Windows' package, found once: 0, the package's path
-// and the order, or the code that ends the flow.
-std::uint32_t CompareInstalled(Windows& windows, Reporter& reporter, const std::u16string& mask,
-                               std::u16string& path, int& newVersusInstalled) {
-  std::u16string installedVersion;
-  if (const std::uint32_t code =
-          ReadInstalledVersion(windows, reporter, kPluginProductCode, installedVersion);
-      code != 0) {
-    return code;
-  }
-  if (const std::uint32_t code = FindRequiredPackage(windows, reporter, mask, path); code != 0) {
-    return code;
-  }
-  return CompareWithInstalled(windows, reporter, kPluginProductCode, installedVersion, path,
-                              newVersusInstalled, nullptr);
-}
 
 std::u16string ActionName(PluginAction action) {
   switch (action) {
@@ -70,39 +35,35 @@ PluginAction ChoosePluginAction(std::int32_t productState, int newVersusInstalle
   return PluginAction::kNothing;
 }
 
-PluginResult InstallPlugin(Windows& windows, Reporter& reporter, const std::u16string& pluginArgs,
-                           const Publisher& publisher) {
-  const std::u16string mask = InstallationMask(kPlugin, ArchitecturePattern(windows));
-  const std::int32_t productState = windows.installer.QueryProductState(kPluginProductCode);
-  int newVersusInstalled = 1;
-  std::int32_t featureState = kInstallStateUnknown;
+std::uint32_t DetectPlugin(RunContext& run) {
+  DetectedPlugin& plugin = run.detected.plugin;
+  const std::u16string mask = InstallationMask(kPlugin, ArchitecturePattern(run.windows));
+  plugin.productState = run.windows.installer.QueryProductState(kPluginProductCode);
   // Found once: the file whose version decides is the file msiexec gets.
-  std::u16string path;
-  if (productState == kInstallStateDefault) {
-    if (const std::uint32_t code =
-            CompareInstalled(windows, reporter, mask, path, newVersusInstalled);
+  if (plugin.productState == kInstallStateDefault) {
+    Installed installed;
+    if (const std::uint32_t code = ReadInstalled(run, kPluginProductCode, false, installed);
         code != 0) {
-      return {code};
+      return code;
     }
-    if (newVersusInstalled != 1) {
-      featureState = windows.installer.QueryFeatureState(kPluginProductCode, kPlugin.feature);
+    if (const std::uint32_t code = CompareInstalled(run, kPluginProductCode, mask, installed);
+        code != 0) {
+      return code;
+    }
+    plugin.path = installed.path;
+    plugin.newVersusInstalled = installed.newVersusInstalled;
+    if (plugin.newVersusInstalled != 1) {
+      plugin.featureState =
+          run.windows.installer.QueryFeatureState(kPluginProductCode, kPlugin.feature);
     }
   }
-  const PluginAction action = ChoosePluginAction(productState, newVersusInstalled, featureState);
-  reporter.Record(u"plug-in: product state " + SignedText(productState) + u", feature state " +
-                  SignedText(featureState) + u": " + ActionName(action));
-  switch (action) {
-    case PluginAction::kInstall:
-      return {InstallPackage(windows, reporter, publisher, kPluginProductCode, mask, pluginArgs)};
-    case PluginAction::kUpgrade:
-      return UpgradeByRemoval(windows, reporter, path, pluginArgs, publisher);
-    case PluginAction::kAddFeature:
-      return {InstallCheckedPackage(windows, reporter, publisher, kPluginProductCode, path,
-                                    pluginArgs + u" ADDLOCAL=" + kPlugin.feature)};
-    case PluginAction::kNothing:
-      break;
-  }
-  return {kSuccess};
+  const PluginAction action =
+      ChoosePluginAction(plugin.productState, plugin.newVersusInstalled, plugin.featureState);
+  run.reporter.Record(u"plug-in: product state " + SignedText(plugin.productState) +
+                      u", feature state " + SignedText(plugin.featureState) + u": " +
+                      ActionName(action));
+  if (action == PluginAction::kInstall) return FindRequiredPackage(run, mask, plugin.path);
+  return kSuccess;
 }
 
 }  // namespace setup

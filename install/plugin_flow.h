@@ -1,12 +1,10 @@
-// Installing, updating or completing the browser plug-in.
+// The browser plug-in: what is installed, and which of its four outcomes the run takes.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-#include "install/package_signature.h"
-#include "platform/windows.h"
-#include "ui/reporter.h"
+#include "install/run_context.h"
 
 namespace setup {
 
@@ -23,15 +21,8 @@ enum class PluginAction {
 PluginAction ChoosePluginAction(std::int32_t productState, int newVersusInstalled,
                                 std::int32_t featureState);
 
-struct PluginResult {
-  std::uint32_t code = 0;  // an installer exit code
-  // The old plug-in is removed but the removal needs a restart before the new one can go
-  // in: the machine has no plug-in until the program runs again after the restart.
-  bool restartToContinue = false;
-};
-
-// Every package it gives msiexec comes from `publisher`; unknown, packages go unchecked.
-PluginResult InstallPlugin(Windows& windows, Reporter& reporter, const std::u16string& pluginArgs,
-                           const Publisher& publisher);
+// The plug-in as installed, and its package found once and held where the outcome needs one
+// (run.detected.plugin), before anything changes. 0, or the code that ends the run, reported.
+std::uint32_t DetectPlugin(RunContext& run);
 
 }  // namespace setup

@@ -1,11 +1,8 @@
 #include "install/provider_flow.h"
 
 #include "common/exit_codes.h"
-#include "install/card_registry.h"
 #include "install/install_package.h"
 #include "install/installed_version.h"
-#include "install/process_runner.h"
-#include "install/root_certificates.h"
 #include "packages/architecture.h"
 #include "packages/products.h"
 #include "packages/provider_configuration.h"
@@ -19,50 +16,6 @@ bool IsInstalled(Windows& windows, Reporter& reporter, const char16_t* productCo
   const std::int32_t state = windows.installer.QueryProductState(productCode);
   reporter.Record(u"product " + std::u16string(productCode) + u": state " + SignedText(state));
   return state == kInstallStateDefault;
-}
-
-// Step results: either a code that ends the whole flow, or the package to install.
-struct Step {
-  std::uint32_t stopCode = 0;
-  bool stop = false;
-  PackageChoice choice;
-  std::u16string path;  // the package already found for `choice`; empty: not yet
-};
-
-Step Stop(std::uint32_t code) { return {code, true, {}, {}}; }
-
-// An installed product's decision: its configuration's pieces and the package that would
-// refresh it in that configuration, found once, ordered against it.
-struct Installed {
-  std::u16string pieces;
-  std::u16string path;
-  int newVersusInstalled = 1;
-  int minimumVersusInstalled = -1;
-};
-
-// The installed version first: when it can't be read, that is the failure reported. The
-// configuration's pieces give the mask through `refreshMask`. 0, or the code that ends
-// the flow.
-template <class RefreshMask>
-std::uint32_t CompareInstalled(Windows& windows, Reporter& reporter, const char16_t* productCode,
-                               const RefreshMask& refreshMask, Installed& installed) {
-  std::u16string version;
-  if (const std::uint32_t code = ReadInstalledVersion(windows, reporter, productCode, version);
-      code != 0) {
-    return code;
-  }
-  if (const std::uint32_t code =
-          DetectInstalledConfiguration(windows, reporter, installed.pieces, productCode);
-      code != 0) {
-    return code;
-  }
-  if (const std::uint32_t code =
-          FindRequiredPackage(windows, reporter, refreshMask(installed.pieces), installed.path);
-      code != 0) {
-    return code;
-  }
-  return CompareWithInstalled(windows, reporter, productCode, version, installed.path,
-                              installed.newVersusInstalled, &installed.minimumVersusInstalled);
 }
 
 std::u16string SituationName(ProviderSituation situation) {
@@ -81,82 +34,91 @@ std::u16string SituationName(ProviderSituation situation) {
   return u"not installed";
 }
 
-Step PlanProvider(Windows& windows, Reporter& reporter, const ProviderRequest& request,
-                  const PackageSelection& selection, const std::u16string& architecture) {
+// The step's package: the one its decision was made on where there was one, else the one
+// its mask finds now. 0, or the code that ends the run.
+std::uint32_t Choose(RunContext& run, const PackageChoice& choice, bool refresh,
+                     const std::u16string& path, std::optional<DetectedPackage>& detected) {
+  DetectedPackage package{refresh, choice.arguments, path};
+  if (package.path.empty()) {
+    if (const std::uint32_t code = FindRequiredPackage(run, choice.mask, package.path); code != 0) {
+      return code;
+    }
+  }
+  detected = std::move(package);
+  return kSuccess;
+}
+
+std::uint32_t DetectProvider(RunContext& run, const std::u16string& architecture) {
   const auto package = [&](ProviderSituation situation, const std::u16string& pieces) {
-    return ChooseProviderPackage(situation, architecture, selection, pieces, request.providerArgs);
+    return ChooseProviderPackage(situation, architecture, run.selection, pieces,
+                                 run.request.providerArgs);
   };
   const auto choose = [&](ProviderSituation situation, const std::u16string& pieces,
                           const std::u16string& path) {
-    reporter.Record(u"provider: " + SituationName(situation));
-    return Step{0, false, package(situation, pieces), path};
+    run.reporter.Record(u"provider: " + SituationName(situation));
+    return Choose(run, package(situation, pieces),
+                  situation == ProviderSituation::kInstalledNewerOrEqual, path,
+                  run.detected.provider);
   };
-  if (request.chosenInDialog) return choose(ProviderSituation::kChosenInDialog, {}, {});
-  if (IsInstalled(windows, reporter, kProviderProductCode)) {
+  if (run.request.chosenInDialog) return choose(ProviderSituation::kChosenInDialog, {}, {});
+  if (IsInstalled(run.windows, run.reporter, kProviderProductCode)) {
     Installed installed;
-    const auto refreshMask = [&](const std::u16string& pieces) {
-      return package(ProviderSituation::kInstalledNewerOrEqual, pieces).mask;
-    };
-    if (const std::uint32_t code =
-            CompareInstalled(windows, reporter, kProviderProductCode, refreshMask, installed);
+    if (const std::uint32_t code = ReadInstalled(run, kProviderProductCode, true, installed);
         code != 0) {
-      return Stop(code);
+      return code;
+    }
+    if (const std::uint32_t code = CompareInstalled(
+            run, kProviderProductCode,
+            package(ProviderSituation::kInstalledNewerOrEqual, installed.pieces).mask, installed);
+        code != 0) {
+      return code;
     }
     if (installed.minimumVersusInstalled > 0) {
-      return Stop(
-          reporter.Fail(exit_code::kProviderTooOld, IDS_PROVIDER_TOO_OLD, IDS_UPDATE_CAPTION));
+      return run.reporter.Fail(exit_code::kProviderTooOld, IDS_PROVIDER_TOO_OLD,
+                               IDS_UPDATE_CAPTION);
     }
     if (installed.newVersusInstalled < 0) return choose(ProviderSituation::kInstalledOlder, {}, {});
     return choose(ProviderSituation::kInstalledNewerOrEqual, installed.pieces, installed.path);
   }
-  if (IsInstalled(windows, reporter, kAlternateProviderProductCode)) {
+  if (IsInstalled(run.windows, run.reporter, kAlternateProviderProductCode)) {
     std::u16string pieces;
-    if (const std::uint32_t code =
-            DetectInstalledConfiguration(windows, reporter, pieces, kAlternateProviderProductCode);
+    if (const std::uint32_t code = DetectInstalledConfiguration(run.windows, run.reporter, pieces,
+                                                                kAlternateProviderProductCode);
         code != 0) {
-      return Stop(code);
+      return code;
     }
     return choose(ProviderSituation::kAlternateInstalled, pieces, {});
   }
   return choose(ProviderSituation::kNothingInstalled, {}, {});
 }
 
-Step PlanCardProvider(Windows& windows, Reporter& reporter, const ProviderRequest& request,
-                      const PackageSelection& selection, const std::u16string& architecture) {
+std::uint32_t DetectCardProvider(RunContext& run, const std::u16string& architecture) {
   const auto package = [&](CardProviderSituation situation, const std::u16string& pieces) {
-    return ChooseCardProviderPackage(situation, architecture, selection.languagePattern, pieces,
-                                     request.cardProviderArgs);
+    return ChooseCardProviderPackage(situation, architecture, run.selection.languagePattern, pieces,
+                                     run.request.cardProviderArgs);
   };
-  if (!IsInstalled(windows, reporter, kCardProviderProductCode)) {
-    reporter.Record(u"card provider: not installed");
-    return {0, false, package(CardProviderSituation::kNotInstalled, {}), {}};
+  if (!IsInstalled(run.windows, run.reporter, kCardProviderProductCode)) {
+    run.reporter.Record(u"card provider: not installed");
+    return Choose(run, package(CardProviderSituation::kNotInstalled, {}), false, {},
+                  run.detected.cardProvider);
   }
   Installed installed;
-  const auto refreshMask = [&](const std::u16string& pieces) {
-    return package(CardProviderSituation::kInstalledNewerOrEqual, pieces).mask;
-  };
-  if (const std::uint32_t code =
-          CompareInstalled(windows, reporter, kCardProviderProductCode, refreshMask, installed);
+  if (const std::uint32_t code = ReadInstalled(run, kCardProviderProductCode, true, installed);
       code != 0) {
-    return Stop(code);
+    return code;
+  }
+  if (const std::uint32_t code = CompareInstalled(
+          run, kCardProviderProductCode,
+          package(CardProviderSituation::kInstalledNewerOrEqual, installed.pieces).mask, installed);
+      code != 0) {
+    return code;
   }
   if (installed.newVersusInstalled < 0) {
-    return {0, false, package(CardProviderSituation::kInstalledOlder, {}), {}};
+    return Choose(run, package(CardProviderSituation::kInstalledOlder, {}), false, {},
+                  run.detected.cardProvider);
   }
-  return {0, false, package(CardProviderSituation::kInstalledNewerOrEqual, installed.pieces),
-          installed.path};
-}
-
-// The step's package: the one its decision was made on where there was one, else the one
-// its mask finds now.
-std::uint32_t InstallChosen(Windows& windows, Reporter& reporter, const Publisher& publisher,
-                            const char16_t* productCode, const Step& step) {
-  if (!step.path.empty()) {
-    return InstallCheckedPackage(windows, reporter, publisher, productCode, step.path,
-                                 step.choice.arguments);
-  }
-  return InstallPackage(windows, reporter, publisher, productCode, step.choice.mask,
-                        step.choice.arguments);
+  return Choose(run, package(CardProviderSituation::kInstalledNewerOrEqual, installed.pieces), true,
+                installed.path, run.detected.cardProvider);
 }
 
 }  // namespace
@@ -202,31 +164,20 @@ std::u16string DefaultLanguagePattern(std::uint16_t systemUiLanguage) {
   return systemUiLanguage == kRussianLanguageId ? u"rus*" : u"eng*";
 }
 
-std::uint32_t InstallProviders(Windows& windows, Reporter& reporter, const ProviderRequest& request,
-                               PackageSelection& selection, const Publisher& publisher) {
-  const std::u16string architecture = ArchitecturePattern(windows);
-  if (selection.languagePattern.empty()) {
-    selection.languagePattern = DefaultLanguagePattern(windows.system.GetSystemDefaultUILanguage());
-    reporter.Record(u"language piece \"" + selection.languagePattern +
-                    u"\" from the system UI language");
+std::uint32_t DetectProviders(RunContext& run) {
+  if (!run.request.provider && !run.request.cardProvider) return kSuccess;
+  const std::u16string architecture = ArchitecturePattern(run.windows);
+  if (run.selection.languagePattern.empty()) {
+    run.selection.languagePattern =
+        DefaultLanguagePattern(run.windows.system.GetSystemDefaultUILanguage());
+    run.reporter.Record(u"language piece \"" + run.selection.languagePattern +
+                        u"\" from the system UI language");
   }
-  std::uint32_t result = kSuccess;
-  if (request.provider) {
-    const Step provider = PlanProvider(windows, reporter, request, selection, architecture);
-    if (provider.stop) return provider.stopCode;
-    // A failed provider does not stop the card provider: its code is kept and reported.
-    result = InstallChosen(windows, reporter, publisher, kProviderProductCode, provider);
+  if (run.request.provider) {
+    if (const std::uint32_t code = DetectProvider(run, architecture); code != 0) return code;
   }
-  if (request.cardProvider) {
-    const Step card = PlanCardProvider(windows, reporter, request, selection, architecture);
-    // The provider's own failure, if any, stays the one reported.
-    if (card.stop) return CombineCodes(result, card.stopCode);
-    result = CombineCodes(
-        result, InstallChosen(windows, reporter, publisher, kCardProviderProductCode, card));
-    result = CombineCodes(result, ApplyCardRegistryFiles(windows, reporter));
-    result = CombineCodes(result, ImportRootCertificates(windows, reporter));
-  }
-  return result;
+  if (run.request.cardProvider) return DetectCardProvider(run, architecture);
+  return kSuccess;
 }
 
 }  // namespace setup

@@ -1,13 +1,11 @@
-// Installing or refreshing the provider and the card provider.
+// What the provider and the card provider are, and which package each one's step gets.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-#include "install/package_signature.h"
+#include "install/run_context.h"
 #include "packages/package_selection.h"
-#include "platform/windows.h"
-#include "ui/reporter.h"
 
 namespace setup {
 
@@ -48,19 +46,9 @@ PackageChoice ChooseCardProviderPackage(CardProviderSituation situation,
 // The language piece a run starts with when nothing chose one.
 std::u16string DefaultLanguagePattern(std::uint16_t systemUiLanguage);
 
-// What the options ask of the providers.
-struct ProviderRequest {
-  bool provider = false;
-  bool cardProvider = false;
-  bool chosenInDialog = false;  // -selectDlg: the pieces alone choose the provider
-  std::u16string providerArgs;
-  std::u16string cardProviderArgs;
-};
-
-// Both providers as asked, the card provider with its registry files and the root
-// certificates; one installer exit code for all of it. The selection gets the language
-// default when nothing chose a language. Packages from `publisher` only, where it is known.
-std::uint32_t InstallProviders(Windows& windows, Reporter& reporter, const ProviderRequest& request,
-                               PackageSelection& selection, const Publisher& publisher);
+// The providers the run asks for, read before anything changes: each one's situation, and
+// its package found once and held (run.detected). The selection gets the language default
+// when nothing chose a language. 0, or the code that ends the run, reported.
+std::uint32_t DetectProviders(RunContext& run);
 
 }  // namespace setup

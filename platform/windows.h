@@ -120,10 +120,11 @@ class Files {
   // OPEN_ALWAYS, FILE_FLAG_OPEN_REPARSE_POINT), then GetFileInformationByHandle; a file
   // whose information can't be read is closed again.
   virtual OpenedFile OpenForAppending(const std::u16string& path) = 0;
-  // CreateFileW(GENERIC_READ | FILE_READ_ATTRIBUTES, shared for reading only, OPEN_EXISTING,
-  // FILE_FLAG_OPEN_REPARSE_POINT), then GetFileInformationByHandle: while the handle is
-  // open nobody can write, rename or delete the file, and whoever only reads it (msiexec,
-  // WinVerifyTrust) still can. A file whose information can't be read is closed again.
+  // CreateFileW(GENERIC_READ | FILE_READ_ATTRIBUTES, shared for reading only, OPEN_EXISTING),
+  // then GetFileInformationByHandle: while the handle is open nobody can write, rename or
+  // delete the file, and whoever only reads it (msiexec, WinVerifyTrust) still can. A link
+  // is followed, as every reader of the path follows it. A file whose information can't
+  // be read is closed again.
   virtual OpenedFile HoldFile(const std::u16string& path) = 0;
   // WriteFile of every byte: 0 or the GetLastError code.
   virtual std::uint32_t Append(AppendHandle file, const std::string& bytes) = 0;

@@ -2,7 +2,7 @@
 // configuration dialog or the progress window is shown, and that words an outcome (message,
 // caption, style, code, and what the code means). Flows tell it what happened; none of them
 // tests a mode of its own. It is handed to every flow, and so carries the run's record
-// (ui/run_record.h) and the state the layers above keep for the whole run.
+// (ui/run_record.h).
 #pragma once
 
 #include <cstdint>
@@ -37,12 +37,6 @@ enum class RestartChoice {
   kRestartNow,    // restart Windows
   kDeclined,      // the user said No: the run ends with 0
   kLeftToCaller,  // no restart and no question: the run ends with 3010
-};
-
-// State a layer above the Reporter keeps for the whole run (see Reporter::PerRun).
-class PerRunState {
- public:
-  virtual ~PerRunState() = default;
 };
 
 class Reporter {
@@ -94,22 +88,6 @@ class Reporter {
   // another step gives the same number.
   std::uint32_t Finish(std::uint32_t code);
 
-  // ---- State the layers above keep for the whole run ----
-  // The run's one `State` (a PerRunState), made the first time it is asked for: a flow
-  // reaches it through the Reporter it is handed anyway, and the Reporter knows nothing
-  // of what it holds (the installer wait's ten minutes, install/installer_wait.cpp).
-  template <class State>
-  State& PerRun() {
-    // This variable's address names the type; not being constant, it is never merged
-    // with another type's.
-    static char key;
-    for (const auto& [stateKey, state] : perRun_) {
-      if (stateKey == &key) return static_cast<State&>(*state);
-    }
-    perRun_.emplace_back(&key, std::make_unique<State>());
-    return static_cast<State&>(*perRun_.back().second);
-  }
-
  private:
   std::int32_t Box(std::uint16_t textId, std::uint16_t captionId, std::uint32_t style,
                    std::u16string appended = {});
@@ -121,7 +99,6 @@ class Reporter {
   RunRecord record_;
   // Each failure's code with its meaning where it came from; the first for a number stays.
   std::vector<std::pair<std::uint32_t, std::u16string>> meanings_;
-  std::vector<std::pair<const void*, std::unique_ptr<PerRunState>>> perRun_;
 };
 
 }  // namespace setup

@@ -81,13 +81,11 @@ std::optional<std::uint64_t> Win32Files::ReadFileSize(const std::u16string& path
 
 namespace {
 
-// CreateFileW of the path itself (a link is opened, not followed), then what
-// GetFileInformationByHandle tells of it.
+// CreateFileW, then what GetFileInformationByHandle tells of the file.
 OpenedFile OpenWithInformation(const std::u16string& path, DWORD access, DWORD share,
-                               DWORD disposition) {
+                               DWORD disposition, DWORD flags) {
   OpenedFile opened;
-  FileHandle file(::CreateFileW(Wide(path), access, share, nullptr, disposition,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  FileHandle file(::CreateFileW(Wide(path), access, share, nullptr, disposition, flags, nullptr));
   opened.error = ::GetLastError();
   if (!file) return opened;
   opened.existed = opened.error == ERROR_ALREADY_EXISTS;
@@ -107,14 +105,16 @@ OpenedFile OpenWithInformation(const std::u16string& path, DWORD access, DWORD s
 }  // namespace
 
 OpenedFile Win32Files::OpenForAppending(const std::u16string& path) {
-  // Shared for writing too, so that two runs logging into one file both get their lines in.
+  // Shared for writing too, so that two runs logging into one file both get their lines
+  // in; a link is opened itself, not followed.
   return OpenWithInformation(path, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS);
+                             FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT);
 }
 
 OpenedFile Win32Files::HoldFile(const std::u16string& path) {
   return OpenWithInformation(path, GENERIC_READ | FILE_READ_ATTRIBUTES, FILE_SHARE_READ,
-                             OPEN_EXISTING);
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
 }
 
 std::uint32_t Win32Files::Append(AppendHandle file, const std::string& bytes) {

@@ -1,15 +1,16 @@
-// Arbitrary option values through the masks and command lines of both flows.
+// Arbitrary option values through the masks, the plan and the command lines of both providers.
 #include <cstdlib>
 
 #include "install/install_package.h"
 #include "install/provider_flow.h"
+#include "install/run_plan.h"
 #include "tests/fuzz/fuzz_input.h"
 #include "tests/support/fake_windows.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace setup;
   fuzzing::FuzzInput input(data, size);
-  ProviderRequest request;
+  RunRequest request;
   request.provider = true;
   request.cardProvider = true;
   PackageSelection selection;
@@ -25,10 +26,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fake.AddFile(u"csp\\" + fileName);
   }
   Reporter reporter(fake.windows(), {true});
-  const std::uint32_t code = InstallProviders(fake.windows(), reporter, request, selection, {});
+  RunContext run(fake.windows(), reporter, request, selection, {});
+  const std::uint32_t code = DetectProviders(run);
   if (code != 0 && code != 232) std::abort();
-  for (const std::u16string& command : fake.Commands()) {
-    if (command.starts_with(u"msiexec /qn /i \"") && !command.ends_with(u" REBOOT=R")) {
+  for (const PlanStep& step : PlanRun(run.detected, {}).steps) {
+    if (step.commandLine.starts_with(u"msiexec /qn /i \"") &&
+        !step.commandLine.ends_with(u" REBOOT=R")) {
       std::abort();
     }
   }

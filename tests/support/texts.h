@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "common/exit_codes.h"
+#include "install/apply_plan.h"
+#include "install/plugin_flow.h"
+#include "install/provider_flow.h"
 #include "platform/windows_constants.h"
 #include "tests/support/fake_windows.h"
 #include "ui/message_catalogue.h"
@@ -53,6 +57,45 @@ inline std::u16string Msiexec(const std::u16string& relativePath,
 inline std::vector<ShownBox> PackageNotFoundBoxes(bool silent) {
   if (silent) return {};
   return {{Text(IDS_PACKAGE_NOT_FOUND), Text(IDS_ERROR_CAPTION), kMbIconError}};
+}
+
+// A run's detection and plan against the fake and, `apply`, its check and steps: all of a
+// run but the main flow's questions, progress and final boxes.
+struct PlannedRun {
+  std::uint32_t code = 0;  // detection's, the check's, or the failure that ended the steps
+  RunPlan plan;
+  Applied applied;
+  PackageSelection selection;  // as the run left it
+};
+inline PlannedRun Plan(FakeWindows& fake, const RunRequest& request, bool apply = false,
+                       const PackageSelection& selection = {}, RunMode mode = {}) {
+  Reporter reporter(fake.windows(), mode);
+  RunContext run(fake.windows(), reporter, request, selection,
+                 PublisherOf(fake.VerifySignature(fake.programPath)));
+  PlannedRun planned;
+  std::uint16_t message = 0;
+  planned.code = DetectProviders(run);
+  if (planned.code == 0) planned.code = DetectPlugin(run);
+  run.detected.x64 = fake.wow64;
+  if (planned.code == 0) planned.plan = run.plan = PlanRun(run.detected, request.pluginArgs);
+  if (planned.code == 0 && apply) planned.code = CheckPlannedPackages(run, message);
+  if (planned.code == 0 && apply) {
+    planned.applied = ApplyPlan(run);
+    const Applied& applied = planned.applied;
+    planned.code = applied.failureMessage != 0 ? applied.code
+                                               : CombineCodes(applied.providers, applied.plugin);
+  }
+  planned.selection = run.selection;
+  return planned;
+}
+
+// The command lines of a plan's steps, but the plug-in's.
+inline Lines ProviderCommands(const RunPlan& plan) {
+  Lines commands;
+  for (const PlanStep& step : plan.steps) {
+    if (step.product != &kPlugin && !step.commandLine.empty()) commands.push_back(step.commandLine);
+  }
+  return commands;
 }
 
 }  // namespace setup::testing

@@ -20,11 +20,8 @@ TEST(InstallPackage, NamesThePackageByItsFileName) {
 TEST(InstallPackage, MissingPackageIsReportedUnlessSilentAndNothingRuns) {
   for (const bool silent : {false, true}) {
     FakeWindows fake;
-    Reporter reporter(fake.windows(), {silent});
     fake.AddFile(u"plugin\\velumcom-2.1-win32.msi");
-    EXPECT_EQ(
-        InstallPackage(fake.windows(), reporter, {}, kPluginProductCode, u"velumcom*x64*", u""),
-        kErrorNoData);
+    EXPECT_EQ(Plan(fake, {}, true, {}, {silent}).code, kErrorNoData);
     EXPECT_EQ(fake.boxes, PackageNotFoundBoxes(silent));
     EXPECT_EQ(fake.log.size(), fake.boxes.size());  // no source-list call, no msiexec
   }

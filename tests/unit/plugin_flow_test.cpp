@@ -73,6 +73,7 @@ FakeWindows Distribution(const FlowCase& c) {
     product.features[u"NPVELUM"] = c.featureState;
   }
   if (c.changedSinceSigned) {
+    fake.signatures[fake.programPath] = {kSuccess, true, "A", u"A"};
     fake.signatures[u"C:\\dist\\" + std::u16string(kX64)] = {kTrustBadDigest, true, "A", u"A"};
   }
   fake.wow64 = c.wow64;
@@ -111,12 +112,11 @@ TEST(PluginFlow, RunsTheCommandsOfEachOutcome) {
     for (const bool silent : {false, true}) {
       SCOPED_TRACE(::testing::Message() << (&c - cases) << (silent ? " silent" : ""));
       FakeWindows fake = Distribution(c);
-      Reporter reporter(fake.windows(), {silent});
-      const Publisher publisher = c.changedSinceSigned ? Publisher{true, "A", u"A"} : Publisher{};
-      const PluginResult result = InstallPlugin(fake.windows(), reporter, c.pluginArgs, publisher);
-      EXPECT_EQ(result.code, c.expected);
+      const testing::PlannedRun run =
+          testing::Plan(fake, {false, false, false, {}, {}, c.pluginArgs}, true, {}, {silent});
+      EXPECT_EQ(run.code, c.expected);
       EXPECT_EQ(fake.Commands(), c.commands);
-      EXPECT_EQ(result.restartToContinue, c.restartToContinue);
+      EXPECT_EQ(run.applied.restartToContinue, c.restartToContinue);
       const std::vector<ShownBox> box{{Text(c.box), Text(IDS_ERROR_CAPTION), kMbIconError}};
       EXPECT_EQ(fake.boxes, c.box == 0 || silent ? std::vector<ShownBox>{} : box);
     }
@@ -125,8 +125,7 @@ TEST(PluginFlow, RunsTheCommandsOfEachOutcome) {
 
 TEST(PluginFlow, InstallerLearnsThePackageFileBeforeItRuns) {
   FakeWindows fake = Distribution({u"2.1.0", u"2.1.0", 2, u"", 0, 0, {}});
-  Reporter reporter(fake.windows(), {true});
-  EXPECT_EQ(InstallPlugin(fake.windows(), reporter, u"", {}).code, kSuccess);
+  EXPECT_EQ(testing::Plan(fake, {}, true).code, kSuccess);
   EXPECT_EQ(fake.log, (Lines{u"source list: resolve {C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4}",
                              u"source list: {C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4} "
                              u"PackageName=velumcom-2.1.0-x64.msi",

@@ -59,7 +59,8 @@ TEST(RunInstaller, WaitsForAnotherInstallationWithinTenMinutesInAll) {
     fake.installerMutexUnreadable = unreadable;
     fake.msiexecMilliseconds = msiexecMs;
     const std::uint32_t before = fake.tickCount;
-    EXPECT_EQ(RunInstaller(fake.windows(), reporter, u"msiexec /x a"), code) << name;
+    InstallerWait wait;
+    EXPECT_EQ(RunInstaller(fake.windows(), reporter, wait, u"msiexec /x a"), code) << name;
     EXPECT_EQ(fake.Commands().size(), starts) << name;
     const std::string& log = fake.writtenFiles[u"run.log"];
     std::size_t ended = 0;

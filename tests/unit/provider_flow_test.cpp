@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/exit_codes.h"
 #include "packages/installer_queries.h"
 #include "platform/windows_constants.h"
 #include "tests/support/fake_windows.h"
@@ -12,6 +13,8 @@ namespace {
 
 using testing::FakeWindows;
 using testing::Msiexec;
+using testing::Plan;
+using testing::ProviderCommands;
 using testing::ShownBox;
 using testing::Utf8;
 using Lines = std::vector<std::u16string>;
@@ -87,6 +90,7 @@ FakeWindows Distribution() {
   fake.AddFile(u"UEC_x64_2.reg");
   fake.AddFile(u"UEC_acl_x64.acl");
   fake.AddFile(u"root.cer");
+  fake.AddFile(u"plugin\\velumcom-x64.msi");
   fake.certificateFiles[u"C:\\dist\\root.cer"] = {u"root"};
   return fake;
 }
@@ -111,26 +115,12 @@ constexpr const char16_t* kCsp = kProviderProductCode;
 constexpr const char16_t* kCspAlternate = kAlternateProviderProductCode;
 constexpr const char16_t* kUcsp = kCardProviderProductCode;
 
-// What the options ask of the flow.
+// What the options ask of the providers.
 struct Request {
   bool provider = false, card = false, dialog = false;
   std::u16string providerArgs = {}, cardArgs = {};
+  operator RunRequest() const { return {provider, card, dialog, providerArgs, cardArgs, {}}; }
 };
-
-struct FlowRun {
-  std::uint32_t result;
-  Lines commands;
-  PackageSelection selection;  // as the flow left it
-};
-
-FlowRun RunFlow(FakeWindows& fake, const Request& asked, PackageSelection selection = {},
-                RunMode mode = {}) {
-  Reporter reporter(fake.windows(), mode);
-  const ProviderRequest request{asked.provider, asked.card, asked.dialog, asked.providerArgs,
-                                asked.cardArgs};
-  const std::uint32_t result = InstallProviders(fake.windows(), reporter, request, selection, {});
-  return {result, fake.Commands(), selection};
-}
 
 TEST(ProviderFlow, InstallsThePackageOfEachSituation) {
   const std::u16string a1 = u"A=1 ";
@@ -180,16 +170,15 @@ TEST(ProviderFlow, InstallsThePackageOfEachSituation) {
     FakeWindows fake = Distribution();
     fake.uiLanguage = c.uiLanguage;
     for (const Installed& product : c.installed) Install(fake, product);
-    const FlowRun run = RunFlow(fake, c.request, c.selection);
-    EXPECT_EQ(run.result, kSuccess);
+    const testing::PlannedRun run = Plan(fake, c.request, false, c.selection);
+    EXPECT_EQ(run.code, kSuccess);
     Lines expected = c.commands;
     if (c.request.card) expected.insert(expected.end(), {kRegedit, kRegini});
-    EXPECT_EQ(run.commands, expected);
-    // The certificates come with the card provider alone, last.
-    EXPECT_EQ(fake.rootStore, c.request.card ? Lines{u"root"} : Lines{});
-    if (c.request.card) {
-      EXPECT_EQ(fake.log.back(), u"close store C:\\dist\\root.cer");
-    }
+    EXPECT_EQ(ProviderCommands(run.plan), expected);
+    // The certificates come with the card provider alone, after its files, before the plug-in.
+    const std::size_t count = run.plan.steps.size();
+    EXPECT_EQ(count >= 2 && run.plan.steps[count - 2].action == StepAction::kImportCertificates,
+              c.request.card);
   }
 }
 
@@ -199,10 +188,7 @@ TEST(ProviderFlow, RefusesAProviderTooOldToUpdate) {
     for (const bool silent : {false, true}) {
       FakeWindows fake = Distribution();
       Install(fake, {kProviderProductCode, version, u"kc1", u"1049"});
-      const FlowRun run = RunFlow(fake, {true, true}, {}, {silent});
-      EXPECT_EQ(run.result, 6u) << Utf8(version);
-      EXPECT_TRUE(run.commands.empty()) << Utf8(version);
-      EXPECT_TRUE(fake.rootStore.empty());
+      EXPECT_EQ(Plan(fake, Request{true, true}, false, {}, {silent}).code, 6u) << Utf8(version);
       const std::vector<ShownBox> expected =
           silent ? std::vector<ShownBox>{}
                  : std::vector<ShownBox>{
@@ -231,39 +217,13 @@ TEST(ProviderFlow, CombinesTheCodesOfAllItsSteps) {
     fake.processOutcomes[kRegedit] = {true, 0, true, c.regedit};
     fake.processOutcomes[kRegini] = {true, 0, true, c.regini};
     if (c.certificate != 0) fake.certificateErrors[u"root"] = c.certificate;
-    const FlowRun run = RunFlow(fake, {true, true});
-    EXPECT_EQ(run.result, c.expected) << c.provider << " " << c.card;
-    // A failure of one step never keeps the later ones from running.
-    EXPECT_EQ(run.commands.size(), 4u);
+    const testing::PlannedRun run = Plan(fake, Request{true, true}, true);
+    EXPECT_EQ(run.applied.providers, c.expected) << c.provider << " " << c.card;
+    // A failure of one provider step never keeps the later ones from running, and keeps
+    // the plug-in from going in.
+    EXPECT_EQ(fake.Commands().size(), IsSuccess(c.expected) ? 5u : 4u);
     EXPECT_EQ(fake.rootStore.size(), c.certificate == 0 ? 1u : 0u);
   }
-}
-
-TEST(ProviderFlow, FailedCardComparisonKeepsTheProvidersFailure) {
-  struct Case {
-    std::uint32_t provider, expected;
-  } cases[] = {{kSuccess, kErrorUnknownProduct},
-               {kSuccessRebootRequired, kErrorUnknownProduct},
-               {kErrorInstallFailure, kErrorInstallFailure}};
-  for (const Case& c : cases) {
-    FakeWindows fake = Distribution();
-    fake.products[kCardProviderProductCode].version = u"1.0";
-    fake.products[kCardProviderProductCode].infoErrors[u"VersionString"] = kErrorUnknownProduct;
-    fake.defaultExitCode = c.provider;
-    const FlowRun run = RunFlow(fake, {true, true}, {}, {true});
-    EXPECT_EQ(run.result, c.expected) << c.provider;
-    EXPECT_EQ(run.commands.size(), 1u);  // only the provider's msiexec
-    EXPECT_TRUE(fake.rootStore.empty());
-  }
-}
-
-TEST(ProviderFlow, WithoutComponentsOnlyPreparesTheLanguage) {
-  FakeWindows fake = Distribution();
-  fake.uiLanguage = 0x0419;
-  const FlowRun run = RunFlow(fake, {});
-  EXPECT_EQ(run.result, 0u);
-  EXPECT_TRUE(fake.log.empty());
-  EXPECT_EQ(run.selection.languagePattern, u"rus*");
 }
 
 TEST(ProviderFlow, OnlyTheDefaultStateCountsAsInstalled) {
@@ -275,9 +235,10 @@ TEST(ProviderFlow, OnlyTheDefaultStateCountsAsInstalled) {
     Install(fake, {kUcsp, u"9.0", u"", u"1033"});
     fake.products[kProviderProductCode].state = state;
     fake.products[kCardProviderProductCode].state = state;
-    const FlowRun run = RunFlow(fake, {true, true});
-    EXPECT_EQ(run.result, 0u) << state;
-    EXPECT_EQ(run.commands, (Lines{Csp(u"kc1-rus"), Ucsp(u"rus"), kRegedit, kRegini})) << state;
+    const testing::PlannedRun run = Plan(fake, Request{true, true});
+    EXPECT_EQ(run.code, 0u) << state;
+    EXPECT_EQ(ProviderCommands(run.plan), (Lines{Csp(u"kc1-rus"), Ucsp(u"rus"), kRegedit, kRegini}))
+        << state;
   }
 }
 
@@ -293,6 +254,8 @@ TEST(ProviderFlow, SilentRunsReportEveryFailureOnlyByItsCode) {
       {{true}, {kCsp, u"4.0", u"kc9", u"1049"}, nullptr, {}, 232},
       // The whole flow ends: the card provider is not looked at.
       {{true, true}, {kCsp, u"4.0.9900", u"kc1", u"1049"}, u"LocalPackage", {}, 1605},
+      // Nor is the provider installed before the card provider's detection fails.
+      {{true, true}, {kUcsp, u"4.0", u"", u"1049"}, u"VersionString", {}, 1605},
       {{false, true}, {kUcsp, u"4.0", u"", u"1049"}, u"VersionString", {}, 1605},
       // No package for the chosen level.
       {{true}, {}, nullptr, {u"*kc9*", u""}, 232},
@@ -303,9 +266,8 @@ TEST(ProviderFlow, SilentRunsReportEveryFailureOnlyByItsCode) {
       FakeWindows fake = Distribution();
       if (c.installed.code != nullptr) Install(fake, c.installed);
       if (c.unreadable != nullptr) fake.products[c.installed.code].infoErrors[c.unreadable] = 1605;
-      const FlowRun run = RunFlow(fake, c.request, c.selection, {silent});
-      EXPECT_EQ(run.result, c.code);
-      EXPECT_TRUE(run.commands.empty());
+      EXPECT_EQ(Plan(fake, c.request, true, c.selection, {silent}).code, c.code);
+      EXPECT_TRUE(fake.Commands().empty());
       EXPECT_TRUE(fake.rootStore.empty());
       EXPECT_EQ(fake.boxes.size(), silent ? 0u : 1u);
     }
@@ -317,7 +279,7 @@ TEST(ProviderFlow, EachProviderTellsTheInstallerItsOwnPackageFile) {
   FakeWindows fake = Distribution();
   fake.uiLanguage = 0x0419;
   Install(fake, {kCspAlternate, u"3.0.1", u"ovrmcsp", u"1049"});
-  RunFlow(fake, {true, true});
+  Plan(fake, Request{true, true}, true);
   EXPECT_EQ(Lines(fake.log.begin(), fake.log.begin() + 6),
             (Lines{u"source list: resolve {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}",
                    u"source list: {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58} "

@@ -54,13 +54,30 @@ TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
            u"product {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: installed version 3.6.10000, package "
            u"version 4.0.1 (newer)",
            u"provider: installed, the package is the same or newer: refreshed in its configuration",
+           u"product {3F6B82D4-E015-4A97-B2C3-9D4E57A1F08B}: state -1",
+           u"card provider: not installed",
+           u"package \"ucsp*x64*eng*\": C:\\dist\\ucsp\\ucsp-x64-eng.msi",
+           u"plug-in: product state -1, feature state -1: install",
+           u"package \"velumcom*x64*\": C:\\dist\\plugin\\velumcom-2.1.0-x64.msi",
+           u"the plan, before anything changes:",
+           u"step 1 of 6, provider: refresh in the installed configuration: msiexec /qn /i "
+           u"\"C:\\dist\\csp\\csp-x64-kc1-eng.msi\" REINSTALL=ALL REINSTALLMODE=vomus REBOOT=R; "
+           u"a failure is kept, the run ends after the providers' steps",
+           u"step 2 of 6, card provider: install: msiexec /qn /i "
+           u"\"C:\\dist\\ucsp\\ucsp-x64-eng.msi\"  REBOOT=R; a failure is kept, the run ends "
+           u"after the providers' steps",
+           u"step 3 of 6, card provider: apply a registry file: regedit /s UEC_x64_2.reg; a "
+           u"failure is kept, the run ends after the providers' steps",
+           u"step 4 of 6, card provider: apply a registry file: regini UEC_acl_x64.acl; a failure "
+           u"is kept, the run ends after the providers' steps",
+           u"step 5 of 6, card provider: import the certificates of the start folder into the "
+           u"machine's Root store; a failure is kept, the run ends after the providers' steps",
+           u"step 6 of 6, plug-in: install: msiexec /qn /i "
+           u"\"C:\\dist\\plugin\\velumcom-2.1.0-x64.msi\"  REBOOT=R; a failure ends the run",
            u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i "
            u"\"C:\\dist\\csp\\csp-x64-kc1-eng.msi\" REINSTALL=ALL REINSTALLMODE=vomus REBOOT=R "
            u"/l*v+ \"C:\\logs\\setup.log.20261208-090507-1.msiexec.log\"",
            u"exit code 0 after 5 ms",
-           u"product {3F6B82D4-E015-4A97-B2C3-9D4E57A1F08B}: state -1",
-           u"card provider: not installed",
-           u"package \"ucsp*x64*eng*\": C:\\dist\\ucsp\\ucsp-x64-eng.msi",
            u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i "
            u"\"C:\\dist\\ucsp\\ucsp-x64-eng.msi\"  REBOOT=R /l*v+ "
            u"\"C:\\logs\\setup.log.20261208-090507-2.msiexec.log\"",
@@ -70,8 +87,6 @@ TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
            u"run C:\\WINDOWS\\system32\\regini.exe: regini UEC_acl_x64.acl",
            u"exit code 0 after 5 ms",
            u"certificate 3F2A from C:\\dist\\root.cer added to the machine's Root store",
-           u"plug-in: product state -1, feature state -1: install",
-           u"package \"velumcom*x64*\": C:\\dist\\plugin\\velumcom-2.1.0-x64.msi",
            u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i "
            u"\"C:\\dist\\plugin\\velumcom-2.1.0-x64.msi\"  REBOOT=R /l*v+ "
            u"\"C:\\logs\\setup.log.20261208-090507-3.msiexec.log\"",

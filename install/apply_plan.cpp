@@ -1,0 +1,81 @@
+#include "install/apply_plan.h"
+
+#include "common/exit_codes.h"
+#include "install/install_package.h"
+#include "install/process_runner.h"
+#include "install/root_certificates.h"
+#include "platform/windows_constants.h"
+
+namespace setup {
+namespace {
+
+std::uint32_t ApplyStep(RunContext& run, const PlanStep& step) {
+  switch (step.action) {
+    case StepAction::kInstall:
+    case StepAction::kRefresh:
+    case StepAction::kAddFeature:
+      return InstallFoundPackage(run, step.product->productCode, step.package, step.commandLine);
+    case StepAction::kRemove:
+      return RunInstaller(run.windows, run.reporter, run.installerWait, step.commandLine);
+    case StepAction::kApplyRegistryFile:
+      // The tool is the command line's first word: "regedit", "regini".
+      return RunTool(run.windows, run.reporter,
+                     step.commandLine.substr(0, step.commandLine.find(u' ')) + u".exe",
+                     step.commandLine);
+    case StepAction::kImportCertificates:
+      return ImportRootCertificates(run.windows, run.reporter);
+    case StepAction::kNothing:
+      break;
+  }
+  return kSuccess;
+}
+
+}  // namespace
+
+void RecordPlan(RunContext& run) {
+  const std::vector<PlanStep>& steps = run.plan.steps;
+  run.reporter.Record(u"the plan, before anything changes:");
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    run.reporter.Record(DescribeStep(steps[i], i + 1, steps.size()));
+  }
+}
+
+std::uint32_t CheckPlannedPackages(RunContext& run, std::uint16_t& failureMessage) {
+  for (const PlanStep& step : run.plan.steps) {
+    if (step.package.empty()) continue;
+    if (const std::uint32_t code =
+            CheckPackagePublisher(run.windows, run.reporter, run.publisher, step.package);
+        code != 0) {
+      failureMessage = step.failureMessage;
+      return code;
+    }
+  }
+  return kSuccess;
+}
+
+Applied ApplyPlan(RunContext& run) {
+  Applied applied;
+  const std::vector<PlanStep>& steps = run.plan.steps;
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    const PlanStep& step = steps[i];
+    const std::uint32_t code = ApplyStep(run, step);
+    if (step.action == StepAction::kRemove && code == kSuccessRebootRequired) {
+      run.reporter.Record(u"plug-in removed; the new one can only be installed after a restart");
+      applied.restartToContinue = true;
+      return applied;
+    }
+    std::uint32_t& part =
+        step.failureMessage == IDS_PLUGIN_FAILED ? applied.plugin : applied.providers;
+    part = CombineCodes(part, code);
+    const bool lastOfPart =
+        i + 1 == steps.size() || steps[i + 1].failureMessage != step.failureMessage;
+    if (!IsSuccess(part) && (step.onFailure == OnFailure::kEndRun || lastOfPart)) {
+      applied.failureMessage = step.failureMessage;
+      applied.code = part;
+      return applied;
+    }
+  }
+  return applied;
+}
+
+}  // namespace setup

@@ -1,0 +1,66 @@
+// The run's own values, made by the main flow and handed down explicitly: nothing of a run
+// outlives it, and each test starts from a fresh one.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "install/installer_wait.h"
+#include "install/package_signature.h"
+#include "install/run_plan.h"
+#include "packages/package_selection.h"
+#include "platform/windows.h"
+#include "ui/reporter.h"
+
+namespace setup {
+
+// What the options ask of the run.
+struct RunRequest {
+  bool provider = false;
+  bool cardProvider = false;
+  bool chosenInDialog = false;  // -selectDlg: the pieces alone choose the provider
+  std::u16string providerArgs;
+  std::u16string cardProviderArgs;
+  std::u16string pluginArgs;
+};
+
+// Files held open so that nobody can change them, from when they were found until the run
+// ends: what was checked is what msiexec gets.
+class HeldFiles {
+ public:
+  explicit HeldFiles(Files& files) : files_(files) {}
+  ~HeldFiles() {
+    for (const AppendHandle handle : handles_) files_.CloseFile(handle);
+  }
+  HeldFiles(const HeldFiles&) = delete;
+  HeldFiles& operator=(const HeldFiles&) = delete;
+  void Keep(AppendHandle handle) { handles_.push_back(handle); }
+
+ private:
+  Files& files_;
+  std::vector<AppendHandle> handles_;
+};
+
+struct RunContext {
+  RunContext(Windows& windows, Reporter& reporter, RunRequest request, PackageSelection selection,
+             Publisher publisher)
+      : windows(windows),
+        reporter(reporter),
+        request(std::move(request)),
+        selection(std::move(selection)),
+        publisher(std::move(publisher)),
+        held(windows.files) {}
+
+  Windows& windows;
+  Reporter& reporter;
+  const RunRequest request;
+  PackageSelection selection;  // gets the language default when nothing chose a language
+  const Publisher publisher;
+  Detected detected;
+  RunPlan plan;
+  InstallerWait installerWait;
+  HeldFiles held;
+};
+
+}  // namespace setup

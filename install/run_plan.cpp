@@ -1,0 +1,96 @@
+#include "install/run_plan.h"
+
+#include "common/joined_text.h"
+#include "common/number_text.h"
+#include "install/card_registry.h"
+#include "install/install_package.h"
+#include "install/plugin_flow.h"
+#include "resources/resource_ids.h"
+
+namespace setup {
+namespace {
+
+std::u16string ActionName(StepAction action) {
+  switch (action) {
+    case StepAction::kInstall:
+      return u"install";
+    case StepAction::kRefresh:
+      return u"refresh in the installed configuration";
+    case StepAction::kRemove:
+      return u"remove the installed version, the newer package follows";
+    case StepAction::kAddFeature:
+      return u"add the browser feature";
+    case StepAction::kApplyRegistryFile:
+      return u"apply a registry file";
+    case StepAction::kImportCertificates:
+      return u"import the certificates of the start folder into the machine's Root store";
+    case StepAction::kNothing:
+      break;
+  }
+  return u"nothing to do";
+}
+
+}  // namespace
+
+RunPlan PlanRun(const Detected& detected, const std::u16string& pluginArgs) {
+  RunPlan plan;
+  // A provider's failure is kept and the card provider still goes in: the run then ends
+  // with the providers' failure, before the plug-in.
+  const auto provider = [&](const Product& product, const DetectedPackage& package) {
+    plan.steps.push_back({&product, package.refresh ? StepAction::kRefresh : StepAction::kInstall,
+                          package.path, InstallCommandLine(package.path, package.arguments),
+                          OnFailure::kKeepGoing, IDS_PROVIDER_FAILED});
+  };
+  if (detected.provider) provider(kProvider, *detected.provider);
+  if (detected.cardProvider) {
+    provider(kCardProvider, *detected.cardProvider);
+    for (const std::u16string& command : CardRegistryCommands(detected.x64)) {
+      plan.steps.push_back({&kCardProvider,
+                            StepAction::kApplyRegistryFile,
+                            {},
+                            command,
+                            OnFailure::kKeepGoing,
+                            IDS_PROVIDER_FAILED});
+    }
+    plan.steps.push_back({&kCardProvider,
+                          StepAction::kImportCertificates,
+                          {},
+                          {},
+                          OnFailure::kKeepGoing,
+                          IDS_PROVIDER_FAILED});
+  }
+  const DetectedPlugin& plugin = detected.plugin;
+  const auto step = [&](StepAction action, const std::u16string& package,
+                        const std::u16string& commandLine) {
+    plan.steps.push_back(
+        {&kPlugin, action, package, commandLine, OnFailure::kEndRun, IDS_PLUGIN_FAILED});
+  };
+  switch (ChoosePluginAction(plugin.productState, plugin.newVersusInstalled, plugin.featureState)) {
+    case PluginAction::kUpgrade:
+      step(StepAction::kRemove, {}, RemovalCommand(kPlugin));
+      [[fallthrough]];
+    case PluginAction::kInstall:
+      step(StepAction::kInstall, plugin.path, InstallCommandLine(plugin.path, pluginArgs));
+      break;
+    case PluginAction::kAddFeature:
+      step(StepAction::kAddFeature, plugin.path,
+           InstallCommandLine(plugin.path, pluginArgs + u" ADDLOCAL=" + kPlugin.feature));
+      break;
+    case PluginAction::kNothing:
+      step(StepAction::kNothing, {}, {});
+      break;
+  }
+  return plan;
+}
+
+std::u16string DescribeStep(const PlanStep& step, std::size_t number, std::size_t count) {
+  return Join({u"step ", DecimalText(number), u" of ", DecimalText(count), u", ",
+               step.product->name, u": ", ActionName(step.action),
+               step.commandLine.empty() ? u"" : u": ", step.commandLine,
+               step.action == StepAction::kNothing       ? u""
+               : step.onFailure == OnFailure::kKeepGoing ? u"; a failure is kept, the run ends "
+                                                           u"after the providers' steps"
+                                                         : u"; a failure ends the run"});
+}
+
+}  // namespace setup

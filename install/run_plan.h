@@ -1,0 +1,76 @@
+// The run as a plan: every change it makes, in order, decided from what was detected before
+// the first one. A value: logged before anything changes, compared whole by the tests.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "packages/products.h"
+
+namespace setup {
+
+enum class StepAction {
+  kInstall,            // msiexec /i of the package
+  kRefresh,            // msiexec /i of the package over the installed product, in its configuration
+  kRemove,             // msiexec /x of the installed plug-in, whose newer package follows
+  kAddFeature,         // msiexec /i of the package, adding the browser feature
+  kApplyRegistryFile,  // regedit or regini on a card provider's file of the start folder
+  kImportCertificates,  // the start folder's certificates into the machine's Root store
+  kNothing,             // the plug-in is there as it should be
+};
+
+// What a failed step does to the run.
+enum class OnFailure {
+  kKeepGoing,  // its code is kept, the providers' later steps still run, and then the run ends
+  kEndRun,     // the run ends at once
+};
+
+struct PlanStep {
+  const Product* product;
+  StepAction action;
+  std::u16string package;      // the one file found for it; empty where it needs none
+  std::u16string commandLine;  // what the tool gets, msiexec's log aside; empty: no tool runs
+  OnFailure onFailure;
+  std::uint16_t failureMessage;  // what the run's failure box says when it ends with this step
+  bool operator==(const PlanStep&) const = default;
+};
+
+struct RunPlan {
+  std::vector<PlanStep> steps;
+  bool operator==(const RunPlan&) const = default;
+};
+
+// A provider's package as its situation chose it, found once.
+struct DetectedPackage {
+  bool refresh = false;      // over the installed product, in its configuration
+  std::u16string arguments;  // msiexec's extra arguments
+  std::u16string path;
+  bool operator==(const DetectedPackage&) const = default;
+};
+
+// The plug-in as the installer and the distribution show it.
+struct DetectedPlugin {
+  std::int32_t productState = -1;
+  int newVersusInstalled = 1;      // read only when installed
+  std::int32_t featureState = -1;  // read only when the package is not newer
+  std::u16string path;             // the package found for it; empty when nothing needs one
+};
+
+// Everything the run's decisions need, read before the first change.
+struct Detected {
+  std::optional<DetectedPackage> provider;      // asked for with -csp
+  std::optional<DetectedPackage> cardProvider;  // asked for with -ucsp
+  DetectedPlugin plugin;
+  bool x64 = false;  // the card provider's registry files come per architecture
+};
+
+// The steps, in the order they run: the provider, the card provider with its registry files
+// and certificates, then the plug-in.
+RunPlan PlanRun(const Detected& detected, const std::u16string& pluginArgs);
+
+// A step as the log shows it before the run changes anything.
+std::u16string DescribeStep(const PlanStep& step, std::size_t number, std::size_t count);
+
+}  // namespace setup
