@@ -228,6 +228,12 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
        kTrustSubjectNotTrusted,
        List(u"plug-in: product state 5, feature state 2: install the "
             u"browser feature NPVELUM")},
+      {"a package another program holds open for writing", u"",
+       [](FakeWindows& f) { f.holdErrors[u"C:\\dist\\plugin\\velumcom-2.1.0-win32.msi"] = 32; }, 32,
+       List(u"package C:\\dist\\plugin\\velumcom-2.1.0-win32.msi could not be held against "
+            u"change, error 32",
+            u"message 133 shown, answered OK",
+            u"exit code 32: Windows error 32, from CreateFileW (holding the package)")},
       {"a command line not understood", u"-slient", [](FakeWindows&) {}, 1639,
        List(u"command line not understood: argument \"-slient\": unknown option; nothing is "
             u"installed",
