@@ -42,6 +42,22 @@ def woke_on_release(run):
         "seconds from the mutex's release to setup.exe's end", f"0 to {WAKE_SECONDS}", delay)]
 
 
+def share_writer(run):
+    """A writer of the distribution share, a Windows program, tries to put another package
+    (version 9.9.9) in place of the plug-in's from the moment setup.exe holds it."""
+    package, other = run.dist / "plugin" / "velumcom-2.1.0-x64.msi", run.dist / "velumcom-9.9.9-x64.msi"
+    with open(run.workdir / "swap.out", "wb") as out:
+        run.prefix.popen([run.helpers["standin"], "--swap", 20000, kit.windows_path(package),
+                          kit.windows_path(other)], stdout=out, stderr=subprocess.DEVNULL)
+
+
+def swap_refused(run):
+    """The writer saw the package held and every attempt to replace it refused (32)."""
+    said = (run.workdir / "swap.out").read_text().split()
+    return [] if said == ["held", "refused", "32"] else [
+        Mismatch("what the share's writer managed", "held refused 32", " ".join(said))]
+
+
 def numbers_compared(installed_version, on_disk, note, commands):
     """Fields compare as numbers: as text 2.0.10 would sort before 2.0.9."""
     return Scenario(
@@ -159,6 +175,18 @@ RESULTS = [
         prepare=[installer_busy], distribution=["plugin/velumcom-2.1.0-x64.msi"],
         stand_ins={"msiexec": "busy"}, args=["-silent", "-norestart"],
         commands=[PLUGIN_X64, PLUGIN_X64], products={PLUGIN: "2.1.0"}, checks=[woke_on_release]),
+    Scenario(name="a writer of the share replaces the package during the old plug-in's removal: "
+                  "refused, the checked 2.1.0 installed",
+             prepare=[OLDER_INSTALLED, share_writer], stand_ins={"msiexec": "hold=4000"},
+             distribution=["plugin/velumcom-2.1.0-x64.msi", "velumcom-9.9.9-x64.msi"],
+             args=["-silent"], commands=[REMOVE_PLUGIN, PLUGIN_X64], products={PLUGIN: "2.1.0"},
+             checks=[swap_refused]),
+    Scenario(name="a writer of the share replaces the package while setup.exe waits for another "
+                  "installation: refused, the checked package installed",
+             prepare=[installer_busy, share_writer], stand_ins={"msiexec": "busy"},
+             distribution=["plugin/velumcom-2.1.0-x64.msi", "velumcom-9.9.9-x64.msi"],
+             args=["-silent", "-norestart"], commands=[PLUGIN_X64, PLUGIN_X64],
+             products={PLUGIN: "2.1.0"}, checks=[swap_refused]),
     Scenario(name="the plug-in's installer fails: message 106 with 1603",
              distribution=["plugin/velumcom-2.1.0-x64.msi:fail"], args=[],
              boxes=[question(CONFIRM), failure(PLUGIN_FAILED, 1603)], exit_code=1603,

@@ -20,7 +20,13 @@
    Without exit=N it runs the real tool with the same arguments and ends with its code.
 
    standin.exe --own-installer MS owns the installer's mutex for MS milliseconds, as a running
-   installation does, and prints "owned" once it does and "released" after. */
+   installation does, and prints "owned" once it does and "released" after.
+
+   standin.exe --swap MS FILE OTHER is a writer of the distribution share: it waits (at most MS
+   milliseconds) until FILE can't be opened for writing, then, as long as a setup.exe runs (at
+   most MS more), tries every 50 ms to copy OTHER over FILE, to rename FILE and to delete it.
+   It prints "held" once FILE was held, then "replaced" when an attempt succeeded, else
+   "refused N" with the last error. */
 #include "helper_output.h"
 /* After windows.h, which it builds on. */
 #include <tlhelp32.h>
@@ -51,6 +57,17 @@ static DWORD ParentProcessId(void) {
     if (entry.th32ProcessID == self) parent = entry.th32ParentProcessID;
   CloseHandle(snapshot);
   return parent;
+}
+
+static BOOL SetupRuns(void) {
+  BOOL found = FALSE;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return FALSE;
+  PROCESSENTRY32W entry = {.dwSize = sizeof entry};
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+    found |= _wcsicmp(entry.szExeFile, L"setup.exe") == 0;
+  CloseHandle(snapshot);
+  return found;
 }
 
 static BOOL IsMessageWindow(HWND window) {
@@ -180,6 +197,27 @@ int wmain(int argc, wchar_t** argv) {
     Sleep(wcstoul(argv[2], NULL, 10));
     ReleaseMutex(mutex);
     return Finish(0, L"released\n");
+  }
+  if (argc == 5 && wcscmp(argv[1], L"--swap") == 0) {
+    DWORD limit = wcstoul(argv[2], NULL, 10), start = GetTickCount(), error = ERROR_SUCCESS;
+    for (;; Sleep(POLL_MS)) {
+      HANDLE file = CreateFileW(argv[3], GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE |
+                                FILE_SHARE_DELETE, NULL, OPEN_EXISTING, 0, NULL);
+      if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION) break;
+      if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+      if (GetTickCount() - start > limit) return Finish(1, L"never held\n");
+    }
+    Print(L"held\n");
+    wchar_t renamed[MAX_PATH + 8];
+    _snwprintf(renamed, MAX_PATH + 8, L"%ls.old", argv[3]);
+    for (start = GetTickCount(); GetTickCount() - start < limit && SetupRuns(); Sleep(50)) {
+      if (CopyFileW(argv[4], argv[3], FALSE) || MoveFileExW(argv[3], renamed, 0) ||
+          DeleteFileW(argv[3]))
+        return Finish(0, L"replaced\n");
+      error = GetLastError();
+    }
+    PrintFormat(L"refused %lu\n", error);
+    return 0;
   }
   /* Its own name without folder and extension: "msiexec" for ...\msiexec.exe. */
   wchar_t path[MAX_PATH], name[64], variable[80] = L"STANDIN_";
