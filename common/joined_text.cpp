@@ -2,12 +2,17 @@
 
 namespace setup {
 
-std::u16string Join(std::initializer_list<std::u16string_view> pieces) {
-  std::size_t size = 0;
-  for (const std::u16string_view piece : pieces) size += piece.size();
+void Piece::AppendTo(std::u16string& text) const {
+  if (ascii_ == nullptr) {
+    text += text_;
+    return;
+  }
+  for (const char* c = ascii_; *c != '\0'; ++c) text += static_cast<char16_t>(*c);
+}
+
+std::u16string Join(std::initializer_list<Piece> pieces) {
   std::u16string text;
-  text.reserve(size);
-  for (const std::u16string_view piece : pieces) text += piece;
+  for (const Piece& piece : pieces) piece.AppendTo(text);
   return text;
 }
 

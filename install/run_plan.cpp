@@ -84,13 +84,13 @@ RunPlan PlanRun(const Detected& detected, const std::u16string& pluginArgs) {
 }
 
 std::u16string DescribeStep(const PlanStep& step, std::size_t number, std::size_t count) {
-  return Join({u"step ", DecimalText(number), u" of ", DecimalText(count), u", ",
-               step.product->name, u": ", ActionName(step.action),
-               step.commandLine.empty() ? u"" : u": ", step.commandLine,
-               step.action == StepAction::kNothing       ? u""
-               : step.onFailure == OnFailure::kKeepGoing ? u"; a failure is kept, the run ends "
-                                                           u"after the providers' steps"
-                                                         : u"; a failure ends the run"});
+  return Join({"step ", DecimalText(number), " of ", DecimalText(count), ", ", step.product->name,
+               ": ", ActionName(step.action), step.commandLine.empty() ? "" : ": ",
+               step.commandLine,
+               step.action == StepAction::kNothing       ? ""
+               : step.onFailure == OnFailure::kKeepGoing ? "; a failure is kept, the run ends "
+                                                           "after the providers' steps"
+                                                         : "; a failure ends the run"});
 }
 
 }  // namespace setup
