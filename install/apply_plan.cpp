@@ -1,6 +1,7 @@
 #include "install/apply_plan.h"
 
 #include "common/exit_codes.h"
+#include "common/joined_text.h"
 #include "install/install_package.h"
 #include "install/process_runner.h"
 #include "install/root_certificates.h"
@@ -19,9 +20,11 @@ std::uint32_t ApplyStep(RunContext& run, const PlanStep& step) {
       return RunInstaller(run.windows, run.reporter, run.installerWait, step.commandLine);
     case StepAction::kApplyRegistryFile:
       // The tool is the command line's first word: "regedit", "regini".
-      return RunTool(run.windows, run.reporter,
-                     step.commandLine.substr(0, step.commandLine.find(u' ')) + u".exe",
-                     step.commandLine);
+      return RunTool(
+          run.windows, run.reporter,
+          Join({std::u16string_view(step.commandLine).substr(0, step.commandLine.find(u' ')),
+                ".exe"}),
+          step.commandLine);
     case StepAction::kImportCertificates:
       return ImportRootCertificates(run.windows, run.reporter);
     case StepAction::kNothing:
@@ -34,7 +37,7 @@ std::uint32_t ApplyStep(RunContext& run, const PlanStep& step) {
 
 void RecordPlan(RunContext& run) {
   const std::vector<PlanStep>& steps = run.plan.steps;
-  run.reporter.Record(u"the plan, before anything changes:");
+  run.reporter.Record(Join({"the plan, before anything changes:"}));
   for (std::size_t i = 0; i < steps.size(); ++i) {
     run.reporter.Record(DescribeStep(steps[i], i + 1, steps.size()));
   }
@@ -60,7 +63,8 @@ Applied ApplyPlan(RunContext& run) {
     const PlanStep& step = steps[i];
     const std::uint32_t code = ApplyStep(run, step);
     if (step.action == StepAction::kRemove && code == kSuccessRebootRequired) {
-      run.reporter.Record(u"plug-in removed; the new one can only be installed after a restart");
+      run.reporter.Record(
+          Join({"plug-in removed; the new one can only be installed after a restart"}));
       applied.restartToContinue = true;
       return applied;
     }

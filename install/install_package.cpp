@@ -1,5 +1,6 @@
 #include "install/install_package.h"
 
+#include "common/joined_text.h"
 #include "packages/package_locator.h"
 #include "platform/windows_constants.h"
 
@@ -9,7 +10,7 @@ std::u16string InstallCommandLine(const std::u16string& packagePath,
                                   const std::u16string& extraArguments) {
   // REBOOT=R keeps msiexec from restarting or asking: a needed restart comes back as 3010
   // and is ours to offer.
-  return u"msiexec /qn /i \"" + packagePath + u"\" " + extraArguments + u" REBOOT=R";
+  return Join({"msiexec /qn /i \"", packagePath, "\" ", extraArguments, " REBOOT=R"});
 }
 
 std::u16string PackageName(const std::u16string& packagePath) {
@@ -29,8 +30,8 @@ std::uint32_t FindRequiredPackage(RunContext& run, const std::u16string& mask,
   const OpenedFile held = run.windows.files.HoldFile(found);
   if (held.handle == 0) {
     const std::uint32_t code = held.error != kSuccess ? held.error : kErrorGenFailure;
-    run.reporter.Record(u"package " + found + u" could not be held against change, error " +
-                        DecimalText(code));
+    run.reporter.Record(
+        Join({"package ", found, " could not be held against change, error ", DecimalText(code)}));
     run.reporter.NoteSource(code, u"CreateFileW (holding the package)");
     return run.reporter.Fail(code, IDS_PACKAGE_NOT_OPENED);
   }

@@ -1,5 +1,6 @@
 #include "install/installed_version.h"
 
+#include "common/joined_text.h"
 #include "install/install_package.h"
 #include "packages/installer_queries.h"
 #include "packages/products.h"
@@ -34,12 +35,11 @@ std::uint32_t CompareWithInstalled(Windows& windows, Reporter& reporter,
     return reporter.Fail(code, IDS_PACKAGE_VERSION_UNREADABLE);
   }
   newVersusInstalled = CompareVersions(newVersion, installedVersion);
-  reporter.Record(u"product " + productCode + u": installed version " + installedVersion +
-                  u", package version " + newVersion + u" (" +
-                  (newVersusInstalled > 0    ? u"newer"
-                   : newVersusInstalled == 0 ? u"same"
-                                             : u"older") +
-                  u")");
+  reporter.Record(Join({"product ", productCode, ": installed version ", installedVersion,
+                        ", package version ", newVersion,
+                        newVersusInstalled > 0    ? " (newer)"
+                        : newVersusInstalled == 0 ? " (same)"
+                                                  : " (older)"}));
   if (minimumVersusInstalled != nullptr && OrdinalCompare(productCode, kProviderProductCode) == 0) {
     *minimumVersusInstalled = CompareVersions(kMinimumUpdatableVersion, installedVersion);
   }

@@ -1,5 +1,6 @@
 #include "install/plugin_flow.h"
 
+#include "common/joined_text.h"
 #include "install/install_package.h"
 #include "install/installed_version.h"
 #include "packages/architecture.h"
@@ -9,18 +10,18 @@
 namespace setup {
 namespace {
 
-std::u16string ActionName(PluginAction action) {
+const char* ActionName(PluginAction action) {
   switch (action) {
     case PluginAction::kInstall:
-      return u"install";
+      return "install";
     case PluginAction::kUpgrade:
-      return u"remove the installed plug-in, then install the newer package";
+      return "remove the installed plug-in, then install the newer package";
     case PluginAction::kAddFeature:
-      return u"install the browser feature NPVELUM";
+      return "install the browser feature NPVELUM";
     case PluginAction::kNothing:
       break;
   }
-  return u"nothing to do";
+  return "nothing to do";
 }
 
 }  // namespace
@@ -59,9 +60,9 @@ std::uint32_t DetectPlugin(RunContext& run) {
   }
   const PluginAction action =
       ChoosePluginAction(plugin.productState, plugin.newVersusInstalled, plugin.featureState);
-  run.reporter.Record(u"plug-in: product state " + SignedText(plugin.productState) +
-                      u", feature state " + SignedText(plugin.featureState) + u": " +
-                      ActionName(action));
+  run.reporter.Record(
+      Join({"plug-in: product state ", SignedText(plugin.productState), ", feature state ",
+            SignedText(plugin.featureState), ": ", ActionName(action)}));
   if (action == PluginAction::kInstall) return FindRequiredPackage(run, mask, plugin.path);
   return kSuccess;
 }

@@ -1,6 +1,7 @@
 #include "install/provider_flow.h"
 
 #include "common/exit_codes.h"
+#include "common/joined_text.h"
 #include "install/install_package.h"
 #include "install/installed_version.h"
 #include "packages/architecture.h"
@@ -14,24 +15,24 @@ namespace {
 
 bool IsInstalled(Windows& windows, Reporter& reporter, const char16_t* productCode) {
   const std::int32_t state = windows.installer.QueryProductState(productCode);
-  reporter.Record(u"product " + std::u16string(productCode) + u": state " + SignedText(state));
+  reporter.Record(Join({"product ", productCode, ": state ", SignedText(state)}));
   return state == kInstallStateDefault;
 }
 
-std::u16string SituationName(ProviderSituation situation) {
+const char* SituationName(ProviderSituation situation) {
   switch (situation) {
     case ProviderSituation::kChosenInDialog:
-      return u"chosen in the dialog";
+      return "chosen in the dialog";
     case ProviderSituation::kInstalledNewerOrEqual:
-      return u"installed, the package is the same or newer: refreshed in its configuration";
+      return "installed, the package is the same or newer: refreshed in its configuration";
     case ProviderSituation::kInstalledOlder:
-      return u"installed, the package is older";
+      return "installed, the package is older";
     case ProviderSituation::kAlternateInstalled:
-      return u"the alternate product is installed";
+      return "the alternate product is installed";
     case ProviderSituation::kNothingInstalled:
       break;
   }
-  return u"not installed";
+  return "not installed";
 }
 
 // The step's package: the one its decision was made on where there was one, else the one
@@ -55,7 +56,7 @@ std::uint32_t DetectProvider(RunContext& run, const std::u16string& architecture
   };
   const auto choose = [&](ProviderSituation situation, const std::u16string& pieces,
                           const std::u16string& path) {
-    run.reporter.Record(u"provider: " + SituationName(situation));
+    run.reporter.Record(Join({"provider: ", SituationName(situation)}));
     return Choose(run, package(situation, pieces),
                   situation == ProviderSituation::kInstalledNewerOrEqual, path,
                   run.detected.provider);
@@ -98,7 +99,7 @@ std::uint32_t DetectCardProvider(RunContext& run, const std::u16string& architec
                                      run.request.cardProviderArgs);
   };
   if (!IsInstalled(run.windows, run.reporter, kCardProviderProductCode)) {
-    run.reporter.Record(u"card provider: not installed");
+    run.reporter.Record(Join({"card provider: not installed"}));
     return Choose(run, package(CardProviderSituation::kNotInstalled, {}), false, {},
                   run.detected.cardProvider);
   }
@@ -170,8 +171,8 @@ std::uint32_t DetectProviders(RunContext& run) {
   if (run.selection.languagePattern.empty()) {
     run.selection.languagePattern =
         DefaultLanguagePattern(run.windows.system.GetSystemDefaultUILanguage());
-    run.reporter.Record(u"language piece \"" + run.selection.languagePattern +
-                        u"\" from the system UI language");
+    run.reporter.Record(Join(
+        {"language piece \"", run.selection.languagePattern, "\" from the system UI language"}));
   }
   if (run.request.provider) {
     if (const std::uint32_t code = DetectProvider(run, architecture); code != 0) return code;

@@ -10,24 +10,24 @@
 namespace setup {
 namespace {
 
-std::u16string ActionName(StepAction action) {
+const char* ActionName(StepAction action) {
   switch (action) {
     case StepAction::kInstall:
-      return u"install";
+      return "install";
     case StepAction::kRefresh:
-      return u"refresh in the installed configuration";
+      return "refresh in the installed configuration";
     case StepAction::kRemove:
-      return u"remove the installed version, the newer package follows";
+      return "remove the installed version, the newer package follows";
     case StepAction::kAddFeature:
-      return u"add the browser feature";
+      return "add the browser feature";
     case StepAction::kApplyRegistryFile:
-      return u"apply a registry file";
+      return "apply a registry file";
     case StepAction::kImportCertificates:
-      return u"import the certificates of the start folder into the machine's Root store";
+      return "import the certificates of the start folder into the machine's Root store";
     case StepAction::kNothing:
       break;
   }
-  return u"nothing to do";
+  return "nothing to do";
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "packages/provider_configuration.h"
 
+#include "common/joined_text.h"
 #include "packages/installer_queries.h"
 #include "packages/version_order.h"
 #include "platform/windows_constants.h"
@@ -50,16 +51,16 @@ std::uint32_t DetectInstalledConfiguration(Windows& windows, Reporter& reporter,
       return reporter.Fail(code, IDS_RELEASE_FLAGS_UNREADABLE);
     }
     mask += LevelPieceFor(flags);
-    reporter.Record(u"product " + productCode + u": ISReleaseFlags \"" + flags + u"\" gives \"" +
-                    LevelPieceFor(flags) + u"\"");
+    reporter.Record(Join({"product ", productCode, ": ISReleaseFlags \"", flags, "\" gives \"",
+                          LevelPieceFor(flags), "\""}));
   }
   std::u16string language;
   if (const std::uint32_t code = package.ReadProperty(u"ProductLanguage", language); code != 0) {
     return reporter.Fail(code, IDS_LANGUAGE_UNREADABLE);
   }
   mask += LanguagePieceFor(language);
-  reporter.Record(u"product " + productCode + u": ProductLanguage \"" + language + u"\" gives \"" +
-                  LanguagePieceFor(language) + u"\"");
+  reporter.Record(Join({"product ", productCode, ": ProductLanguage \"", language, "\" gives \"",
+                        LanguagePieceFor(language), "\""}));
   return kSuccess;
 }
 
