@@ -1,5 +1,6 @@
 #include "common/exit_codes.h"
 
+#include "common/joined_text.h"
 #include "common/number_text.h"
 #include "platform/windows_constants.h"
 #include "resources/resource_ids.h"
@@ -9,70 +10,70 @@ namespace {
 
 struct CodeName {
   std::uint32_t code;
-  const char16_t* name;
+  const char* name;  // ASCII
 };
 
 // Windows' own words for the codes a tool or a platform call most often gives.
 constexpr CodeName kWindowsErrorNames[] = {
-    {kErrorFileNotFound, u"file not found"},
-    {3, u"path not found"},
-    {5, u"access denied"},
-    {kErrorNotEnoughMemory, u"not enough memory"},
-    {kErrorGenFailure, u"general failure"},
-    {87, u"invalid parameter"},
-    {1601, u"the Windows Installer service could not be accessed"},
-    {1602, u"cancelled by the user"},
-    {kErrorInstallFailure, u"fatal error during installation"},
-    {kErrorUnknownProduct, u"unknown product"},
-    {1612, u"the installation source is not available"},
-    {kErrorInstallAlreadyRunning, u"another installation is in progress"},
-    {kErrorInstallPackageOpenFailed, u"the package could not be opened"},
-    {kErrorInstallPackageInvalid, u"not a valid Windows Installer package"},
-    {1622, u"the installer's log file could not be opened"},
-    {1625, u"forbidden by system policy"},
-    {1633, u"this platform is not supported"},
-    {1638, u"another version of this product is already installed"},
-    {kErrorInvalidCommandLine, u"invalid command line"},
-    {kSuccessRebootInitiated, u"the installer started a restart"},
-    {kTrustSubjectNotTrusted, u"the subject is not trusted for the specified action"},
-    {kTrustBadDigest, u"the digital signature of the object did not verify"},
-    {kTrustNoSignature, u"no signature was present in the subject"},
-    {kCertExpired, u"a required certificate is not within its validity period"},
-    {kCertUntrustedRoot, u"the certificate chain ends in a root that is not trusted"},
-    {kTrustExplicitDistrust, u"the certificate was explicitly marked as untrusted"},
+    {kErrorFileNotFound, "file not found"},
+    {3, "path not found"},
+    {5, "access denied"},
+    {kErrorNotEnoughMemory, "not enough memory"},
+    {kErrorGenFailure, "general failure"},
+    {87, "invalid parameter"},
+    {1601, "the Windows Installer service could not be accessed"},
+    {1602, "cancelled by the user"},
+    {kErrorInstallFailure, "fatal error during installation"},
+    {kErrorUnknownProduct, "unknown product"},
+    {1612, "the installation source is not available"},
+    {kErrorInstallAlreadyRunning, "another installation is in progress"},
+    {kErrorInstallPackageOpenFailed, "the package could not be opened"},
+    {kErrorInstallPackageInvalid, "not a valid Windows Installer package"},
+    {1622, "the installer's log file could not be opened"},
+    {1625, "forbidden by system policy"},
+    {1633, "this platform is not supported"},
+    {1638, "another version of this product is already installed"},
+    {kErrorInvalidCommandLine, "invalid command line"},
+    {kSuccessRebootInitiated, "the installer started a restart"},
+    {kTrustSubjectNotTrusted, "the subject is not trusted for the specified action"},
+    {kTrustBadDigest, "the digital signature of the object did not verify"},
+    {kTrustNoSignature, "no signature was present in the subject"},
+    {kCertExpired, "a required certificate is not within its validity period"},
+    {kCertUntrustedRoot, "the certificate chain ends in a root that is not trusted"},
+    {kTrustExplicitDistrust, "the certificate was explicitly marked as untrusted"},
 };
 
 // The program's own verdicts, by the message that tells them and their code.
 struct Verdict {
   std::uint16_t messageId;
   std::uint32_t code;
-  const char16_t* meaning;
+  const char* meaning;  // ASCII
 };
 constexpr Verdict kVerdicts[] = {
-    {IDS_NOT_ADMINISTRATOR, exit_code::kNotAdministrator, u"the account is not an administrator"},
+    {IDS_NOT_ADMINISTRATOR, exit_code::kNotAdministrator, "the account is not an administrator"},
     {IDS_VERSION_UNREADABLE, exit_code::kVersionUnreadable,
-     u"the Windows version could not be read"},
-    {IDS_SYSTEM_TOO_OLD, kErrorOldWinVersion, u"Windows older than Windows 2000"},
+     "the Windows version could not be read"},
+    {IDS_SYSTEM_TOO_OLD, kErrorOldWinVersion, "Windows older than Windows 2000"},
     {IDS_WINDOWS_2000_NEEDS_SP4, exit_code::kWindows2000NeedsSp4,
-     u"Windows 2000 needs Service Pack 4"},
-    {IDS_WINDOWS_XP_NEEDS_SP2, exit_code::kWindowsXpNeedsSp2, u"Windows XP needs Service Pack 2"},
+     "Windows 2000 needs Service Pack 4"},
+    {IDS_WINDOWS_XP_NEEDS_SP2, exit_code::kWindowsXpNeedsSp2, "Windows XP needs Service Pack 2"},
     {IDS_WINDOWS_2003_NEEDS_SP2, exit_code::kWindows2003NeedsSp2,
-     u"Windows Server 2003 needs Service Pack 2"},
+     "Windows Server 2003 needs Service Pack 2"},
     {IDS_PROVIDER_TOO_OLD, exit_code::kProviderTooOld,
-     u"the installed provider is too old to be updated"},
-    {IDS_PACKAGE_NOT_FOUND, kErrorNoData, u"no package matching the mask in the distribution"},
-    {IDS_RESTART_FAILED, exit_code::kRestartFailed, u"Windows did not take the restart request"},
+     "the installed provider is too old to be updated"},
+    {IDS_PACKAGE_NOT_FOUND, kErrorNoData, "no package matching the mask in the distribution"},
+    {IDS_RESTART_FAILED, exit_code::kRestartFailed, "Windows did not take the restart request"},
 };
 
 // The platform call whose code a failure told with this message passes on.
 constexpr CodeName kFailedCalls[] = {
-    {IDS_INSTALLED_VERSION_UNREADABLE, u"MsiGetProductInfoW (VersionString)"},
-    {IDS_INSTALLED_PATH_UNREADABLE, u"MsiGetProductInfoW (LocalPackage)"},
-    {IDS_PACKAGE_NOT_OPENED, u"MsiOpenPackageExW"},
-    {IDS_PACKAGE_VERSION_UNREADABLE, u"MsiGetPropertyW (ProductVersion)"},
-    {IDS_RELEASE_FLAGS_UNREADABLE, u"MsiGetPropertyW (ISReleaseFlags)"},
-    {IDS_LANGUAGE_UNREADABLE, u"MsiGetPropertyW (ProductLanguage)"},
-    {IDS_PACKAGE_NOT_FOUND, u"the package search"},
+    {IDS_INSTALLED_VERSION_UNREADABLE, "MsiGetProductInfoW (VersionString)"},
+    {IDS_INSTALLED_PATH_UNREADABLE, "MsiGetProductInfoW (LocalPackage)"},
+    {IDS_PACKAGE_NOT_OPENED, "MsiOpenPackageExW"},
+    {IDS_PACKAGE_VERSION_UNREADABLE, "MsiGetPropertyW (ProductVersion)"},
+    {IDS_RELEASE_FLAGS_UNREADABLE, "MsiGetPropertyW (ISReleaseFlags)"},
+    {IDS_LANGUAGE_UNREADABLE, "MsiGetPropertyW (ProductLanguage)"},
+    {IDS_PACKAGE_NOT_FOUND, "the package search"},
 };
 
 }  // namespace
@@ -89,27 +90,30 @@ std::uint32_t CombineCodes(std::uint32_t first, std::uint32_t second) {
 }
 
 std::u16string CodeMeaning(std::uint32_t code, const std::u16string& source) {
-  if (code == kSuccess) return u"success";
-  if (code == kSuccessRebootRequired) return u"success, Windows must be restarted to complete it";
-  // Large codes are HRESULTs (crypt32's), which are read in hexadecimal.
-  std::u16string text =
-      u"Windows error " + (code >= 0x80000000u ? HexText(code) : DecimalText(code));
-  for (const CodeName& known : kWindowsErrorNames) {
-    if (known.code == code) text += u" (" + std::u16string(known.name) + u")";
+  if (code == kSuccess) return Join({"success"});
+  if (code == kSuccessRebootRequired) {
+    return Join({"success, Windows must be restarted to complete it"});
   }
-  return source.empty() ? text : text + u", from " + source;
+  const char* name = nullptr;
+  for (const CodeName& known : kWindowsErrorNames) {
+    if (known.code == code) name = known.name;
+  }
+  // Large codes are HRESULTs (crypt32's), which are read in hexadecimal.
+  return Join({"Windows error ", code >= 0x80000000u ? HexText(code) : DecimalText(code),
+               name != nullptr ? " (" : "", name != nullptr ? name : "", name != nullptr ? ")" : "",
+               source.empty() ? "" : ", from ", source});
 }
 
 std::u16string VerdictMeaning(std::uint16_t messageId, std::uint32_t code) {
   for (const Verdict& verdict : kVerdicts) {
-    if (verdict.messageId == messageId && verdict.code == code) return verdict.meaning;
+    if (verdict.messageId == messageId && verdict.code == code) return Join({verdict.meaning});
   }
   return {};
 }
 
 std::u16string FailedCall(std::uint16_t messageId) {
   for (const CodeName& known : kFailedCalls) {
-    if (known.code == messageId) return known.name;
+    if (known.code == messageId) return Join({known.name});
   }
   return {};
 }
