@@ -25,8 +25,9 @@
    standin.exe --swap MS FILE OTHER is a writer of the distribution share: it waits (at most MS
    milliseconds) until FILE can't be opened for writing, then, as long as a setup.exe runs (at
    most MS more), tries every 50 ms to copy OTHER over FILE, to rename FILE and to delete it.
-   It prints "held" once FILE was held, then "replaced" when an attempt succeeded, else
-   "refused N" with the last error. */
+   It prints "held refused N E", N refused attempts with E the last one's error, and "replaced"
+   after them when an attempt succeeded (once setup.exe has let go of FILE at its end, the
+   writer may still get there before setup.exe has gone). */
 #include "helper_output.h"
 /* After windows.h, which it builds on. */
 #include <tlhelp32.h>
@@ -207,17 +208,17 @@ int wmain(int argc, wchar_t** argv) {
       if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
       if (GetTickCount() - start > limit) return Finish(1, L"never held\n");
     }
-    Print(L"held\n");
     wchar_t renamed[MAX_PATH + 8];
     _snwprintf(renamed, MAX_PATH + 8, L"%ls.old", argv[3]);
-    for (start = GetTickCount(); GetTickCount() - start < limit && SetupRuns(); Sleep(50)) {
-      if (CopyFileW(argv[4], argv[3], FALSE) || MoveFileExW(argv[3], renamed, 0) ||
-          DeleteFileW(argv[3]))
-        return Finish(0, L"replaced\n");
-      error = GetLastError();
+    BOOL replaced = FALSE;
+    unsigned refusals = 0;
+    for (start = GetTickCount(); !replaced && GetTickCount() - start < limit && SetupRuns();
+         Sleep(50)) {
+      replaced = CopyFileW(argv[4], argv[3], FALSE) || MoveFileExW(argv[3], renamed, 0) ||
+                 DeleteFileW(argv[3]);
+      if (!replaced) ++refusals, error = GetLastError();
     }
-    PrintFormat(L"refused %lu\n", error);
-    return 0;
+    return Finish(0, L"held refused %u %lu%ls\n", refusals, error, replaced ? L" replaced" : L"");
   }
   /* Its own name without folder and extension: "msiexec" for ...\msiexec.exe. */
   wchar_t path[MAX_PATH], name[64], variable[80] = L"STANDIN_";
