@@ -7,8 +7,6 @@
 #include "common/exit_codes.h"
 #include "install/apply_plan.h"
 #include "install/package_signature.h"
-#include "install/plugin_flow.h"
-#include "install/provider_flow.h"
 #include "platform/windows_constants.h"
 #include "program_version.h"
 #include "ui/progress_window.h"
@@ -117,19 +115,9 @@ std::uint32_t Install(Windows& windows, Reporter& reporter, const InstallerOptio
                   options.providerArgs, options.cardProviderArgs, options.pluginArgs},
                  selection, publisher);
   progress.Resume();
-  // Detect, then plan: nothing has changed until the plan is whole and its packages pass.
-  std::uint16_t failureMessage = IDS_PROVIDER_FAILED;
-  std::uint32_t code = DetectProviders(run);
-  if (code == kSuccess) {
-    failureMessage = IDS_PLUGIN_FAILED;
-    code = DetectPlugin(run);
-  }
-  if (code == kSuccess) {
-    run.detected.x64 = windows.system.IsWow64();
-    run.plan = PlanRun(run.detected, run.request.pluginArgs);
-    RecordPlan(run);
-    code = CheckPlannedPackages(run, failureMessage);
-  }
+  // Nothing has changed until the plan is whole and its packages have passed.
+  std::uint16_t failureMessage = 0;
+  const std::uint32_t code = PlanTheRun(run, failureMessage);
   if (code != kSuccess) {
     progress.Stop();
     return reporter.FailFlow(code, failureMessage);

@@ -3,7 +3,9 @@
 #include "common/exit_codes.h"
 #include "common/joined_text.h"
 #include "install/install_package.h"
+#include "install/plugin_flow.h"
 #include "install/process_runner.h"
+#include "install/provider_flow.h"
 #include "install/root_certificates.h"
 #include "platform/windows_constants.h"
 
@@ -35,16 +37,20 @@ std::uint32_t ApplyStep(RunContext& run, const PlanStep& step) {
 
 }  // namespace
 
-void RecordPlan(RunContext& run) {
+std::uint32_t PlanTheRun(RunContext& run, std::uint16_t& failureMessage) {
+  failureMessage = IDS_PROVIDER_FAILED;
+  if (const std::uint32_t code = DetectProviders(run); code != 0) return code;
+  failureMessage = IDS_PLUGIN_FAILED;
+  if (const std::uint32_t code = DetectPlugin(run); code != 0) return code;
+  run.detected.x64 = run.windows.system.IsWow64();
+  run.plan = PlanRun(run.detected, run.request.pluginArgs);
   const std::vector<PlanStep>& steps = run.plan.steps;
   run.reporter.Record(Join({"the plan, before anything changes:"}));
   for (std::size_t i = 0; i < steps.size(); ++i) {
     run.reporter.Record(DescribeStep(steps[i], i + 1, steps.size()));
   }
-}
-
-std::uint32_t CheckPlannedPackages(RunContext& run, std::uint16_t& failureMessage) {
-  for (const PlanStep& step : run.plan.steps) {
+  // Every package before the first change: one refused, and nothing of the run is done.
+  for (const PlanStep& step : steps) {
     if (step.package.empty()) continue;
     if (const std::uint32_t code =
             CheckPackagePublisher(run.windows, run.reporter, run.publisher, step.package);

@@ -19,13 +19,10 @@ struct Applied {
   std::uint32_t code = 0;
 };
 
-// The plan in the log, a line a step, before anything changes.
-void RecordPlan(RunContext& run);
-
-// Every package of the plan against setup.exe's publisher (when setup.exe is signed), before
-// anything changes: one refused package and nothing of the run is done. 0, or the refusal's
-// code with the failure message of its step.
-std::uint32_t CheckPlannedPackages(RunContext& run, std::uint16_t& failureMessage);
+// Detect, plan, log the plan, and check every package of it against setup.exe's publisher
+// (when setup.exe is signed): 0, or the code that ends the run before anything has changed,
+// with the failure message of the part it belongs to.
+std::uint32_t PlanTheRun(RunContext& run, std::uint16_t& failureMessage);
 
 // The steps in order: a failure that ends the run stops it there.
 Applied ApplyPlan(RunContext& run);

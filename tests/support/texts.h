@@ -9,8 +9,6 @@
 
 #include "common/exit_codes.h"
 #include "install/apply_plan.h"
-#include "install/plugin_flow.h"
-#include "install/provider_flow.h"
 #include "platform/windows_constants.h"
 #include "tests/support/fake_windows.h"
 #include "ui/message_catalogue.h"
@@ -59,8 +57,8 @@ inline std::vector<ShownBox> PackageNotFoundBoxes(bool silent) {
   return {{Text(IDS_PACKAGE_NOT_FOUND), Text(IDS_ERROR_CAPTION), kMbIconError}};
 }
 
-// A run's detection and plan against the fake and, `apply`, its check and steps: all of a
-// run but the main flow's questions, progress and final boxes.
+// A run's detection, plan and check against the fake and, `apply`, its steps: all of a run
+// but the main flow's questions, progress and final boxes.
 struct PlannedRun {
   std::uint32_t code = 0;  // detection's, the check's, or the failure that ended the steps
   RunPlan plan;
@@ -74,14 +72,10 @@ inline PlannedRun Plan(FakeWindows& fake, const RunRequest& request, bool apply 
                  PublisherOf(fake.VerifySignature(fake.programPath)));
   PlannedRun planned;
   std::uint16_t message = 0;
-  planned.code = DetectProviders(run);
-  if (planned.code == 0) planned.code = DetectPlugin(run);
-  run.detected.x64 = fake.wow64;
-  if (planned.code == 0) planned.plan = run.plan = PlanRun(run.detected, request.pluginArgs);
-  if (planned.code == 0 && apply) planned.code = CheckPlannedPackages(run, message);
+  planned.code = PlanTheRun(run, message);
+  planned.plan = run.plan;
   if (planned.code == 0 && apply) {
-    planned.applied = ApplyPlan(run);
-    const Applied& applied = planned.applied;
+    const Applied& applied = planned.applied = ApplyPlan(run);
     planned.code = applied.failureMessage != 0 ? applied.code
                                                : CombineCodes(applied.providers, applied.plugin);
   }
