@@ -7,7 +7,7 @@ from common import (CARD_PACKAGES, CARD_PROVIDER, PLUGIN, PLUGIN_PACKAGES, PLUGI
                     PLUGIN_X64, PROVIDER, PROVIDER_PACKAGES, REGEDIT_X64, REGEDIT_X86,
                     REGINI_X64, REGINI_X86, REINSTALL, failure, install_command, installed,
                     installed_older, question, registry_value, result)
-from harness import Scenario
+from harness import Scenario, kit
 from wine.distribution import Entry
 
 CONFIRM_CARD, CONFIRM_ALL, DONE_CARD, RESTART_CARD, RESTART_ALL = 122, 125, 124, 123, 126
@@ -155,5 +155,21 @@ CODES = [
              commands=[ucsp("ucsp-x64-eng.msi"), REGEDIT_X64], products={CARD_PROVIDER: "2.0.1200"},
              certificates=["A"], checks=[imported("UEC_x64_2.reg")]),
 ]
+
+
+
+def signed_but_the_provider(run):
+    """setup.exe, the card provider's and the plug-in's packages signed by one publisher, the
+    provider's package by none."""
+    kit.sign(run.workdir, "Vendor A", [run.dist / "setup.exe", run.dist / "ucsp/ucsp-x64-eng.msi",
+                                       run.dist / PLUGIN_PACKAGE])
+
+
+CODES.append(Scenario(
+    name="signed setup.exe, -csp -ucsp, the provider's package unsigned: refused before "
+         "anything, no card provider, file, root or plug-in",
+    prepare=[signed_but_the_provider], distribution=["csp/csp-x64-kc1-eng.msi"] + STANDARD,
+    args=["-csp", "-ucsp", "-silent"], exit_code=0x800B0100, commands=[],
+    checks=[imported(None)]))
 
 SCENARIOS = FLOW + CODES

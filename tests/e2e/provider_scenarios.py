@@ -2,7 +2,7 @@
 what an installed provider decides, and the refusals."""
 
 from common import (ALL_PROVIDER_PACKAGES, ALTERNATE_PROVIDER, PLUGIN, PLUGIN_PACKAGES,
-                    PLUGIN_X64, PROVIDER, PROVIDER_PACKAGES, REINSTALL, failure,
+                    PLUGIN_X64, PROVIDER, PROVIDER_PACKAGES, REINSTALL, error, failure,
                     install_command, installed, installed_older, question, result, too_old)
 from harness import Box, Scenario
 
@@ -48,6 +48,10 @@ FRESH = [
              distribution=["csp/csp-x64-kc2-eng.msi:fail", PLUGIN_PACKAGE], args=["-csp"],
              boxes=[question(CONFIRM), failure(PROVIDER_FAILED, 1603)], exit_code=1603,
              commands=[csp("csp-x64-kc2-eng.msi")]),
+    # Everything is looked at before anything changes: no provider without its plug-in.
+    Scenario(name="-csp, no plug-in package: message 139, then 106 with 232, no provider installed",
+             distribution=PROVIDER_PACKAGES, args=["-csp"],
+             boxes=[question(CONFIRM), error(139), failure(106, 232)], exit_code=232, commands=[]),
     Scenario(
         name="-csp -CSPArgs -silent: -silent is the provider's argument, so the question shows",
         distribution=EVERYTHING, args=["-csp", "-CSPArgs", "-silent"],
