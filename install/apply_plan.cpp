@@ -45,7 +45,7 @@ std::uint32_t PlanTheRun(RunContext& run, std::uint16_t& failureMessage) {
   run.detected.x64 = run.windows.system.IsWow64();
   run.plan = PlanRun(run.detected, run.request.pluginArgs);
   const std::vector<PlanStep>& steps = run.plan.steps;
-  run.reporter.Record(Join({"the plan, before anything changes:"}));
+  run.reporter.Record({"the plan, before anything changes:"});
   for (std::size_t i = 0; i < steps.size(); ++i) {
     run.reporter.Record(DescribeStep(steps[i], i + 1, steps.size()));
   }
@@ -69,8 +69,7 @@ Applied ApplyPlan(RunContext& run) {
     const PlanStep& step = steps[i];
     const std::uint32_t code = ApplyStep(run, step);
     if (step.action == StepAction::kRemove && code == kSuccessRebootRequired) {
-      run.reporter.Record(
-          Join({"plug-in removed; the new one can only be installed after a restart"}));
+      run.reporter.Record({"plug-in removed; the new one can only be installed after a restart"});
       applied.restartToContinue = true;
       return applied;
     }

@@ -35,11 +35,11 @@ std::uint32_t CompareWithInstalled(Windows& windows, Reporter& reporter,
     return reporter.Fail(code, IDS_PACKAGE_VERSION_UNREADABLE);
   }
   newVersusInstalled = CompareVersions(newVersion, installedVersion);
-  reporter.Record(Join({"product ", productCode, ": installed version ", installedVersion,
-                        ", package version ", newVersion,
-                        newVersusInstalled > 0    ? " (newer)"
-                        : newVersusInstalled == 0 ? " (same)"
-                                                  : " (older)"}));
+  reporter.Record({"product ", productCode, ": installed version ", installedVersion,
+                   ", package version ", newVersion,
+                   newVersusInstalled > 0    ? " (newer)"
+                   : newVersusInstalled == 0 ? " (same)"
+                                             : " (older)"});
   if (minimumVersusInstalled != nullptr && OrdinalCompare(productCode, kProviderProductCode) == 0) {
     *minimumVersusInstalled = CompareVersions(kMinimumUpdatableVersion, installedVersion);
   }

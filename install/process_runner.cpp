@@ -19,11 +19,11 @@ std::uint32_t RunTool(Windows& windows, Reporter& reporter, const std::u16string
                       const std::u16string& commandLine) {
   const std::u16string program = FindSystemTool(windows, fileName);
   if (program.empty()) {
-    reporter.Record(Join({"not run, ", fileName,
-                          " is in neither the system nor the Windows folder: ", commandLine}));
+    reporter.Record(
+        {"not run, ", fileName, " is in neither the system nor the Windows folder: ", commandLine});
     return reporter.NoteSource(kErrorFileNotFound, Join({"the search for ", fileName}));
   }
-  reporter.Record(Join({"run ", program, ": ", commandLine}));
+  reporter.Record({"run ", program, ": ", commandLine});
   const std::uint32_t started = windows.system.ReadTickCount();
   const ProcessOutcome outcome = windows.processes.RunAndWait(program, commandLine);
   const std::uint32_t milliseconds = windows.system.ReadTickCount() - started;
@@ -42,7 +42,7 @@ std::uint32_t RunTool(Windows& windows, Reporter& reporter, const std::u16string
                                    : u"GetExitCodeProcess (") +
              source + u")";
   }
-  reporter.Record(Join({what, DecimalText(code), " after ", DecimalText(milliseconds), " ms"}));
+  reporter.Record({what, DecimalText(code), " after ", DecimalText(milliseconds), " ms"});
   return reporter.NoteSource(code, source);
 }
 

@@ -15,7 +15,7 @@ namespace {
 
 bool IsInstalled(Windows& windows, Reporter& reporter, const char16_t* productCode) {
   const std::int32_t state = windows.installer.QueryProductState(productCode);
-  reporter.Record(Join({"product ", productCode, ": state ", SignedText(state)}));
+  reporter.Record({"product ", productCode, ": state ", SignedText(state)});
   return state == kInstallStateDefault;
 }
 
@@ -56,7 +56,7 @@ std::uint32_t DetectProvider(RunContext& run, const std::u16string& architecture
   };
   const auto choose = [&](ProviderSituation situation, const std::u16string& pieces,
                           const std::u16string& path) {
-    run.reporter.Record(Join({"provider: ", SituationName(situation)}));
+    run.reporter.Record({"provider: ", SituationName(situation)});
     return Choose(run, package(situation, pieces),
                   situation == ProviderSituation::kInstalledNewerOrEqual, path,
                   run.detected.provider);
@@ -99,7 +99,7 @@ std::uint32_t DetectCardProvider(RunContext& run, const std::u16string& architec
                                      run.request.cardProviderArgs);
   };
   if (!IsInstalled(run.windows, run.reporter, kCardProviderProductCode)) {
-    run.reporter.Record(Join({"card provider: not installed"}));
+    run.reporter.Record({"card provider: not installed"});
     return Choose(run, package(CardProviderSituation::kNotInstalled, {}), false, {},
                   run.detected.cardProvider);
   }
@@ -171,8 +171,8 @@ std::uint32_t DetectProviders(RunContext& run) {
   if (run.selection.languagePattern.empty()) {
     run.selection.languagePattern =
         DefaultLanguagePattern(run.windows.system.GetSystemDefaultUILanguage());
-    run.reporter.Record(Join(
-        {"language piece \"", run.selection.languagePattern, "\" from the system UI language"}));
+    run.reporter.Record(
+        {"language piece \"", run.selection.languagePattern, "\" from the system UI language"});
   }
   if (run.request.provider) {
     if (const std::uint32_t code = DetectProvider(run, architecture); code != 0) return code;

@@ -51,16 +51,16 @@ std::uint32_t DetectInstalledConfiguration(Windows& windows, Reporter& reporter,
       return reporter.Fail(code, IDS_RELEASE_FLAGS_UNREADABLE);
     }
     mask += LevelPieceFor(flags);
-    reporter.Record(Join({"product ", productCode, ": ISReleaseFlags \"", flags, "\" gives \"",
-                          LevelPieceFor(flags), "\""}));
+    reporter.Record({"product ", productCode, ": ISReleaseFlags \"", flags, "\" gives \"",
+                     LevelPieceFor(flags), "\""});
   }
   std::u16string language;
   if (const std::uint32_t code = package.ReadProperty(u"ProductLanguage", language); code != 0) {
     return reporter.Fail(code, IDS_LANGUAGE_UNREADABLE);
   }
   mask += LanguagePieceFor(language);
-  reporter.Record(Join({"product ", productCode, ": ProductLanguage \"", language, "\" gives \"",
-                        LanguagePieceFor(language), "\""}));
+  reporter.Record({"product ", productCode, ": ProductLanguage \"", language, "\" gives \"",
+                   LanguagePieceFor(language), "\""});
   return kSuccess;
 }
 

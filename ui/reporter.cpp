@@ -8,16 +8,16 @@
 namespace setup {
 namespace {
 
-std::u16string AnswerName(std::int32_t answer) {
+const char* AnswerName(std::int32_t answer) {
   switch (answer) {
     case kIdOk:
-      return u"OK";
+      return "OK";
     case kIdYes:
-      return u"Yes";
+      return "Yes";
     case kIdNo:
-      return u"No";
+      return "No";
     default:
-      return DecimalText(static_cast<std::uint32_t>(answer));
+      return nullptr;
   }
 }
 
@@ -36,39 +36,41 @@ std::int32_t Reporter::Box(std::uint16_t textId, std::uint16_t captionId, std::u
                            std::u16string appended) {
   const std::int32_t unanswered = (style & 0xF) == kMbYesNo ? kIdYes : kIdOk;
   if (!MayShow(textId)) {
-    Record(u"message " + DecimalText(textId) + u" not shown (" +
-           (mode_.desktopVisible ? u"silent" : u"no visible desktop") + u")");
+    Record({"message ", DecimalText(textId), " not shown (",
+            mode_.desktopVisible ? "silent" : "no visible desktop", ")"});
     return unanswered;
   }
   const std::int32_t answer = windows_.desktop.ShowMessageBox(LoadText(windows_, textId) + appended,
                                                               LoadText(windows_, captionId), style);
   // 0: no box could be shown; the callers take it as an unattended run would.
-  Record(u"message " + DecimalText(textId) +
-         (answer == 0 ? u" could not be shown: taken as in an unattended run"
-                      : u" shown, answered " + AnswerName(answer)));
+  const char* name = AnswerName(answer);
+  Record({"message ", DecimalText(textId),
+          answer == 0 ? " could not be shown: taken as in an unattended run" : " shown, answered ",
+          answer == 0       ? u""
+          : name != nullptr ? Join({name})
+                            : DecimalText(static_cast<std::uint32_t>(answer))});
   return answer;
 }
 
 void Reporter::ShowHelp(const std::u16string& text) {
   if (!mode_.desktopVisible) {
-    Record(u"help not shown (no visible desktop)");
+    Record({"help not shown (no visible desktop)"});
     return;
   }
   windows_.desktop.ShowMessageBox(text, u"Справка", kMbIconInformation);
-  Record(u"help shown");
+  Record({"help shown"});
 }
 
 std::uint32_t Reporter::RejectCommandLine(const std::u16string& helpText,
                                           const std::u16string& argument,
                                           const std::u16string& reason) {
-  Record(u"command line not understood: argument \"" + argument + u"\": " + reason +
-         u"; nothing is installed");
-  Explain(kErrorInvalidCommandLine, u"setup.exe's command line was not understood");
+  Record({"command line not understood: argument \"", argument, "\": ", reason,
+          "; nothing is installed"});
+  Explain(kErrorInvalidCommandLine, Join({"setup.exe's command line was not understood"}));
   if (Interactive()) {
     ShowHelp(helpText);
   } else {
-    Record(std::u16string(u"help not shown (") +
-           (mode_.desktopVisible ? u"silent" : u"no visible desktop") + u")");
+    Record({"help not shown (", mode_.desktopVisible ? "silent" : "no visible desktop", ")"});
   }
   return kErrorInvalidCommandLine;
 }
@@ -79,17 +81,17 @@ bool Reporter::Confirm(std::uint16_t questionId) {
 
 DialogAnswer Reporter::ChooseConfiguration(std::vector<std::uint16_t>& checked) {
   if (!Interactive()) {
-    Record(u"configuration dialog not shown");
+    Record({"configuration dialog not shown"});
     return DialogAnswer::kNotShown;
   }
   SelectionDialogOutcome outcome =
       windows_.desktop.ShowSelectionDialog(checked, LoadSelectionDialogTexts(windows_));
   if (outcome.failed) {
-    Record(u"configuration dialog could not be created, error " + DecimalText(outcome.error) +
-           u": taken as not shown");
+    Record({"configuration dialog could not be created, error ", DecimalText(outcome.error),
+            ": taken as not shown"});
     return DialogAnswer::kNotShown;
   }
-  Record(outcome.next ? u"configuration dialog: Next" : u"configuration dialog: Cancel");
+  Record({outcome.next ? "configuration dialog: Next" : "configuration dialog: Cancel"});
   if (!outcome.next) return DialogAnswer::kCancelled;
   checked = std::move(*outcome.next);
   return DialogAnswer::kNext;
@@ -102,7 +104,7 @@ Progress Reporter::CreateProgress(std::uint16_t titleId) {
 
 std::uint32_t Reporter::Fail(std::uint32_t code, std::uint16_t messageId, std::uint16_t captionId) {
   if (code != kSuccess) {
-    Record(u"failure, code " + DecimalText(code));
+    Record({"failure, code ", DecimalText(code)});
     if (const std::u16string verdict = VerdictMeaning(messageId, code); !verdict.empty()) {
       Explain(code, verdict);
     }
@@ -124,28 +126,28 @@ void Reporter::Inform(std::uint16_t messageId) { Box(messageId, IDS_CAPTION, kMb
 
 RestartChoice Reporter::AskRestart(std::uint16_t messageId) {
   if (mode_.noRestart || !mode_.desktopVisible) {
-    Record(u"restart needed: left to the caller (" +
-           (mode_.noRestart ? std::u16string(u"-norestart") : u"no visible desktop") +
-           u"), message " + DecimalText(messageId) + u" not shown");
+    Record({"restart needed: left to the caller (",
+            mode_.noRestart ? "-norestart" : "no visible desktop", "), message ",
+            DecimalText(messageId), " not shown"});
     return RestartChoice::kLeftToCaller;
   }
   if (mode_.silent) {
-    Record(u"restart needed: restarting without asking (silent)");
+    Record({"restart needed: restarting without asking (silent)"});
     return RestartChoice::kRestartNow;
   }
   const std::int32_t answer = Box(messageId, IDS_CAPTION, kMbYesNo | kMbIconWarning);
   if (answer == 0) {
-    Record(u"restart needed: left to the caller (the question could not be shown)");
+    Record({"restart needed: left to the caller (the question could not be shown)"});
     return RestartChoice::kLeftToCaller;
   }
   // Only a Yes restarts Windows.
   if (answer != kIdYes) return RestartChoice::kDeclined;
-  Record(u"restart requested");
+  Record({"restart requested"});
   return RestartChoice::kRestartNow;
 }
 
 std::uint32_t Reporter::RestartFailed(std::uint32_t error) {
-  Record(u"restart refused by Windows: error " + DecimalText(error));
+  Record({"restart refused by Windows: error ", DecimalText(error)});
   Explain(exit_code::kRestartFailed, VerdictMeaning(IDS_RESTART_FAILED, exit_code::kRestartFailed));
   Box(IDS_RESTART_FAILED, IDS_CAPTION, kMbOk);
   return exit_code::kRestartFailed;
@@ -168,7 +170,7 @@ std::uint32_t Reporter::Finish(std::uint32_t code) {
   for (const auto& [told, text] : meanings_) {
     if (told == code) meaning = text;
   }
-  Record(u"exit code " + DecimalText(code) + u": " + meaning);
+  Record({"exit code ", DecimalText(code), ": ", meaning});
   return code;
 }
 

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/joined_text.h"
 #include "common/number_text.h"
 #include "platform/windows.h"
 #include "resources/resource_ids.h"
@@ -77,6 +78,7 @@ class Reporter {
   // ---- What the run records (nothing without a log) ----
   bool Recording() const { return record_.Recording(); }
   void Record(const std::u16string& line) { record_.Write(line); }
+  void Record(std::initializer_list<Piece> pieces) { record_.Write(Join(pieces)); }
   RunRecord& record() { return record_; }
 
   // ---- The words of the outcome ----
