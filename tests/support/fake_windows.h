@@ -66,6 +66,7 @@ class FakeWindows : public Installer,
   // Certificate files by full path: the names of the certificates each holds. A file
   // that is there but not a certificate store is simply not listed here.
   std::map<std::u16string, std::vector<std::u16string>> certificateFiles;
+  std::map<std::u16string, std::uint32_t> readErrors;         // reading these files fails
   std::optional<std::uint32_t> rootStoreError;                // opening the Root store fails
   std::map<std::u16string, std::uint32_t> certificateErrors;  // adding these fails
   std::optional<std::u16string> fullPathOverride;             // what GetFullPathNameW gives, if set
@@ -162,6 +163,13 @@ class FakeWindows : public Installer,
   std::optional<std::uint64_t> ReadFileSize(const std::u16string& path) override;
   OpenedFile OpenForAppending(const std::u16string& path) override;
   OpenedFile HoldFile(const std::u16string& path) override;
+  // A file's bytes are its path in UTF-8.
+  std::uint32_t ReadFileBytes(const std::u16string& path, std::uint32_t,
+                              std::string& bytes) override {
+    if (readErrors.count(path) != 0) return readErrors.at(path);
+    bytes = ToUtf8(path);
+    return kSuccess;
+  }
   std::uint32_t Append(AppendHandle file, const std::string& bytes) override {
     writtenFiles[openFiles_.at(file)] += bytes;
     return kSuccess;
@@ -171,7 +179,7 @@ class FakeWindows : public Installer,
     heldFiles_.erase(file);
   }
   // ---- Certificates ----
-  StoreHandle OpenFileStore(const std::u16string& path, std::uint32_t& error) override;
+  StoreHandle OpenCertificateStore(const std::string& bytes, std::uint32_t& error) override;
   StoreHandle OpenMachineRootStore(std::uint32_t& error) override;
   std::vector<CertificateAddition> AddEveryCertificate(StoreHandle from, StoreHandle to) override;
   void CloseStore(StoreHandle store) override;

@@ -73,7 +73,8 @@ FakeWindows Distribution(const FlowCase& c) {
     product.features[u"NPVELUM"] = c.featureState;
   }
   if (c.changedSinceSigned) {
-    fake.signatures[u"C:\\dist\\" + std::u16string(kX64)] = {kTrustBadDigest, true, "A", u"A"};
+    fake.signatures[u"C:\\dist\\" + std::u16string(kX64)] = {
+        kTrustBadDigest, true, "A", u"A", u"T", 0};
   }
   fake.wow64 = c.wow64;
   fake.defaultExitCode = c.exitCode;
@@ -112,7 +113,8 @@ TEST(PluginFlow, RunsTheCommandsOfEachOutcome) {
       SCOPED_TRACE(::testing::Message() << (&c - cases) << (silent ? " silent" : ""));
       FakeWindows fake = Distribution(c);
       Reporter reporter(fake.windows(), {silent});
-      const Publisher publisher = c.changedSinceSigned ? Publisher{true, "A", u"A"} : Publisher{};
+      const Publisher publisher =
+          c.changedSinceSigned ? Publisher{true, "A", u"A", {}, 0, {}} : Publisher{};
       const PluginResult result = InstallPlugin(fake.windows(), reporter, c.pluginArgs, publisher);
       EXPECT_EQ(result.code, c.expected);
       EXPECT_EQ(fake.Commands(), c.commands);
