@@ -25,42 +25,51 @@ bool ChainNotBuilt(std::uint32_t trust) {
 
 // What the log says a file is: signed by whom, or why it has no signature that counts.
 std::u16string Described(const Signature& signature) {
-  const std::u16string code = u" (" + HexText(signature.trust) + u")";
-  const std::u16string signer = u"signed by \"" + signature.signer + u"\"";
-  if (signature.trust == kTrustNoSignature && !Unsigned(signature)) {
-    return u"not readable (" + HexText(signature.trust) + u", error " +
-           HexText(signature.lastError) + u")";
+  const std::uint32_t trust = signature.trust;
+  const bool noSignature = Unsigned(signature);
+  const char16_t* what = nullptr;  // nullptr: its signer's name
+  if (noSignature) {
+    what = trust == kTrustNoSignature ? u"not signed" : u"signed in an unknown algorithm";
+  } else if (trust == kTrustNoSignature) {
+    what = u"not readable";  // its last error says why
+  } else if (!signature.signerRead) {
+    what = trust == kSuccess ? u"signed, its signer unreadable" : u"signed";
   }
-  if (Unsigned(signature)) {
-    return signature.trust == kTrustNoSignature
-               ? u"not signed" + code
-               : u"signed in an algorithm this Windows does not know" + code;
+  std::u16string text = what != nullptr ? what : u"signed by \"" + signature.signer + u"\"";
+  if (trust == kSuccess) return text;
+  if (trust == kTrustBadDigest) {
+    text += u", but changed since";
+  } else if (ChainNotBuilt(trust)) {
+    text += u", its certificate chain not built here";
+  } else if (!noSignature && trust != kTrustNoSignature) {
+    text += u", but not valid here";
   }
-  switch (signature.trust) {
-    case kSuccess:
-      return signature.signerRead ? signer : u"signed, its signer unreadable";
-    case kTrustBadDigest:
-      return (signature.signerRead ? signer : u"signed") + u", but changed since" + code;
-    default:
-      return (signature.signerRead ? signer + (ChainNotBuilt(signature.trust)
-                                                   ? u", its certificate chain not built here"
-                                                   : u", but the signature is not valid here")
-                                   : u"not verifiable here") +
-             code;
-  }
+  return text + u" (" + HexText(trust) + u")";
 }
 
-std::u16string HeaderLine(const Signature& own, const Publisher& publisher) {
-  if (publisher.failure != kSuccess) {
-    return u"packages: setup.exe is " + Described(own) + u": the run ends with " +
-           HexText(publisher.failure) + u" before anything changes";
+// setup.exe's own file, held from before its signature is read to the run's end: what was
+// verified stays the file that runs.
+struct ProgramFileHold : PerRunState {
+  Files* files = nullptr;
+  AppendHandle handle = 0;
+  ~ProgramFileHold() override {
+    if (handle != 0) files->CloseFile(handle);
   }
-  if (!publisher.known) return u"packages: not checked, setup.exe is " + Described(own);
-  return u"packages: checked, setup.exe is " + Described(own) +
-         (publisher.certificate.empty()
-              ? u": only packages signed by the same publisher are installed"
-              : u": only packages signed by the same certificate (" + publisher.certificate +
-                    u") are installed");
+};
+
+std::u16string HeaderLine(const Signature& own, const Publisher& publisher) {
+  std::u16string line = u"packages: ";
+  if (publisher.failure == kSuccess) line += publisher.known ? u"checked, " : u"not checked, ";
+  line += u"setup.exe is " + Described(own);
+  if (publisher.failure != kSuccess) {
+    line += u": the run ends with " + HexText(publisher.failure) + u" before anything changes";
+  } else if (publisher.known) {
+    line += u": only packages signed by the same ";
+    line += publisher.certificate.empty() ? u"publisher"
+                                          : u"certificate, " + publisher.certificate + u",";
+    line += u" are installed";
+  }
+  return line;
 }
 
 }  // namespace
@@ -98,29 +107,21 @@ std::uint32_t PackageVerdict(const Publisher& publisher, const Signature& packag
 
 Publisher ReadOwnPublisher(Windows& windows, Reporter& reporter) {
   const std::u16string path = windows.system.ReadProgramPath();
-  // Held before its signature is read: nobody writes, renames or deletes it afterwards.
+  // Held before its signature is read: nobody writes, renames or deletes it afterwards. A
+  // file that can't be held is one that can't be read.
   const OpenedFile held = windows.files.HoldFile(path);
-  if (held.handle == 0) {
-    Publisher refused;
-    refused.failure = held.error != kSuccess ? held.error : kErrorGenFailure;
-    reporter.Record(u"packages: setup.exe's own file " + path + u" can't be held, error " +
-                    HexText(refused.failure) + u": the run ends before anything changes");
-    reporter.NoteSource(refused.failure, u"CreateFileW (setup.exe's own file)");
-    return refused;
-  }
-  Files& files = windows.files;
-  const std::shared_ptr<const void> hold(
-      reinterpret_cast<const void*>(held.handle),
-      [&files](const void* file) { files.CloseFile(reinterpret_cast<AppendHandle>(file)); });
-  const Signature own = windows.certificates.VerifySignature(path);
-  Publisher publisher = PublisherOf(own);
-  publisher.programFile = hold;
+  Signature own{
+      kTrustNoSignature, false, {}, {}, {}, held.error != 0 ? held.error : kErrorGenFailure};
+  if (held.handle != 0) own = windows.certificates.VerifySignature(path);
+  ProgramFileHold& hold = reporter.PerRun<ProgramFileHold>();
+  hold.files = &windows.files;
+  hold.handle = held.handle;
+  const Publisher publisher = PublisherOf(own);
   reporter.Record(HeaderLine(own, publisher));
-  if (publisher.failure != kSuccess) {
-    const bool verifyTrusts = publisher.failure == own.trust || publisher.failure == own.lastError;
-    reporter.NoteSource(publisher.failure, verifyTrusts ? u"WinVerifyTrust on setup.exe"
-                                                        : u"the signer of setup.exe's signature");
-  }
+  reporter.NoteSource(publisher.failure, held.handle == 0 ? u"CreateFileW (setup.exe's own file)"
+                                         : publisher.failure == kTrustNoSignerCert
+                                             ? u"the signer of setup.exe's signature"
+                                             : u"WinVerifyTrust on setup.exe");
   return publisher;
 }
 
@@ -138,15 +139,18 @@ std::uint32_t CheckPackagePublisher(Windows& windows, Reporter& reporter,
   // Whether the verdict is about the signer, the signature itself having passed.
   const bool signerCompared =
       package.trust == kSuccess || (byCertificate && ChainNotBuilt(package.trust));
-  reporter.Record(
-      u"signature: " + path + u" is " + Described(package) + u"; setup.exe is signed by \"" +
-      publisher.name + u"\"" + (byCertificate ? u", certificate " + publisher.certificate : u"") +
-      u": " +
-      (verdict == kSuccess
-           ? (byCertificate ? u"the same certificate, accepted" : u"the same publisher, accepted")
-           : (signerCompared ? (byCertificate ? u"another certificate, " : u"another publisher, ")
-                             : u"") +
-                 std::u16string(u"refused with ") + HexText(verdict)));
+  const char16_t* const same = byCertificate ? u"certificate" : u"publisher";
+  std::u16string line = u"signature: " + path + u" is " + Described(package) +
+                        u"; setup.exe is signed by \"" + publisher.name + u"\"";
+  if (byCertificate) line += u", certificate " + publisher.certificate;
+  if (verdict == kSuccess) {
+    line += u": the same " + (same + std::u16string(u", accepted"));
+  } else {
+    line += u": ";
+    if (signerCompared) line += u"another " + (same + std::u16string(u", "));
+    line += u"refused with " + HexText(verdict);
+  }
+  reporter.Record(line);
   return reporter.NoteSource(verdict, signerCompared
                                           ? u"the package's signer compared with setup.exe's"
                                           : u"WinVerifyTrust on the package");

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 
 #include "platform/windows.h"
@@ -23,9 +22,6 @@ struct Publisher {
   std::u16string certificate;
   // Not 0: setup.exe's own signature or file failed; nothing may change.
   std::uint32_t failure = 0;
-  // setup.exe's own file, held (shared for reading only) from before its signature is
-  // read until the last copy goes: what was verified stays the file that runs.
-  std::shared_ptr<const void> programFile;
 };
 
 // What setup.exe's own signature makes of the run (the file not held by it).
@@ -37,8 +33,9 @@ Publisher PublisherOf(const Signature& own);
 std::uint32_t PackageVerdict(const Publisher& publisher, const Signature& package,
                              bool sameSubject);
 
-// Holds setup.exe's own file and reads its signature; the log's header says whether and how
-// packages are checked, or why the run ends.
+// Holds setup.exe's own file (shared for reading only) until the run's end, then reads its
+// signature; the log's header says whether and how packages are checked, or why the run
+// ends.
 Publisher ReadOwnPublisher(Windows& windows, Reporter& reporter);
 
 // Checks the package at `path`, the very file msiexec is then given, against the

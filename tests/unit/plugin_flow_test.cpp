@@ -114,7 +114,7 @@ TEST(PluginFlow, RunsTheCommandsOfEachOutcome) {
       FakeWindows fake = Distribution(c);
       Reporter reporter(fake.windows(), {silent});
       const Publisher publisher =
-          c.changedSinceSigned ? Publisher{true, "A", u"A", {}, 0, {}} : Publisher{};
+          c.changedSinceSigned ? Publisher{true, "A", u"A", {}, 0} : Publisher{};
       const PluginResult result = InstallPlugin(fake.windows(), reporter, c.pluginArgs, publisher);
       EXPECT_EQ(result.code, c.expected);
       EXPECT_EQ(fake.Commands(), c.commands);
