@@ -24,6 +24,8 @@ bool ChainNotBuilt(std::uint32_t trust) {
 }
 
 // What the log says a file is: signed by whom, or why it has no signature that counts.
+constexpr char16_t kNotReadable[] = u"not readable";
+
 std::u16string Described(const Signature& signature) {
   const std::uint32_t trust = signature.trust;
   const bool noSignature = Unsigned(signature);
@@ -31,7 +33,7 @@ std::u16string Described(const Signature& signature) {
   if (noSignature) {
     what = trust == kTrustNoSignature ? u"not signed" : u"signed in an unknown algorithm";
   } else if (trust == kTrustNoSignature) {
-    what = u"not readable";  // its last error says why
+    what = kNotReadable;
   } else if (!signature.signerRead) {
     what = trust == kSuccess ? u"signed, its signer unreadable" : u"signed";
   }
@@ -44,7 +46,8 @@ std::u16string Described(const Signature& signature) {
   } else if (!noSignature && trust != kTrustNoSignature) {
     text += u", but not valid here";
   }
-  return text + u" (" + HexText(trust) + u")";
+  // Not readable: the last error, the answer being "no signature".
+  return text + u" (" + HexText(what == kNotReadable ? signature.lastError : trust) + u")";
 }
 
 // setup.exe's own file, held from before its signature is read to the run's end: what was
@@ -66,7 +69,7 @@ std::u16string HeaderLine(const Signature& own, const Publisher& publisher) {
   } else if (publisher.known) {
     line += u": only packages signed by the same ";
     line += publisher.certificate.empty() ? u"publisher"
-                                          : u"certificate, " + publisher.certificate + u",";
+                                          : u"certificate (" + publisher.certificate + u")";
     line += u" are installed";
   }
   return line;

@@ -120,8 +120,7 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
        0, List(u"packages: not checked, setup.exe is not signed (0x800b0100)")},
       {"an algorithm unknown here: packages unchecked", u"",
        [](FakeWindows& f) { f.signatures[f.programPath].trust = 0x80090008; }, 0,
-       List(u"packages: not checked, setup.exe is signed in an algorithm this Windows does not "
-            u"know (0x80090008)",
+       List(u"packages: not checked, setup.exe is signed in an unknown algorithm (0x80090008)",
             u"exit code 0: success")},
       {"no chain here: the very same certificate passes, the same name alone does not", u"-csp",
        [](FakeWindows& f) {
@@ -169,8 +168,8 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
             u"exit code 2148098050: Windows error 0x80096002, from the signer of setup.exe's "
             u"signature")},
       {"its file can't be held", u"", [](FakeWindows& f) { f.holdErrors[f.programPath] = 32; }, 32,
-       List(u"packages: setup.exe's own file C:\\dist\\setup.exe can't be held, error 0x20: the "
-            u"run ends before anything changes",
+       List(u"packages: setup.exe is not readable (0x20): the run ends with 0x20 before anything "
+            u"changes",
             u"exit code 32: Windows error 32, from CreateFileW (setup.exe's own file)")},
       {"Windows 10 behind a manifest that stops at 6.2", u"",
        [](FakeWindows& f) {
