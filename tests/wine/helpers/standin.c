@@ -20,7 +20,9 @@
    Without exit=N it runs the real tool with the same arguments and ends with its code.
 
    standin.exe --own-installer MS owns the installer's mutex for MS milliseconds, as a running
-   installation does, and prints "owned" once it does and "released" after. */
+   installation does, and prints "owned" once it does and "released" after.
+   standin.exe --hold-file PATH MS keeps PATH open for reading without sharing for MS
+   milliseconds, as another program may, and prints "held" once it does and "released" after. */
 #include "helper_output.h"
 /* After windows.h, which it builds on. */
 #include <tlhelp32.h>
@@ -179,6 +181,14 @@ int wmain(int argc, wchar_t** argv) {
     Print(L"owned\n");
     Sleep(wcstoul(argv[2], NULL, 10));
     ReleaseMutex(mutex);
+    return Finish(0, L"released\n");
+  }
+  if (argc == 4 && wcscmp(argv[1], L"--hold-file") == 0) {
+    HANDLE file = CreateFileW(argv[2], GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE) return Finish(1, L"not held: %lu\n", GetLastError());
+    Print(L"held\n");
+    Sleep(wcstoul(argv[3], NULL, 10));
+    CloseHandle(file);
     return Finish(0, L"released\n");
   }
   /* Its own name without folder and extension: "msiexec" for ...\msiexec.exe. */
