@@ -16,10 +16,12 @@ struct CodeName {
 constexpr CodeName kWindowsErrorNames[] = {
     {kErrorFileNotFound, u"file not found"},
     {3, u"path not found"},
+    {32, u"the file is in use by another process"},
     {5, u"access denied"},
     {kErrorNotEnoughMemory, u"not enough memory"},
     {kErrorGenFailure, u"general failure"},
     {87, u"invalid parameter"},
+    {kErrorFileTooLarge, u"the file is too large"},
     {1601, u"the Windows Installer service could not be accessed"},
     {1602, u"cancelled by the user"},
     {kErrorInstallFailure, u"fatal error during installation"},
@@ -40,6 +42,8 @@ constexpr CodeName kWindowsErrorNames[] = {
     {kCertExpired, u"a required certificate is not within its validity period"},
     {kCertUntrustedRoot, u"the certificate chain ends in a root that is not trusted"},
     {kTrustExplicitDistrust, u"the certificate was explicitly marked as untrusted"},
+    {kCertChaining, u"no certificate chain to a trusted root could be built"},
+    {kTrustNoSignerCert, u"the signer's certificate is invalid or not found"},
 };
 
 // The program's own verdicts, by the message that tells them and their code.

@@ -113,9 +113,18 @@ Publisher ReadOwnPublisher(Windows& windows, Reporter& reporter) {
   // Held before its signature is read: nobody writes, renames or deletes it afterwards. A
   // file that can't be held is one that can't be read.
   const OpenedFile held = windows.files.HoldFile(path);
-  Signature own{
-      kTrustNoSignature, false, {}, {}, {}, held.error != 0 ? held.error : kErrorGenFailure};
-  if (held.handle != 0) own = windows.certificates.VerifySignature(path);
+  // A link at its path is held as the link: what it leads to would go unheld.
+  const bool link = (held.attributes & kFileAttributeReparsePoint) != 0;
+  Signature own{kTrustNoSignature,
+                false,
+                {},
+                {},
+                {},
+                link              ? kErrorCantAccessFile
+                : held.error != 0 ? held.error
+                                  : kErrorGenFailure};
+  // Read through the held handle: the very bytes nobody can change any more.
+  if (held.handle != 0 && !link) own = windows.certificates.VerifySignature(path, held.handle);
   ProgramFileHold& hold = reporter.PerRun<ProgramFileHold>();
   hold.files = &windows.files;
   hold.handle = held.handle;

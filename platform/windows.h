@@ -161,8 +161,9 @@ class Certificates {
   // WinVerifyTrust(WINTRUST_ACTION_GENERIC_VERIFY_V2) of the file with no UI, no revocation
   // check and no URL fetched, the signer's certificate from WTHelperProvDataFromStateData and
   // WTHelperGetProvSignerFromChain (its hash: CertGetCertificateContextProperty(
-  // CERT_SHA1_HASH_PROP_ID)), then the state closed.
-  virtual Signature VerifySignature(const std::u16string& path) = 0;
+  // CERT_SHA1_HASH_PROP_ID)), then the state closed. With `file`, a handle of that file open
+  // for reading, WinVerifyTrust reads through it instead of opening the path again.
+  virtual Signature VerifySignature(const std::u16string& path, AppendHandle file = 0) = 0;
   // CertCompareCertificateName(X509 | PKCS_7, a, b).
   virtual bool SameCertificateName(const std::string& a, const std::string& b) = 0;
   // CryptQueryObject(CERT_QUERY_OBJECT_BLOB, bytes, a certificate, a PKCS #7 message or a

@@ -14,6 +14,7 @@ inline constexpr std::uint32_t kErrorFileTooLarge = 223;
 inline constexpr std::uint32_t kErrorNoData = 232;
 inline constexpr std::uint32_t kErrorMoreData = 234;
 inline constexpr std::uint32_t kErrorOldWinVersion = 1150;
+inline constexpr std::uint32_t kErrorCantAccessFile = 1920;
 inline constexpr std::uint32_t kErrorUnknownProduct = 1605;
 inline constexpr std::uint32_t kErrorInstallFailure = 1603;
 inline constexpr std::uint32_t kErrorInstallAlreadyRunning = 1618;

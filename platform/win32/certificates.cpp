@@ -172,7 +172,7 @@ std::u16string Win32Certificates::DisplayName(const void* certificate) {
   return name;
 }
 
-Signature Win32Certificates::VerifySignature(const std::u16string& path) {
+Signature Win32Certificates::VerifySignature(const std::u16string& path, AppendHandle held) {
   Signature signature;
   if (functions_->verifyTrust == nullptr || functions_->providerData == nullptr ||
       functions_->providerSigner == nullptr) {
@@ -182,6 +182,7 @@ Signature Win32Certificates::VerifySignature(const std::u16string& path) {
   WINTRUST_FILE_INFO file{};
   file.cbStruct = sizeof(file);
   file.pcwszFilePath = Wide(path);
+  file.hFile = reinterpret_cast<HANDLE>(held);
   WINTRUST_DATA data{};
   data.cbStruct = sizeof(data);
   data.dwUIChoice = WTD_UI_NONE;

@@ -17,7 +17,7 @@ class Win32Certificates final : public Certificates {
   StoreHandle OpenMachineRootStore(std::uint32_t& error) override;
   std::vector<CertificateAddition> AddEveryCertificate(StoreHandle from, StoreHandle to) override;
   void CloseStore(StoreHandle store) override;
-  Signature VerifySignature(const std::u16string& path) override;
+  Signature VerifySignature(const std::u16string& path, AppendHandle file) override;
   bool SameCertificateName(const std::string& a, const std::string& b) override;
 
  private:

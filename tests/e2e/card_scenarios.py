@@ -2,13 +2,12 @@
 certificates, and how the codes of all the steps make one."""
 
 import shutil
-import subprocess
 
 from common import (CARD_PACKAGES, CARD_PROVIDER, PLUGIN, PLUGIN_PACKAGES, PLUGIN_WIN32,
                     PLUGIN_X64, PROVIDER, PROVIDER_PACKAGES, REGEDIT_X64, REGEDIT_X86,
                     REGINI_X64, REGINI_X86, REINSTALL, failure, install_command, installed,
-                    installed_older, question, registry_value, result)
-from harness import Scenario, kit
+                    installed_older, question, registry_value, result, stand_in_running)
+from harness import DIST, Scenario
 from wine.distribution import Entry
 
 CONFIRM_CARD, CONFIRM_ALL, DONE_CARD, RESTART_CARD, RESTART_ALL = 122, 125, 124, 123, 126
@@ -68,20 +67,6 @@ def stand_ins_in_start_folder(*tools):
     return place
 
 
-def held_without_sharing(name):
-    """Another program holds the start folder's file `name` open without sharing for the
-    whole run."""
-    def hold(run):
-        out = run.workdir / "hold.out"
-        with open(out, "wb") as stream:
-            run.prefix.popen([run.helpers["standin"], "--hold-file",
-                              f"{run.dist_windows}\\{name}", 60000],
-                             stdout=stream, stderr=subprocess.DEVNULL)
-        if not kit.wait_for(lambda: "held" in out.read_text(), 30):
-            raise kit.WineError(f"{name} was not held")
-    return hold
-
-
 FLOW = [
     Scenario(name="-ucsp -UCSPArgs -silent: card provider, regedit, regini, certificates in order, "
                   "plug-in",
@@ -101,7 +86,8 @@ FLOW = [
     # 32: ERROR_SHARING_VIOLATION, the run's code; the other files still go in.
     Scenario(name="-ucsp -silent, a certificate file another program holds without sharing: "
                   "can't be read, 32, the other roots imported, no plug-in",
-             prepare=[held_without_sharing("b-root.cer")],
+             prepare=[stand_in_running("hold.out", "held", "--hold-file", DIST + "\\b-root.cer",
+                                       60000)],
              distribution=CARD_PACKAGES + [PLUGIN_PACKAGE] + CARD_FILES_X64 + CERTIFICATES,
              args=["-ucsp", "-silent"], exit_code=32, commands=CARD_TOOLS,
              products={CARD_PROVIDER: "2.0.1200"}, certificates=["B", "C", "D"]),

@@ -327,7 +327,7 @@ void FakeWindows::CloseStore(StoreHandle store) {
   }
 }
 
-Signature FakeWindows::VerifySignature(const std::u16string& path) {
+Signature FakeWindows::VerifySignature(const std::u16string& path, AppendHandle) {
   return ValueOr(signatures, path, {kTrustNoSignature, false, {}, {}, {}, kTrustNoSignature});
 }
 

@@ -66,7 +66,6 @@ class FakeWindows : public Installer,
   // Certificate files by full path: the names of the certificates each holds. A file
   // that is there but not a certificate store is simply not listed here.
   std::map<std::u16string, std::vector<std::u16string>> certificateFiles;
-  std::map<std::u16string, std::uint32_t> readErrors;         // reading these files fails
   std::optional<std::uint32_t> rootStoreError;                // opening the Root store fails
   std::map<std::u16string, std::uint32_t> certificateErrors;  // adding these fails
   std::optional<std::u16string> fullPathOverride;             // what GetFullPathNameW gives, if set
@@ -85,7 +84,7 @@ class FakeWindows : public Installer,
   std::map<std::u16string, std::string> writtenFiles;
   std::optional<std::uint32_t> appendError;
   std::map<std::u16string, std::pair<std::uint32_t, std::uint32_t>> fileLinks;
-  // Holding these files fails with the code; the files held when each command ran.
+  // Holding or reading these files fails with the code; the files held when each command ran.
   std::map<std::u16string, std::uint32_t> holdErrors;
   std::vector<std::vector<std::u16string>> heldAtCommands;
 
@@ -163,11 +162,10 @@ class FakeWindows : public Installer,
   std::optional<std::uint64_t> ReadFileSize(const std::u16string& path) override;
   OpenedFile OpenForAppending(const std::u16string& path) override;
   OpenedFile HoldFile(const std::u16string& path) override;
-  // A file's bytes are its path in UTF-8.
   std::uint32_t ReadFileBytes(const std::u16string& path, std::uint32_t,
                               std::string& bytes) override {
-    if (readErrors.count(path) != 0) return readErrors.at(path);
-    bytes = ToUtf8(path);
+    if (holdErrors.count(path) != 0) return holdErrors.at(path);
+    bytes = ToUtf8(path);  // a file's bytes are its path
     return kSuccess;
   }
   std::uint32_t Append(AppendHandle file, const std::string& bytes) override {
@@ -183,7 +181,7 @@ class FakeWindows : public Installer,
   StoreHandle OpenMachineRootStore(std::uint32_t& error) override;
   std::vector<CertificateAddition> AddEveryCertificate(StoreHandle from, StoreHandle to) override;
   void CloseStore(StoreHandle store) override;
-  Signature VerifySignature(const std::u16string& path) override;
+  Signature VerifySignature(const std::u16string& path, AppendHandle) override;
   bool SameCertificateName(const std::string& a, const std::string& b) override { return a == b; }
   // ---- Desktop ----
   std::int32_t ShowMessageBox(const std::u16string& text, const std::u16string& caption,

@@ -100,11 +100,6 @@ TEST(MainFlow, HelpComesBeforeEveryCheckAndTheChecksBeforeAnythingElse) {
     return Boxes{{HelpText(provider, card), u"Справка", kMbIconInformation}};
   };
   const auto told = [](std::uint16_t id) { return Boxes{{Text(id), kCaption, kMbIconError}}; };
-  // setup.exe's own signature failing: the plug-in's failure with the code.
-  const auto refused = [](std::uint32_t code) {
-    return Boxes{
-        {Text(IDS_PLUGIN_FAILED) + u": " + DecimalText(code) + u".", kCaption, kMbIconError}};
-  };
   using Version = std::optional<OsVersion>;
   using Script = void (*)(FakeWindows&);
   const Version none, win7 = OsVersion{6, 1, 1};
@@ -129,20 +124,21 @@ TEST(MainFlow, HelpComesBeforeEveryCheckAndTheChecksBeforeAnythingElse) {
       {true, OsVersion{4, 0, 6}, u"-silent", 1150, told(IDS_SYSTEM_TOO_OLD), {}},
       {true, none, u"", 2, told(IDS_VERSION_UNREADABLE), {}},
       // setup.exe's own signature, read before the first question: the run ends with its code.
-      {true, win7, u"", kTrustBadDigest, refused(kTrustBadDigest),
+      {true, win7, u"", kTrustBadDigest,
+       Boxes{{Text(IDS_PLUGIN_FAILED) + u": 2148098064.", kCaption, kMbIconError}},
        [](FakeWindows& f) { f.signatures[f.programPath].trust = kTrustBadDigest; }},
-      {true, win7, u"-csp", kTrustExplicitDistrust, refused(kTrustExplicitDistrust),
-       [](FakeWindows& f) { f.signatures[f.programPath].trust = kTrustExplicitDistrust; }},
-      {true, win7, u"", 32, refused(32),  // its file can't be read: no "not signed"
+      {true, win7, u"-silent", 32, Boxes(),  // can't be read: no "not signed", no signer
        [](FakeWindows& f) {
          f.signatures[f.programPath] = {kTrustNoSignature, {}, {}, {}, {}, 32};
        }},
-      {true, win7, u"", 32, refused(32), [](FakeWindows& f) { f.holdErrors[f.programPath] = 32; }},
-      // Its signer can't be read: not taken for "no publisher".
-      {true, win7, u"", kTrustNoSignerCert, refused(kTrustNoSignerCert),
+      {true, win7, u"-silent", 32, Boxes(),
+       [](FakeWindows& f) { f.holdErrors[f.programPath] = 32; }},
+      {true, win7, u"-silent", 1920, Boxes(),  // a link: its target would go unheld
+       [](FakeWindows& f) {
+         f.fileLinks[f.programPath] = {0x420, 1};
+       }},
+      {true, win7, u"-silent", kTrustNoSignerCert, Boxes(),
        [](FakeWindows& f) { f.signatures[f.programPath].trust = kSuccess; }},
-      {true, win7, u"", kTrustNoSignerCert, refused(kTrustNoSignerCert),
-       [](FakeWindows& f) { f.signatures[f.programPath].trust = kCertUntrustedRoot; }},
   };
   for (const auto& [administrator, version, line, exitCode, boxes, script] : cases) {
     for (const bool desktop : {true, false}) {

@@ -73,8 +73,7 @@ FakeWindows Distribution(const FlowCase& c) {
     product.features[u"NPVELUM"] = c.featureState;
   }
   if (c.changedSinceSigned) {
-    fake.signatures[u"C:\\dist\\" + std::u16string(kX64)] = {
-        kTrustBadDigest, true, "A", u"A", u"T", 0};
+    fake.signatures[u"C:\\dist\\" + std::u16string(kX64)].trust = kTrustBadDigest;
   }
   fake.wow64 = c.wow64;
   fake.defaultExitCode = c.exitCode;

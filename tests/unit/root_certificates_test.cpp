@@ -60,7 +60,7 @@ TEST(RootCertificates, SkipsFilesThatAreNoCertificatesAndFailsWhatTheStoreRefuse
        2, 0x80070005, u"certificate C3 from C:\\dist\\good.crt added"},
       {"a file that can't be read, then a good file",
        [](FakeWindows& f) {
-         f.readErrors[u"C:\\dist\\root.cer"] = 32;
+         f.holdErrors[u"C:\\dist\\root.cer"] = 32;
          f.AddFile(u"good.crt");
          f.certificateFiles[u"C:\\dist\\good.crt"] = {u"C3"};
        },

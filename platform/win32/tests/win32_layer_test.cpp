@@ -150,15 +150,6 @@ void TestFiles(const std::u16string& workDir) {
   opened = files.OpenForAppending(workDir + u"\\no-folder\\x.log");
   Expect(opened.handle == 0 && opened.error == ERROR_PATH_NOT_FOUND,
          "OpenForAppending into a missing folder fails with its error");
-  std::string bytes;
-  Expect(files.ReadFileBytes(log, 4, bytes) == 0 && bytes == "1\n2\n" &&
-             files.ReadFileBytes(log, 3, bytes) == ERROR_FILE_TOO_LARGE,
-         "ReadFileBytes reads a whole file, and none above its limit");
-  const HANDLE unshared =
-      ::CreateFileW(Wide(log), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  Expect(files.ReadFileBytes(log, 4, bytes) == ERROR_SHARING_VIOLATION,
-         "ReadFileBytes of a file another handle holds without sharing: its error");
-  ::CloseHandle(unshared);
 }
 
 void TestStringTable() {

@@ -21,8 +21,8 @@
 
    standin.exe --own-installer MS owns the installer's mutex for MS milliseconds, as a running
    installation does, and prints "owned" once it does and "released" after.
-   standin.exe --hold-file PATH MS keeps PATH open for reading without sharing for MS
-   milliseconds, as another program may, and prints "held" once it does and "released" after. */
+   standin.exe --hold-file PATH MS keeps PATH open without sharing for MS milliseconds, as
+   another program may, and prints "held" once it does. */
 #include "helper_output.h"
 /* After windows.h, which it builds on. */
 #include <tlhelp32.h>
@@ -188,8 +188,7 @@ int wmain(int argc, wchar_t** argv) {
     if (file == INVALID_HANDLE_VALUE) return Finish(1, L"not held: %lu\n", GetLastError());
     Print(L"held\n");
     Sleep(wcstoul(argv[3], NULL, 10));
-    CloseHandle(file);
-    return Finish(0, L"released\n");
+    return CloseHandle(file) ? 0 : 1;
   }
   /* Its own name without folder and extension: "msiexec" for ...\msiexec.exe. */
   wchar_t path[MAX_PATH], name[64], variable[80] = L"STANDIN_";
