@@ -83,7 +83,6 @@ FLOW = [
              args=["-ucsp"], boxes=[question(CONFIRM_CARD), result(DONE_CARD)],
              commands=CARD_TOOLS + [PLUGIN_X64], products=CARD_AND_PLUGIN, certificates=["A"],
              checks=[imported(None)]),
-    # 32: ERROR_SHARING_VIOLATION, the run's code; the other files still go in.
     Scenario(name="-ucsp -silent, a certificate file another program holds without sharing: "
                   "can't be read, 32, the other roots imported, no plug-in",
              prepare=[stand_in_running("hold.out", "held", "--hold-file", DIST + "\\b-root.cer",

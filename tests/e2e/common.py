@@ -102,8 +102,7 @@ def wine_version(name):
 
 
 def stand_in_running(out_name, ready, *args):
-    """Another program of the prefix: the stand-in started with args ({dist} expanded), its
-    output in out_name of the run's folder; setup.exe starts once it has printed ready."""
+    """The stand-in, another program, running with args ({dist} expanded) once it printed ready."""
     def start(run):
         with open(run.workdir / out_name, "wb") as out:
             run.prefix.popen([run.helpers["standin"]] + [run.expand(str(a)) for a in args],

@@ -84,7 +84,7 @@ class FakeWindows : public Installer,
   std::map<std::u16string, std::string> writtenFiles;
   std::optional<std::uint32_t> appendError;
   std::map<std::u16string, std::pair<std::uint32_t, std::uint32_t>> fileLinks;
-  // Holding or reading these files fails with the code; the files held when each command ran.
+  // Holding these files fails with the code; the files held when each command ran.
   std::map<std::u16string, std::uint32_t> holdErrors;
   std::vector<std::vector<std::u16string>> heldAtCommands;
 
@@ -164,7 +164,6 @@ class FakeWindows : public Installer,
   OpenedFile HoldFile(const std::u16string& path) override;
   std::uint32_t ReadFileBytes(const std::u16string& path, std::uint32_t,
                               std::string& bytes) override {
-    if (holdErrors.count(path) != 0) return holdErrors.at(path);
     bytes = ToUtf8(path);  // a file's bytes are its path
     return kSuccess;
   }

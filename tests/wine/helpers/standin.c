@@ -21,8 +21,7 @@
 
    standin.exe --own-installer MS owns the installer's mutex for MS milliseconds, as a running
    installation does, and prints "owned" once it does and "released" after.
-   standin.exe --hold-file PATH MS keeps PATH open without sharing for MS milliseconds, as
-   another program may, and prints "held" once it does. */
+   standin.exe --hold-file PATH MS holds PATH unshared for MS milliseconds, printing "held". */
 #include "helper_output.h"
 /* After windows.h, which it builds on. */
 #include <tlhelp32.h>
@@ -184,11 +183,11 @@ int wmain(int argc, wchar_t** argv) {
     return Finish(0, L"released\n");
   }
   if (argc == 4 && wcscmp(argv[1], L"--hold-file") == 0) {
-    HANDLE file = CreateFileW(argv[2], GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
-    if (file == INVALID_HANDLE_VALUE) return Finish(1, L"not held: %lu\n", GetLastError());
+    if (CreateFileW(argv[2], GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL) == INVALID_HANDLE_VALUE)
+      return 1;
     Print(L"held\n");
-    Sleep(wcstoul(argv[3], NULL, 10));
-    return CloseHandle(file) ? 0 : 1;
+    Sleep(wcstoul(argv[3], NULL, 10)); /* closed as the process ends */
+    return 0;
   }
   /* Its own name without folder and extension: "msiexec" for ...\msiexec.exe. */
   wchar_t path[MAX_PATH], name[64], variable[80] = L"STANDIN_";
