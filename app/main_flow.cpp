@@ -87,7 +87,11 @@ std::uint32_t Install(Windows& windows, Reporter& reporter, const InstallerOptio
     return reporter.Fail(exit_code::kNotAdministrator, IDS_NOT_ADMINISTRATOR, IDS_CAPTION);
   }
   if (const std::uint32_t code = CheckOperatingSystem(windows, reporter); code != 0) return code;
-  const Publisher publisher = ReadOwnPublisher(windows, reporter);
+  // Read at start, its file held to the end: an own signature that fails ends the run
+  // before any question.
+  HeldFiles ownFile(windows.files);
+  const Publisher publisher = ReadOwnPublisher(windows, reporter, ownFile);
+  if (publisher.failure != kSuccess) return reporter.FailFlow(publisher.failure, IDS_PLUGIN_FAILED);
 
   windows.installer.SetInternalUI(kInstallUiLevelNone);
   Progress progress = reporter.CreateProgress(ProgressTitleId(options.installProvider));

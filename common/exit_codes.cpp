@@ -17,10 +17,12 @@ struct CodeName {
 constexpr CodeName kWindowsErrorNames[] = {
     {kErrorFileNotFound, "file not found"},
     {3, "path not found"},
+    {32, "the file is in use by another process"},
     {5, "access denied"},
     {kErrorNotEnoughMemory, "not enough memory"},
     {kErrorGenFailure, "general failure"},
     {87, "invalid parameter"},
+    {kErrorFileTooLarge, "the file is too large"},
     {1601, "the Windows Installer service could not be accessed"},
     {1602, "cancelled by the user"},
     {kErrorInstallFailure, "fatal error during installation"},
@@ -41,6 +43,8 @@ constexpr CodeName kWindowsErrorNames[] = {
     {kCertExpired, "a required certificate is not within its validity period"},
     {kCertUntrustedRoot, "the certificate chain ends in a root that is not trusted"},
     {kTrustExplicitDistrust, "the certificate was explicitly marked as untrusted"},
+    {kCertChaining, "no certificate chain to a trusted root could be built"},
+    {kTrustNoSignerCert, "the signer's certificate is invalid or not found"},
 };
 
 // The program's own verdicts, by the message that tells them and their code.

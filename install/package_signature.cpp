@@ -1,48 +1,124 @@
 #include "install/package_signature.h"
 
+#include "common/joined_text.h"
 #include "platform/windows_constants.h"
 
 namespace setup {
 namespace {
 
+// No signature to hold packages to: WinVerifyTrust finds none (its answer, with one of the
+// last errors Microsoft documents for a file that carries none), or the signature is in an
+// algorithm this Windows lacks (SHA-256 on Windows 2000).
+bool Unsigned(const Signature& signature) {
+  if (signature.trust == kTrustNoSignature) {
+    return signature.lastError == kTrustNoSignature ||
+           signature.lastError == kTrustSubjectFormUnknown ||
+           signature.lastError == kTrustProviderUnknown;
+  }
+  return signature.trust == kBadAlgorithm || signature.trust == kUnknownAlgorithm;
+}
+
+// The signature verified, but no chain to a trusted root was built here: an offline
+// machine that lacks the root.
+bool ChainNotBuilt(std::uint32_t trust) {
+  return trust == kCertUntrustedRoot || trust == kCertChaining;
+}
+
 // What the log says a file is: signed by whom, or why it has no signature that counts.
 std::u16string Described(const Signature& signature) {
-  const std::u16string code = u" (" + HexText(signature.trust) + u")";
-  const std::u16string signer = u"signed by \"" + signature.signer + u"\"";
-  switch (signature.trust) {
-    case kSuccess:
-      return signature.signerRead ? signer : u"signed, its signer unreadable";
-    case kTrustNoSignature:
-      return u"not signed" + code;
-    case kTrustBadDigest:
-      return (signature.signerRead ? signer : u"signed") + u", but changed since" + code;
-    default:
-      return (signature.signerRead ? signer + u", but the signature is not valid here"
-                                   : u"not verifiable here") +
-             code;
+  const std::uint32_t trust = signature.trust;
+  const bool noSignature = Unsigned(signature);
+  const bool notReadable = !noSignature && trust == kTrustNoSignature;
+  const char* what = nullptr;  // nullptr: its signer's name
+  if (noSignature) {
+    what = trust == kTrustNoSignature ? "not signed" : "signed in an unknown algorithm";
+  } else if (notReadable) {
+    what = "not readable";
+  } else if (!signature.signerRead) {
+    what = trust == kSuccess ? "signed, its signer unreadable" : "signed";
   }
+  const char* why = trust == kSuccess || noSignature || notReadable ? ""
+                    : trust == kTrustBadDigest                      ? ", but changed since"
+                    : ChainNotBuilt(trust) ? ", its certificate chain not built here"
+                                           : ", but not valid here";
+  // Not readable: the last error, the answer being "no signature".
+  return Join({what != nullptr ? Piece(what) : Piece(u"signed by \""),
+               what != nullptr ? u"" : signature.signer, what != nullptr ? "" : "\"", why,
+               trust == kSuccess ? "" : " (",
+               trust == kSuccess ? u"" : HexText(notReadable ? signature.lastError : trust),
+               trust == kSuccess ? "" : ")"});
+}
+
+std::u16string HeaderLine(const Signature& own, const Publisher& publisher) {
+  const bool failed = publisher.failure != kSuccess;
+  const bool byCertificate = !publisher.certificate.empty();
+  return Join({"packages: ",
+               failed            ? ""
+               : publisher.known ? "checked, "
+                                 : "not checked, ",
+               "setup.exe is ", Described(own),
+               failed             ? ": the run ends with "
+               : !publisher.known ? ""
+               : byCertificate    ? ": only packages signed by the same certificate ("
+                                  : ": only packages signed by the same publisher",
+               failed ? HexText(publisher.failure) : publisher.certificate,
+               failed             ? " before anything changes"
+               : !publisher.known ? ""
+               : byCertificate    ? ") are installed"
+                                  : " are installed"});
 }
 
 }  // namespace
 
 Publisher PublisherOf(const Signature& own) {
-  if (own.trust != kSuccess || !own.signerRead) return {};
-  return {true, own.subject, own.signer};
+  Publisher publisher;
+  if (Unsigned(own)) return publisher;
+  if (own.trust != kSuccess && !ChainNotBuilt(own.trust)) {
+    // A file that can't be read answers "no signature" too; its last error says why.
+    publisher.failure =
+        own.trust == kTrustNoSignature && own.lastError != kSuccess ? own.lastError : own.trust;
+  } else if (!own.signerRead) {
+    // Signed, but by nobody this run could compare a package's signer with.
+    publisher.failure = kTrustNoSignerCert;
+  } else {
+    publisher.known = true;
+    publisher.subject = own.subject;
+    publisher.name = own.signer;
+    if (own.trust != kSuccess) publisher.certificate = own.thumbprint;
+  }
+  return publisher;
 }
 
-std::uint32_t PackageVerdict(const Signature& package, bool sameSubject) {
-  if (package.trust != kSuccess) return package.trust;
-  return package.signerRead && sameSubject ? kSuccess : kTrustSubjectNotTrusted;
+std::uint32_t PackageVerdict(const Publisher& publisher, const Signature& package,
+                             bool sameSubject) {
+  const bool byCertificate = !publisher.certificate.empty();
+  // Offline, a package's chain fails here as setup.exe's does: its certificate decides.
+  if (package.trust != kSuccess && !(byCertificate && ChainNotBuilt(package.trust))) {
+    return package.trust;
+  }
+  const bool same = byCertificate ? package.thumbprint == publisher.certificate : sameSubject;
+  if (package.signerRead && same) return kSuccess;
+  return package.trust != kSuccess ? package.trust : kTrustSubjectNotTrusted;
 }
 
-Publisher ReadOwnPublisher(Windows& windows, Reporter& reporter) {
-  const Signature own = windows.certificates.VerifySignature(windows.system.ReadProgramPath());
+Publisher ReadOwnPublisher(Windows& windows, Reporter& reporter, HeldFiles& heldFiles) {
+  const std::u16string path = windows.system.ReadProgramPath();
+  // Held before its signature is read, until the run ends: nobody writes, renames or
+  // deletes it afterwards. A file that can't be held is one that can't be read.
+  const OpenedFile held = windows.files.HoldFile(path);
+  Signature own{
+      kTrustNoSignature, false, {}, {}, {}, held.error != 0 ? held.error : kErrorGenFailure};
+  if (held.handle != 0) {
+    heldFiles.Keep(held.handle);
+    // Read through the held handle: the very bytes nobody can change any more.
+    own = windows.certificates.VerifySignature(path, held.handle);
+  }
   const Publisher publisher = PublisherOf(own);
-  // A build from source, or a Windows without SHA-256 signatures (2000): as before, no check.
-  reporter.Record(publisher.known
-                      ? u"packages: checked, setup.exe is " + Described(own) +
-                            u": only packages signed by the same publisher are installed"
-                      : u"packages: not checked, setup.exe is " + Described(own));
+  reporter.Record(HeaderLine(own, publisher));
+  reporter.NoteSource(publisher.failure, held.handle == 0 ? u"CreateFileW (setup.exe's own file)"
+                                         : publisher.failure == kTrustNoSignerCert
+                                             ? u"the signer of setup.exe's signature"
+                                             : u"WinVerifyTrust on setup.exe");
   return publisher;
 }
 
@@ -55,16 +131,25 @@ std::uint32_t CheckPackagePublisher(Windows& windows, Reporter& reporter,
   const bool sameSubject =
       package.trust == kSuccess && package.signerRead &&
       windows.certificates.SameCertificateName(package.subject, publisher.subject);
-  const std::uint32_t verdict = PackageVerdict(package, sameSubject);
-  reporter.Record(u"signature: " + path + u" is " + Described(package) +
-                  u"; setup.exe is signed by \"" + publisher.name + u"\": " +
-                  (verdict == kSuccess
-                       ? u"the same publisher, accepted"
-                       : (package.trust == kSuccess ? u"another publisher, " : u"") +
-                             std::u16string(u"refused with ") + HexText(verdict)));
-  return reporter.NoteSource(verdict, package.trust != kSuccess
-                                          ? u"WinVerifyTrust on the package"
-                                          : u"the package's signer compared with setup.exe's");
+  const std::uint32_t verdict = PackageVerdict(publisher, package, sameSubject);
+  const bool byCertificate = !publisher.certificate.empty();
+  // Whether the verdict is about the signer, the signature itself having passed.
+  const bool signerCompared =
+      package.trust == kSuccess || (byCertificate && ChainNotBuilt(package.trust));
+  const char* const same = byCertificate ? "certificate" : "publisher";
+  reporter.Record({"signature: ", path, " is ", Described(package), "; setup.exe is signed by \"",
+                   publisher.name, byCertificate ? "\", certificate " : "\"", publisher.certificate,
+                   verdict == kSuccess ? ": the same "
+                   : signerCompared    ? ": another "
+                                       : ": ",
+                   verdict == kSuccess || signerCompared ? same : "",
+                   verdict == kSuccess ? ", accepted"
+                   : signerCompared    ? ", refused with "
+                                       : "refused with ",
+                   verdict == kSuccess ? u"" : HexText(verdict)});
+  return reporter.NoteSource(verdict, signerCompared
+                                          ? u"the package's signer compared with setup.exe's"
+                                          : u"WinVerifyTrust on the package");
 }
 
 }  // namespace setup

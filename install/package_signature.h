@@ -5,28 +5,38 @@
 #include <cstdint>
 #include <string>
 
+#include "install/held_files.h"
 #include "platform/windows.h"
 #include "ui/reporter.h"
 
 namespace setup {
 
 // setup.exe's own signer, whose packages alone a run installs. Not `known`: setup.exe
-// carries no signature this Windows can verify, and packages go to msiexec unchecked.
+// carries no signature, or one in an algorithm this Windows does not know, and packages
+// go to msiexec unchecked; with `failure` set, the run must end with that code instead.
 struct Publisher {
   bool known = false;
   std::string subject;  // as encoded in the certificate
   std::u16string name;
+  // Not empty: setup.exe's certificate chain is not built on this machine (offline, its
+  // root missing); only a package signed by this very certificate (its SHA-1 hash) passes.
+  std::u16string certificate;
+  // Not 0: setup.exe's own signature or file failed; nothing may change.
+  std::uint32_t failure = 0;
 };
 
-// setup.exe's signature: the publisher when it is valid and names its signer.
+// What setup.exe's own signature makes of the run (the file not held by it).
 Publisher PublisherOf(const Signature& own);
 
 // A package's verdict: 0 to install it, else the code its flow fails with. A valid
-// signature of another subject, or of a signer that can't be read, is another publisher's.
-std::uint32_t PackageVerdict(const Signature& package, bool sameSubject);
+// signature of another subject, or of a signer that can't be read, is another publisher's;
+// with `publisher.certificate`, only that certificate counts.
+std::uint32_t PackageVerdict(const Publisher& publisher, const Signature& package,
+                             bool sameSubject);
 
-// Reads setup.exe's own signature; the log's header says whether packages are checked.
-Publisher ReadOwnPublisher(Windows& windows, Reporter& reporter);
+// Holds setup.exe's own file (shared for reading only) in `held`, then reads its signature;
+// the log's header says whether and how packages are checked, or why the run ends.
+Publisher ReadOwnPublisher(Windows& windows, Reporter& reporter, HeldFiles& held);
 
 // Checks the package at `path`, the very file msiexec is then given, against the
 // publisher: 0 to go on, else the code. Recorded with both signers and the verdict.

@@ -1,12 +1,17 @@
 #include "install/root_certificates.h"
 
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/windows_constants.h"
 
 namespace setup {
 namespace {
+
+// Far above a bundle of every root a Windows trusts (under 1 MiB in Base64); a larger
+// file is refused unread rather than held in memory.
+constexpr std::uint32_t kLargestCertificateFile = 4u << 20;
 
 class StoreHolder {
  public:
@@ -33,8 +38,15 @@ std::uint32_t ImportFile(Windows& windows, Reporter& reporter, const std::u16str
                     DecimalText(static_cast<std::uint32_t>(kMaxPath)) + u" characters");
     return kSuccess;
   }
-  std::uint32_t error = 0;
-  StoreHandle opened = windows.certificates.OpenFileStore(*path, error);
+  // Read once, then imported from what was read: the file can't change in between.
+  std::string bytes;
+  std::uint32_t error = windows.files.ReadFileBytes(*path, kLargestCertificateFile, bytes);
+  if (error != kSuccess) {
+    reporter.Record(u"certificate file " + *path + u" not imported: can't be read, error " +
+                    HexText(error));
+    return reporter.NoteSource(error, u"reading a certificate file");
+  }
+  StoreHandle opened = windows.certificates.OpenCertificateStore(bytes, error);
   StoreHolder file(windows.certificates, opened);
   if (file.get() == 0) {
     reporter.Record(u"certificate file " + *path +

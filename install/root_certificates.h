@@ -6,10 +6,11 @@
 
 namespace setup {
 
-// "*.cer", then "*.p7b", then "*.crt", each file's certificates added to the machine
-// "Root" store. Nothing is shown. A file that is no certificate file is skipped (and
-// recorded); a Root store that can't be opened or a certificate it does not take is a
-// failure: the first such code is returned, and the other certificates are still tried.
+// "*.cer", then "*.p7b", then "*.crt", each file read whole (at most 4 MiB) and the
+// certificates of those bytes added to the machine "Root" store. Nothing is shown. Bytes
+// that hold no certificate are skipped (and recorded); a file that can't be read, a Root
+// store that can't be opened or a certificate it does not take is a failure: the first
+// such code is returned, and the other files and certificates are still tried.
 std::uint32_t ImportRootCertificates(Windows& windows, Reporter& reporter);
 
 }  // namespace setup

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "install/held_files.h"
 #include "install/installer_wait.h"
 #include "install/package_signature.h"
 #include "install/run_plan.h"
@@ -23,23 +24,6 @@ struct RunRequest {
   std::u16string providerArgs;
   std::u16string cardProviderArgs;
   std::u16string pluginArgs;
-};
-
-// Files held open so that nobody can change them, from when they were found until the run
-// ends: what was checked is what msiexec gets.
-class HeldFiles {
- public:
-  explicit HeldFiles(Files& files) : files_(files) {}
-  ~HeldFiles() {
-    for (const AppendHandle handle : handles_) files_.CloseFile(handle);
-  }
-  HeldFiles(const HeldFiles&) = delete;
-  HeldFiles& operator=(const HeldFiles&) = delete;
-  void Keep(AppendHandle handle) { handles_.push_back(handle); }
-
- private:
-  Files& files_;
-  std::vector<AppendHandle> handles_;
 };
 
 struct RunContext {

@@ -126,6 +126,11 @@ class Files {
   // is followed, as every reader of the path follows it. A file whose information can't
   // be read is closed again.
   virtual OpenedFile HoldFile(const std::u16string& path) = 0;
+  // CreateFileW(GENERIC_READ, shared for reading only, OPEN_EXISTING), GetFileSize, then
+  // ReadFile of the whole file into `bytes`: 0, the GetLastError code of the step that
+  // failed, or ERROR_FILE_TOO_LARGE above `limit` bytes (nothing read then).
+  virtual std::uint32_t ReadFileBytes(const std::u16string& path, std::uint32_t limit,
+                                      std::string& bytes) = 0;
   // WriteFile of every byte: 0 or the GetLastError code.
   virtual std::uint32_t Append(AppendHandle file, const std::string& bytes) = 0;
   // CloseHandle.
@@ -144,9 +149,11 @@ struct CertificateAddition {
 // A file's Authenticode signature, as WinVerifyTrust judged it.
 struct Signature {
   std::uint32_t trust = 0;  // its answer: 0 for a valid signature, else a TRUST_E_ or CERT_E_ code
-  bool signerRead = false;  // the signer's certificate was there to read
+  bool signerRead = false;  // the signer's certificate was there, its hash read
   std::string subject;      // its subject name as encoded in the certificate
   std::u16string signer;    // its subject as shown (CERT_NAME_SIMPLE_DISPLAY_TYPE)
+  std::u16string thumbprint;    // SHA-1 of the encoded certificate, upper-case hexadecimal
+  std::uint32_t lastError = 0;  // GetLastError right after it: why there is no signature
 };
 
 class Certificates {
@@ -154,13 +161,16 @@ class Certificates {
   virtual ~Certificates() = default;
   // WinVerifyTrust(WINTRUST_ACTION_GENERIC_VERIFY_V2) of the file with no UI, no revocation
   // check and no URL fetched, the signer's certificate from WTHelperProvDataFromStateData and
-  // WTHelperGetProvSignerFromChain, then the state closed.
-  virtual Signature VerifySignature(const std::u16string& path) = 0;
+  // WTHelperGetProvSignerFromChain (its hash: CertGetCertificateContextProperty(
+  // CERT_SHA1_HASH_PROP_ID)), then the state closed. With `file`, a handle of that file open
+  // for reading, WinVerifyTrust reads through it instead of opening the path again.
+  virtual Signature VerifySignature(const std::u16string& path, AppendHandle file = 0) = 0;
   // CertCompareCertificateName(X509 | PKCS_7, a, b).
   virtual bool SameCertificateName(const std::string& a, const std::string& b) = 0;
-  // CertOpenStore(CERT_STORE_PROV_FILENAME_W, X509 | PKCS_7, 0, 0, path); on failure 0
-  // and the GetLastError code in `error`.
-  virtual StoreHandle OpenFileStore(const std::u16string& path, std::uint32_t& error) = 0;
+  // CryptQueryObject(CERT_QUERY_OBJECT_BLOB, bytes, a certificate, a PKCS #7 message or a
+  // serialized store, binary or Base64) and the store it gives; on failure 0 and the
+  // GetLastError code in `error`.
+  virtual StoreHandle OpenCertificateStore(const std::string& bytes, std::uint32_t& error) = 0;
   // CertOpenStore(CERT_STORE_PROV_SYSTEM_W, X509 | PKCS_7, 0,
   // CERT_SYSTEM_STORE_LOCAL_MACHINE, "Root"); on failure 0 and the code in `error`.
   virtual StoreHandle OpenMachineRootStore(std::uint32_t& error) = 0;

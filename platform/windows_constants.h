@@ -10,6 +10,7 @@ inline constexpr std::uint32_t kSuccess = 0;
 inline constexpr std::uint32_t kErrorFileNotFound = 2;
 inline constexpr std::uint32_t kErrorNotEnoughMemory = 8;
 inline constexpr std::uint32_t kErrorGenFailure = 31;
+inline constexpr std::uint32_t kErrorFileTooLarge = 223;
 inline constexpr std::uint32_t kErrorNoData = 232;
 inline constexpr std::uint32_t kErrorMoreData = 234;
 inline constexpr std::uint32_t kErrorOldWinVersion = 1150;
@@ -28,6 +29,13 @@ inline constexpr std::uint32_t kTrustSubjectNotTrusted = 0x800B0004;  // TRUST_E
 inline constexpr std::uint32_t kCertExpired = 0x800B0101;             // CERT_E_EXPIRED
 inline constexpr std::uint32_t kCertUntrustedRoot = 0x800B0109;       // CERT_E_UNTRUSTEDROOT
 inline constexpr std::uint32_t kTrustExplicitDistrust = 0x800B0111;   // TRUST_E_EXPLICIT_DISTRUST
+inline constexpr std::uint32_t kCertChaining = 0x800B010A;            // CERT_E_CHAINING
+inline constexpr std::uint32_t kTrustNoSignerCert = 0x80096002;       // TRUST_E_NO_SIGNER_CERT
+inline constexpr std::uint32_t kTrustSubjectFormUnknown =
+    0x800B0003;                                                     // TRUST_E_SUBJECT_FORM_UNKNOWN
+inline constexpr std::uint32_t kTrustProviderUnknown = 0x800B0001;  // TRUST_E_PROVIDER_UNKNOWN
+inline constexpr std::uint32_t kBadAlgorithm = 0x80090008;          // NTE_BAD_ALGID
+inline constexpr std::uint32_t kUnknownAlgorithm = 0x80091002;      // CRYPT_E_UNKNOWN_ALGO
 
 // Message box styles and answers.
 inline constexpr std::uint32_t kMbOk = 0x0;

@@ -16,6 +16,7 @@ struct Win32Certificates::Functions {
   decltype(&::CertFreeCertificateContext) freeCertificate;
   decltype(&::CertGetNameStringW) getName;
   decltype(&::CertCompareCertificateName) compareNames;
+  decltype(&::CryptQueryObject) queryObject;
   decltype(&::WinVerifyTrust) verifyTrust;
   decltype(&::WTHelperProvDataFromStateData) providerData;
   decltype(&::WTHelperGetProvSignerFromChain) providerSigner;
@@ -49,6 +50,8 @@ Win32Certificates::Functions Win32Certificates::BindFunctions() {
   functions.getName = FindFunction<decltype(functions.getName)>(crypt32, "CertGetNameStringW");
   functions.compareNames =
       FindFunction<decltype(functions.compareNames)>(crypt32, "CertCompareCertificateName");
+  functions.queryObject =
+      FindFunction<decltype(functions.queryObject)>(crypt32, "CryptQueryObject");
   const HMODULE wintrust = LoadSystemLibrary(L"wintrust.dll");
   functions.verifyTrust = FindFunction<decltype(functions.verifyTrust)>(wintrust, "WinVerifyTrust");
   functions.providerData =
@@ -64,7 +67,7 @@ Win32Certificates::Win32Certificates()
 Win32Certificates::~Win32Certificates() = default;
 
 StoreHandle Win32Certificates::OpenStore(const char* provider, std::uint32_t flags,
-                                          const void* parameter, std::uint32_t& error) {
+                                         const void* parameter, std::uint32_t& error) {
   if (functions_->openStore == nullptr) {
     error = ERROR_PROC_NOT_FOUND;
     return 0;
@@ -74,8 +77,26 @@ StoreHandle Win32Certificates::OpenStore(const char* provider, std::uint32_t fla
   return FromStore(store);
 }
 
-StoreHandle Win32Certificates::OpenFileStore(const std::u16string& path, std::uint32_t& error) {
-  return OpenStore(CERT_STORE_PROV_FILENAME_W, 0, Wide(path), error);
+StoreHandle Win32Certificates::OpenCertificateStore(const std::string& bytes,
+                                                    std::uint32_t& error) {
+  if (functions_->queryObject == nullptr) {
+    error = ERROR_PROC_NOT_FOUND;
+    return 0;
+  }
+  // The bytes are only read; the structure wants them writable.
+  CERT_BLOB blob{static_cast<DWORD>(bytes.size()),
+                 reinterpret_cast<BYTE*>(const_cast<char*>(bytes.data()))};
+  HCERTSTORE store = nullptr;
+  // What a certificate file may hold: one certificate, a PKCS #7 bundle or a serialized
+  // store, in binary or in Base64 with or without its PEM lines.
+  constexpr DWORD kContents = CERT_QUERY_CONTENT_FLAG_CERT | CERT_QUERY_CONTENT_FLAG_PKCS7_SIGNED |
+                              CERT_QUERY_CONTENT_FLAG_SERIALIZED_STORE;
+  if (!functions_->queryObject(CERT_QUERY_OBJECT_BLOB, &blob, kContents, CERT_QUERY_FORMAT_FLAG_ALL,
+                               0, nullptr, nullptr, nullptr, &store, nullptr, nullptr)) {
+    error = ::GetLastError();
+    return 0;
+  }
+  return FromStore(store);
 }
 
 StoreHandle Win32Certificates::OpenMachineRootStore(std::uint32_t& error) {
@@ -151,7 +172,7 @@ std::u16string Win32Certificates::DisplayName(const void* certificate) {
   return name;
 }
 
-Signature Win32Certificates::VerifySignature(const std::u16string& path) {
+Signature Win32Certificates::VerifySignature(const std::u16string& path, AppendHandle held) {
   Signature signature;
   if (functions_->verifyTrust == nullptr || functions_->providerData == nullptr ||
       functions_->providerSigner == nullptr) {
@@ -161,6 +182,7 @@ Signature Win32Certificates::VerifySignature(const std::u16string& path) {
   WINTRUST_FILE_INFO file{};
   file.cbStruct = sizeof(file);
   file.pcwszFilePath = Wide(path);
+  file.hFile = reinterpret_cast<HANDLE>(held);
   WINTRUST_DATA data{};
   data.cbStruct = sizeof(data);
   data.dwUIChoice = WTD_UI_NONE;
@@ -174,6 +196,7 @@ Signature Win32Certificates::VerifySignature(const std::u16string& path) {
   // INVALID_HANDLE_VALUE: there is no interactive user to ask anything.
   const HWND noUser = static_cast<HWND>(INVALID_HANDLE_VALUE);
   signature.trust = static_cast<std::uint32_t>(functions_->verifyTrust(noUser, &action, &data));
+  signature.lastError = ::GetLastError();
   // The signer is read also from a signature that failed, for the log.
   CRYPT_PROVIDER_DATA* provider = functions_->providerData(data.hWVTStateData);
   const CRYPT_PROVIDER_SGNR* signer =
@@ -182,7 +205,10 @@ Signature Win32Certificates::VerifySignature(const std::u16string& path) {
       signer->pasCertChain[0].pCert != nullptr) {
     const PCCERT_CONTEXT certificate = signer->pasCertChain[0].pCert;
     const CERT_NAME_BLOB& subject = certificate->pCertInfo->Subject;
-    signature.signerRead = true;
+    unsigned char hash[20] = {};
+    signature.thumbprint = Thumbprint(certificate, hash);
+    // A certificate whose hash can't be read is no signer a package can be compared with.
+    signature.signerRead = !signature.thumbprint.empty();
     signature.subject.assign(reinterpret_cast<const char*>(subject.pbData), subject.cbData);
     signature.signer = DisplayName(certificate);
   }

@@ -1,5 +1,5 @@
-// File and system certificate stores, through the system's crypt32.dll; Authenticode
-// signatures through its wintrust.dll.
+// Certificate stores from a file's bytes and the system's, through the system's crypt32.dll;
+// Authenticode signatures through its wintrust.dll.
 #pragma once
 
 #include <memory>
@@ -13,11 +13,11 @@ class Win32Certificates final : public Certificates {
   Win32Certificates();
   ~Win32Certificates() override;
 
-  StoreHandle OpenFileStore(const std::u16string& path, std::uint32_t& error) override;
+  StoreHandle OpenCertificateStore(const std::string& bytes, std::uint32_t& error) override;
   StoreHandle OpenMachineRootStore(std::uint32_t& error) override;
   std::vector<CertificateAddition> AddEveryCertificate(StoreHandle from, StoreHandle to) override;
   void CloseStore(StoreHandle store) override;
-  Signature VerifySignature(const std::u16string& path) override;
+  Signature VerifySignature(const std::u16string& path, AppendHandle file) override;
   bool SameCertificateName(const std::string& a, const std::string& b) override;
 
  private:

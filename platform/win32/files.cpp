@@ -117,6 +117,26 @@ OpenedFile Win32Files::HoldFile(const std::u16string& path) {
                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
 }
 
+std::uint32_t Win32Files::ReadFileBytes(const std::u16string& path, std::uint32_t limit,
+                                        std::string& bytes) {
+  // Shared for reading only: nobody writes it while it is read.
+  const FileHandle file(::CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return ::GetLastError();
+  DWORD high = 0;
+  const DWORD size = ::GetFileSize(file.Get(), &high);
+  if (size == INVALID_FILE_SIZE && ::GetLastError() != NO_ERROR) return ::GetLastError();
+  if (high != 0 || size > limit) return ERROR_FILE_TOO_LARGE;
+  std::string read(size, '\0');
+  DWORD got = 0;
+  if (size != 0 && !::ReadFile(file.Get(), read.data(), size, &got, nullptr)) {
+    return ::GetLastError();
+  }
+  if (got != size) return ERROR_HANDLE_EOF;
+  bytes = std::move(read);
+  return ERROR_SUCCESS;
+}
+
 std::uint32_t Win32Files::Append(AppendHandle file, const std::string& bytes) {
   DWORD written = 0;
   if (!::WriteFile(reinterpret_cast<HANDLE>(file), bytes.data(), static_cast<DWORD>(bytes.size()),

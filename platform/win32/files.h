@@ -15,6 +15,8 @@ class Win32Files final : public Files {
   std::optional<std::uint64_t> ReadFileSize(const std::u16string& path) override;
   OpenedFile OpenForAppending(const std::u16string& path) override;
   OpenedFile HoldFile(const std::u16string& path) override;
+  std::uint32_t ReadFileBytes(const std::u16string& path, std::uint32_t limit,
+                              std::string& bytes) override;
   std::uint32_t Append(AppendHandle file, const std::string& bytes) override;
   void CloseFile(AppendHandle file) override;
 };

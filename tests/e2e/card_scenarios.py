@@ -6,8 +6,8 @@ import shutil
 from common import (CARD_PACKAGES, CARD_PROVIDER, PLUGIN, PLUGIN_PACKAGES, PLUGIN_WIN32,
                     PLUGIN_X64, PROVIDER, PROVIDER_PACKAGES, REGEDIT_X64, REGEDIT_X86,
                     REGINI_X64, REGINI_X86, REINSTALL, failure, install_command, installed,
-                    installed_older, question, registry_value, result)
-from harness import Scenario, kit
+                    installed_older, question, registry_value, result, stand_in_running)
+from harness import DIST, Scenario, kit
 from wine.distribution import Entry
 
 CONFIRM_CARD, CONFIRM_ALL, DONE_CARD, RESTART_CARD, RESTART_ALL = 122, 125, 124, 123, 126
@@ -83,6 +83,13 @@ FLOW = [
              args=["-ucsp"], boxes=[question(CONFIRM_CARD), result(DONE_CARD)],
              commands=CARD_TOOLS + [PLUGIN_X64], products=CARD_AND_PLUGIN, certificates=["A"],
              checks=[imported(None)]),
+    Scenario(name="-ucsp -silent, a certificate file another program holds without sharing: "
+                  "can't be read, 32, the other roots imported, no plug-in",
+             prepare=[stand_in_running("hold.out", "held", "--hold-file", DIST + "\\b-root.cer",
+                                       60000)],
+             distribution=CARD_PACKAGES + [PLUGIN_PACKAGE] + CARD_FILES_X64 + CERTIFICATES,
+             args=["-ucsp", "-silent"], exit_code=32, commands=CARD_TOOLS,
+             products={CARD_PROVIDER: "2.0.1200"}, certificates=["B", "C", "D"]),
     Scenario(name="-ucsp -silent: msiexec, regedit and regini run from the system folder, never "
                   "from the start folder",
              prepare=[stand_ins_in_start_folder("msiexec", "regedit", "regini")],

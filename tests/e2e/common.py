@@ -1,7 +1,9 @@
 """What the scenario files share: product codes, command lines, boxes, distributions and
 the steps that set a machine up before setup.exe runs."""
 
-from harness import DIST, Box, compare
+import subprocess
+
+from harness import DIST, Box, compare, kit
 from texts import CAPTION, ERROR_CAPTION, MESSAGES, UPDATE_CAPTION, failure_text
 
 PLUGIN = "{C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4}"
@@ -97,6 +99,17 @@ def windows_version(major, minor, build, service_pack):
 
 def wine_version(name):
     return lambda run: run.set_wine_version(name)
+
+
+def stand_in_running(out_name, ready, *args):
+    """The stand-in, another program, running with args ({dist} expanded) once it printed ready."""
+    def start(run):
+        with open(run.workdir / out_name, "wb") as out:
+            run.prefix.popen([run.helpers["standin"]] + [run.expand(str(a)) for a in args],
+                             stdout=out, stderr=subprocess.DEVNULL)
+        if not kit.wait_for(lambda: ready in (run.workdir / out_name).read_text(), 30):
+            raise kit.WineError(f"the stand-in {args[0]} never printed {ready!r}")
+    return start
 
 
 # --- Observations of the machine afterwards ----------------------------------------------------

@@ -5,7 +5,7 @@ import subprocess
 
 from common import (INSTALLSTATE_LOCAL, PLUGIN, PLUGIN_PACKAGES, PLUGIN_X64, PROVIDER,
                     REMOVE_PLUGIN, error, failure, install_command, installed, installed_older,
-                    question, result)
+                    question, result, stand_in_running)
 from harness import DIST, Mismatch, Scenario, kit
 from input_scenarios import LOG_FILE, PLUGIN_PACKAGE as PACKAGE, log_folder, log_line
 
@@ -21,14 +21,9 @@ BOTH_VARIANTS = ["plugin/velumcom-2.1.0-win32.msi", "plugin/velumcom-2.2.0-x64.m
 BUSY_SECONDS, WAKE_SECONDS = 10, 5
 
 
-def installer_busy(run):
-    """Another installation runs from before setup.exe starts: a process owns the
-    installer's mutex for BUSY_SECONDS."""
-    with open(run.workdir / "busy.out", "wb") as out:
-        run.prefix.popen([run.helpers["standin"], "--own-installer", BUSY_SECONDS * 1000],
-                         stdout=out, stderr=subprocess.DEVNULL)
-    if not kit.wait_for(lambda: "owned" in (run.workdir / "busy.out").read_text(), 30):
-        raise kit.WineError("the installer's mutex was not taken")
+# Another installation runs from before setup.exe starts: a process owns the installer's
+# mutex for BUSY_SECONDS.
+installer_busy = stand_in_running("busy.out", "owned", "--own-installer", BUSY_SECONDS * 1000)
 
 
 def woke_on_release(run):

@@ -287,8 +287,10 @@ StoreHandle FakeWindows::OpenStore(const std::u16string& path) {
   return nextHandle_++;
 }
 
-StoreHandle FakeWindows::OpenFileStore(const std::u16string& path, std::uint32_t& error) {
-  if (certificateFiles.count(path) != 0) return OpenStore(path);
+StoreHandle FakeWindows::OpenCertificateStore(const std::string& bytes, std::uint32_t& error) {
+  for (const auto& [path, certificates] : certificateFiles) {
+    if (Utf8(path) == bytes) return OpenStore(path);
+  }
   error = 0x80092009;  // CRYPT_E_NO_MATCH
   return 0;
 }
@@ -325,8 +327,8 @@ void FakeWindows::CloseStore(StoreHandle store) {
   }
 }
 
-Signature FakeWindows::VerifySignature(const std::u16string& path) {
-  return ValueOr(signatures, path, {kTrustNoSignature, false, {}, {}});
+Signature FakeWindows::VerifySignature(const std::u16string& path, AppendHandle) {
+  return ValueOr(signatures, path, {kTrustNoSignature, false, {}, {}, {}, kTrustNoSignature});
 }
 
 std::int32_t FakeWindows::ShowMessageBox(const std::u16string& text, const std::u16string& caption,

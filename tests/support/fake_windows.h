@@ -162,6 +162,11 @@ class FakeWindows : public Installer,
   std::optional<std::uint64_t> ReadFileSize(const std::u16string& path) override;
   OpenedFile OpenForAppending(const std::u16string& path) override;
   OpenedFile HoldFile(const std::u16string& path) override;
+  std::uint32_t ReadFileBytes(const std::u16string& path, std::uint32_t,
+                              std::string& bytes) override {
+    bytes = ToUtf8(path);  // a file's bytes are its path
+    return kSuccess;
+  }
   std::uint32_t Append(AppendHandle file, const std::string& bytes) override {
     writtenFiles[openFiles_.at(file)] += bytes;
     return kSuccess;
@@ -171,11 +176,11 @@ class FakeWindows : public Installer,
     heldFiles_.erase(file);
   }
   // ---- Certificates ----
-  StoreHandle OpenFileStore(const std::u16string& path, std::uint32_t& error) override;
+  StoreHandle OpenCertificateStore(const std::string& bytes, std::uint32_t& error) override;
   StoreHandle OpenMachineRootStore(std::uint32_t& error) override;
   std::vector<CertificateAddition> AddEveryCertificate(StoreHandle from, StoreHandle to) override;
   void CloseStore(StoreHandle store) override;
-  Signature VerifySignature(const std::u16string& path) override;
+  Signature VerifySignature(const std::u16string& path, AppendHandle) override;
   bool SameCertificateName(const std::string& a, const std::string& b) override { return a == b; }
   // ---- Desktop ----
   std::int32_t ShowMessageBox(const std::u16string& text, const std::u16string& caption,

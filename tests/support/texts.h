@@ -69,7 +69,7 @@ inline PlannedRun Plan(FakeWindows& fake, const RunRequest& request, bool apply 
                        const PackageSelection& selection = {}, RunMode mode = {}) {
   Reporter reporter(fake.windows(), mode);
   RunContext run(fake.windows(), reporter, request, selection,
-                 PublisherOf(fake.VerifySignature(fake.programPath)));
+                 PublisherOf(fake.VerifySignature(fake.programPath, 0)));
   PlannedRun planned;
   std::uint16_t message = 0;
   planned.code = PlanTheRun(run, message);

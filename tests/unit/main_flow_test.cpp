@@ -101,34 +101,48 @@ TEST(MainFlow, HelpComesBeforeEveryCheckAndTheChecksBeforeAnythingElse) {
   };
   const auto told = [](std::uint16_t id) { return Boxes{{Text(id), kCaption, kMbIconError}}; };
   using Version = std::optional<OsVersion>;
+  using Script = void (*)(FakeWindows&);
   const Version none, win7 = OsVersion{6, 1, 1};
-  const std::tuple<bool, Version, const char16_t*, std::uint32_t, Boxes> cases[] = {
-      {false, none, u"-help", 0, help(false, false)},
-      {false, none, u"-silent -help", 0, help(false, false)},
-      {false, none, u"-csp -ucsp /?", 0, help(true, true)},
-      {false, none, u"-ucsp -h", 0, help(false, true)},
-      {false, none, u"-csp -h -ucsp", 0, help(true, false)},  // read no further
-      {false, none, u"-bogus", 1639, help(false, false)},
-      {false, none, u"-csp -KC", 1639, help(true, false)},
+  const std::tuple<bool, Version, const char16_t*, std::uint32_t, Boxes, Script> cases[] = {
+      {false, none, u"-help", 0, help(false, false), {}},
+      {false, none, u"-silent -help", 0, help(false, false), {}},
+      {false, none, u"-csp -ucsp /?", 0, help(true, true), {}},
+      {false, none, u"-ucsp -h", 0, help(false, true), {}},
+      {false, none, u"-csp -h -ucsp", 0, help(true, false), {}},  // read no further
+      {false, none, u"-bogus", 1639, help(false, false), {}},
+      {false, none, u"-csp -KC", 1639, help(true, false), {}},
       // An unattended run never waits for a click on a mistyped call.
-      {false, none, u"-silent -slient", 1639, {}},
-      {false, none, u"-slient -SILENT", 1639, {}},
-      {false, none, u"-csp -CSPArgs -silent -bogus", 1639, {}},
-      {false, win7, u"", 1, told(IDS_NOT_ADMINISTRATOR)},
-      {false, win7, u"-silent", 1, {}},
-      {true, OsVersion{5, 1, 1}, u"", 4, told(IDS_WINDOWS_XP_NEEDS_SP2)},
-      {true, OsVersion{5, 1, 1}, u"-silent", 4, {}},
+      {false, none, u"-silent -slient", 1639, {}, {}},
+      {false, none, u"-slient -SILENT", 1639, {}, {}},
+      {false, none, u"-csp -CSPArgs -silent -bogus", 1639, {}, {}},
+      {false, win7, u"", 1, told(IDS_NOT_ADMINISTRATOR), {}},
+      {false, win7, u"-silent", 1, {}, {}},
+      {true, OsVersion{5, 1, 1}, u"", 4, told(IDS_WINDOWS_XP_NEEDS_SP2), {}},
+      {true, OsVersion{5, 1, 1}, u"-silent", 4, {}, {}},
       // Too old a Windows is told even to an unattended run.
-      {true, OsVersion{4, 0, 6}, u"", 1150, told(IDS_SYSTEM_TOO_OLD)},
-      {true, OsVersion{4, 0, 6}, u"-silent", 1150, told(IDS_SYSTEM_TOO_OLD)},
-      {true, none, u"", 2, told(IDS_VERSION_UNREADABLE)},
+      {true, OsVersion{4, 0, 6}, u"", 1150, told(IDS_SYSTEM_TOO_OLD), {}},
+      {true, OsVersion{4, 0, 6}, u"-silent", 1150, told(IDS_SYSTEM_TOO_OLD), {}},
+      {true, none, u"", 2, told(IDS_VERSION_UNREADABLE), {}},
+      // setup.exe's own signature, read before the first question: the run ends with its code.
+      {true, win7, u"", kTrustBadDigest,
+       Boxes{{Text(IDS_PLUGIN_FAILED) + u": 2148098064.", kCaption, kMbIconError}},
+       [](FakeWindows& f) { f.signatures[f.programPath].trust = kTrustBadDigest; }},
+      {true, win7, u"-silent", 32, Boxes(),  // can't be read: no "not signed", no signer
+       [](FakeWindows& f) {
+         f.signatures[f.programPath] = {kTrustNoSignature, {}, {}, {}, {}, 32};
+       }},
+      {true, win7, u"-silent", 32, Boxes(),
+       [](FakeWindows& f) { f.holdErrors[f.programPath] = 32; }},
+      {true, win7, u"-silent", kTrustNoSignerCert, Boxes(),
+       [](FakeWindows& f) { f.signatures[f.programPath].trust = kSuccess; }},
   };
-  for (const auto& [administrator, version, line, exitCode, boxes] : cases) {
+  for (const auto& [administrator, version, line, exitCode, boxes, script] : cases) {
     for (const bool desktop : {true, false}) {
       FakeWindows fake = Distribution();
       fake.administrator = administrator;
       fake.osVersion = version;
       fake.windowStationVisible = desktop;
+      if (script) script(fake);
       EXPECT_EQ(RunSetup(fake.windows(), line), exitCode) << Utf8(line);
       EXPECT_EQ(fake.boxes, desktop ? boxes : Boxes{}) << Utf8(line);
       EXPECT_EQ(fake.log.size(), fake.boxes.size()) << Utf8(line);  // and nothing else

@@ -132,10 +132,26 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
             u"interactive: yes", u"message 103 shown, answered Yes",
             u"package \"velumcom*win32*\": C:\\dist\\plugin\\velumcom-2.1.0-win32.msi",
             u"message 110 shown, answered OK", u"exit code 0: success")},
-      {"setup.exe's signature not valid here (NTE_BAD_ALGID on 2000): packages unchecked", u"",
+      // setup.exe's own signature: none, one in an algorithm unknown here, no chain here.
+      {"not signed", u"",
+       [](FakeWindows& f) {
+         f.signatures[f.programPath] = {kTrustNoSignature, {}, {}, {}, {}, 0x800B0003};
+       },
+       0, List(u"packages: not checked, setup.exe is not signed (0x800b0100)")},
+      {"an algorithm unknown here", u"",
        [](FakeWindows& f) { f.signatures[f.programPath].trust = 0x80090008; }, 0,
-       List(u"packages: not checked, setup.exe is not verifiable here (0x80090008)",
-            u"exit code 0: success")},
+       List(u"packages: not checked, setup.exe is signed in an unknown algorithm (0x80090008)")},
+      {"no chain here: the very same certificate passes, the same subject alone does not", u"-csp",
+       [](FakeWindows& f) {
+         f.signatures[f.programPath] = {kCertUntrustedRoot, true, "V", u"V", u"AA"};
+         f.signatures[u"C:\\dist\\csp\\csp-win32-kc2-eng.msi"] = {kCertChaining, true, "V", u"V",
+                                                                  u"AA"};
+         f.signatures[u"C:\\dist\\plugin\\velumcom-2.1.0-win32.msi"] = {0, true, "V", u"V", u"BB"};
+       },
+       kTrustSubjectNotTrusted,
+       List(u"signature: C:\\dist\\csp\\csp-win32-kc2-eng.msi is signed by \"V\", its certificate "
+            u"chain not built here (0x800b010a); setup.exe is signed by \"V\", certificate AA: the "
+            u"same certificate, accepted")},
       {"Windows 10 behind a manifest that stops at 6.2", u"",
        [](FakeWindows& f) {
          f.realOsVersion = OsVersion{10, 0, 0, 19045};
@@ -233,7 +249,8 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
        List(u"package C:\\dist\\plugin\\velumcom-2.1.0-win32.msi could not be held against "
             u"change, error 32",
             u"message 133 shown, answered OK",
-            u"exit code 32: Windows error 32, from CreateFileW (holding the package)")},
+            u"exit code 32: Windows error 32 (the file is in use by another process), from "
+            u"CreateFileW (holding the package)")},
       {"a command line not understood", u"-slient", [](FakeWindows&) {}, 1639,
        List(u"command line not understood: argument \"-slient\": unknown option; nothing is "
             u"installed",

@@ -248,17 +248,17 @@ int CountRootCertificates() {
   return count;
 }
 
-void TestCertificates(const std::u16string& workDir, const std::u16string& certificatePath) {
+void TestCertificates(const std::u16string& certificatePath) {
   Win32Certificates certificates;
-  const std::u16string garbage = workDir + u"\\garbage.cer";
-  WriteTestFile(garbage, "not a certificate");
   std::uint32_t error = 0;
-  Expect(certificates.OpenFileStore(garbage, error) == 0 && error != 0,
-         "OpenFileStore refuses a file of garbage, with the platform's error");
+  Expect(certificates.OpenCertificateStore("not a certificate", error) == 0 && error != 0,
+         "OpenCertificateStore refuses bytes of garbage, with the platform's error");
   const int before = CountRootCertificates();
-  const StoreHandle file = certificates.OpenFileStore(certificatePath, error);
+  std::string bytes;
+  Win32Files().ReadFileBytes(certificatePath, 1 << 20, bytes);
+  const StoreHandle file = certificates.OpenCertificateStore(bytes, error);
   const StoreHandle root = certificates.OpenMachineRootStore(error);
-  Expect(file != 0 && root != 0, "OpenFileStore and OpenMachineRootStore");
+  Expect(file != 0 && root != 0, "OpenCertificateStore and OpenMachineRootStore");
   const std::vector<CertificateAddition> added = certificates.AddEveryCertificate(file, root);
   const std::u16string thumbprint = added.empty() ? u"" : added[0].thumbprint;
   Expect(added.size() == 1 && !added[0].alreadyPresent && added[0].error == 0 &&
@@ -502,7 +502,7 @@ int wmain(int argc, wchar_t** argv) {
   TestSplitCommandLine();
   TestSystemQueries(std::wstring(argv[4]) == L"1");
   TestInstaller(workDir, FromWide(argv[2]));
-  TestCertificates(workDir, FromWide(argv[3]));
+  TestCertificates(FromWide(argv[3]));
   TestProgressThread();
   std::printf("%d failure(s)\n", failures);
   return failures == 0 ? 0 : 1;

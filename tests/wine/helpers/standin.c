@@ -27,7 +27,9 @@
    most MS more), tries every 50 ms to copy OTHER over FILE, to rename FILE and to delete it.
    It prints "held refused N E", N refused attempts with E the last one's error, and "replaced"
    after them when an attempt succeeded (once setup.exe has let go of FILE at its end, the
-   writer may still get there before setup.exe has gone). */
+   writer may still get there before setup.exe has gone).
+
+   standin.exe --hold-file PATH MS holds PATH unshared for MS milliseconds, printing "held". */
 #include "helper_output.h"
 /* After windows.h, which it builds on. */
 #include <tlhelp32.h>
@@ -219,6 +221,13 @@ int wmain(int argc, wchar_t** argv) {
       if (!replaced) ++refusals, error = GetLastError();
     }
     return Finish(0, L"held refused %u %lu%ls\n", refusals, error, replaced ? L" replaced" : L"");
+  }
+  if (argc == 4 && wcscmp(argv[1], L"--hold-file") == 0) {
+    if (CreateFileW(argv[2], GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL) == INVALID_HANDLE_VALUE)
+      return 1;
+    Print(L"held\n");
+    Sleep(wcstoul(argv[3], NULL, 10)); /* closed as the process ends */
+    return 0;
   }
   /* Its own name without folder and extension: "msiexec" for ...\msiexec.exe. */
   wchar_t path[MAX_PATH], name[64], variable[80] = L"STANDIN_";

@@ -1,0 +1,26 @@
+// Files held open so that nobody can change them, from when they were found until the run
+// ends: what was checked is what runs.
+#pragma once
+
+#include <vector>
+
+#include "platform/windows.h"
+
+namespace setup {
+
+class HeldFiles {
+ public:
+  explicit HeldFiles(Files& files) : files_(files) {}
+  ~HeldFiles() {
+    for (const AppendHandle handle : handles_) files_.CloseFile(handle);
+  }
+  HeldFiles(const HeldFiles&) = delete;
+  HeldFiles& operator=(const HeldFiles&) = delete;
+  void Keep(AppendHandle handle) { handles_.push_back(handle); }
+
+ private:
+  Files& files_;
+  std::vector<AppendHandle> handles_;
+};
+
+}  // namespace setup
