@@ -8,6 +8,24 @@ namespace {
 
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 
+// "YYYY-MM-DD hh:mm:ss.mmm": the digits written into a pattern, not a string per number.
+std::string Stamp(const LocalTime& time) {
+  std::string text = "0000-00-00 00:00:00.000";
+  const auto put = [&text](std::size_t end, unsigned value) {
+    for (std::size_t at = end; at-- > 0 && text[at] == '0'; value /= 10) {
+      text[at] = static_cast<char>('0' + value % 10);
+    }
+  };
+  put(4, time.year);
+  put(7, time.month);
+  put(10, time.day);
+  put(13, time.hour);
+  put(16, time.minute);
+  put(19, time.second);
+  put(23, time.milliseconds);
+  return text;
+}
+
 }  // namespace
 
 std::string ToUtf8(std::u16string_view text) {
@@ -45,10 +63,11 @@ bool IsPlainFile(const OpenedFile& file) {
 }
 
 RunLog::RunLog(Windows& windows, std::u16string path) : windows_(windows), path_(std::move(path)) {
-  const LocalTime now = windows_.system.ReadLocalTime();
-  startStamp_ = DecimalText(now.year, 4) + DecimalText(now.month, 2) + DecimalText(now.day, 2) +
-                u"-" + DecimalText(now.hour, 2) + DecimalText(now.minute, 2) +
-                DecimalText(now.second, 2);
+  // "YYYYMMDD-hhmmss" out of the stamp's digits.
+  for (const char c : Stamp(windows_.system.ReadLocalTime()).substr(0, 19)) {
+    if (c >= '0' && c <= '9') startStamp_ += static_cast<char16_t>(c);
+    if (c == ' ') startStamp_ += u'-';
+  }
   const OpenedFile file = windows_.files.OpenForAppending(path_);
   if (IsPlainFile(file)) {
     file_ = file.handle;
@@ -65,13 +84,10 @@ RunLog::~RunLog() {
 
 void RunLog::Write(std::u16string_view text) {
   if (file_ == 0) return;
-  const LocalTime now = windows_.system.ReadLocalTime();
   std::string bytes = needsMark_ ? kByteOrderMark : "";
   needsMark_ = false;
-  bytes += ToUtf8(DecimalText(now.year, 4) + u"-" + DecimalText(now.month, 2) + u"-" +
-                  DecimalText(now.day, 2) + u" " + DecimalText(now.hour, 2) + u":" +
-                  DecimalText(now.minute, 2) + u":" + DecimalText(now.second, 2) + u"." +
-                  DecimalText(now.milliseconds, 3) + u"  ");
+  bytes += Stamp(windows_.system.ReadLocalTime());
+  bytes += "  ";
   bytes += ToUtf8(text);
   bytes += "\r\n";
   // Once a write failed the rest is dropped: the run goes on exactly as without a log.
