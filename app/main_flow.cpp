@@ -1,6 +1,7 @@
 #include "app/main_flow.h"
 
 #include <memory>
+#include <vector>
 
 #include "app/command_line.h"
 #include "app/prerequisites.h"
@@ -8,8 +9,10 @@
 #include "install/package_signature.h"
 #include "install/plugin_flow.h"
 #include "install/provider_flow.h"
+#include "install/run_lock.h"
 #include "platform/windows_constants.h"
 #include "program_version.h"
+#include "ui/log_folder.h"
 #include "ui/progress_window.h"
 #include "ui/reporter.h"
 #include "ui/selection_dialog.h"
@@ -111,9 +114,14 @@ std::uint32_t Install(Windows& windows, Reporter& reporter, const InstallerOptio
     }
   }
 
+  progress.Resume();
+  RunLock lock(windows, reporter);
+  if (const std::uint32_t code = lock.Take(); code != kSuccess) {
+    progress.Stop();
+    return reporter.FailFlow(code, IDS_PLUGIN_FAILED);
+  }
   std::uint32_t providerResult = kSuccess;
   if (options.installProvider || options.installCardProvider) {
-    progress.Resume();
     providerResult = InstallProviders(
         windows, reporter,
         {options.installProvider, options.installCardProvider, options.showSelectionDialog,
@@ -121,12 +129,13 @@ std::uint32_t Install(Windows& windows, Reporter& reporter, const InstallerOptio
         selection, publisher);
     if (!IsSuccess(providerResult)) {
       progress.Stop();
+      lock.Release();
       return reporter.FailFlow(providerResult, IDS_PROVIDER_FAILED);
     }
   }
-  progress.Resume();
   const PluginResult plugin = InstallPlugin(windows, reporter, options.pluginArgs, publisher);
   progress.Stop();
+  lock.Release();
   if (!IsSuccess(plugin.code)) return reporter.FailFlow(plugin.code, IDS_PLUGIN_FAILED);
   return FinishRun(windows, reporter,
                    ChooseFinalMessage(options.installProvider, options.installCardProvider,
@@ -172,10 +181,12 @@ std::uint32_t RunSetup(Windows& windows, const std::u16string& commandLine) {
       commandLine.empty() ? ParseOutcome::kOptions
                           : ParseCommandLine(windows, commandLine, options, selection, &rejection);
   const RunMode mode = ReadRunMode(windows, options);
+  std::vector<std::u16string> folderLines;
   Reporter reporter(
       windows, mode,
-      options.logPath ? std::make_unique<RunLog>(windows, *options.logPath) : nullptr);
+      OpenRunLog(windows, options.logPath, parsed == ParseOutcome::kHelp, folderLines));
   if (reporter.Recording()) RecordHeader(windows, reporter, commandLine, mode);
+  for (const std::u16string& line : folderLines) reporter.Record(line);
   const std::u16string help = HelpText(options.installProvider, options.installCardProvider);
   if (parsed == ParseOutcome::kHelp) {
     reporter.Record(u"the command line asks for the help: nothing is installed");

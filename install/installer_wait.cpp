@@ -1,19 +1,10 @@
 #include "install/installer_wait.h"
 
-#include <optional>
-
 #include "install/process_runner.h"
 #include "platform/windows_constants.h"
 
 namespace setup {
 namespace {
-
-// The run's ten minutes, shared by every msiexec command line of the run: kept with the
-// Reporter that every flow is handed, so that no flow hands it on.
-struct InstallerAllowance : PerRunState {
-  // The tick of the run's first 1618.
-  std::optional<std::uint32_t> busySince;
-};
 
 // msiexec said another installation is in progress (1618): waits until the installer's
 // mutex is free, within what is left of the run's ten minutes. true: start msiexec again;
@@ -21,7 +12,7 @@ struct InstallerAllowance : PerRunState {
 bool WaitForOtherInstallation(Windows& windows, Reporter& reporter) {
   const std::uint32_t now = windows.system.ReadTickCount();
   std::optional<std::uint32_t>& busySince = reporter.PerRun<InstallerAllowance>().busySince;
-  if (!busySince) busySince = now;
+  if (!busySince) busySince = now - reporter.PerRun<InstallerAllowance>().lockWait;
   // Tick arithmetic in unsigned 32 bits stays right across the counter's wrap.
   const std::uint32_t elapsed = now - *busySince;
   const std::uint32_t left = elapsed < kInstallerWaitLimit ? kInstallerWaitLimit - elapsed : 0;

@@ -2,6 +2,7 @@
 
 #include "common/number_text.h"
 #include "platform/windows_constants.h"
+#include "ui/log_folder.h"
 
 namespace setup {
 
@@ -33,15 +34,29 @@ std::u16string RunRecord::InstallerLogArguments() {
             u" characters long, more than msiexec takes");
       return {};
     }
-    const OpenedFile file = windows_.files.OpenForAppending(name);
+    const OpenedFile file = windows_.files.OpenForAppending(name, false);
     if (file.handle == 0) {
       Write(u"msiexec's own log left out: " + name + u" could not be created, error " +
             DecimalText(file.error));
       return {};
     }
+    // Held open without delete sharing until the run ends, so that it can't be renamed,
+    // deleted and replaced by a link or another file before or while msiexec writes
+    // through its own handle (it shares writing: its client and service write one log).
+    if (!file.existed && IsPlainFile(file)) {
+      held_.push_back(file.handle);
+      return u" /l*v+ \"" + name + u"\"";
+    }
     windows_.files.CloseFile(file.handle);
-    if (!file.existed && IsPlainFile(file)) return u" /l*v+ \"" + name + u"\"";
   }
+}
+
+void RunRecord::RollOver() {
+  if (log_) setup::RollOver(windows_, *log_);
+}
+
+RunRecord::~RunRecord() {
+  for (const AppendHandle file : held_) windows_.files.CloseFile(file);
 }
 
 }  // namespace setup

@@ -79,13 +79,14 @@ std::optional<std::uint64_t> Win32Files::ReadFileSize(const std::u16string& path
   return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
 }
 
-OpenedFile Win32Files::OpenForAppending(const std::u16string& path) {
+OpenedFile Win32Files::OpenForAppending(const std::u16string& path, bool shareDelete) {
   OpenedFile opened;
   // Shared for writing too, so that two runs logging into one file both get their lines
   // in; a link is opened itself, not followed.
-  FileHandle file(::CreateFileW(Wide(path), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  FileHandle file(::CreateFileW(
+      Wide(path), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | (shareDelete ? FILE_SHARE_DELETE : 0), nullptr,
+      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   opened.error = ::GetLastError();
   if (!file) return opened;
   opened.existed = opened.error == ERROR_ALREADY_EXISTS;
@@ -112,5 +113,23 @@ std::uint32_t Win32Files::Append(AppendHandle file, const std::string& bytes) {
 }
 
 void Win32Files::CloseFile(AppendHandle file) { ::CloseHandle(reinterpret_cast<HANDLE>(file)); }
+
+OpenedFile Win32Files::OpenUnshared(const std::u16string& path) {
+  const HANDLE file = ::CreateFileW(Wide(path), GENERIC_READ, 0, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  OpenedFile opened;
+  opened.error = ::GetLastError();
+  if (file != INVALID_HANDLE_VALUE) opened.handle = reinterpret_cast<AppendHandle>(file);
+  return opened;
+}
+
+std::uint32_t Win32Files::RenameFile(const std::u16string& from, const std::u16string& to) {
+  return ::MoveFileExW(Wide(from), Wide(to), MOVEFILE_REPLACE_EXISTING) ? ERROR_SUCCESS
+                                                                        : ::GetLastError();
+}
+
+std::uint32_t Win32Files::RemoveFile(const std::u16string& path) {
+  return ::DeleteFileW(Wide(path)) ? ERROR_SUCCESS : ::GetLastError();
+}
 
 }  // namespace setup::win32

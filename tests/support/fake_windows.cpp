@@ -229,6 +229,14 @@ InstallerMutex FakeWindows::WaitForInstallerMutex(std::uint32_t milliseconds) {
 
 std::optional<std::vector<DirectoryEntry>> FakeWindows::FindFiles(const std::u16string& pattern) {
   const auto [folder, namePattern] = SplitPath(pattern);
+  if (folders.count(folder) != 0) {  // the files written there
+    std::vector<DirectoryEntry> written;
+    for (const auto& [path, bytes] : writtenFiles) {
+      const auto [parent, name] = SplitPath(path);
+      if (SamePath(parent, folder) && WildcardMatch(namePattern, name)) written.push_back({name});
+    }
+    return written;
+  }
   if (folder.empty() && rootEnumerationFails) return std::nullopt;
   bool folderExists = folder.empty();
   std::vector<DirectoryEntry> found;
@@ -264,12 +272,48 @@ std::optional<std::uint64_t> FakeWindows::ReadFileSize(const std::u16string& pat
   return std::nullopt;
 }
 
-OpenedFile FakeWindows::OpenForAppending(const std::u16string& path) {
+OpenedFile FakeWindows::OpenForAppending(const std::u16string& path, bool) {
   if (appendError) return {0, *appendError};
   const auto [attributes, links] = fileLinks.count(path) ? fileLinks[path] : std::pair{0x80u, 1u};
   const bool existed = fileLinks.count(path) + writtenFiles.count(path) != 0;
   openFiles_[nextHandle_] = path;
   return {nextHandle_++, 0, existed, attributes, links, writtenFiles[path].size()};
+}
+
+OpenedFile FakeWindows::OpenUnshared(const std::u16string& path) {
+  if (folders.count(path.substr(0, path.rfind(u'\\'))) == 0) return {0, 3};
+  if (!lockFreeAt_) lockFreeAt_ = tickCount + lockHeldFor;
+  if (tickCount < *lockFreeAt_) return {0, kErrorSharingViolation};
+  return {nextHandle_++};
+}
+
+std::uint32_t FakeWindows::CreateFolder(const std::u16string& path, const std::u16string& sddl) {
+  if (folders.count(path) != 0) return kErrorAlreadyExists;
+  if (folderError) return *folderError;
+  if (folders.count(path.substr(0, path.rfind(u'\\'))) == 0) return 3;  // ERROR_PATH_NOT_FOUND
+  folders[path] = sddl;
+  return kSuccess;
+}
+
+std::uint32_t FakeWindows::ReadSecurity(const std::u16string& path, std::u16string& sddl) {
+  sddl = folders.at(path);
+  return kSuccess;
+}
+
+std::uint32_t FakeWindows::WriteSecurity(const std::u16string& path, const std::u16string& sddl) {
+  if (securityError) return *securityError;
+  folders.at(path) = sddl;
+  return kSuccess;
+}
+
+// Handles open on the file go with it, as on Windows.
+std::uint32_t FakeWindows::RenameFile(const std::u16string& from, const std::u16string& to) {
+  writtenFiles[to] = writtenFiles.at(from);
+  writtenFiles.erase(from);
+  for (auto& [handle, path] : openFiles_) {
+    if (path == from) path = to;
+  }
+  return kSuccess;
 }
 
 StoreHandle FakeWindows::OpenStore(const std::u16string& path) {

@@ -84,6 +84,13 @@ class FakeWindows : public Installer,
   std::map<std::u16string, std::string> writtenFiles;
   std::optional<std::uint32_t> appendError;
   std::map<std::u16string, std::pair<std::uint32_t, std::uint32_t>> fileLinks;
+  // Folders outside the start folder, each with its access as SDDL: none at first, so
+  // that no log folder can be made under C:\WINDOWS. A folderError makes every new one fail.
+  std::map<std::u16string, std::u16string> folders;
+  std::optional<std::uint32_t> folderError, securityError;
+  // Another run holds every lock opened without sharing for this many milliseconds from
+  // the first try.
+  std::uint32_t lockHeldFor = 0;
 
   // Exit codes by exact command line; other commands exit with defaultExitCode.
   std::map<std::u16string, ProcessOutcome> processOutcomes;
@@ -157,7 +164,15 @@ class FakeWindows : public Installer,
   std::u16string ReadSystemDirectory() override { return systemDirectory; }
   std::u16string ReadWindowsDirectory() override { return u"C:\\WINDOWS"; }
   std::optional<std::uint64_t> ReadFileSize(const std::u16string& path) override;
-  OpenedFile OpenForAppending(const std::u16string& path) override;
+  OpenedFile OpenForAppending(const std::u16string& path, bool shareDelete) override;
+  OpenedFile OpenUnshared(const std::u16string& path) override;
+  std::uint32_t CreateFolder(const std::u16string& path, const std::u16string& sddl) override;
+  std::uint32_t ReadSecurity(const std::u16string& path, std::u16string& sddl) override;
+  std::uint32_t WriteSecurity(const std::u16string& path, const std::u16string& sddl) override;
+  std::uint32_t RenameFile(const std::u16string& from, const std::u16string& to) override;
+  std::uint32_t RemoveFile(const std::u16string& path) override {
+    return writtenFiles.erase(path) == 1 ? kSuccess : kErrorFileNotFound;
+  }
   std::uint32_t Append(AppendHandle file, const std::string& bytes) override {
     writtenFiles[openFiles_.at(file)] += bytes;
     return kSuccess;
@@ -212,6 +227,7 @@ class FakeWindows : public Installer,
   std::map<AppendHandle, std::u16string> openFiles_;
   std::uint32_t nextHandle_ = 100;
   std::uint32_t installerBusyUntil_ = 0;  // tick count; 0: free
+  std::optional<std::uint32_t> lockFreeAt_;
   Windows windows_;
 };
 

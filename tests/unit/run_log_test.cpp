@@ -30,6 +30,7 @@ FakeWindows LoggedMachine() {
 
 TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
   FakeWindows fake = LoggedMachine();
+  fake.folders[u"C:\\WINDOWS"] = u"";
   fake.defaultExitCode = kSuccess;
   fake.processOutcomes[Msiexec(u"plugin\\velumcom-2.1.0-x64.msi", u"") +
                        u" /l*v+ \"C:\\logs\\setup.log.20261208-090507-3.msiexec.log\""] =
@@ -42,6 +43,8 @@ TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
            u"Windows 6.1.7601, service pack 1",
            u"64-bit Windows: yes, administrator: yes",
            u"interactive: yes",
+           u"folder C:\\WINDOWS\\Logs created, for Administrators and SYSTEM only",
+           u"folder C:\\WINDOWS\\Logs\\Orventa created, for Administrators and SYSTEM only",
            u"packages: not checked, setup.exe is not signed (0x800b0100)",
            u"message 125 shown, answered Yes",
            u"from the options: level pieces \"*1*\", language pieces \"\"",
