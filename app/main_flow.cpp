@@ -1,7 +1,6 @@
 #include "app/main_flow.h"
 
 #include <memory>
-#include <vector>
 
 #include "app/command_line.h"
 #include "app/prerequisites.h"
@@ -181,12 +180,12 @@ std::uint32_t RunSetup(Windows& windows, const std::u16string& commandLine) {
       commandLine.empty() ? ParseOutcome::kOptions
                           : ParseCommandLine(windows, commandLine, options, selection, &rejection);
   const RunMode mode = ReadRunMode(windows, options);
-  std::vector<std::u16string> folderLines;
+  std::u16string folderNote;
   Reporter reporter(
       windows, mode,
-      OpenRunLog(windows, options.logPath, parsed == ParseOutcome::kHelp, folderLines));
+      OpenRunLog(windows, options.logPath, parsed == ParseOutcome::kHelp, folderNote));
   if (reporter.Recording()) RecordHeader(windows, reporter, commandLine, mode);
-  for (const std::u16string& line : folderLines) reporter.Record(line);
+  if (!folderNote.empty()) reporter.Record(folderNote);
   const std::u16string help = HelpText(options.installProvider, options.installCardProvider);
   if (parsed == ParseOutcome::kHelp) {
     reporter.Record(u"the command line asks for the help: nothing is installed");

@@ -1,18 +1,29 @@
 #include "install/installer_wait.h"
 
+#include <optional>
+
 #include "install/process_runner.h"
 #include "platform/windows_constants.h"
 
 namespace setup {
 namespace {
 
+// The run's ten minutes, shared by every msiexec command line of the run: kept with the
+// Reporter that every flow is handed, so that no flow hands it on.
+struct InstallerAllowance : PerRunState {
+  // The tick of the run's first 1618, less the wait for the run lock (install/run_lock.h).
+  std::optional<std::uint32_t> busySince;
+  std::uint32_t lockWait = 0;
+};
+
 // msiexec said another installation is in progress (1618): waits until the installer's
 // mutex is free, within what is left of the run's ten minutes. true: start msiexec again;
 // false: the time is spent and 1618 stands.
 bool WaitForOtherInstallation(Windows& windows, Reporter& reporter) {
   const std::uint32_t now = windows.system.ReadTickCount();
-  std::optional<std::uint32_t>& busySince = reporter.PerRun<InstallerAllowance>().busySince;
-  if (!busySince) busySince = now - reporter.PerRun<InstallerAllowance>().lockWait;
+  InstallerAllowance& allowance = reporter.PerRun<InstallerAllowance>();
+  std::optional<std::uint32_t>& busySince = allowance.busySince;
+  if (!busySince) busySince = now - allowance.lockWait;
   // Tick arithmetic in unsigned 32 bits stays right across the counter's wrap.
   const std::uint32_t elapsed = now - *busySince;
   const std::uint32_t left = elapsed < kInstallerWaitLimit ? kInstallerWaitLimit - elapsed : 0;
@@ -42,6 +53,10 @@ bool WaitForOtherInstallation(Windows& windows, Reporter& reporter) {
 }
 
 }  // namespace
+
+void CountLockWait(Reporter& reporter, std::uint32_t milliseconds) {
+  reporter.PerRun<InstallerAllowance>().lockWait = milliseconds;
+}
 
 std::uint32_t RunInstaller(Windows& windows, Reporter& reporter,
                            const std::u16string& commandLine) {

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 
 #include "platform/windows.h"
@@ -16,14 +15,8 @@ inline constexpr std::uint32_t kInstallerWaitLimit = 10 * 60 * 1000;
 // The shortest time between two msiexec starts that found the installer busy.
 inline constexpr std::uint32_t kInstallerRetryPause = 3000;
 
-// The run's ten minutes, shared by every msiexec command line of the run and the wait for
-// the run lock (install/run_lock.h): kept with the Reporter that every flow is handed, so
-// that no flow hands it on.
-struct InstallerAllowance : PerRunState {
-  // The tick of the run's first 1618, less the time spent waiting for the lock.
-  std::optional<std::uint32_t> busySince;
-  std::uint32_t lockWait = 0;
-};
+// The run lock's wait (install/run_lock.h) counts against the same ten minutes.
+void CountLockWait(Reporter& reporter, std::uint32_t milliseconds);
 
 // Runs msiexec with the command line, with a verbose log of its own when the run keeps
 // one; while another installation is in progress (1618), waits for it and starts again,

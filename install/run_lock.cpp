@@ -4,46 +4,37 @@
 #include "platform/windows_constants.h"
 #include "ui/log_folder.h"
 
+static_assert(setup::kInstallerWaitLimit == 600 * 1000, "the log says 600 s");
+
 namespace setup {
 
 std::uint32_t RunLock::Take() {
-  const std::u16string folder = LogFolderPath(windows_);
-  const std::u16string path = folder + u"\\setup.lock";
+  const std::u16string path = LogFolderPath(windows_) + kLockName;
   const std::uint32_t start = windows_.system.ReadTickCount();
-  bool waited = false;
-  for (;;) {
-    const OpenedFile lock = folder.empty() ? OpenedFile{} : windows_.files.OpenUnshared(path);
-    // Tick arithmetic in unsigned 32 bits stays right across the counter's wrap.
-    const std::uint32_t elapsed = windows_.system.ReadTickCount() - start;
-    if (lock.handle != 0) {
-      lock_ = lock.handle;
-      if (waited) {
-        reporter_.PerRun<InstallerAllowance>().lockWait = elapsed;
-        reporter_.Record(u"the other setup.exe has ended: waited " + DecimalText(elapsed) +
-                         u" ms for it");
-      }
-      reporter_.record().RollOver();
-      return kSuccess;
+  std::uint32_t waited = 0;
+  OpenedFile lock;
+  while ((lock = windows_.files.OpenUnshared(path)).handle == 0 &&
+         lock.error == kErrorSharingViolation && waited < kInstallerWaitLimit) {
+    if (waited == 0) {
+      reporter_.Record(u"another setup.exe runs: waiting for it, at most 600 s");
     }
-    if (lock.error != kErrorSharingViolation) {
-      reporter_.Record(u"runs not kept apart: the lock " + path + u" could not be opened, error " +
-                       DecimalText(lock.error));
-      return kSuccess;
-    }
-    if (elapsed >= kInstallerWaitLimit) {
-      reporter_.Record(u"another setup.exe still runs after " +
-                       DecimalText(kInstallerWaitLimit / 1000) + u" s: giving up");
-      return reporter_.NoteSource(kErrorInstallAlreadyRunning, u"another setup.exe");
-    }
-    if (!waited) {
-      reporter_.Record(u"another setup.exe is running (it holds " + path +
-                       u"): waiting for it to end, at most " +
-                       DecimalText(kInstallerWaitLimit / 1000) + u" s");
-      waited = true;
-    }
-    const std::uint32_t left = kInstallerWaitLimit - elapsed;
+    const std::uint32_t left = kInstallerWaitLimit - waited;
     windows_.system.Sleep(left < kLockRetryPause ? left : kLockRetryPause);
+    // Tick arithmetic in unsigned 32 bits stays right across the counter's wrap.
+    waited = windows_.system.ReadTickCount() - start;
   }
+  CountLockWait(reporter_, waited);
+  lock_ = lock.handle;
+  if (lock_ != 0) {
+    // The lines' times tell how long.
+    if (waited != 0) reporter_.Record(u"the other setup.exe has ended: going on");
+    return kSuccess;
+  }
+  // Anything but a lock another run holds: the lock can't be made (no log folder).
+  const bool held = lock.error == kErrorSharingViolation;
+  reporter_.Record(held ? u"another setup.exe still runs after 600 s"
+                        : u"runs not kept apart: lock error " + DecimalText(lock.error));
+  return held ? reporter_.NoteSource(kErrorInstallAlreadyRunning, u"another setup.exe") : kSuccess;
 }
 
 void RunLock::Release() {

@@ -117,9 +117,9 @@ class Files {
   // GetFileAttributesExW: the size of a file; nothing for a folder or when it fails.
   virtual std::optional<std::uint64_t> ReadFileSize(const std::u16string& path) = 0;
   // CreateFileW(FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, shared for reading and writing,
-  // and for deleting with `shareDelete`, OPEN_ALWAYS, FILE_FLAG_OPEN_REPARSE_POINT), then
-  // GetFileInformationByHandle; a file whose information can't be read is closed again.
-  virtual OpenedFile OpenForAppending(const std::u16string& path, bool shareDelete) = 0;
+  // OPEN_ALWAYS, FILE_FLAG_OPEN_REPARSE_POINT), then GetFileInformationByHandle; a file
+  // whose information can't be read is closed again.
+  virtual OpenedFile OpenForAppending(const std::u16string& path) = 0;
   // CreateFileW(GENERIC_READ, no sharing, OPEN_ALWAYS, FILE_FLAG_OPEN_REPARSE_POINT): only
   // `handle` and `error` are set.
   virtual OpenedFile OpenUnshared(const std::u16string& path) = 0;

@@ -8,8 +8,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
-#include <vector>
 
 #include "platform/windows.h"
 #include "ui/run_log.h"
@@ -24,24 +22,23 @@ inline constexpr char16_t kAdministratorsOnly[] = u"O:BAD:P(A;OICI;FA;;;BA)(A;OI
 inline constexpr std::uint64_t kLogRollSize = 1024 * 1024;
 inline constexpr std::uint64_t kInstallerLogsKept = 20 * 1024 * 1024;
 
+// The run lock's file in the folder (install/run_lock.h).
+inline constexpr char16_t kLockName[] = u"\\setup.lock";
+
 // %SystemRoot%\Logs\Orventa; empty when the Windows folder can't be read.
 std::u16string LogFolderPath(Windows& windows);
-
-// Whether a descriptor's SDDL (owner and DACL) keeps everyone but Administrators and SYSTEM
-// out: a protected DACL that names nobody else, and one of them as the owner, who could
-// otherwise give access away.
-bool OnlyAdministrators(std::u16string_view sddl);
 
 // The run's log: the file -log names, else setup.log in the folder for an administrator's
 // run; none for a help request, or when the folder can't be made. The folder is made
 // ready for every administrator's run that asks for more than help (the lock needs it);
-// `lines` say what that took, for the log after its header.
+// `note` says what that took, if anything, for the log after its header.
 std::unique_ptr<RunLog> OpenRunLog(Windows& windows, const std::optional<std::u16string>& logPath,
-                                   bool help, std::vector<std::u16string>& lines);
+                                   bool help, std::u16string& note);
 
-// With the run lock held, for the folder's own log: setup.log from kLogRollSize on becomes
-// setup.old.log (the one before is lost) and the run goes on in a new setup.log; the
-// oldest msiexec logs beside it are removed.
-void RollOver(Windows& windows, RunLog& log);
+// Under the run lock, if no run holds it: setup.log from kLogRollSize on becomes
+// setup.old.log (the one before is lost); the oldest msiexec logs beside it are removed
+// while the rest take more than kInstallerLogsKept. `note` gets what went.
+// `folder` ends with a backslash.
+void RollOver(Windows& windows, const std::u16string& folder, std::u16string& note);
 
 }  // namespace setup

@@ -1,7 +1,5 @@
 #include "ui/run_log.h"
 
-#include <utility>
-
 #include "common/number_text.h"
 #include "platform/windows_constants.h"
 
@@ -46,18 +44,12 @@ bool IsPlainFile(const OpenedFile& file) {
   return file.handle != 0 && (file.attributes & kFileAttributeReparsePoint) == 0 && file.links == 1;
 }
 
-RunLog::RunLog(Windows& windows, std::u16string path, bool rollsOver)
-    : windows_(windows), path_(std::move(path)), rollsOver_(rollsOver) {
+RunLog::RunLog(Windows& windows, std::u16string path) : windows_(windows), path_(std::move(path)) {
   const LocalTime now = windows_.system.ReadLocalTime();
   startStamp_ = DecimalText(now.year, 4) + DecimalText(now.month, 2) + DecimalText(now.day, 2) +
                 u"-" + DecimalText(now.hour, 2) + DecimalText(now.minute, 2) +
                 DecimalText(now.second, 2);
-  Reopen();
-}
-
-void RunLog::Reopen() {
-  if (file_ != 0) windows_.files.CloseFile(std::exchange(file_, 0));
-  const OpenedFile file = windows_.files.OpenForAppending(path_, rollsOver_);
+  const OpenedFile file = windows_.files.OpenForAppending(path_);
   if (IsPlainFile(file)) {
     file_ = file.handle;
     // A new or empty file gets the mark; an older log is appended to as it is.

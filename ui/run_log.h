@@ -20,9 +20,8 @@ bool IsPlainFile(const OpenedFile& file);
 
 class RunLog {
  public:
-  // Opens the file, or leaves the log broken. A log that `rollsOver` (the log folder's
-  // own, ui/log_folder.h) lets other runs rename it while it is open.
-  RunLog(Windows& windows, std::u16string path, bool rollsOver = false);
+  // Opens the file, or leaves the log broken.
+  RunLog(Windows& windows, std::u16string path);
   ~RunLog();
   RunLog(const RunLog&) = delete;
   RunLog& operator=(const RunLog&) = delete;
@@ -30,9 +29,6 @@ class RunLog {
   // One line, "YYYY-MM-DD hh:mm:ss.mmm  text", CR LF at its end.
   void Write(std::u16string_view text);
   const std::u16string& path() const { return path_; }
-  bool rollsOver() const { return rollsOver_; }
-  // Goes on in whatever file is at the path now (the old one was renamed).
-  void Reopen();
   // Not opened, or a write failed: nothing more is written.
   bool broken() const { return file_ == 0; }
   // The time the log was opened, "YYYYMMDD-hhmmss": it keeps the names of the
@@ -45,7 +41,6 @@ class RunLog {
   std::u16string startStamp_;
   AppendHandle file_ = 0;
   bool needsMark_ = false;
-  bool rollsOver_;
 };
 
 // UTF-8 of UTF-16 text; an unpaired surrogate becomes U+FFFD.

@@ -2,7 +2,6 @@
 
 #include "common/number_text.h"
 #include "platform/windows_constants.h"
-#include "ui/log_folder.h"
 
 namespace setup {
 
@@ -34,7 +33,7 @@ std::u16string RunRecord::InstallerLogArguments() {
             u" characters long, more than msiexec takes");
       return {};
     }
-    const OpenedFile file = windows_.files.OpenForAppending(name, false);
+    const OpenedFile file = windows_.files.OpenForAppending(name);
     if (file.handle == 0) {
       Write(u"msiexec's own log left out: " + name + u" could not be created, error " +
             DecimalText(file.error));
@@ -49,10 +48,6 @@ std::u16string RunRecord::InstallerLogArguments() {
     }
     windows_.files.CloseFile(file.handle);
   }
-}
-
-void RunRecord::RollOver() {
-  if (log_) setup::RollOver(windows_, *log_);
 }
 
 RunRecord::~RunRecord() {

@@ -26,8 +26,6 @@ class RunRecord {
   // beside the run's log, under a name no file has yet: empty without a log, or where
   // the name would be too long for msiexec.
   std::u16string InstallerLogArguments();
-  // With the run lock held: the log folder's own logs roll over.
-  void RollOver();
 
  private:
   Windows& windows_;

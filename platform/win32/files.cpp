@@ -79,14 +79,13 @@ std::optional<std::uint64_t> Win32Files::ReadFileSize(const std::u16string& path
   return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
 }
 
-OpenedFile Win32Files::OpenForAppending(const std::u16string& path, bool shareDelete) {
+OpenedFile Win32Files::OpenForAppending(const std::u16string& path) {
   OpenedFile opened;
   // Shared for writing too, so that two runs logging into one file both get their lines
   // in; a link is opened itself, not followed.
-  FileHandle file(::CreateFileW(
-      Wide(path), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
-      FILE_SHARE_READ | FILE_SHARE_WRITE | (shareDelete ? FILE_SHARE_DELETE : 0), nullptr,
-      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  FileHandle file(::CreateFileW(Wide(path), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   opened.error = ::GetLastError();
   if (!file) return opened;
   opened.existed = opened.error == ERROR_ALREADY_EXISTS;

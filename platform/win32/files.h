@@ -14,7 +14,7 @@ class Win32Files final : public Files {
   std::u16string ReadSystemDirectory() override;
   std::u16string ReadWindowsDirectory() override;
   std::optional<std::uint64_t> ReadFileSize(const std::u16string& path) override;
-  OpenedFile OpenForAppending(const std::u16string& path, bool shareDelete) override;
+  OpenedFile OpenForAppending(const std::u16string& path) override;
   std::uint32_t Append(AppendHandle file, const std::string& bytes) override;
   void CloseFile(AppendHandle file) override;
   OpenedFile OpenUnshared(const std::u16string& path) override;

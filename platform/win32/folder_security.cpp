@@ -47,18 +47,16 @@ std::uint32_t Win32Files::ReadSecurity(const std::u16string& path, std::u16strin
 
 std::uint32_t Win32Files::WriteSecurity(const std::u16string& path, const std::u16string& sddl) {
   const Descriptor descriptor = MakeDescriptor(sddl);
-  PSID owner = nullptr;
-  PACL dacl = nullptr;
-  BOOL present = FALSE, defaulted = FALSE;
-  if (!descriptor || !::GetSecurityDescriptorOwner(descriptor.Get(), &owner, &defaulted) ||
-      !::GetSecurityDescriptorDacl(descriptor.Get(), &present, &dacl, &defaulted)) {
-    return ::GetLastError();
-  }
+  if (!descriptor) return ::GetLastError();
+  // The converter makes a self-relative descriptor: its parts lie at offsets from its start.
+  auto* const start = static_cast<BYTE*>(descriptor.Get());
+  const auto* const relative = reinterpret_cast<SECURITY_DESCRIPTOR_RELATIVE*>(start);
   std::u16string name = path;
+  // Unlike SetFileSecurityW, it passes the new entries on to what the folder holds.
   return ::SetNamedSecurityInfoW(
       Wide(name), SE_FILE_OBJECT,
       OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-      owner, nullptr, dacl, nullptr);
+      start + relative->Owner, nullptr, reinterpret_cast<PACL>(start + relative->Dacl), nullptr);
 }
 
 }  // namespace setup::win32

@@ -272,7 +272,7 @@ std::optional<std::uint64_t> FakeWindows::ReadFileSize(const std::u16string& pat
   return std::nullopt;
 }
 
-OpenedFile FakeWindows::OpenForAppending(const std::u16string& path, bool) {
+OpenedFile FakeWindows::OpenForAppending(const std::u16string& path) {
   if (appendError) return {0, *appendError};
   const auto [attributes, links] = fileLinks.count(path) ? fileLinks[path] : std::pair{0x80u, 1u};
   const bool existed = fileLinks.count(path) + writtenFiles.count(path) != 0;

@@ -164,7 +164,7 @@ class FakeWindows : public Installer,
   std::u16string ReadSystemDirectory() override { return systemDirectory; }
   std::u16string ReadWindowsDirectory() override { return u"C:\\WINDOWS"; }
   std::optional<std::uint64_t> ReadFileSize(const std::u16string& path) override;
-  OpenedFile OpenForAppending(const std::u16string& path, bool shareDelete) override;
+  OpenedFile OpenForAppending(const std::u16string& path) override;
   OpenedFile OpenUnshared(const std::u16string& path) override;
   std::uint32_t CreateFolder(const std::u16string& path, const std::u16string& sddl) override;
   std::uint32_t ReadSecurity(const std::u16string& path, std::u16string& sddl) override;

@@ -136,18 +136,18 @@ void TestFiles(const std::u16string& workDir) {
          "ReadFileSize gives nothing for a folder and for a missing file");
 
   const std::u16string log = workDir + u"\\журнал.log", linked = workDir + u"\\linked.log";
-  OpenedFile opened = files.OpenForAppending(log, false);
+  OpenedFile opened = files.OpenForAppending(log);
   Expect(opened.handle != 0 && !opened.existed && opened.links == 1 && opened.size == 0 &&
              files.Append(opened.handle, "1\n") == 0,
          "OpenForAppending creates a plain file with one link; Append writes");
   files.CloseFile(opened.handle);
-  opened = files.OpenForAppending(
-      ::CreateHardLinkW(Wide(linked), Wide(log), nullptr) ? linked : log, false);
+  opened =
+      files.OpenForAppending(::CreateHardLinkW(Wide(linked), Wide(log), nullptr) ? linked : log);
   Expect(opened.existed && opened.size == 2 && opened.links == 2 &&
              files.Append(opened.handle, "2\n") == 0 && files.ReadFileSize(log) == 4u,
          "OpenForAppending counts a second hard link made by CreateHardLinkW; Append appends");
   files.CloseFile(opened.handle);
-  opened = files.OpenForAppending(workDir + u"\\no-folder\\x.log", false);
+  opened = files.OpenForAppending(workDir + u"\\no-folder\\x.log");
   Expect(opened.handle == 0 && opened.error == ERROR_PATH_NOT_FOUND,
          "OpenForAppending into a missing folder fails with its error");
 }
