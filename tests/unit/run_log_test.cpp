@@ -8,6 +8,7 @@
 #include "program_version.h"
 #include "tests/support/fake_windows.h"
 #include "tests/support/texts.h"
+#include "ui/log_folder.h"
 
 namespace setup::testing {
 namespace {
@@ -102,6 +103,14 @@ FakeWindows NumberedMachine() {
   return fake;
 }
 
+// The Windows folder, and the log folder there with `access` after its owner, if given; the
+// run lock held by another run for `held` milliseconds.
+void LogFolderAnd(FakeWindows& fake, std::optional<std::u16string> access, std::uint32_t held) {
+  fake.folders[u"C:\\WINDOWS"] = fake.folders[u"C:\\WINDOWS\\Logs"] = u"O:SYD:P(A;;FA;;;BU)";
+  if (access) fake.folders[u"C:\\WINDOWS\\Logs\\Orventa"] = u"O:BA" + *access;
+  fake.lockHeldFor = held;
+}
+
 TEST(RunLog, RecordsWhatEachKindOfRunDid) {
   const std::u16string longLog = u"C:\\" + std::u16string(226, u'x');  // 229 characters
   const std::u16string relativeLog(221, u'x');  // 229 characters from C:\dist
@@ -111,6 +120,7 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
       {"interactive", u"", [](FakeWindows&) {}, 0,
        List(u"Windows 6.2.9200, service pack 3", u"64-bit Windows: no, administrator: yes",
             u"interactive: yes", u"message 103 shown, answered Yes",
+            u"runs not kept apart: lock error 3",  // no log folder could be made
             u"package \"velumcom*win32*\": C:\\dist\\plugin\\velumcom-2.1.0-win32.msi",
             u"message 110 shown, answered OK", u"exit code 0: success")},
       {"setup.exe's signature not valid here (NTE_BAD_ALGID on 2000): packages unchecked", u"",
@@ -213,6 +223,47 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
             u"product {C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4}: installed version 2.1.0, package "
             u"version 2.1.0 (same)",
             u"plug-in: product state 5, feature state 3: nothing to do")},
+      // One run at a time, and one ten minutes for all its waits; taken after the question.
+      {"another run ending", u"", [](FakeWindows& f) { LogFolderAnd(f, u"D:P(A;;FA;;;SY)", 5000); },
+       0,
+       List(u"folder C:\\WINDOWS\\Logs\\Orventa had access O:BAD:P(A;;FA;;;SY): reset to "
+            u"administrators only",
+            u"message 103 shown, answered Yes",
+            u"another setup.exe runs: waiting for it, at most 600 s",
+            u"the other setup.exe has ended: going on", u"exit code 0: success")},
+      {"another run past the ten minutes", u"-silent",
+       [](FakeWindows& f) { LogFolderAnd(f, {}, 700000); }, 1618,
+       List(u"another setup.exe still runs after 600 s",
+            u"exit code 1618: Windows error 1618 (another installation is in progress), from "
+            u"another setup.exe")},
+      {"waits for a run, then for the installer", u"-silent",
+       [](FakeWindows& f) {
+         LogFolderAnd(f, {}, 400000);
+         f.otherInstallations = {300000};
+       },
+       1618, List(u"another installation is in progress: waiting for it to end, at most 200 s")},
+      {"the question answered No", u"-ucsp",
+       [](FakeWindows& f) {
+         LogFolderAnd(f, {}, 700000);
+         f.answers[Text(IDS_CONFIRM_PLUGIN_AND_CARD_PROVIDER)] = kIdNo;
+       },
+       0, List(u"message 122 shown, answered No", u"exit code 0: success")},
+      {"a folder that can't be closed (FAT)", u"",
+       [](FakeWindows& f) {
+         LogFolderAnd(f, u"D:NO_ACCESS_CONTROL", 0);
+         f.securityError = 1;
+       },
+       0,
+       List(u"folder C:\\WINDOWS\\Logs\\Orventa had access O:BAD:NO_ACCESS_CONTROL: could not be "
+            u"reset")},
+      {"a folder that can't be made", u"",
+       [](FakeWindows& f) {
+         LogFolderAnd(f, {}, 0);
+         f.folderError = 5;
+       },
+       0,
+       List(u"no log in C:\\WINDOWS\\Logs\\Orventa: error 5",
+            u"runs not kept apart: lock error 3")},
   };
   for (const auto& [name, options, script, exitCode, logged] : cases) {
     FakeWindows fake = NumberedMachine();
@@ -245,6 +296,37 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
   EXPECT_NE(fake.writtenFiles[longLog].find("msiexec's own log left out: its path would be 259 "
                                             "characters long"),
             std::string::npos);
+}
+
+// Without -log an administrator's run (not one asking for help) logs into the folder made for
+// administrators, where the oldest logs roll over; a -log file never does.
+TEST(RunLog, WithoutLogGoesIntoTheAdministratorsFolder) {
+  const std::u16string log = u"C:\\WINDOWS\\Logs\\Orventa\\setup.log";
+  const std::tuple<const char16_t*, bool, bool> cases[] = {
+      {u"-silent", true, true},
+      {u"-silent -log L", true, false},
+      {u"-help", true, false},
+      {u"-silent", false, false}};  // options, administrator, logs there
+  for (const auto& [options, administrator, logged] : cases) {
+    FakeWindows fake = NumberedMachine();
+    fake.administrator = administrator;
+    fake.folders[u"C:\\WINDOWS"] = u"";
+    fake.writtenFiles[log] = std::string(kLogRollSize, 'x');
+    for (const char16_t* run :
+         {u".20251208-090507-1", u".20261108-090507-2", u".20261108-090507-3"}) {
+      fake.writtenFiles[log + run + u".msiexec.log"] = std::string(kInstallerLogsKept / 2, 'x');
+    }
+    RunSetup(fake.windows(), options);
+    const bool help = options == std::u16string_view(u"-help");
+    EXPECT_EQ(fake.folders.size(), administrator && !help ? 3u : 1u) << Utf8(options);
+    const std::u16string ours = u"setup.log.20261208-090507-1.msiexec.log\"";
+    EXPECT_EQ(!fake.Commands().empty() && fake.Commands()[0].ends_with(ours), logged)
+        << Utf8(options);
+    EXPECT_EQ(fake.writtenFiles.count(u"C:\\WINDOWS\\Logs\\Orventa\\setup.old.log"), logged);
+    EXPECT_EQ(fake.writtenFiles[log].ends_with("exit code 0: success\r\n"), logged);
+    EXPECT_EQ(fake.writtenFiles.count(log + u".20251208-090507-1.msiexec.log"), !logged);
+    EXPECT_EQ(fake.writtenFiles.count(log + u".20261108-090507-2.msiexec.log"), 1u);
+  }
 }
 
 // Literal bytes, never the program's own encoder; one mark at most, and only at the start
