@@ -2,11 +2,12 @@
 the final messages of a run without options."""
 
 import subprocess
+import threading
 
 from common import (INSTALLSTATE_LOCAL, PLUGIN, PLUGIN_PACKAGES, PLUGIN_X64, PROVIDER,
                     REMOVE_PLUGIN, error, failure, install_command, installed, installed_older,
                     question, result)
-from harness import DIST, Mismatch, Scenario, kit
+from harness import DIST, Mismatch, Scenario, compare, kit
 from input_scenarios import LOG_FILE, PLUGIN_PACKAGE as PACKAGE, log_folder, log_line
 
 CONFIRM, DONE, RESTART_PLUGIN, RESTART_TO_CONTINUE = 103, 110, 108, 115
@@ -40,6 +41,63 @@ def woke_on_release(run):
              if "released" in holder.read_text() else None)
     return [] if delay is not None and 0 <= delay <= WAKE_SECONDS else [Mismatch(
         "seconds from the mutex's release to setup.exe's end", f"0 to {WAKE_SECONDS}", delay)]
+
+
+def default_log_folder(run):
+    """Where a run without -log keeps its log: C:\\windows\\Logs\\Orventa, as Wine's prefix
+    spells the Logs folder."""
+    windows = run.prefix.path / "drive_c" / "windows"
+    return next((p for p in windows.iterdir() if p.name.lower() == "logs"), windows) / "Orventa"
+
+
+def once_msiexec_started(action):
+    """A preparation: once setup.exe has started msiexec (the stand-in's line), action(run)
+    runs beside it, in a thread; its result becomes run.beside for the checks."""
+    def prepare(run):
+        def body():
+            if kit.wait_for(lambda: kit.read_text(run.stand_in_log), 40):
+                run.beside = action(run)
+        run.beside, run.thread = None, threading.Thread(target=body)
+        run.thread.start()
+    return prepare
+
+
+def replace_installer_log(run):
+    """Another program tries to put another file in the place of msiexec's log (made in the
+    default folder) while setup.exe waits for the installer: its three errors."""
+    name = next(default_log_folder(run).glob("setup.log.*.msiexec.log")).name
+    path = "C:\\windows\\Logs\\Orventa\\" + name
+    return name, run.wine([run.helpers["standin"], "--replace", path]).stdout.split()
+
+
+def installer_log_kept(run):
+    run.thread.join(40)
+    name, errors = run.beside or (None, None)
+    return (compare("renaming, deleting, copying over msiexec's log while setup.exe waits",
+                    ["32", "32", "32"], errors)
+            + compare("msiexec's log still in its place",
+                      True, bool(name) and (default_log_folder(run) / name).is_file()))
+
+
+def second_run(run):
+    """A second setup.exe started from the distribution folder: its full exit code."""
+    result = run.wine([run.helpers["launch"], run.dist_windows, run.dist_windows + "\\setup.exe",
+                       "-silent", "-norestart"], timeout=50,
+                      extra={"STANDIN_LOG": kit.windows_path(run.stand_in_log)})
+    return kit.parse_launch_output(result.stdout).exit_code
+
+
+def second_waited(run):
+    """The second run ended with 0 and ran nothing (the stand-in saw only the first's
+    msiexec); the default log has both runs, and the second's wait."""
+    run.thread.join(50)
+    log = default_log_folder(run) / "setup.log"
+    text = log.read_text("utf-8-sig") if log.is_file() else ""
+    waited = [line for line in ("another setup.exe runs: waiting for it, at most 600 s",
+                                "the other setup.exe has ended: going on") if line in text]
+    return (compare("the second setup.exe's exit code", 0, run.beside)
+            + compare("runs in the default log", 2, text.count(", command line: -silent"))
+            + compare("the second run's wait in the default log", 2, len(waited)))
 
 
 def numbers_compared(installed_version, on_disk, note, commands):
@@ -159,6 +217,19 @@ RESULTS = [
         prepare=[installer_busy], distribution=["plugin/velumcom-2.1.0-x64.msi"],
         stand_ins={"msiexec": "busy"}, args=["-silent", "-norestart"],
         commands=[PLUGIN_X64, PLUGIN_X64], products={PLUGIN: "2.1.0"}, checks=[woke_on_release]),
+    Scenario(
+        name="-silent, without -log, another installation holds the installer: msiexec's log in "
+             "the default folder can't be renamed, deleted or copied over while setup.exe waits",
+        prepare=[installer_busy, once_msiexec_started(replace_installer_log)],
+        distribution=["plugin/velumcom-2.1.0-x64.msi"], stand_ins={"msiexec": "busy"},
+        args=["-silent", "-norestart"], commands=[PLUGIN_X64, PLUGIN_X64],
+        products={PLUGIN: "2.1.0"}, checks=[installer_log_kept]),
+    Scenario(
+        name="two setup.exe at once, without -log: the second waits for the first, installs "
+             "nothing, and both log into the default folder",
+        prepare=[once_msiexec_started(second_run)], distribution=["plugin/velumcom-2.1.0-x64.msi"],
+        stand_ins={"msiexec": "hold=8000"}, args=["-silent", "-norestart"], commands=[PLUGIN_X64],
+        products={PLUGIN: "2.1.0"}, checks=[second_waited]),
     Scenario(name="the plug-in's installer fails: message 106 with 1603",
              distribution=["plugin/velumcom-2.1.0-x64.msi:fail"], args=[],
              boxes=[question(CONFIRM), failure(PLUGIN_FAILED, 1603)], exit_code=1603,
