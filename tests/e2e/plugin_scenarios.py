@@ -43,61 +43,39 @@ def woke_on_release(run):
         "seconds from the mutex's release to setup.exe's end", f"0 to {WAKE_SECONDS}", delay)]
 
 
-def default_log_folder(run):
-    """Where a run without -log keeps its log: C:\\windows\\Logs\\Orventa, as Wine's prefix
-    spells the Logs folder."""
-    windows = run.prefix.path / "drive_c" / "windows"
-    return next((p for p in windows.iterdir() if p.name.lower() == "logs"), windows) / "Orventa"
-
-
-def once_msiexec_started(action):
-    """A preparation: once setup.exe has started msiexec (the stand-in's line), action(run)
-    runs beside it, in a thread; its result becomes run.beside for the checks."""
+def beside_first_msiexec(action):
+    """Once setup.exe has started msiexec, action(run) runs in a thread; run.beside()
+    waits for what it gives."""
     def prepare(run):
-        def body():
-            if kit.wait_for(lambda: kit.read_text(run.stand_in_log), 40):
-                run.beside = action(run)
-        run.beside, run.thread = None, threading.Thread(target=body)
-        run.thread.start()
+        done = []
+        thread = threading.Thread(target=lambda: kit.wait_for(
+            lambda: kit.read_text(run.stand_in_log), 40) and done.append(action(run)))
+        thread.start()
+        run.beside = lambda: thread.join(50) or (done or [None])[0]
     return prepare
 
 
+def default_log(run, name):  # in the folder of a run without -log
+    return next((run.prefix.path / "drive_c" / "windows").glob("[Ll]ogs")) / "Orventa" / name
+
+
 def replace_installer_log(run):
-    """Another program tries to put another file in the place of msiexec's log (made in the
-    default folder) while setup.exe waits for the installer: its three errors."""
-    name = next(default_log_folder(run).glob("setup.log.*.msiexec.log")).name
+    """Another program's errors putting a file in the place of msiexec's log while setup.exe
+    waits, and whether the log is still there."""
+    name = next(default_log(run, "").glob("setup.log.*.msiexec.log")).name
     path = "C:\\windows\\Logs\\Orventa\\" + name
-    return name, run.wine([run.helpers["standin"], "--replace", path]).stdout.split()
-
-
-def installer_log_kept(run):
-    run.thread.join(40)
-    name, errors = run.beside or (None, None)
-    return (compare("renaming, deleting, copying over msiexec's log while setup.exe waits",
-                    ["32", "32", "32"], errors)
-            + compare("msiexec's log still in its place",
-                      True, bool(name) and (default_log_folder(run) / name).is_file()))
+    return (run.wine([run.helpers["standin"], "--replace", path]).stdout.split(),
+            default_log(run, name).is_file())
 
 
 def second_run(run):
-    """A second setup.exe started from the distribution folder: its full exit code."""
+    """A second setup.exe's exit code, the runs in the default log then, and its wait there."""
     result = run.wine([run.helpers["launch"], run.dist_windows, run.dist_windows + "\\setup.exe",
-                       "-silent", "-norestart"], timeout=50,
+                       "-silent", "-norestart"],
                       extra={"STANDIN_LOG": kit.windows_path(run.stand_in_log)})
-    return kit.parse_launch_output(result.stdout).exit_code
-
-
-def second_waited(run):
-    """The second run ended with 0 and ran nothing (the stand-in saw only the first's
-    msiexec); the default log has both runs, and the second's wait."""
-    run.thread.join(50)
-    log = default_log_folder(run) / "setup.log"
-    text = log.read_text("utf-8-sig") if log.is_file() else ""
-    waited = [line for line in ("another setup.exe runs: waiting for it, at most 600 s",
-                                "the other setup.exe has ended: going on") if line in text]
-    return (compare("the second setup.exe's exit code", 0, run.beside)
-            + compare("runs in the default log", 2, text.count(", command line: -silent"))
-            + compare("the second run's wait in the default log", 2, len(waited)))
+    log = kit.read_text(default_log(run, "setup.log"))
+    return (kit.parse_launch_output(result.stdout).exit_code, log.count(", command line: -silent"),
+            "another setup.exe runs: waiting for it" in log and "setup.exe has ended" in log)
 
 
 def numbers_compared(installed_version, on_disk, note, commands):
@@ -213,23 +191,23 @@ RESULTS = [
                   "3010, no restart", [], desktop=False, exit_code=3010),
     Scenario(
         name="-silent -norestart, another installation holds the installer: 1618 waited out, "
-             "the same msiexec line again once it is free",
-        prepare=[installer_busy], distribution=["plugin/velumcom-2.1.0-x64.msi"],
-        stand_ins={"msiexec": "busy"}, args=["-silent", "-norestart"],
-        commands=[PLUGIN_X64, PLUGIN_X64], products={PLUGIN: "2.1.0"}, checks=[woke_on_release]),
-    Scenario(
-        name="-silent, without -log, another installation holds the installer: msiexec's log in "
-             "the default folder can't be renamed, deleted or copied over while setup.exe waits",
-        prepare=[installer_busy, once_msiexec_started(replace_installer_log)],
+             "the same msiexec line again once it is free; its log (in the default folder) can't "
+             "be renamed, deleted or copied over meanwhile",
+        prepare=[installer_busy, beside_first_msiexec(replace_installer_log)],
         distribution=["plugin/velumcom-2.1.0-x64.msi"], stand_ins={"msiexec": "busy"},
         args=["-silent", "-norestart"], commands=[PLUGIN_X64, PLUGIN_X64],
-        products={PLUGIN: "2.1.0"}, checks=[installer_log_kept]),
+        products={PLUGIN: "2.1.0"}, checks=[woke_on_release, lambda run: compare(
+            "errors replacing msiexec's log, and the log still there", (["32"] * 3, True),
+            run.beside())]),
+    # The stand-in saw the first run's msiexec only: the second ran none.
     Scenario(
         name="two setup.exe at once, without -log: the second waits for the first, installs "
              "nothing, and both log into the default folder",
-        prepare=[once_msiexec_started(second_run)], distribution=["plugin/velumcom-2.1.0-x64.msi"],
+        prepare=[beside_first_msiexec(second_run)], distribution=["plugin/velumcom-2.1.0-x64.msi"],
         stand_ins={"msiexec": "hold=8000"}, args=["-silent", "-norestart"], commands=[PLUGIN_X64],
-        products={PLUGIN: "2.1.0"}, checks=[second_waited]),
+        products={PLUGIN: "2.1.0"}, checks=[lambda run: compare(
+            "the second run's exit code, runs in the default log, the wait logged", (0, 2, True),
+            run.beside())]),
     Scenario(name="the plug-in's installer fails: message 106 with 1603",
              distribution=["plugin/velumcom-2.1.0-x64.msi:fail"], args=[],
              boxes=[question(CONFIRM), failure(PLUGIN_FAILED, 1603)], exit_code=1603,

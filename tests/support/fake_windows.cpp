@@ -229,17 +229,15 @@ InstallerMutex FakeWindows::WaitForInstallerMutex(std::uint32_t milliseconds) {
 
 std::optional<std::vector<DirectoryEntry>> FakeWindows::FindFiles(const std::u16string& pattern) {
   const auto [folder, namePattern] = SplitPath(pattern);
-  if (folders.count(folder) != 0) {  // the files written there
-    std::vector<DirectoryEntry> written;
-    for (const auto& [path, bytes] : writtenFiles) {
-      const auto [parent, name] = SplitPath(path);
-      if (SamePath(parent, folder) && WildcardMatch(namePattern, name)) written.push_back({name});
+  std::vector<DirectoryEntry> found;
+  for (const auto& [path, bytes] : writtenFiles) {  // in a folder of `folders`
+    const auto [parent, name] = SplitPath(path);
+    if (folders.count(folder) && SamePath(parent, folder) && WildcardMatch(namePattern, name)) {
+      found.push_back({name});
     }
-    return written;
   }
   if (folder.empty() && rootEnumerationFails) return std::nullopt;
-  bool folderExists = folder.empty();
-  std::vector<DirectoryEntry> found;
+  bool folderExists = folder.empty() || folders.count(folder);
   for (const Entry& entry : entries_) {
     const auto [parent, name] = SplitPath(entry.path);
     if (entry.directory && SamePath(entry.path, folder)) folderExists = true;
@@ -289,30 +287,8 @@ OpenedFile FakeWindows::OpenUnshared(const std::u16string& path) {
 
 std::uint32_t FakeWindows::CreateFolder(const std::u16string& path, const std::u16string& sddl) {
   if (folders.count(path) != 0) return kErrorAlreadyExists;
-  if (folderError) return *folderError;
   if (folders.count(path.substr(0, path.rfind(u'\\'))) == 0) return 3;  // ERROR_PATH_NOT_FOUND
   folders[path] = sddl;
-  return kSuccess;
-}
-
-std::uint32_t FakeWindows::ReadSecurity(const std::u16string& path, std::u16string& sddl) {
-  sddl = folders.at(path);
-  return kSuccess;
-}
-
-std::uint32_t FakeWindows::WriteSecurity(const std::u16string& path, const std::u16string& sddl) {
-  if (securityError) return *securityError;
-  folders.at(path) = sddl;
-  return kSuccess;
-}
-
-// Handles open on the file go with it, as on Windows.
-std::uint32_t FakeWindows::RenameFile(const std::u16string& from, const std::u16string& to) {
-  writtenFiles[to] = writtenFiles.at(from);
-  writtenFiles.erase(from);
-  for (auto& [handle, path] : openFiles_) {
-    if (path == from) path = to;
-  }
   return kSuccess;
 }
 

@@ -84,12 +84,9 @@ class FakeWindows : public Installer,
   std::map<std::u16string, std::string> writtenFiles;
   std::optional<std::uint32_t> appendError;
   std::map<std::u16string, std::pair<std::uint32_t, std::uint32_t>> fileLinks;
-  // Folders outside the start folder, each with its access as SDDL: none at first, so
-  // that no log folder can be made under C:\WINDOWS. A folderError makes every new one fail.
+  // Folders by full path, with their access (SDDL): none, so no log folder, unless a test
+  // adds C:\WINDOWS. Another run holds what is opened without sharing for lockHeldFor ms.
   std::map<std::u16string, std::u16string> folders;
-  std::optional<std::uint32_t> folderError, securityError;
-  // Another run holds every lock opened without sharing for this many milliseconds from
-  // the first try.
   std::uint32_t lockHeldFor = 0;
 
   // Exit codes by exact command line; other commands exit with defaultExitCode.
@@ -167,9 +164,18 @@ class FakeWindows : public Installer,
   OpenedFile OpenForAppending(const std::u16string& path) override;
   OpenedFile OpenUnshared(const std::u16string& path) override;
   std::uint32_t CreateFolder(const std::u16string& path, const std::u16string& sddl) override;
-  std::uint32_t ReadSecurity(const std::u16string& path, std::u16string& sddl) override;
-  std::uint32_t WriteSecurity(const std::u16string& path, const std::u16string& sddl) override;
-  std::uint32_t RenameFile(const std::u16string& from, const std::u16string& to) override;
+  std::uint32_t ReadSecurity(const std::u16string& path, std::u16string& sddl) override {
+    sddl = folders.at(path);
+    return kSuccess;
+  }
+  std::uint32_t WriteSecurity(const std::u16string& path, const std::u16string& sddl) override {
+    folders.at(path) = sddl;
+    return kSuccess;
+  }
+  std::uint32_t RenameFile(const std::u16string& from, const std::u16string& to) override {
+    writtenFiles[to] = std::move(writtenFiles.at(from));
+    return RemoveFile(from);
+  }
   std::uint32_t RemoveFile(const std::u16string& path) override {
     return writtenFiles.erase(path) == 1 ? kSuccess : kErrorFileNotFound;
   }
