@@ -22,7 +22,8 @@
    standin.exe --own-installer MS owns the installer's mutex for MS milliseconds, as a running
    installation does, and prints "owned" once it does and "released" after.
    standin.exe --replace FILE tries to put another file in FILE's place, as another program
-   would: renames it, deletes it, copies itself over it; prints the three errors (0: done). */
+   would: renames it, deletes it, moves a copy of itself over it; prints the three errors
+   (0: done). */
 #include "helper_output.h"
 /* After windows.h, which it builds on. */
 #include <tlhelp32.h>
@@ -184,13 +185,14 @@ int wmain(int argc, wchar_t** argv) {
     return Finish(0, L"released\n");
   }
   if (argc == 3 && wcscmp(argv[1], L"--replace") == 0) {
-    wchar_t self[MAX_PATH], moved[MAX_PATH + 8];
+    wchar_t self[MAX_PATH], other[MAX_PATH + 8];
     GetModuleFileNameW(NULL, self, MAX_PATH);
-    _snwprintf(moved, MAX_PATH + 8, L"%ls.moved", argv[2]);
-    DWORD renamed = MoveFileExW(argv[2], moved, MOVEFILE_REPLACE_EXISTING) ? 0 : GetLastError();
+    _snwprintf(other, MAX_PATH + 8, L"%ls.other", argv[2]);
+    DWORD renamed = MoveFileExW(argv[2], other, MOVEFILE_REPLACE_EXISTING) ? 0 : GetLastError();
     DWORD deleted = DeleteFileW(argv[2]) ? 0 : GetLastError();
+    CopyFileW(self, other, FALSE);
     return Finish(0, L"%lu %lu %lu\n", renamed, deleted,
-                  CopyFileW(self, argv[2], FALSE) ? 0 : GetLastError());
+                  MoveFileExW(other, argv[2], MOVEFILE_REPLACE_EXISTING) ? 0 : GetLastError());
   }
   /* Its own name without folder and extension: "msiexec" for ...\msiexec.exe. */
   wchar_t path[MAX_PATH], name[64], variable[80] = L"STANDIN_";
