@@ -61,7 +61,7 @@ std::unique_ptr<RunLog> OpenRunLog(Windows& windows, const std::optional<std::u1
 void RollOver(Windows& windows, const std::u16string& folder, std::u16string& note) {
   // Only for this moment, before any question: a run at work holds it, and the next run
   // rolls over instead.
-  const OpenedFile lock = windows.files.OpenUnshared(folder + (kLockName + 1));
+  const OpenedFile lock = windows.files.OpenUnshared(folder + (kLockName + 1));  // no '\\'
   if (lock.handle == 0) return;
   // Renamed only while no run has it open (none shares deleting).
   if (windows.files.ReadFileSize(folder + u"setup.log").value_or(0) >= kLogRollSize &&
