@@ -20,10 +20,7 @@
    Without exit=N it runs the real tool with the same arguments and ends with its code.
 
    standin.exe --own-installer MS owns the installer's mutex for MS milliseconds, as a running
-   installation does, and prints "owned" once it does and "released" after.
-   standin.exe --replace FILE tries to put another file in FILE's place, as another program
-   would: renames it, deletes it, moves a copy of itself over it; prints the three errors
-   (0: done). */
+   installation does, and prints "owned" once it does and "released" after. */
 #include "helper_output.h"
 /* After windows.h, which it builds on. */
 #include <tlhelp32.h>
@@ -183,16 +180,6 @@ int wmain(int argc, wchar_t** argv) {
     Sleep(wcstoul(argv[2], NULL, 10));
     ReleaseMutex(mutex);
     return Finish(0, L"released\n");
-  }
-  if (argc == 3 && wcscmp(argv[1], L"--replace") == 0) {
-    wchar_t self[MAX_PATH], other[MAX_PATH + 8];
-    GetModuleFileNameW(NULL, self, MAX_PATH);
-    _snwprintf(other, MAX_PATH + 8, L"%ls.other", argv[2]);
-    DWORD renamed = MoveFileExW(argv[2], other, MOVEFILE_REPLACE_EXISTING) ? 0 : GetLastError();
-    DWORD deleted = DeleteFileW(argv[2]) ? 0 : GetLastError();
-    CopyFileW(self, other, FALSE);
-    return Finish(0, L"%lu %lu %lu\n", renamed, deleted,
-                  MoveFileExW(other, argv[2], MOVEFILE_REPLACE_EXISTING) ? 0 : GetLastError());
   }
   /* Its own name without folder and extension: "msiexec" for ...\msiexec.exe. */
   wchar_t path[MAX_PATH], name[64], variable[80] = L"STANDIN_";
