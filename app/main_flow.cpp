@@ -7,8 +7,10 @@
 #include "common/exit_codes.h"
 #include "install/apply_plan.h"
 #include "install/package_signature.h"
+#include "install/run_lock.h"
 #include "platform/windows_constants.h"
 #include "program_version.h"
+#include "ui/log_folder.h"
 #include "ui/progress_window.h"
 #include "ui/reporter.h"
 #include "ui/selection_dialog.h"
@@ -119,15 +121,21 @@ std::uint32_t Install(Windows& windows, Reporter& reporter, const InstallerOptio
                   options.providerArgs, options.cardProviderArgs, options.pluginArgs},
                  selection, publisher);
   progress.Resume();
+  // One run at a time from here to the end of its installations: never while a person is
+  // asked something.
+  RunLock lock(windows, reporter);
+  std::uint16_t failureMessage = IDS_PLUGIN_FAILED;
+  std::uint32_t code = lock.Take(run.installerWait);
   // Nothing has changed until the plan is whole and its packages have passed.
-  std::uint16_t failureMessage = 0;
-  const std::uint32_t code = PlanTheRun(run, failureMessage);
+  if (code == kSuccess) code = PlanTheRun(run, failureMessage);
   if (code != kSuccess) {
     progress.Stop();
+    lock.Release();
     return reporter.FailFlow(code, failureMessage);
   }
   const Applied applied = ApplyPlan(run);
   progress.Stop();
+  lock.Release();
   if (applied.failureMessage != 0) return reporter.FailFlow(applied.code, applied.failureMessage);
   return FinishRun(
       windows, reporter,
@@ -174,10 +182,12 @@ std::uint32_t RunSetup(Windows& windows, const std::u16string& commandLine) {
       commandLine.empty() ? ParseOutcome::kOptions
                           : ParseCommandLine(windows, commandLine, options, selection, &rejection);
   const RunMode mode = ReadRunMode(windows, options);
+  std::u16string folderNote;
   Reporter reporter(
       windows, mode,
-      options.logPath ? std::make_unique<RunLog>(windows, *options.logPath) : nullptr);
+      OpenRunLog(windows, options.logPath, parsed == ParseOutcome::kHelp, folderNote));
   if (reporter.Recording()) RecordHeader(windows, reporter, commandLine, mode);
+  if (!folderNote.empty()) reporter.Record(folderNote);
   const std::u16string help = HelpText(options.installProvider, options.installCardProvider);
   if (parsed == ParseOutcome::kHelp) {
     reporter.Record(u"the command line asks for the help: nothing is installed");

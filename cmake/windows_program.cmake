@@ -22,6 +22,7 @@ add_library(setup_win32 STATIC
   platform/win32/certificates.cpp
   platform/win32/desktop.cpp
   platform/win32/files.cpp
+  platform/win32/folder_security.cpp
   platform/win32/installer.cpp
   platform/win32/processes.cpp
   platform/win32/progress_thread.cpp

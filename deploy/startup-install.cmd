@@ -19,13 +19,12 @@ if errorlevel 1 exit /b 1
 set DETECTED=
 for /f "delims=" %%L in ('%DETECT%') do set "DETECTED=%%L"
 if defined DETECTED exit /b 0
-rem Only administrators can write under %SystemRoot%\Logs: the log holds every command line.
-set "LOGS=%SystemRoot%\Logs\Orventa"
-if not exist "%LOGS%\" mkdir "%LOGS%"
+rem No -log: setup.exe logs into %SystemRoot%\Logs\Orventa\setup.log, a folder it makes for
+rem administrators only (the log holds every command line) and keeps to a bounded size.
 pushd "%~dp0.."
 rem The script's own options first: a value option left without its value among the
 rem parameters then ends the run with 1639 instead of taking -silent as its value.
-start "" /wait "%~dp0..\setup.exe" -silent -norestart -log "%LOGS%\setup.log" %*
+start "" /wait "%~dp0..\setup.exe" -silent -norestart %*
 set RESULT=%ERRORLEVEL%
 popd
 exit /b %RESULT%

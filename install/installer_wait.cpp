@@ -12,7 +12,7 @@ namespace {
 bool WaitForOtherInstallation(Windows& windows, Reporter& reporter, InstallerWait& wait) {
   const std::uint32_t now = windows.system.ReadTickCount();
   std::optional<std::uint32_t>& busySince = wait.busySince;
-  if (!busySince) busySince = now;
+  if (!busySince) busySince = now - wait.lockWait;
   // Tick arithmetic in unsigned 32 bits stays right across the counter's wrap.
   const std::uint32_t elapsed = now - *busySince;
   const std::uint32_t left = elapsed < kInstallerWaitLimit ? kInstallerWaitLimit - elapsed : 0;

@@ -16,10 +16,12 @@ inline constexpr std::uint32_t kInstallerWaitLimit = 10 * 60 * 1000;
 // The shortest time between two msiexec starts that found the installer busy.
 inline constexpr std::uint32_t kInstallerRetryPause = 3000;
 
-// The run's ten minutes, shared by every msiexec command line of the run.
+// The run's ten minutes, shared by every msiexec command line of the run and the wait for
+// the run lock (install/run_lock.h).
 struct InstallerWait {
-  // The tick of the run's first 1618.
+  // The tick of the run's first 1618, less the wait for the run lock.
   std::optional<std::uint32_t> busySince;
+  std::uint32_t lockWait = 0;
 };
 
 // Runs msiexec with the command line, with a verbose log of its own when the run keeps

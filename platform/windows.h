@@ -131,6 +131,22 @@ class Files {
   // failed, or ERROR_FILE_TOO_LARGE above `limit` bytes (nothing read then).
   virtual std::uint32_t ReadFileBytes(const std::u16string& path, std::uint32_t limit,
                                       std::string& bytes) = 0;
+  // CreateFileW(GENERIC_READ, no sharing, OPEN_ALWAYS, FILE_FLAG_OPEN_REPARSE_POINT): only
+  // `handle` and `error` are set.
+  virtual OpenedFile OpenUnshared(const std::u16string& path) = 0;
+  // CreateDirectoryW with the security descriptor ConvertStringSecurityDescriptorTo-
+  // SecurityDescriptorW makes of `sddl`: 0 or the GetLastError code.
+  virtual std::uint32_t CreateFolder(const std::u16string& path, const std::u16string& sddl) = 0;
+  // GetNamedSecurityInfoW(owner and DACL) written out by ConvertSecurityDescriptorToString-
+  // SecurityDescriptorW: 0 and `sddl`, or the error.
+  virtual std::uint32_t ReadSecurity(const std::u16string& path, std::u16string& sddl) = 0;
+  // SetNamedSecurityInfoW(owner and protected DACL) of the descriptor `sddl` makes: 0 or
+  // the error.
+  virtual std::uint32_t WriteSecurity(const std::u16string& path, const std::u16string& sddl) = 0;
+  // MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING): 0 or the GetLastError code.
+  virtual std::uint32_t RenameFile(const std::u16string& from, const std::u16string& to) = 0;
+  // DeleteFileW: 0 or the GetLastError code.
+  virtual std::uint32_t RemoveFile(const std::u16string& path) = 0;
   // WriteFile of every byte: 0 or the GetLastError code.
   virtual std::uint32_t Append(AppendHandle file, const std::string& bytes) = 0;
   // CloseHandle.

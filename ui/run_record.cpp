@@ -39,9 +39,19 @@ std::u16string RunRecord::InstallerLogArguments() {
             DecimalText(file.error));
       return {};
     }
+    // Held open without delete sharing until the run ends, so that it can't be renamed,
+    // deleted and replaced by a link or another file before or while msiexec writes
+    // through its own handle (it shares writing: its client and service write one log).
+    if (!file.existed && IsPlainFile(file)) {
+      held_.push_back(file.handle);
+      return u" /l*v+ \"" + name + u"\"";
+    }
     windows_.files.CloseFile(file.handle);
-    if (!file.existed && IsPlainFile(file)) return u" /l*v+ \"" + name + u"\"";
   }
+}
+
+RunRecord::~RunRecord() {
+  for (const AppendHandle file : held_) windows_.files.CloseFile(file);
 }
 
 }  // namespace setup

@@ -1,10 +1,11 @@
-// What the run records for the administrator: the lines of its log (-log FILE), and the
-// names of the verbose logs msiexec writes beside it. Without a log nothing is recorded and
-// msiexec writes none.
+// What the run records for the administrator: the lines of its log (-log FILE, or the log
+// folder's, ui/log_folder.h), and the verbose logs msiexec writes beside it. Without a log
+// nothing is recorded and msiexec writes none.
 #pragma once
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/windows.h"
 #include "ui/run_log.h"
@@ -15,6 +16,9 @@ class RunRecord {
  public:
   // `log` is null when the run keeps none.
   RunRecord(Windows& windows, std::unique_ptr<RunLog> log);
+  ~RunRecord();
+  RunRecord(const RunRecord&) = delete;
+  RunRecord& operator=(const RunRecord&) = delete;
 
   bool Recording() const { return log_ != nullptr; }
   void Write(const std::u16string& line);
@@ -27,6 +31,7 @@ class RunRecord {
   Windows& windows_;
   std::unique_ptr<RunLog> log_;
   unsigned installerLogs_ = 0;
+  std::vector<AppendHandle> held_;  // the msiexec logs made, open until the run ends
 };
 
 }  // namespace setup

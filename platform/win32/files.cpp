@@ -148,4 +148,22 @@ std::uint32_t Win32Files::Append(AppendHandle file, const std::string& bytes) {
 
 void Win32Files::CloseFile(AppendHandle file) { ::CloseHandle(reinterpret_cast<HANDLE>(file)); }
 
+OpenedFile Win32Files::OpenUnshared(const std::u16string& path) {
+  const HANDLE file = ::CreateFileW(Wide(path), GENERIC_READ, 0, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  OpenedFile opened;
+  opened.error = ::GetLastError();
+  if (file != INVALID_HANDLE_VALUE) opened.handle = reinterpret_cast<AppendHandle>(file);
+  return opened;
+}
+
+std::uint32_t Win32Files::RenameFile(const std::u16string& from, const std::u16string& to) {
+  return ::MoveFileExW(Wide(from), Wide(to), MOVEFILE_REPLACE_EXISTING) ? ERROR_SUCCESS
+                                                                        : ::GetLastError();
+}
+
+std::uint32_t Win32Files::RemoveFile(const std::u16string& path) {
+  return ::DeleteFileW(Wide(path)) ? ERROR_SUCCESS : ::GetLastError();
+}
+
 }  // namespace setup::win32

@@ -1,4 +1,5 @@
-// Directory listing, the current directory, full path names and the files logs go to.
+// Directory listing, the current directory, full path names, the files logs go to and
+// the folder they are kept in.
 #pragma once
 
 #include "platform/windows.h"
@@ -19,6 +20,13 @@ class Win32Files final : public Files {
                               std::string& bytes) override;
   std::uint32_t Append(AppendHandle file, const std::string& bytes) override;
   void CloseFile(AppendHandle file) override;
+  OpenedFile OpenUnshared(const std::u16string& path) override;
+  // In platform/win32/folder_security.cpp.
+  std::uint32_t CreateFolder(const std::u16string& path, const std::u16string& sddl) override;
+  std::uint32_t ReadSecurity(const std::u16string& path, std::u16string& sddl) override;
+  std::uint32_t WriteSecurity(const std::u16string& path, const std::u16string& sddl) override;
+  std::uint32_t RenameFile(const std::u16string& from, const std::u16string& to) override;
+  std::uint32_t RemoveFile(const std::u16string& path) override;
 };
 
 }  // namespace setup::win32

@@ -2,11 +2,12 @@
 the final messages of a run without options."""
 
 import subprocess
+import threading
 
 from common import (INSTALLSTATE_LOCAL, PLUGIN, PLUGIN_PACKAGES, PLUGIN_X64, PROVIDER,
                     REMOVE_PLUGIN, error, failure, install_command, installed, installed_older,
                     question, result, stand_in_running)
-from harness import DIST, Mismatch, Scenario, kit
+from harness import DIST, Mismatch, Scenario, compare, kit
 from input_scenarios import LOG_FILE, PLUGIN_PACKAGE as PACKAGE, log_folder, log_line
 
 CONFIRM, DONE, RESTART_PLUGIN, RESTART_TO_CONTINUE = 103, 110, 108, 115
@@ -53,6 +54,42 @@ def swap_refused(run):
     refused = said[:2] == ["held", "refused"] and int(said[2]) >= 20 and said[3] == "32"
     return [] if refused else [Mismatch("what the share's writer managed",
                                         "held refused N>=20 32", " ".join(said))]
+
+
+def beside_first_msiexec(action):
+    """Once setup.exe has started msiexec, action(run) runs in a thread; run.beside()
+    waits for what it gives."""
+    def prepare(run):
+        done = []
+        thread = threading.Thread(target=lambda: kit.wait_for(
+            lambda: kit.read_text(run.stand_in_log), 40) and done.append(action(run)))
+        thread.start()
+        run.beside = lambda: thread.join(50) or (done or [None])[0]
+    return prepare
+
+
+def default_log(run, name):  # in the folder of a run without -log
+    return next((run.prefix.path / "drive_c" / "windows").glob("[Ll]ogs")) / "Orventa" / name
+
+
+def replace_installer_log(run):
+    """Another program tries to rename, delete and replace msiexec's log while setup.exe
+    waits: whether the same file is still there."""
+    log = next(default_log(run, "").glob("setup.log.*.msiexec.log"))
+    before, path = log.stat().st_ino, "C:\\windows\\Logs\\Orventa\\" + log.name
+    run.wine(["cmd", "/c", f"ren {path} x & del {path} & copy C:\\windows\\win.ini {path}.x"
+              f" & move /y {path}.x {path}"], loader="/usr/lib/wine/wine64")
+    return log.is_file() and log.stat().st_ino == before
+
+
+def second_run(run):
+    """A second setup.exe's exit code, the runs in the default log then, and its wait there."""
+    result = run.wine([run.helpers["launch"], run.dist_windows, run.dist_windows + "\\setup.exe",
+                       "-silent", "-norestart"],
+                      extra={"STANDIN_LOG": kit.windows_path(run.stand_in_log)})
+    log = kit.read_text(default_log(run, "setup.log"))
+    return (kit.parse_launch_output(result.stdout).exit_code, log.count(", command line: -silent"),
+            "another setup.exe runs: waiting for it" in log and "setup.exe has ended" in log)
 
 
 def numbers_compared(installed_version, on_disk, note, commands):
@@ -168,10 +205,22 @@ RESULTS = [
                   "3010, no restart", [], desktop=False, exit_code=3010),
     Scenario(
         name="-silent -norestart, another installation holds the installer: 1618 waited out, "
-             "the same msiexec line again once it is free",
-        prepare=[installer_busy], distribution=["plugin/velumcom-2.1.0-x64.msi"],
-        stand_ins={"msiexec": "busy"}, args=["-silent", "-norestart"],
-        commands=[PLUGIN_X64, PLUGIN_X64], products={PLUGIN: "2.1.0"}, checks=[woke_on_release]),
+             "the same msiexec line again once it is free; its log (in the default folder) can't "
+             "be renamed, deleted or replaced meanwhile",
+        prepare=[installer_busy, beside_first_msiexec(replace_installer_log)],
+        distribution=["plugin/velumcom-2.1.0-x64.msi"], stand_ins={"msiexec": "busy"},
+        args=["-silent", "-norestart"], commands=[PLUGIN_X64, PLUGIN_X64],
+        products={PLUGIN: "2.1.0"}, checks=[woke_on_release, lambda run: compare(
+            "msiexec's log not renamed, deleted or replaced", True, run.beside())]),
+    # The stand-in saw the first run's msiexec only: the second ran none.
+    Scenario(
+        name="two setup.exe at once, without -log: the second waits for the first, installs "
+             "nothing, and both log into the default folder",
+        prepare=[beside_first_msiexec(second_run)], distribution=["plugin/velumcom-2.1.0-x64.msi"],
+        stand_ins={"msiexec": "hold=8000"}, args=["-silent", "-norestart"], commands=[PLUGIN_X64],
+        products={PLUGIN: "2.1.0"}, checks=[lambda run: compare(
+            "the second run's exit code, runs in the default log, the wait logged", (0, 2, True),
+            run.beside())]),
     Scenario(name="a writer of the share replaces the package during the old plug-in's removal: "
                   "refused, the checked 2.1.0 installed",
              prepare=[OLDER_INSTALLED, share_writer], stand_ins={"msiexec": "hold=4000"},

@@ -231,9 +231,15 @@ InstallerMutex FakeWindows::WaitForInstallerMutex(std::uint32_t milliseconds) {
 
 std::optional<std::vector<DirectoryEntry>> FakeWindows::FindFiles(const std::u16string& pattern) {
   const auto [folder, namePattern] = SplitPath(pattern);
-  if (folder.empty() && rootEnumerationFails) return std::nullopt;
-  bool folderExists = folder.empty();
   std::vector<DirectoryEntry> found;
+  for (const auto& [path, bytes] : writtenFiles) {  // in a folder of `folders`
+    const auto [parent, name] = SplitPath(path);
+    if (folders.count(folder) && SamePath(parent, folder) && WildcardMatch(namePattern, name)) {
+      found.push_back({name});
+    }
+  }
+  if (folder.empty() && rootEnumerationFails) return std::nullopt;
+  bool folderExists = folder.empty() || folders.count(folder);
   for (const Entry& entry : entries_) {
     const auto [parent, name] = SplitPath(entry.path);
     if (entry.directory && SamePath(entry.path, folder)) folderExists = true;
@@ -279,6 +285,20 @@ OpenedFile FakeWindows::HoldFile(const std::u16string& path) {
   const auto [attributes, links] = fileLinks.count(path) ? fileLinks[path] : std::pair{0x80u, 1u};
   heldFiles_[nextHandle_] = path;
   return {nextHandle_++, 0, true, attributes, links, 4096};
+}
+
+OpenedFile FakeWindows::OpenUnshared(const std::u16string& path) {
+  if (folders.count(path.substr(0, path.rfind(u'\\'))) == 0) return {0, 3};
+  if (!lockFreeAt_) lockFreeAt_ = tickCount + lockHeldFor;
+  if (tickCount < *lockFreeAt_) return {0, kErrorSharingViolation};
+  return {nextHandle_++};
+}
+
+std::uint32_t FakeWindows::CreateFolder(const std::u16string& path, const std::u16string& sddl) {
+  if (folders.count(path) != 0) return kErrorAlreadyExists;
+  if (folders.count(path.substr(0, path.rfind(u'\\'))) == 0) return 3;  // ERROR_PATH_NOT_FOUND
+  folders[path] = sddl;
+  return kSuccess;
 }
 
 StoreHandle FakeWindows::OpenStore(const std::u16string& path) {

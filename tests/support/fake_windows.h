@@ -87,6 +87,10 @@ class FakeWindows : public Installer,
   // Holding these files fails with the code; the files held when each command ran.
   std::map<std::u16string, std::uint32_t> holdErrors;
   std::vector<std::vector<std::u16string>> heldAtCommands;
+  // Folders by full path, with their access (SDDL): none, so no log folder, unless a test
+  // adds C:\WINDOWS. Another run holds what is opened without sharing for lockHeldFor ms.
+  std::map<std::u16string, std::u16string> folders;
+  std::uint32_t lockHeldFor = 0;
 
   // Exit codes by exact command line; other commands exit with defaultExitCode.
   std::map<std::u16string, ProcessOutcome> processOutcomes;
@@ -167,6 +171,23 @@ class FakeWindows : public Installer,
     bytes = ToUtf8(path);  // a file's bytes are its path
     return kSuccess;
   }
+  OpenedFile OpenUnshared(const std::u16string& path) override;
+  std::uint32_t CreateFolder(const std::u16string& path, const std::u16string& sddl) override;
+  std::uint32_t ReadSecurity(const std::u16string& path, std::u16string& sddl) override {
+    sddl = folders.at(path);
+    return kSuccess;
+  }
+  std::uint32_t WriteSecurity(const std::u16string& path, const std::u16string& sddl) override {
+    folders.at(path) = sddl;
+    return kSuccess;
+  }
+  std::uint32_t RenameFile(const std::u16string& from, const std::u16string& to) override {
+    writtenFiles[to] = std::move(writtenFiles.at(from));
+    return RemoveFile(from);
+  }
+  std::uint32_t RemoveFile(const std::u16string& path) override {
+    return writtenFiles.erase(path) == 1 ? kSuccess : kErrorFileNotFound;
+  }
   std::uint32_t Append(AppendHandle file, const std::string& bytes) override {
     writtenFiles[openFiles_.at(file)] += bytes;
     return kSuccess;
@@ -225,6 +246,7 @@ class FakeWindows : public Installer,
   std::map<AppendHandle, std::u16string> heldFiles_;
   std::uint32_t nextHandle_ = 100;
   std::uint32_t installerBusyUntil_ = 0;  // tick count; 0: free
+  std::optional<std::uint32_t> lockFreeAt_;
   Windows windows_;
 };
 

@@ -8,6 +8,7 @@
 #include "program_version.h"
 #include "tests/support/fake_windows.h"
 #include "tests/support/texts.h"
+#include "ui/log_folder.h"
 
 namespace setup::testing {
 namespace {
@@ -30,6 +31,7 @@ FakeWindows LoggedMachine() {
 
 TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
   FakeWindows fake = LoggedMachine();
+  fake.folders[u"C:\\WINDOWS"] = u"";
   fake.defaultExitCode = kSuccess;
   fake.processOutcomes[Msiexec(u"plugin\\velumcom-2.1.0-x64.msi", u"") +
                        u" /l*v+ \"C:\\logs\\setup.log.20261208-090507-3.msiexec.log\""] =
@@ -42,6 +44,7 @@ TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
            u"Windows 6.1.7601, service pack 1",
            u"64-bit Windows: yes, administrator: yes",
            u"interactive: yes",
+           u"folder C:\\WINDOWS\\Logs made, for administrators only",
            u"packages: not checked, setup.exe is not signed (0x800b0100)",
            u"message 125 shown, answered Yes",
            u"from the options: level pieces \"*1*\", language pieces \"\"",
@@ -121,6 +124,14 @@ void PackageOfAnotherPublisher(FakeWindows& f) {
   f.signatures[u"C:\\dist\\plugin\\velumcom-2.1.0-win32.msi"] = {kSuccess, true, "B", u"B"};
 }
 
+// C:\WINDOWS\Logs, and Orventa in it with `access` (after its owner) if given; the run lock
+// held by another run for `held` ms.
+void LogFolderAnd(FakeWindows& fake, std::optional<std::u16string> access, std::uint32_t held) {
+  fake.folders[u"C:\\WINDOWS"] = fake.folders[u"C:\\WINDOWS\\Logs"] = u"O:SYD:P(A;;FA;;;BU)";
+  if (access) fake.folders[u"C:\\WINDOWS\\Logs\\Orventa"] = u"O:BA" + *access;
+  fake.lockHeldFor = held;
+}
+
 TEST(RunLog, RecordsWhatEachKindOfRunDid) {
   const std::u16string longLog = u"C:\\" + std::u16string(226, u'x');  // 229 characters
   const std::u16string relativeLog(221, u'x');  // 229 characters from C:\dist
@@ -129,7 +140,8 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
   const std::tuple<const char*, std::u16string, Script, std::uint32_t, Lines> cases[] = {
       {"interactive", u"", [](FakeWindows&) {}, 0,
        List(u"Windows 6.2.9200, service pack 3", u"64-bit Windows: no, administrator: yes",
-            u"interactive: yes", u"message 103 shown, answered Yes",
+            u"interactive: yes", u"no log in C:\\WINDOWS\\Logs: error 3",
+            u"message 103 shown, answered Yes", u"runs not kept apart: lock error 3",
             u"package \"velumcom*win32*\": C:\\dist\\plugin\\velumcom-2.1.0-win32.msi",
             u"message 110 shown, answered OK", u"exit code 0: success")},
       // setup.exe's own signature: none, one in an algorithm unknown here, no chain here.
@@ -266,6 +278,31 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
             u"product {C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4}: installed version 2.1.0, package "
             u"version 2.1.0 (same)",
             u"plug-in: product state 5, feature state 3: nothing to do")},
+      // One run at a time, and one ten minutes for all its waits; taken after the question.
+      {"another run ending", u"", [](FakeWindows& f) { LogFolderAnd(f, u"D:P(A;;FA;;;SY)", 5000); },
+       0,
+       List(u"folder C:\\WINDOWS\\Logs\\Orventa had access O:BAD:P(A;;FA;;;SY): reset to "
+            u"administrators only",
+            u"message 103 shown, answered Yes",
+            u"another setup.exe runs: waiting for it, at most 600 s",
+            u"the other setup.exe has ended: going on", u"exit code 0: success")},
+      {"another run past the ten minutes", u"-silent",
+       [](FakeWindows& f) { LogFolderAnd(f, {}, 700000); }, 1618,
+       List(u"another setup.exe still runs after 600 s",
+            u"exit code 1618: Windows error 1618 (another installation is in progress), from "
+            u"another setup.exe")},
+      {"waits for a run, then for the installer", u"-silent",
+       [](FakeWindows& f) {
+         LogFolderAnd(f, {}, 400000);
+         f.otherInstallations = {300000};
+       },
+       1618, List(u"another installation is in progress: waiting for it to end, at most 200 s")},
+      {"the question answered No", u"-ucsp",
+       [](FakeWindows& f) {
+         LogFolderAnd(f, {}, 700000);
+         f.answers[Text(IDS_CONFIRM_PLUGIN_AND_CARD_PROVIDER)] = kIdNo;
+       },
+       0, List(u"message 122 shown, answered No", u"exit code 0: success")},
   };
   for (const auto& [name, options, script, exitCode, logged] : cases) {
     FakeWindows fake = NumberedMachine();
@@ -298,6 +335,34 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
   EXPECT_NE(fake.writtenFiles[longLog].find("msiexec's own log left out: its path would be 259 "
                                             "characters long"),
             std::string::npos);
+}
+
+// Without -log an administrator's run (not one asking for help) logs into the folder made for
+// administrators, where the oldest logs roll over; a -log file never does.
+TEST(RunLog, WithoutLogGoesIntoTheAdministratorsFolder) {
+  const std::u16string log = u"C:\\WINDOWS\\Logs\\Orventa\\setup.log",
+                       ours = u"a\\setup.log.20261208-090507-1.msiexec.log\"";
+  for (const auto& [options, administrator, logged] :  // a help request makes nothing
+       {std::tuple{u"-silent", true, true},
+        {u"-silent -log L", true, false},
+        {u"-help", true, false},
+        {u"-silent", false, false}}) {
+    FakeWindows fake = NumberedMachine();
+    fake.administrator = administrator;
+    fake.folders[u"C:\\WINDOWS"] = u"";
+    fake.writtenFiles[log] = std::string(kLogRollSize, 'x');
+    for (const char16_t* run :
+         {u".20251208-090507-1", u".20261108-090507-2", u".20261108-090507-3"}) {
+      fake.writtenFiles[log + run + u".msiexec.log"] = std::string(kInstallerLogsKept / 2, 'x');
+    }
+    RunSetup(fake.windows(), options);
+    EXPECT_EQ(fake.folders.size(), administrator && options[1] != u'h' ? 3u : 1u) << Utf8(options);
+    EXPECT_EQ(!fake.Commands().empty() && fake.Commands()[0].ends_with(ours), logged);
+    EXPECT_EQ(fake.writtenFiles.count(u"C:\\WINDOWS\\Logs\\Orventa\\setup.old.log"), logged);
+    EXPECT_EQ(fake.writtenFiles[log].ends_with("exit code 0: success\r\n"), logged);
+    EXPECT_EQ(fake.writtenFiles.count(log + u".20251208-090507-1.msiexec.log"), !logged);
+    EXPECT_EQ(fake.writtenFiles.count(log + u".20261108-090507-2.msiexec.log"), 1u);
+  }
 }
 
 // Literal bytes, never the program's own encoder; one mark at most, and only at the start

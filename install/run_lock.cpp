@@ -1,0 +1,45 @@
+#include "install/run_lock.h"
+
+#include "install/installer_wait.h"
+#include "platform/windows_constants.h"
+#include "ui/log_folder.h"
+
+static_assert(setup::kInstallerWaitLimit == 600 * 1000, "the log says 600 s");
+
+namespace setup {
+
+std::uint32_t RunLock::Take(InstallerWait& wait) {
+  const std::u16string path = LogFolderPath(windows_) + kLockName;
+  const std::uint32_t start = windows_.system.ReadTickCount();
+  std::uint32_t waited = 0;
+  OpenedFile lock;
+  while ((lock = windows_.files.OpenUnshared(path)).handle == 0 &&
+         lock.error == kErrorSharingViolation && waited < kInstallerWaitLimit) {
+    if (waited == 0) {
+      reporter_.Record(u"another setup.exe runs: waiting for it, at most 600 s");
+    }
+    const std::uint32_t left = kInstallerWaitLimit - waited;
+    windows_.system.Sleep(left < kLockRetryPause ? left : kLockRetryPause);
+    // Tick arithmetic in unsigned 32 bits stays right across the counter's wrap.
+    waited = windows_.system.ReadTickCount() - start;
+  }
+  wait.lockWait = waited;
+  lock_ = lock.handle;
+  if (lock_ != 0) {
+    // The lines' times tell how long.
+    if (waited != 0) reporter_.Record(u"the other setup.exe has ended: going on");
+    return kSuccess;
+  }
+  // Anything but a lock another run holds: the lock can't be made (no log folder).
+  const bool held = lock.error == kErrorSharingViolation;
+  reporter_.Record(held ? u"another setup.exe still runs after 600 s"
+                        : u"runs not kept apart: lock error " + DecimalText(lock.error));
+  return held ? reporter_.NoteSource(kErrorInstallAlreadyRunning, u"another setup.exe") : kSuccess;
+}
+
+void RunLock::Release() {
+  if (lock_ != 0) windows_.files.CloseFile(lock_);
+  lock_ = 0;
+}
+
+}  // namespace setup

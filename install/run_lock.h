@@ -1,0 +1,41 @@
+// One run at a time on a machine: a Group Policy startup script and a deployment system
+// may start setup.exe together, and two runs that read the same installed state would
+// undo each other's work. The lock is setup.lock in the log folder (ui/log_folder.h),
+// opened without sharing: only Administrators and SYSTEM can open a file there at all, so
+// no user can hold it and make runs wait or fail (an attribute-only handle, which is all
+// a folder's lister gets, takes no part in sharing).
+#pragma once
+
+#include <cstdint>
+
+#include "install/installer_wait.h"
+#include "platform/windows.h"
+#include "ui/reporter.h"
+
+namespace setup {
+
+// Between two tries for a lock another run holds.
+inline constexpr std::uint32_t kLockRetryPause = 1000;
+
+class RunLock {
+ public:
+  RunLock(Windows& windows, Reporter& reporter) : windows_(windows), reporter_(reporter) {}
+  ~RunLock() { Release(); }
+  RunLock(const RunLock&) = delete;
+  RunLock& operator=(const RunLock&) = delete;
+
+  // Takes the lock, waiting while another run holds it within the run's ten minutes of
+  // waiting (`wait`, which the busy installer's wait then shares), then rolls the log folder's logs
+  // over: kSuccess, or 1618 when the time is spent. Where no lock can be made (no log folder) runs
+  // are not kept apart, as before, and the log says so.
+  std::uint32_t Take(InstallerWait& wait);
+  // Before anything waits for a person: the final message, a failure's box.
+  void Release();
+
+ private:
+  Windows& windows_;
+  Reporter& reporter_;
+  AppendHandle lock_ = 0;
+};
+
+}  // namespace setup

@@ -1,0 +1,94 @@
+#include "ui/log_folder.h"
+
+#include <algorithm>
+
+#include "common/number_text.h"
+#include "platform/windows_constants.h"
+
+namespace setup {
+namespace {
+
+// The folder ready for the log, made where missing and closed to everyone else; nothing
+// when it can't be made, or not closed (a file system without access lists).
+std::optional<std::u16string> PrepareLogFolder(Windows& windows, std::u16string& note) {
+  const std::u16string folder = LogFolderPath(windows);
+  // The parent first: Windows 2000 and XP may lack it.
+  std::u16string level = folder.substr(0, folder.rfind(u'\\'));
+  std::uint32_t error;
+  while ((error = windows.files.CreateFolder(level, kAdministratorsOnly)) == kSuccess ||
+         error == kErrorAlreadyExists) {
+    if (error == kSuccess && note.empty()) {
+      note = u"folder " + level + u" made, for administrators only";
+    }
+    if (level == folder) break;
+    level = folder;
+  }
+  if (error == kErrorAlreadyExists) {
+    // Set again whatever it was: a descriptor that reads back otherwise was not ours.
+    std::u16string was, now;
+    windows.files.ReadSecurity(folder, was);
+    error = windows.files.WriteSecurity(folder, kAdministratorsOnly);
+    windows.files.ReadSecurity(folder, now);
+    if (was != now || error != kSuccess) {
+      note = u"folder " + folder + u" had access " + was +
+             (error == kSuccess ? u": reset to administrators only" : u": could not be reset");
+    }
+  } else if (error != kSuccess) {
+    note = u"no log in " + level + u": error " + DecimalText(error);
+  }
+  if (error == kSuccess) return folder;
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::u16string LogFolderPath(Windows& windows) {
+  const std::u16string windowsFolder = windows.files.ReadWindowsDirectory();
+  if (windowsFolder.empty()) return {};
+  return windowsFolder + u"\\Logs\\Orventa";
+}
+
+std::unique_ptr<RunLog> OpenRunLog(Windows& windows, const std::optional<std::u16string>& logPath,
+                                   bool help, std::u16string& note) {
+  std::optional<std::u16string> folder;
+  if (!help && windows.system.IsUserAnAdmin()) folder = PrepareLogFolder(windows, note);
+  if (logPath) return std::make_unique<RunLog>(windows, *logPath);
+  if (!folder) return nullptr;
+  RollOver(windows, *folder += u'\\', note);
+  return std::make_unique<RunLog>(windows, *folder + u"setup.log");
+}
+
+void RollOver(Windows& windows, const std::u16string& folder, std::u16string& note) {
+  // Only for this moment, before any question: a run at work holds it, and the next run
+  // rolls over instead.
+  const OpenedFile lock = windows.files.OpenUnshared(folder + (kLockName + 1));  // no '\\'
+  if (lock.handle == 0) return;
+  // Renamed only while no run has it open (none shares deleting).
+  if (windows.files.ReadFileSize(folder + u"setup.log").value_or(0) >= kLogRollSize &&
+      windows.files.RenameFile(folder + u"setup.log", folder + u"setup.old.log") == kSuccess) {
+    note += u" (setup.log moved to setup.old.log)";
+  }
+  // The names begin with the run's start time: the smallest is the oldest.
+  std::vector<DirectoryEntry> logs = windows.files.FindFiles(folder + u"setup.log.*.msiexec.log")
+                                         .value_or(std::vector<DirectoryEntry>{});
+  std::uint64_t total = 0;
+  for (DirectoryEntry& entry : logs) {
+    // The attributes, not needed here, carry the size (a log is far below 4 GiB).
+    entry.attributes =
+        static_cast<std::uint32_t>(windows.files.ReadFileSize(folder + entry.name).value_or(0));
+    total += entry.attributes;
+  }
+  if (total > kInstallerLogsKept) note += u" (oldest msiexec logs removed)";
+  while (total > kInstallerLogsKept) {
+    const auto oldest = std::min_element(
+        logs.begin(), logs.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+    // One held by a run still at its last message stays.
+    windows.files.RemoveFile(folder + oldest->name);
+    total -= oldest->attributes;
+    std::swap(*oldest, logs.back());
+    logs.pop_back();
+  }
+  windows.files.CloseFile(lock.handle);
+}
+
+}  // namespace setup
