@@ -34,49 +34,47 @@ std::uint32_t ImportFile(Windows& windows, Reporter& reporter, const std::u16str
   const std::optional<std::u16string> path = windows.files.ReadFullPathName(name);
   // The path must fit the platform's classic 260-character limit, NUL included.
   if (!path || path->size() >= kMaxPath) {
-    reporter.Record(u"certificate file " + name + u" not imported: no full path under " +
-                    DecimalText(static_cast<std::uint32_t>(kMaxPath)) + u" characters");
+    reporter.Record({"certificate file ", name, " not imported: no full path under ",
+                     DecimalText(kMaxPath), " characters"});
     return kSuccess;
   }
   // Read once, then imported from what was read: the file can't change in between.
   std::string bytes;
   std::uint32_t error = windows.files.ReadFileBytes(*path, kLargestCertificateFile, bytes);
   if (error != kSuccess) {
-    reporter.Record(u"certificate file " + *path + u" not imported: can't be read, error " +
-                    HexText(error));
+    reporter.Record(
+        {"certificate file ", *path, " not imported: can't be read, error ", HexText(error)});
     return reporter.NoteSource(error, u"reading a certificate file");
   }
   StoreHandle opened = windows.certificates.OpenCertificateStore(bytes, error);
   StoreHolder file(windows.certificates, opened);
   if (file.get() == 0) {
-    reporter.Record(u"certificate file " + *path +
-                    u" not imported: not a certificate file, error " + HexText(error));
+    reporter.Record({"certificate file ", *path, " not imported: not a certificate file, error ",
+                     HexText(error)});
     return kSuccess;
   }
   // Declared second so that it closes first: root store, then file store.
   opened = windows.certificates.OpenMachineRootStore(error);
   StoreHolder root(windows.certificates, opened);
   if (root.get() == 0) {
-    reporter.Record(u"certificate file " + *path +
-                    u" not imported: the machine's Root store could not be opened, error " +
-                    HexText(error));
+    reporter.Record({"certificate file ", *path,
+                     " not imported: the machine's Root store could not be opened, error ",
+                     HexText(error)});
     return reporter.NoteSource(error != kSuccess ? error : kErrorGenFailure,
                                u"CertOpenStore (the machine's Root store)");
   }
   std::uint32_t result = kSuccess;
   for (const CertificateAddition& addition :
        windows.certificates.AddEveryCertificate(file.get(), root.get())) {
-    const std::u16string certificate = u"certificate " + addition.thumbprint + u" from " + *path;
+    reporter.Record({"certificate ", addition.thumbprint, " from ", *path,
+                     addition.error != kSuccess ? " not added to the machine's Root store, error "
+                     : addition.alreadyPresent  ? " already present in the machine's Root store"
+                                                : " added to the machine's Root store",
+                     addition.error != kSuccess ? HexText(addition.error) : u""});
     if (addition.error != kSuccess) {
-      reporter.Record(certificate + u" not added to the machine's Root store, error " +
-                      HexText(addition.error));
       if (result == kSuccess) {
         result = reporter.NoteSource(addition.error, u"CertAddCertificateContextToStore");
       }
-    } else {
-      reporter.Record(certificate + (addition.alreadyPresent
-                                         ? u" already present in the machine's Root store"
-                                         : u" added to the machine's Root store"));
     }
   }
   return result;

@@ -16,7 +16,7 @@ std::uint32_t RunLock::Take(InstallerWait& wait) {
   while ((lock = windows_.files.OpenUnshared(path)).handle == 0 &&
          lock.error == kErrorSharingViolation && waited < kInstallerWaitLimit) {
     if (waited == 0) {
-      reporter_.Record(u"another setup.exe runs: waiting for it, at most 600 s");
+      reporter_.Record({"another setup.exe runs: waiting for it, at most 600 s"});
     }
     const std::uint32_t left = kInstallerWaitLimit - waited;
     windows_.system.Sleep(left < kLockRetryPause ? left : kLockRetryPause);
@@ -27,13 +27,14 @@ std::uint32_t RunLock::Take(InstallerWait& wait) {
   lock_ = lock.handle;
   if (lock_ != 0) {
     // The lines' times tell how long.
-    if (waited != 0) reporter_.Record(u"the other setup.exe has ended: going on");
+    if (waited != 0) reporter_.Record({"the other setup.exe has ended: going on"});
     return kSuccess;
   }
   // Anything but a lock another run holds: the lock can't be made (no log folder).
   const bool held = lock.error == kErrorSharingViolation;
-  reporter_.Record(held ? u"another setup.exe still runs after 600 s"
-                        : u"runs not kept apart: lock error " + DecimalText(lock.error));
+  reporter_.Record(
+      {held ? "another setup.exe still runs after 600 s" : "runs not kept apart: lock error ",
+       held ? u"" : DecimalText(lock.error)});
   return held ? reporter_.NoteSource(kErrorInstallAlreadyRunning, u"another setup.exe") : kSuccess;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/joined_text.h"
 #include "common/number_text.h"
 #include "platform/windows_constants.h"
 
@@ -18,7 +19,7 @@ std::optional<std::u16string> PrepareLogFolder(Windows& windows, std::u16string&
   while ((error = windows.files.CreateFolder(level, kAdministratorsOnly)) == kSuccess ||
          error == kErrorAlreadyExists) {
     if (error == kSuccess && note.empty()) {
-      note = u"folder " + level + u" made, for administrators only";
+      note = Join({"folder ", level, " made, for administrators only"});
     }
     if (level == folder) break;
     level = folder;
@@ -30,11 +31,11 @@ std::optional<std::u16string> PrepareLogFolder(Windows& windows, std::u16string&
     error = windows.files.WriteSecurity(folder, kAdministratorsOnly);
     windows.files.ReadSecurity(folder, now);
     if (was != now || error != kSuccess) {
-      note = u"folder " + folder + u" had access " + was +
-             (error == kSuccess ? u": reset to administrators only" : u": could not be reset");
+      note = Join({"folder ", folder, " had access ", was,
+                   error == kSuccess ? ": reset to administrators only" : ": could not be reset"});
     }
   } else if (error != kSuccess) {
-    note = u"no log in " + level + u": error " + DecimalText(error);
+    note = Join({"no log in ", level, ": error ", DecimalText(error)});
   }
   if (error == kSuccess) return folder;
   return std::nullopt;
