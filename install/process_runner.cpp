@@ -27,23 +27,24 @@ std::uint32_t RunTool(Windows& windows, Reporter& reporter, const std::u16string
   const std::uint32_t started = windows.system.ReadTickCount();
   const ProcessOutcome outcome = windows.processes.RunAndWait(program, commandLine);
   const std::uint32_t milliseconds = windows.system.ReadTickCount() - started;
-  std::uint32_t code = outcome.exitCode;
-  std::u16string what = u"exit code ";
-  // The tool as the command line names it ("regini"): its code is its own.
-  std::u16string source = commandLine.substr(0, commandLine.find(u' '));
-  if (!outcome.started || outcome.waitFailed || !outcome.exitCodeRead) {
-    // A failure whose last error reads 0 must still not pass for a success.
-    code = outcome.error != kSuccess ? outcome.error : kErrorGenFailure;
-    what = !outcome.started     ? u"could not be started, error "
-           : outcome.waitFailed ? u"could not be waited for, error "
-                                : u"exit code unreadable, error ";
-    source = (!outcome.started     ? u"CreateProcessW ("
-              : outcome.waitFailed ? u"WaitForSingleObject ("
-                                   : u"GetExitCodeProcess (") +
-             source + u")";
-  }
+  const bool failed = !outcome.started || outcome.waitFailed || !outcome.exitCodeRead;
+  // A failure whose last error reads 0 must still not pass for a success.
+  const std::uint32_t code = !failed                     ? outcome.exitCode
+                             : outcome.error != kSuccess ? outcome.error
+                                                         : kErrorGenFailure;
+  const char* const what = !failed              ? "exit code "
+                           : !outcome.started   ? "could not be started, error "
+                           : outcome.waitFailed ? "could not be waited for, error "
+                                                : "exit code unreadable, error ";
+  const char* const call = !failed              ? ""
+                           : !outcome.started   ? "CreateProcessW ("
+                           : outcome.waitFailed ? "WaitForSingleObject ("
+                                                : "GetExitCodeProcess (";
   reporter.Record({what, DecimalText(code), " after ", DecimalText(milliseconds), " ms"});
-  return reporter.NoteSource(code, source);
+  // The tool as the command line names it ("regini"): its code is its own.
+  return reporter.NoteSource(
+      code, Join({call, std::u16string_view(commandLine).substr(0, commandLine.find(u' ')),
+                  failed ? ")" : ""}));
 }
 
 }  // namespace setup
