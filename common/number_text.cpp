@@ -2,7 +2,7 @@
 
 namespace setup {
 
-std::u16string DecimalText(std::uint64_t value, std::size_t width) {
+std::u16string DecimalText(std::uint32_t value, std::size_t width) {
   std::u16string text;
   do {
     text.insert(text.begin(), static_cast<char16_t>(u'0' + value % 10));
@@ -12,9 +12,9 @@ std::u16string DecimalText(std::uint64_t value, std::size_t width) {
   return text;
 }
 
-std::u16string SignedText(std::int64_t value) {
-  return value < 0 ? u"-" + DecimalText(0 - static_cast<std::uint64_t>(value))
-                   : DecimalText(static_cast<std::uint64_t>(value));
+std::u16string SignedText(std::int32_t value) {
+  return value < 0 ? u"-" + DecimalText(0 - static_cast<std::uint32_t>(value))
+                   : DecimalText(static_cast<std::uint32_t>(value));
 }
 
 std::u16string HexText(std::uint32_t value) {

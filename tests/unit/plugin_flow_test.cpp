@@ -73,8 +73,9 @@ FakeWindows Distribution(const FlowCase& c) {
     product.features[u"NPVELUM"] = c.featureState;
   }
   if (c.changedSinceSigned) {
-    fake.signatures[fake.programPath] = {kSuccess, true, "A", u"A"};
-    fake.signatures[u"C:\\dist\\" + std::u16string(kX64)] = {kTrustBadDigest, true, "A", u"A"};
+    fake.signatures[fake.programPath] = {kSuccess, true, "A", u"A", {}, 0};
+    fake.signatures[u"C:\\dist\\" + std::u16string(kX64)] = {
+        kTrustBadDigest, true, "A", u"A", {}, 0};
   }
   fake.wow64 = c.wow64;
   fake.defaultExitCode = c.exitCode;

@@ -120,8 +120,8 @@ FakeWindows NumberedMachine() {
 
 // setup.exe signed by "A", the plug-in's package validly signed by "B".
 void PackageOfAnotherPublisher(FakeWindows& f) {
-  f.signatures[f.programPath] = {kSuccess, true, "A", u"A"};
-  f.signatures[u"C:\\dist\\plugin\\velumcom-2.1.0-win32.msi"] = {kSuccess, true, "B", u"B"};
+  f.signatures[f.programPath] = {kSuccess, true, "A", u"A", {}, 0};
+  f.signatures[u"C:\\dist\\plugin\\velumcom-2.1.0-win32.msi"] = {kSuccess, true, "B", u"B", {}, 0};
 }
 
 // C:\WINDOWS\Logs, and Orventa in it with `access` (after its owner) if given; the run lock
