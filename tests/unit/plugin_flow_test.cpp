@@ -24,7 +24,9 @@ constexpr char16_t kX64[] = u"plugin\\velumcom-2.1.0-x64.msi";
 constexpr char16_t kWin32[] = u"plugin\\velumcom-2.1.0-win32.msi";
 
 TEST(PluginFlow, ChoosesOneOfFourOutcomes) {
-  // Only installed for this machine counts: another account's plug-in (2) gets its own.
+  // Only installed for this machine counts: another account's plug-in (2) gets its own. The
+  // feature is there in states 3 and 4 only, as for deploy\detect-plugin.js (the detect
+  // suite's FEATURE_ROWS: the same states).
   struct Case {
     std::int32_t productState;
     int newVersusInstalled;
@@ -33,8 +35,8 @@ TEST(PluginFlow, ChoosesOneOfFourOutcomes) {
   } cases[] = {{-1, 1, -1, PluginAction::kInstall},   {5, 1, 3, PluginAction::kUpgrade},
                {1, 1, 3, PluginAction::kInstall},     {2, 0, 2, PluginAction::kInstall},
                {5, -1, 2, PluginAction::kAddFeature}, {5, 0, 3, PluginAction::kNothing},
-               {5, 0, 4, PluginAction::kNothing},     {5, 0, -1, PluginAction::kNothing},
-               {5, 0, 1, PluginAction::kNothing}};
+               {5, 0, 4, PluginAction::kNothing},     {5, 0, -1, PluginAction::kAddFeature},
+               {5, 0, 1, PluginAction::kAddFeature},  {5, 0, 2, PluginAction::kAddFeature}};
   for (const Case& c : cases) {
     EXPECT_EQ(ChoosePluginAction(c.productState, c.newVersusInstalled, c.featureState), c.action)
         << c.productState << " " << c.newVersusInstalled << " " << c.featureState;

@@ -352,6 +352,15 @@ def signing(verdict, _):
 DETECTED = (0, f"Installed: {PLUGIN} 2.1.0")
 DETECT_ROWS = (("2.1.0", DETECTED), ("2.1", DETECTED), ("2.0.10", DETECTED),
                ("2.1.1", (0, "")), ("2.10.0", (0, "")), ("3", (0, "")), ("x.1", (1, "")))
+# NPVELUM's state as Windows' Installer object gives it (Wine's has no FeatureState: a stand-in
+# object answers), and what detect-plugin.js then says: found in 3 and 4 only, the states
+# PluginFlow.ChoosesOneOfFourOutcomes leaves alone (setup.exe adds the feature in the others).
+FEATURE_ROWS = ((-1, (0, "")), (1, (0, "")), (2, (0, "")), (3, DETECTED), (4, DETECTED))
+INSTALLER = 'var installer = new ActiveXObject("WindowsInstaller.Installer");'
+FEATURE_STATE = ('var real = new ActiveXObject("WindowsInstaller.Installer"), installer = {{'
+                 'ProductState: function (c) {{ return real.ProductState(c); }}, '
+                 'ProductInfo: function (c, a) {{ return real.ProductInfo(c, a); }}, '
+                 'FeatureState: function () {{ return {}; }}}};')
 # startup-install.cmd: its exit code and how many times it has started setup.exe by now.
 STARTUP_ROWS = (("2.1.0", (0, 1)), ("2.1.0", (0, 1)), ("2.1.1", (0, 2)), ("x.1", (1, 2)))
 
@@ -368,9 +377,11 @@ def detect(verdict, _):
             result = prefix.wine(args, timeout=120, loader="/usr/lib/wine/wine64")
             return result.returncode, result.stdout.strip()
 
-        def detect_plugin(version):
+        def detect_plugin(version, feature=None):
             # Where startup-install.cmd looks for it, with setup.exe in the folder above.
             text = (REPO / "deploy" / "detect-plugin.js").read_text()
+            if feature is not None:
+                text = text.replace(INSTALLER, FEATURE_STATE.format(feature), 1)
             script = work / "deploy" / "detect-plugin.js"
             script.write_text(text.replace('"2.1.0",', f'"{version}",', 1))
             return run("cscript", "//nologo", kit.windows_path(script))
@@ -384,6 +395,8 @@ def detect(verdict, _):
         verdict.equal("msiexec /i", run("msiexec", "/qn", "/i", package)[0], 0)
         for version, wanted in DETECT_ROWS:
             verdict.equal(f"installed 2.1.0, required {version}", detect_plugin(version), wanted)
+        for state, wanted in FEATURE_ROWS:
+            verdict.equal(f"NPVELUM in state {state}", detect_plugin("2.1.0", state), wanted)
         verdict.equal("msi-version.js",
                       run("cscript", "//nologo", deploy + "msi-version.js", package)[1].split(),
                       ["ProductCode:", PLUGIN, "ProductVersion:", "2.1.0"])
