@@ -372,9 +372,10 @@ def detect(verdict, _):
     by setup.exe."""
     deploy = kit.windows_path(REPO / "deploy") + "\\"
     with kit.session("detect") as (prefix, work):
-        def run(*args):
+        def run(*args, cwd=None):
             # cscript, cmd and msiexec of a 64-bit prefix are 64-bit: the 64-bit loader.
-            result = prefix.wine(args, timeout=120, loader="/usr/lib/wine/wine64")
+            result = prefix.wine(args, timeout=120, loader="/usr/lib/wine/wine64", cwd=cwd,
+                                 extra={"STANDIN_MSIEXEC": "exit=7"})
             return result.returncode, result.stdout.strip()
 
         def detect_plugin(version, feature=None):
@@ -400,8 +401,10 @@ def detect(verdict, _):
         verdict.equal("msi-version.js",
                       run("cscript", "//nologo", deploy + "msi-version.js", package)[1].split(),
                       ["ProductCode:", PLUGIN, "ProductVersion:", "2.1.0"])
-        verdict.equal("uninstall.cmd csp ucsp",
-                      run("cmd", "/c", deploy + "uninstall.cmd", "csp", "ucsp")[0], 0)
+        # An msiexec.exe in the current folder, which cmd would find first, ends with 7.
+        shutil.copy2(kit.build_helpers()["standin"], work / "msiexec.exe")
+        verdict.equal("uninstall.cmd csp ucsp, the system's msiexec",
+                      run("cmd", "/c", deploy + "uninstall.cmd", "csp", "ucsp", cwd=work)[0], 0)
         verdict.equal("after uninstall.cmd", detect_plugin("2.1.0"), (0, ""))
         log = prefix.path / "drive_c" / "windows" / "logs" / "Orventa" / "setup.log"
         startup = kit.windows_path(work / "deploy" / "startup-install.cmd")
