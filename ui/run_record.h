@@ -5,8 +5,10 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/windows.h"
+#include "ui/hidden_values.h"
 #include "ui/run_log.h"
 
 namespace setup {
@@ -17,7 +19,11 @@ class RunRecord {
   RunRecord(Windows& windows, std::unique_ptr<RunLog> log);
 
   bool Recording() const { return log_ != nullptr; }
+  // Every line, each argument of `arguments` that holds a property assignment masked.
   void Write(const std::u16string& line);
+  void HideValuesOf(const std::vector<std::u16string>& arguments) {
+    hidden_ = FindHiddenValues(arguments);
+  }
   // The extra msiexec arguments that give each installer run a verbose log of its own
   // beside the run's log, under a name no file has yet: empty without a log, or where
   // the name would be too long for msiexec.
@@ -27,6 +33,7 @@ class RunRecord {
   Windows& windows_;
   std::unique_ptr<RunLog> log_;
   unsigned installerLogs_ = 0;
+  HiddenValues hidden_;
 };
 
 }  // namespace setup

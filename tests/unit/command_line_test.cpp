@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "tests/support/fake_windows.h"
+#include "ui/hidden_values.h"
 
 namespace setup::testing {
 namespace {
@@ -109,12 +110,27 @@ TEST(CommandLine, CollectsValues) {
   }
 }
 
-TEST(CommandLine, SplitsLikeThePlatform) {
+// Split as the platform does; for the log, every property's value masked in its argument's
+// place, its length without the quotes.
+TEST(CommandLine, SplitsLikeThePlatformAndMasksPropertyValues) {
   using Args = std::vector<std::u16string>;
-  EXPECT_EQ(SplitLikeWindows(u"-csp  -KC\t2"), (Args{u"-csp", u"-KC", u"2"}));
-  EXPECT_EQ(SplitLikeWindows(u"\"a b\" \"c d\" e\\\"f"), (Args{u"a b", u"c d", u"e\"f"}));
-  EXPECT_EQ(SplitLikeWindows(u"x \"unbalanced quote"), (Args{u"x", u"unbalanced quote"}));
-  EXPECT_EQ(SplitLikeWindows(u"x a\\\\\"b c\""), (Args{u"x", u"a\\b c"}));
+  const std::tuple<std::u16string, Args, std::u16string> cases[] = {
+      {u"-csp  -KC\t2", {u"-csp", u"-KC", u"2"}, u"-csp  -KC\t2"},
+      {u"\"a b\" \"c d\" e\\\"f", {u"a b", u"c d", u"e\"f"}, u"\"a b\" \"c d\" e\\\"f"},
+      {u"x \"unbalanced quote", {u"x", u"unbalanced quote"}, u"x \"unbalanced quote"},
+      {u"x a\\\\\"b c\"", {u"x", u"a\\b c"}, u"x a\\\\\"b c\""},
+      {u"x K=\"a b\" -log C:\\k=1\\l",
+       {u"x", u"K=a b", u"-log", u"C:\\k=1\\l"},
+       u"x K=<3 characters> -log C:\\k=1\\l"},
+      {u"x \"K=\\\"a \"\"b\"\"\\\" L=😀 M=\"",
+       {u"x", u"K=\"a \"b\"\" L=😀 M="},
+       u"x \"K=<3 characters> L=<1 character> M=<0 characters>\""},
+      {u"x \"K=\"\"a b", {u"x", u"K=\"a b"}, u"x \"K=<3 characters>\""},
+  };
+  for (const auto& [line, arguments, masked] : cases) {
+    EXPECT_EQ(SplitLikeWindows(line), arguments) << Utf8(line);
+    EXPECT_EQ(MaskCommandLine(line), masked) << Utf8(line);
+  }
 }
 
 constexpr char16_t kGeneralHelp[] =

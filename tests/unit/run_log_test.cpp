@@ -205,6 +205,24 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
             u"help shown", u"exit code 1639: setup.exe's command line was not understood")},
       {"a command line not understood, silent", u"-silent -slient", [](FakeWindows&) {}, 1639,
        List(u"help not shown (silent)")},
+      // Licence keys: a property's name and its value's length, wherever the argument shows.
+      {"-CSPArgs and -VelumArgs",
+       u"-csp -CSPArgs \"K=s3cret-1 C=\"\"A s3cret\"\"\" -VelumArgs P=\"s3cret\"",
+       [](FakeWindows&) {}, 0,
+       List(u"setup.exe " PROGRAM_BUILD ", command line: -csp -CSPArgs \"K=<8 characters> "
+            u"C=<8 characters>\" -VelumArgs P=<6 characters> -log L",
+            u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i "
+            u"\"C:\\dist\\csp\\csp-win32-kc2-eng.msi\" K=<8 characters> C=<8 characters>  "
+            u"REBOOT=R /l*v+ \"L.20261208-090507-1.msiexec.log\"",
+            u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i "
+            u"\"C:\\dist\\plugin\\velumcom-2.1.0-win32.msi\" P=<6 characters>  REBOOT=R /l*v+ "
+            u"\"L.20261208-090507-2.msiexec.log\"")},
+      {"a second property left out of the quotes", u"-ucsp -UCSPArgs K=s3cret C=s3cret2",
+       [](FakeWindows&) {}, 1639,
+       List(u"setup.exe " PROGRAM_BUILD ", command line: -ucsp -UCSPArgs K=<6 characters> "
+            u"C=<7 characters> -log L",
+            u"command line not understood: argument \"C=<7 characters>\": unknown option; "
+            u"nothing is installed")},
       {"the same version installed", u"",
        [](FakeWindows& f) {
          f.products[kPluginProductCode] = {5, u"2.1.0", u"", {{u"NPVELUM", 3}}, {}};
@@ -223,6 +241,7 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
               exitCode)
         << name;
     const std::string& log = fake.writtenFiles[u"L"];
+    EXPECT_EQ(log.find("s3cret"), std::string::npos) << name << "\n" << log;
     std::size_t at = 0;
     for (const std::u16string& expected : logged) {
       at = log.find("  " + Utf8(expected) + "\r\n", at);
