@@ -30,6 +30,7 @@ struct Matches {
   std::uint32_t count = 0;
 };
 
+// Whether name `a` comes before `b`: unit by unit, upper-cased, as NTFS keeps a folder.
 bool NameBefore(std::u16string_view a, std::u16string_view b) {
   for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
     const char16_t x = UpperCase(a[i]), y = UpperCase(b[i]);
