@@ -10,7 +10,6 @@
 #include "install/provider_flow.h"
 #include "platform/windows_constants.h"
 #include "program_version.h"
-#include "ui/hidden_values.h"
 #include "ui/progress_window.h"
 #include "ui/reporter.h"
 #include "ui/selection_dialog.h"
@@ -23,9 +22,9 @@ constexpr char16_t kProgramVersion[] = u"" PROGRAM_BUILD;
 
 void RecordHeader(Windows& windows, Reporter& reporter, const std::u16string& commandLine,
                   const RunMode& mode) {
-  reporter.record().HideValuesOf(windows.system.SplitCommandLine(commandLine));
-  reporter.Record(u"setup.exe " + std::u16string(kProgramVersion) + u", command line: " +
-                  MaskCommandLine(commandLine));
+  reporter.Record(
+      u"setup.exe " + std::u16string(kProgramVersion) + u", command line: " +
+      reporter.record().HideValuesOf(commandLine, windows.system.SplitCommandLine(commandLine)));
   std::u16string folder;
   windows.files.ReadCurrentDirectory(folder);
   reporter.Record(u"start folder (current folder): " + folder);

@@ -90,14 +90,9 @@ std::uint32_t FindPackage(Windows& windows, Reporter& reporter, const std::u16st
                           std::u16string& path) {
   std::uint32_t count = 0;
   const std::uint32_t code = Locate(windows, mask, path, count);
-  if (code != kSuccess) {
-    reporter.Record(u"package \"" + mask + u"\": not found, code " + DecimalText(code));
-  } else {
-    reporter.Record(u"package \"" + mask + u"\": " + path +
-                    (count == 1
-                         ? std::u16string(u" (the only matching file)")
-                         : u" (the first by name of " + DecimalText(count) + u" matching files)"));
-  }
+  reporter.Record(u"package \"" + mask + u"\": " +
+                  (code == kSuccess ? path + u" (matching files: " + DecimalText(count) + u")"
+                                    : u"not found, code " + DecimalText(code)));
   return code;
 }
 

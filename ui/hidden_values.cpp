@@ -1,6 +1,5 @@
 #include "ui/hidden_values.h"
 
-#include "common/argument_split.h"
 #include "common/number_text.h"
 
 namespace setup {
@@ -58,18 +57,16 @@ std::u16string MaskPropertyValues(std::u16string_view text) {
   return masked;
 }
 
-std::u16string MaskCommandLine(std::u16string_view commandLine) {
-  std::u16string masked(commandLine);
-  const std::vector<Argument> arguments = SplitArguments(commandLine);
-  // From the last, so that the places of those before stay right.
-  for (auto argument = arguments.rbegin(); argument != arguments.rend(); ++argument) {
-    const std::u16string hidden = MaskPropertyValues(argument->text);
-    if (hidden == argument->text) continue;
-    const bool quoted = commandLine[argument->begin] == u'"';
-    masked.replace(argument->begin, argument->end - argument->begin,
-                   quoted ? u"\"" + hidden + u"\"" : hidden);
+std::u16string JoinArguments(const std::vector<std::u16string>& arguments) {
+  std::u16string line;
+  for (const std::u16string& argument : arguments) {
+    if (!line.empty()) line += u' ';
+    const bool blank = argument.find_first_of(u" \t") != std::u16string::npos;
+    if (blank) line += u'"';
+    line += argument;
+    if (blank) line += u'"';
   }
-  return masked;
+  return line;
 }
 
 HiddenValues FindHiddenValues(const std::vector<std::u16string>& arguments) {
@@ -77,21 +74,28 @@ HiddenValues FindHiddenValues(const std::vector<std::u16string>& arguments) {
   for (const std::u16string& argument : arguments) {
     std::u16string hidden = MaskPropertyValues(argument);
     if (hidden == argument) continue;
-    auto at = values.begin();
-    while (at != values.end() && at->first.size() >= argument.size()) ++at;
-    values.emplace(at, argument, std::move(hidden));
+    values.push_back(argument);
+    values.push_back(std::move(hidden));
   }
   return values;
 }
 
 std::u16string HideValues(std::u16string line, const HiddenValues& values) {
-  for (const auto& [value, hidden] : values) {
-    for (std::size_t at = line.find(value); at != std::u16string::npos;
-         at = line.find(value, at + hidden.size())) {
-      line.replace(at, value.size(), hidden);
+  for (std::size_t below = std::u16string::npos;;) {
+    std::size_t longest = 0;
+    for (std::size_t v = 0; v < values.size(); v += 2) {
+      if (values[v].size() < below && values[v].size() > longest) longest = values[v].size();
     }
+    if (longest == 0) return line;
+    for (std::size_t v = 0; v < values.size(); v += 2) {
+      if (values[v].size() != longest) continue;
+      for (std::size_t at = line.find(values[v]); at != std::u16string::npos;
+           at = line.find(values[v], at + values[v + 1].size())) {
+        line.replace(at, longest, values[v + 1]);
+      }
+    }
+    below = longest;
   }
-  return line;
 }
 
 }  // namespace setup

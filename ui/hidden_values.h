@@ -10,7 +10,6 @@
 
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace setup {
@@ -20,15 +19,15 @@ namespace setup {
 // assignment); its value runs to the next assignment outside quotes, or to the end.
 std::u16string MaskPropertyValues(std::u16string_view text);
 
-// The command line as given, each argument that holds an assignment masked in its place.
-std::u16string MaskCommandLine(std::u16string_view commandLine);
+// The arguments, one blank between them, quoted where a blank is in one.
+std::u16string JoinArguments(const std::vector<std::u16string>& arguments);
 
-// The arguments that hold an assignment, each with its masked form, the longest first: a
-// shorter one that is part of it must not unmask its tail.
-using HiddenValues = std::vector<std::pair<std::u16string, std::u16string>>;
+// The arguments that hold an assignment, each followed by its masked form.
+using HiddenValues = std::vector<std::u16string>;
 HiddenValues FindHiddenValues(const std::vector<std::u16string>& arguments);
 
-// `line` with every occurrence of each argument replaced by its masked form.
+// `line` with every occurrence of each argument replaced by its masked form, the longest
+// first: a shorter one that is part of a longer one must not unmask its tail.
 std::u16string HideValues(std::u16string line, const HiddenValues& values);
 
 }  // namespace setup

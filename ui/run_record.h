@@ -19,10 +19,16 @@ class RunRecord {
   RunRecord(Windows& windows, std::unique_ptr<RunLog> log);
 
   bool Recording() const { return log_ != nullptr; }
-  // Every line, each argument of `arguments` that holds a property assignment masked.
+  // Every line, each argument of setup.exe's that holds a property assignment masked.
   void Write(const std::u16string& line);
-  void HideValuesOf(const std::vector<std::u16string>& arguments) {
+  // Keeps the values of `arguments`, setup.exe's command line as the platform split it, out
+  // of every line from now on; returns the command line to show. Where a value is hidden
+  // that is the arguments joined: the raw line's quotes and escapes are not those of the
+  // texts that reach msiexec, so it can't be masked in place.
+  std::u16string HideValuesOf(const std::u16string& commandLine,
+                              const std::vector<std::u16string>& arguments) {
     hidden_ = FindHiddenValues(arguments);
+    return hidden_.empty() ? commandLine : JoinArguments(arguments);
   }
   // The extra msiexec arguments that give each installer run a verbose log of its own
   // beside the run's log, under a name no file has yet: empty without a log, or where

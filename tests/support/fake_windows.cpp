@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <random>
 
-#include "common/argument_split.h"
 #include "platform/windows_constants.h"
 #include "ui/message_catalogue.h"
 #include "ui/reporter.h"
@@ -79,9 +78,52 @@ bool WildcardMatch(std::u16string_view pattern, std::u16string_view name) {
 }
 
 std::vector<std::u16string> SplitLikeWindows(std::u16string_view line) {
-  std::vector<std::u16string> texts;
-  for (Argument& argument : SplitArguments(line)) texts.push_back(std::move(argument.text));
-  return texts;
+  std::vector<std::u16string> arguments;
+  std::size_t i = 0;
+  const auto isBlank = [&](std::size_t at) { return line[at] == u' ' || line[at] == u'\t'; };
+  // The first argument follows the program-name rules: quotes only group, no escapes.
+  std::u16string first;
+  if (i < line.size() && line[i] == u'"') {
+    ++i;
+    while (i < line.size() && line[i] != u'"') first.push_back(line[i++]);
+    if (i < line.size()) ++i;
+  } else {
+    while (i < line.size() && !isBlank(i)) first.push_back(line[i++]);
+  }
+  arguments.push_back(first);
+  for (;;) {
+    while (i < line.size() && isBlank(i)) ++i;
+    if (i >= line.size()) break;
+    std::u16string argument;
+    bool quoted = false;
+    while (i < line.size() && (quoted || !isBlank(i))) {
+      if (line[i] == u'\\') {
+        std::size_t slashes = 0;
+        while (i < line.size() && line[i] == u'\\') ++slashes, ++i;
+        if (i < line.size() && line[i] == u'"') {
+          argument.append(slashes / 2, u'\\');
+          if (slashes % 2 == 1) {
+            argument.push_back(u'"');
+            ++i;
+          }
+        } else {
+          argument.append(slashes, u'\\');
+        }
+      } else if (line[i] == u'"') {
+        ++i;
+        if (quoted && i < line.size() && line[i] == u'"') {
+          argument.push_back(u'"');
+          ++i;
+        } else {
+          quoted = !quoted;
+        }
+      } else {
+        argument.push_back(line[i++]);
+      }
+    }
+    arguments.push_back(argument);
+  }
+  return arguments;
 }
 
 void FakeWindows::Add(const std::u16string& relativePath, bool directory) {

@@ -41,7 +41,7 @@ struct ShownBox {
 // case (Latin and Cyrillic), blanks at the end of the pattern ignored.
 bool WildcardMatch(std::u16string_view pattern, std::u16string_view name);
 
-// The texts of SplitArguments (common/argument_split.h), CommandLineToArgvW's rules.
+// CommandLineToArgvW's rules, the first argument with the program-name rules.
 std::vector<std::u16string> SplitLikeWindows(std::u16string_view commandLine);
 
 class FakeWindows : public Installer,

@@ -110,26 +110,28 @@ TEST(CommandLine, CollectsValues) {
   }
 }
 
-// Split as the platform does; for the log, every property's value masked in its argument's
-// place, its length without the quotes.
+// Split as the platform does; for the log, joined again with every property's value
+// masked, its length without the quotes, the longest argument first.
 TEST(CommandLine, SplitsLikeThePlatformAndMasksPropertyValues) {
   using Args = std::vector<std::u16string>;
   const std::tuple<std::u16string, Args, std::u16string> cases[] = {
-      {u"-csp  -KC\t2", {u"-csp", u"-KC", u"2"}, u"-csp  -KC\t2"},
-      {u"\"a b\" \"c d\" e\\\"f", {u"a b", u"c d", u"e\"f"}, u"\"a b\" \"c d\" e\\\"f"},
-      {u"x \"unbalanced quote", {u"x", u"unbalanced quote"}, u"x \"unbalanced quote"},
-      {u"x a\\\\\"b c\"", {u"x", u"a\\b c"}, u"x a\\\\\"b c\""},
+      {u"-csp  -KC\t2", {u"-csp", u"-KC", u"2"}, u"-csp -KC 2"},
+      {u"\"a b\" \"c d\" e\\\"f", {u"a b", u"c d", u"e\"f"}, u"\"a b\" \"c d\" e\"f"},
+      {u"x \"unbalanced quote", {u"x", u"unbalanced quote"}, u"x \"unbalanced quote\""},
+      {u"x a\\\\\"b c\"", {u"x", u"a\\b c"}, u"x \"a\\b c\""},
       {u"x K=\"a b\" -log C:\\k=1\\l",
        {u"x", u"K=a b", u"-log", u"C:\\k=1\\l"},
-       u"x K=<3 characters> -log C:\\k=1\\l"},
+       u"x \"K=<3 characters>\" -log C:\\k=1\\l"},
       {u"x \"K=\\\"a \"\"b\"\"\\\" L=😀 M=\"",
        {u"x", u"K=\"a \"b\"\" L=😀 M="},
        u"x \"K=<3 characters> L=<1 character> M=<0 characters>\""},
       {u"x \"K=\"\"a b", {u"x", u"K=\"a b"}, u"x \"K=<3 characters>\""},
+      {u"x A=1 A=12", {u"x", u"A=1", u"A=12"}, u"x A=<1 character> A=<2 characters>"},
   };
-  for (const auto& [line, arguments, masked] : cases) {
+  for (const auto& [line, arguments, shown] : cases) {
     EXPECT_EQ(SplitLikeWindows(line), arguments) << Utf8(line);
-    EXPECT_EQ(MaskCommandLine(line), masked) << Utf8(line);
+    EXPECT_EQ(HideValues(JoinArguments(arguments), FindHiddenValues(arguments)), shown)
+        << Utf8(line);
   }
 }
 

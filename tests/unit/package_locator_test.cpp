@@ -87,9 +87,7 @@ TEST(FindPackage, ChoosesTheFirstMatchByNameOneLevelDown) {
       EXPECT_EQ(FindPackage(fake.windows(), reporter, mask, path), found.empty() ? 232u : 0u)
           << row;
       EXPECT_EQ(path, found.empty() ? u"unchanged" : u"C:\\dist\\" + found) << row;
-      const std::string counted =
-          count == 1 ? "(the only matching file)"
-                     : "(the first by name of " + std::to_string(count) + " matching files)";
+      const std::string counted = "(matching files: " + std::to_string(count) + ")";
       EXPECT_TRUE(found.empty() || fake.writtenFiles[u"L"].ends_with(counted + "\r\n")) << row;
       EXPECT_TRUE(fake.boxes.empty()) << row;
     }

@@ -50,8 +50,7 @@ TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
            u"product {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: ISReleaseFlags \"kc1\" gives \"kc1*\"",
            u"product {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: ProductLanguage \"1033\" gives "
            u"\"eng*\"",
-           u"package \"csp*x64*kc1*eng*\": C:\\dist\\csp\\csp-x64-kc1-eng.msi (the only matching "
-           u"file)",
+           u"package \"csp*x64*kc1*eng*\": C:\\dist\\csp\\csp-x64-kc1-eng.msi (matching files: 1)",
            u"product {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: installed version 3.6.10000, package "
            u"version 4.0.1 (newer)",
            u"provider: installed, the package is the same or newer: refreshed in its configuration",
@@ -61,7 +60,7 @@ TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
            u"exit code 0 after 5 ms",
            u"product {3F6B82D4-E015-4A97-B2C3-9D4E57A1F08B}: state -1",
            u"card provider: not installed",
-           u"package \"ucsp*x64*eng*\": C:\\dist\\ucsp\\ucsp-x64-eng.msi (the only matching file)",
+           u"package \"ucsp*x64*eng*\": C:\\dist\\ucsp\\ucsp-x64-eng.msi (matching files: 1)",
            u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i "
            u"\"C:\\dist\\ucsp\\ucsp-x64-eng.msi\"  REBOOT=R /l*v+ "
            u"\"C:\\logs\\setup.log.20261208-090507-2.msiexec.log\"",
@@ -72,8 +71,8 @@ TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
            u"exit code 0 after 5 ms",
            u"certificate 3F2A from C:\\dist\\root.cer added to the machine's Root store",
            u"plug-in: product state -1, feature state -1: install",
-           u"package \"velumcom*x64*\": C:\\dist\\plugin\\velumcom-2.1.0-x64.msi (the only "
-           u"matching file)",
+           u"package \"velumcom*x64*\": C:\\dist\\plugin\\velumcom-2.1.0-x64.msi (matching files: "
+           u"1)",
            u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i "
            u"\"C:\\dist\\plugin\\velumcom-2.1.0-x64.msi\"  REBOOT=R /l*v+ "
            u"\"C:\\logs\\setup.log.20261208-090507-3.msiexec.log\"",
@@ -111,8 +110,8 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
       {"interactive", u"", [](FakeWindows&) {}, 0,
        List(u"Windows 6.2.9200, service pack 3", u"64-bit Windows: no, administrator: yes",
             u"interactive: yes", u"message 103 shown, answered Yes",
-            u"package \"velumcom*win32*\": C:\\dist\\plugin\\velumcom-2.1.0-win32.msi (the only "
-            u"matching file)",
+            u"package \"velumcom*win32*\": C:\\dist\\plugin\\velumcom-2.1.0-win32.msi (matching "
+            u"files: 1)",
             u"message 110 shown, answered OK", u"exit code 0: success")},
       {"setup.exe's signature not valid here (NTE_BAD_ALGID on 2000): packages unchecked", u"",
        [](FakeWindows& f) { f.signatures[f.programPath].trust = 0x80090008; }, 0,
@@ -228,8 +227,8 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
          f.products[kPluginProductCode] = {5, u"2.1.0", u"", {{u"NPVELUM", 3}}, {}};
        },
        0,
-       List(u"package \"velumcom*win32*\": C:\\dist\\plugin\\velumcom-2.1.0-win32.msi (the only "
-            u"matching file)",
+       List(u"package \"velumcom*win32*\": C:\\dist\\plugin\\velumcom-2.1.0-win32.msi (matching "
+            u"files: 1)",
             u"product {C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4}: installed version 2.1.0, package "
             u"version 2.1.0 (same)",
             u"plug-in: product state 5, feature state 3: nothing to do")},
