@@ -91,7 +91,7 @@ std::uint32_t FindPackage(Windows& windows, Reporter& reporter, const std::u16st
   std::uint32_t count = 0;
   const std::uint32_t code = Locate(windows, mask, path, count);
   reporter.Record(u"package \"" + mask + u"\": " +
-                  (code == kSuccess ? path + u" (matching files: " + DecimalText(count) + u")"
+                  (code == kSuccess ? path + u" (matches: " + DecimalText(count) + u")"
                                     : u"not found, code " + DecimalText(code)));
   return code;
 }

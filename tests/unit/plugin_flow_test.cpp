@@ -24,9 +24,7 @@ constexpr char16_t kX64[] = u"plugin\\velumcom-2.1.0-x64.msi";
 constexpr char16_t kWin32[] = u"plugin\\velumcom-2.1.0-win32.msi";
 
 TEST(PluginFlow, ChoosesOneOfFourOutcomes) {
-  // Only installed for this machine counts: another account's plug-in (2) gets its own. The
-  // feature is there in states 3 and 4 only, as for deploy\detect-plugin.js (the detect
-  // suite's FEATURE_ROWS: the same states).
+  // Only installed for this machine counts: another account's plug-in (2) gets its own.
   struct Case {
     std::int32_t productState;
     int newVersusInstalled;

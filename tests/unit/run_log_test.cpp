@@ -50,7 +50,7 @@ TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
            u"product {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: ISReleaseFlags \"kc1\" gives \"kc1*\"",
            u"product {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: ProductLanguage \"1033\" gives "
            u"\"eng*\"",
-           u"package \"csp*x64*kc1*eng*\": C:\\dist\\csp\\csp-x64-kc1-eng.msi (matching files: 1)",
+           u"package \"csp*x64*kc1*eng*\": C:\\dist\\csp\\csp-x64-kc1-eng.msi (matches: 1)",
            u"product {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: installed version 3.6.10000, package "
            u"version 4.0.1 (newer)",
            u"provider: installed, the package is the same or newer: refreshed in its configuration",
@@ -60,7 +60,7 @@ TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
            u"exit code 0 after 5 ms",
            u"product {3F6B82D4-E015-4A97-B2C3-9D4E57A1F08B}: state -1",
            u"card provider: not installed",
-           u"package \"ucsp*x64*eng*\": C:\\dist\\ucsp\\ucsp-x64-eng.msi (matching files: 1)",
+           u"package \"ucsp*x64*eng*\": C:\\dist\\ucsp\\ucsp-x64-eng.msi (matches: 1)",
            u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i "
            u"\"C:\\dist\\ucsp\\ucsp-x64-eng.msi\"  REBOOT=R /l*v+ "
            u"\"C:\\logs\\setup.log.20261208-090507-2.msiexec.log\"",
@@ -71,8 +71,7 @@ TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
            u"exit code 0 after 5 ms",
            u"certificate 3F2A from C:\\dist\\root.cer added to the machine's Root store",
            u"plug-in: product state -1, feature state -1: install",
-           u"package \"velumcom*x64*\": C:\\dist\\plugin\\velumcom-2.1.0-x64.msi (matching files: "
-           u"1)",
+           u"package \"velumcom*x64*\": C:\\dist\\plugin\\velumcom-2.1.0-x64.msi (matches: 1)",
            u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i "
            u"\"C:\\dist\\plugin\\velumcom-2.1.0-x64.msi\"  REBOOT=R /l*v+ "
            u"\"C:\\logs\\setup.log.20261208-090507-3.msiexec.log\"",
@@ -110,8 +109,7 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
       {"interactive", u"", [](FakeWindows&) {}, 0,
        List(u"Windows 6.2.9200, service pack 3", u"64-bit Windows: no, administrator: yes",
             u"interactive: yes", u"message 103 shown, answered Yes",
-            u"package \"velumcom*win32*\": C:\\dist\\plugin\\velumcom-2.1.0-win32.msi (matching "
-            u"files: 1)",
+            u"package \"velumcom*win32*\": C:\\dist\\plugin\\velumcom-2.1.0-win32.msi (matches: 1)",
             u"message 110 shown, answered OK", u"exit code 0: success")},
       {"setup.exe's signature not valid here (NTE_BAD_ALGID on 2000): packages unchecked", u"",
        [](FakeWindows& f) { f.signatures[f.programPath].trust = 0x80090008; }, 0,
@@ -205,30 +203,21 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
       {"a command line not understood, silent", u"-silent -slient", [](FakeWindows&) {}, 1639,
        List(u"help not shown (silent)")},
       // Licence keys: a property's name and its value's length, wherever the argument shows.
-      {"-CSPArgs and -VelumArgs",
-       u"-csp -CSPArgs \"K=s3cret-1 C=\"\"A s3cret\"\"\" -VelumArgs P=\"s3cret\"",
+      {"-VelumArgs", u"-VelumArgs \"K=s3cret-1 C=\"\"A s3cret\"\"\" -VelumArgs P=\"s3cret\"",
        [](FakeWindows&) {}, 0,
-       List(u"setup.exe " PROGRAM_BUILD ", command line: -csp -CSPArgs \"K=<8 characters> "
-            u"C=<8 characters>\" -VelumArgs P=<6 characters> -log L",
-            u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i "
-            u"\"C:\\dist\\csp\\csp-win32-kc2-eng.msi\" K=<8 characters> C=<8 characters>  "
-            u"REBOOT=R /l*v+ \"L.20261208-090507-1.msiexec.log\"",
-            u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i "
-            u"\"C:\\dist\\plugin\\velumcom-2.1.0-win32.msi\" P=<6 characters>  REBOOT=R /l*v+ "
-            u"\"L.20261208-090507-2.msiexec.log\"")},
+       List(u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i \"C:\\dist\\plugin\\"
+            u"velumcom-2.1.0-win32.msi\" K=<8 characters> C=<8 characters> P=<6 characters>  "
+            u"REBOOT=R /l*v+ \"L.20261208-090507-1.msiexec.log\"")},
       {"a second property left out of the quotes", u"-ucsp -UCSPArgs K=s3cret C=s3cret2",
        [](FakeWindows&) {}, 1639,
-       List(u"setup.exe " PROGRAM_BUILD ", command line: -ucsp -UCSPArgs K=<6 characters> "
-            u"C=<7 characters> -log L",
-            u"command line not understood: argument \"C=<7 characters>\": unknown option; "
+       List(u"command line not understood: argument \"C=<7 characters>\": unknown option; "
             u"nothing is installed")},
       {"the same version installed", u"",
        [](FakeWindows& f) {
          f.products[kPluginProductCode] = {5, u"2.1.0", u"", {{u"NPVELUM", 3}}, {}};
        },
        0,
-       List(u"package \"velumcom*win32*\": C:\\dist\\plugin\\velumcom-2.1.0-win32.msi (matching "
-            u"files: 1)",
+       List(u"package \"velumcom*win32*\": C:\\dist\\plugin\\velumcom-2.1.0-win32.msi (matches: 1)",
             u"product {C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4}: installed version 2.1.0, package "
             u"version 2.1.0 (same)",
             u"plug-in: product state 5, feature state 3: nothing to do")},

@@ -352,9 +352,8 @@ def signing(verdict, _):
 DETECTED = (0, f"Installed: {PLUGIN} 2.1.0")
 DETECT_ROWS = (("2.1.0", DETECTED), ("2.1", DETECTED), ("2.0.10", DETECTED),
                ("2.1.1", (0, "")), ("2.10.0", (0, "")), ("3", (0, "")), ("x.1", (1, "")))
-# NPVELUM's state as Windows' Installer object gives it (Wine's has no FeatureState: a stand-in
-# object answers), and what detect-plugin.js then says: found in 3 and 4 only, the states
-# PluginFlow.ChoosesOneOfFourOutcomes leaves alone (setup.exe adds the feature in the others).
+# NPVELUM's state from a stand-in Installer object (Wine's has no FeatureState): detected in
+# 3 and 4 only, the states PluginFlow.ChoosesOneOfFourOutcomes leaves alone.
 FEATURE_ROWS = ((-1, (0, "")), (1, (0, "")), (2, (0, "")), (3, DETECTED), (4, DETECTED))
 INSTALLER = 'var installer = new ActiveXObject("WindowsInstaller.Installer");'
 FEATURE_STATE = ('var real = new ActiveXObject("WindowsInstaller.Installer"), installer = {{'
