@@ -23,8 +23,9 @@ constexpr char16_t kProgramVersion[] = u"" PROGRAM_BUILD;
 
 void RecordHeader(Windows& windows, Reporter& reporter, const std::u16string& commandLine,
                   const RunMode& mode) {
-  reporter.Record(u"setup.exe " + std::u16string(kProgramVersion) + u", command line: " +
-                  commandLine);
+  reporter.Record(
+      u"setup.exe " + std::u16string(kProgramVersion) + u", command line: " +
+      reporter.record().HideValuesOf(commandLine, windows.system.SplitCommandLine(commandLine)));
   std::u16string folder;
   windows.files.ReadCurrentDirectory(folder);
   reporter.Record(u"start folder (current folder): " + folder);

@@ -4,8 +4,9 @@
 //
 // Every product listed must be installed (ProductState 5) in at least the version given
 // (compared field by field as numbers: 2.0.10 is after 2.0.9, 2.1 is 2.1.0) and, when a
-// feature is named, with that feature installed locally (FeatureState 3). Write the
-// version of the packages you deploy; remove the // before a provider you deploy too.
+// feature is named, with that feature installed locally or run from source (FeatureState
+// 3 or 4: the states in which setup.exe leaves it alone, and adds it in every other). Write
+// the version of the packages you deploy; remove the // before a provider you deploy too.
 var required = [
     // product code                              version     feature
     ["{C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4}", "2.1.0", "NPVELUM"] // the plug-in
@@ -31,7 +32,8 @@ function compareVersions(a, b) {
 // feature left unchecked; every other error stops the detection.
 function featureInstalled(code, feature) {
     try {
-        return installer.FeatureState(code, feature) == 3;
+        var state = installer.FeatureState(code, feature);
+        return state == 3 || state == 4;
     } catch (e) {
         if ((e.number & 0xFFFF) == 438) return true;
         throw e;

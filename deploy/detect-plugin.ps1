@@ -5,8 +5,9 @@
 #
 # Every product listed must be installed (ProductState 5) in at least the version given
 # (compared field by field as numbers: 2.0.10 is after 2.0.9, 2.1 is 2.1.0) and, when a
-# feature is named, with that feature installed locally (FeatureState 3). Write the
-# version of the packages you deploy; remove the # before a provider you deploy too.
+# feature is named, with that feature installed locally or run from source (FeatureState
+# 3 or 4: the states in which setup.exe leaves it alone, and adds it in every other). Write
+# the version of the packages you deploy; remove the # before a provider you deploy too.
 $required = @(
     @{ Code = '{C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4}'; Version = '2.1.0'; Feature = 'NPVELUM' }  # the plug-in
     # @{ Code = '{5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}'; Version = '4.0.9842'; Feature = '' }  # the provider (-csp)
@@ -43,8 +44,8 @@ foreach ($product in $required) {
     if ((Get-InstallerValue 'ProductState' @($product.Code)) -ne 5) { exit 0 }
     $installed = Get-InstallerValue 'ProductInfo' @($product.Code, 'VersionString')
     if ((Compare-Version $installed $product.Version) -lt 0) { exit 0 }
-    if ($product.Feature -and
-        (Get-InstallerValue 'FeatureState' @($product.Code, $product.Feature)) -ne 3) { exit 0 }
+    if ($product.Feature -and @(3, 4) -notcontains
+        (Get-InstallerValue 'FeatureState' @($product.Code, $product.Feature))) { exit 0 }
     $found += "$($product.Code) $installed"
 }
 if ($found.Length -gt 0) { Write-Output ('Installed: ' + ($found -join ', ')) }

@@ -23,7 +23,10 @@ if defined WITH_CSP call :remove {A93E1F07-26D4-4B8C-9F5A-71E0B3C8D264} || goto 
 exit /b %RESULT%
 
 :remove
-start "" /wait msiexec.exe /x %1 /qn /norestart
+rem By full path: cmd looks for a bare name in the current folder first, and that may be
+rem the distribution's. A 32-bit cmd on 64-bit Windows is sent to SysWOW64's msiexec,
+rem which removes the same products.
+start "" /wait "%SystemRoot%\System32\msiexec.exe" /x %1 /qn /norestart
 set CODE=%ERRORLEVEL%
 if %CODE% equ 1605 exit /b 0
 if %CODE% equ 3010 set RESULT=3010

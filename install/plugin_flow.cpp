@@ -32,7 +32,12 @@ PluginAction ChoosePluginAction(std::int32_t productState, int newVersusInstalle
   // installation (absent here) has no version to read, and gets one of its own.
   if (productState != kInstallStateDefault) return PluginAction::kInstall;
   if (newVersusInstalled == 1) return PluginAction::kUpgrade;
-  if (featureState == kInstallStateAbsent) return PluginAction::kAddFeature;
+  // There means installed locally or run from source, as deploy\detect-plugin.* count it:
+  // any other state (advertised, absent, broken) would be "done" here and "not detected"
+  // there, and a deployment would retry for ever.
+  if (featureState != kInstallStateLocal && featureState != kInstallStateSource) {
+    return PluginAction::kAddFeature;
+  }
   return PluginAction::kNothing;
 }
 

@@ -11,8 +11,8 @@ namespace setup {
 enum class PluginAction {
   kInstall,     // not installed: install the package
   kUpgrade,     // the package is newer: remove the installed plug-in, then install
-  kAddFeature,  // same or older, browser feature absent: install with ADDLOCAL=NPVELUM
-  kNothing,     // same or older, feature there: nothing to do
+  kAddFeature,  // same or older, browser feature not there: install with ADDLOCAL=NPVELUM
+  kNothing,     // same or older, feature installed locally (3) or run from source (4)
 };
 
 // The four outcomes, from the product state (installed means installed for this machine),

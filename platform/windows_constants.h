@@ -53,6 +53,8 @@ inline constexpr std::int32_t kIdNo = 7;
 inline constexpr std::uint32_t kInstallUiLevelNone = 2;
 inline constexpr std::int32_t kInstallStateUnknown = -1;
 inline constexpr std::int32_t kInstallStateAbsent = 2;
+inline constexpr std::int32_t kInstallStateLocal = 3;
+inline constexpr std::int32_t kInstallStateSource = 4;
 inline constexpr std::int32_t kInstallStateDefault = 5;
 
 // Files.

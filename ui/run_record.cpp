@@ -9,7 +9,7 @@ RunRecord::RunRecord(Windows& windows, std::unique_ptr<RunLog> log)
     : windows_(windows), log_(std::move(log)) {}
 
 void RunRecord::Write(const std::u16string& line) {
-  if (log_) log_->Write(line);
+  if (log_) log_->Write(HideValues(line, hidden_));
 }
 
 std::u16string RunRecord::InstallerLogArguments() {

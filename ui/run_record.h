@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/windows.h"
+#include "ui/hidden_values.h"
 #include "ui/run_log.h"
 
 namespace setup {
@@ -21,7 +22,17 @@ class RunRecord {
   RunRecord& operator=(const RunRecord&) = delete;
 
   bool Recording() const { return log_ != nullptr; }
+  // Every line, each argument of setup.exe's that holds a property assignment masked.
   void Write(const std::u16string& line);
+  // Keeps the values of `arguments`, setup.exe's command line as the platform split it, out
+  // of every line from now on; returns the command line to show. Where a value is hidden
+  // that is the arguments joined: the raw line's quotes and escapes are not those of the
+  // texts that reach msiexec, so it can't be masked in place.
+  std::u16string HideValuesOf(const std::u16string& commandLine,
+                              const std::vector<std::u16string>& arguments) {
+    hidden_ = FindHiddenValues(arguments);
+    return hidden_.empty() ? commandLine : JoinArguments(arguments);
+  }
   // The extra msiexec arguments that give each installer run a verbose log of its own
   // beside the run's log, under a name no file has yet: empty without a log, or where
   // the name would be too long for msiexec.
@@ -32,6 +43,7 @@ class RunRecord {
   std::unique_ptr<RunLog> log_;
   unsigned installerLogs_ = 0;
   std::vector<AppendHandle> held_;  // the msiexec logs made, open until the run ends
+  HiddenValues hidden_;
 };
 
 }  // namespace setup

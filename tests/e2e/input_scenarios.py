@@ -44,6 +44,8 @@ SYSTEM_FOLDER = "C:\\windows\\system32"
 LOG_FOLDER = "C:\\журналы установки"
 LOG_FILE = LOG_FOLDER + "\\setup.log"
 STAMPED = re.compile(r"\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}  (.*)", re.S)
+# A licence key through -CSPArgs: msiexec gets it, the log only its length.
+KEY, MASKED_KEY = "PIDKEY=ABCDE-12345", "PIDKEY=<11 characters>"
 # The last thing on each msiexec command line: its own log, beside the run's, numbered.
 INSTALLER_LOG = re.compile(r' /l\*v\+ "' + re.escape(LOG_FILE)
                            + r'(\.\d{8}-\d{6}-(\d+)\.msiexec\.log)"$')
@@ -57,12 +59,13 @@ def run_log(commands):
     """A check: setup.exe started `commands` (DIST for the folder), each msiexec one with
     a log of its own appended, numbered; its own log is UTF-8 with the mark, one
     time-stamped CRLF line each, and has every command line with the tool's full path,
-    then the tool's code, and the run's exit code last."""
+    then the tool's code, and the run's exit code last; no licence key, only its length."""
     def check(run):
         data = run.prefix.unix_path(LOG_FILE).read_bytes()
         mismatches = compare("the log's first bytes", codecs.BOM_UTF8, data[:3])
         lines = data[3:].decode("utf-8").split("\r\n")
         mismatches += compare("the log's last line ends with CRLF", "", lines.pop())
+        mismatches += compare("the key's value in the log", False, b"ABCDE-12345" in data)
         stamped = [STAMPED.fullmatch(line) for line in lines]
         mismatches += compare("lines without a time stamp or with a lone line break", [],
                               [line for line, text in zip(lines, stamped)
@@ -85,7 +88,8 @@ def run_log(commands):
         runs = [i for i, text in enumerate(texts) if text.startswith("run ")]
         mismatches += compare(
             "tools run as the log tells, each with the line after it",
-            [f"run {SYSTEM_FOLDER}\\{kit.program_name(c)}.exe: {c} | exit code 0"
+            [f"run {SYSTEM_FOLDER}\\{kit.program_name(c)}.exe: {c.replace(KEY, MASKED_KEY)}"
+             " | exit code 0"
              for c in started],
             [texts[i] + " | " + re.sub(r" after \d+ ms$", "", "".join(texts[i + 1:i + 2]))
              for i in runs])
@@ -119,16 +123,17 @@ PATHS = [
         products={CARD_PROVIDER: "2.0.1200", PLUGIN: "2.1.0"},
         packages={PLUGIN: "velumcom-2.1.0-x64.msi"}, certificates=["A"],
         checks=[imported("UEC_x64_2.reg")]),
-    Scenario(name="-csp -ucsp -silent -log into a Cyrillic folder: a UTF-8 log of every tool run, "
-                  "a log of each msiexec beside it",
+    Scenario(name="-csp -CSPArgs -ucsp -silent -log into a Cyrillic folder: a UTF-8 log of every "
+                  "tool run, no licence key in it, a log of each msiexec beside it",
              prepare=[log_folder],
              distribution=(["csp/csp-x64-kc2-eng.msi"] + CARD_PACKAGES
                            + [PLUGIN_PACKAGE, "a.cer:cert=A"] + CARD_FILES_X64),
              # The trace cuts the Cyrillic log paths: the stand-in keeps the whole lines.
-             stand_ins={"msiexec": "run"}, args=["-csp", "-ucsp", "-silent", "-log", LOG_FILE],
+             stand_ins={"msiexec": "run"},
+             args=["-csp", "-CSPArgs", KEY, "-ucsp", "-silent", "-log", LOG_FILE],
              products={PROVIDER: "4.0.9842", CARD_PROVIDER: "2.0.1200", PLUGIN: "2.1.0"},
              certificates=["A"],
-             checks=[run_log([install_command("csp\\csp-x64-kc2-eng.msi"),
+             checks=[run_log([install_command("csp\\csp-x64-kc2-eng.msi", KEY + " "),
                               install_command("ucsp\\ucsp-x64-eng.msi"), REGEDIT_X64, REGINI_X64,
                               PLUGIN_X64])]),
     Scenario(name="-silent from the root of drive D:, the package path joined with one backslash",

@@ -1,6 +1,7 @@
 #include "tests/support/fake_windows.h"
 
 #include <algorithm>
+#include <random>
 
 #include "platform/windows_constants.h"
 #include "ui/message_catalogue.h"
@@ -248,6 +249,8 @@ std::optional<std::vector<DirectoryEntry>> FakeWindows::FindFiles(const std::u16
   }
   // As on Windows, a search that finds nothing fails at its first call.
   if (!folderExists || found.empty()) return std::nullopt;
+  if (listing == Listing::kReversed) std::reverse(found.begin(), found.end());
+  if (listing == Listing::kShuffled) std::shuffle(found.begin(), found.end(), std::minstd_rand(31));
   return found;
 }
 

@@ -60,7 +60,9 @@ class FakeWindows : public Installer,
   std::u16string currentDirectory = u"C:\\dist";
   std::optional<std::uint32_t> currentDirectoryError;
   bool rootEnumerationFails = false;
-  // Files and folders below the current directory, relative, in enumeration order.
+  // Files and folders below the current directory, relative, listed in the order added,
+  // or reversed or shuffled as a FAT stick or a share may list them.
+  enum class Listing { kAsAdded, kReversed, kShuffled } listing = Listing::kAsAdded;
   void AddFile(const std::u16string& relativePath) { Add(relativePath, false); }
   void AddDirectory(const std::u16string& relativePath) { Add(relativePath, true); }
   // Certificate files by full path: the names of the certificates each holds. A file

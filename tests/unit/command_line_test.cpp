@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "tests/support/fake_windows.h"
+#include "ui/hidden_values.h"
 
 namespace setup::testing {
 namespace {
@@ -109,12 +110,25 @@ TEST(CommandLine, CollectsValues) {
   }
 }
 
-TEST(CommandLine, SplitsLikeThePlatform) {
+// Split as the platform does; for the log, joined again with every property's value
+// masked, its length without the quotes, the longest argument first.
+TEST(CommandLine, SplitsLikeThePlatformAndMasksPropertyValues) {
   using Args = std::vector<std::u16string>;
-  EXPECT_EQ(SplitLikeWindows(u"-csp  -KC\t2"), (Args{u"-csp", u"-KC", u"2"}));
-  EXPECT_EQ(SplitLikeWindows(u"\"a b\" \"c d\" e\\\"f"), (Args{u"a b", u"c d", u"e\"f"}));
-  EXPECT_EQ(SplitLikeWindows(u"x \"unbalanced quote"), (Args{u"x", u"unbalanced quote"}));
-  EXPECT_EQ(SplitLikeWindows(u"x a\\\\\"b c\""), (Args{u"x", u"a\\b c"}));
+  const std::tuple<std::u16string, Args, std::u16string> cases[] = {
+      {u"-csp  -KC\t2", {u"-csp", u"-KC", u"2"}, u"-csp -KC 2"},
+      {u"\"a b\" \"c d\" e\\\"f", {u"a b", u"c d", u"e\"f"}, u"\"a b\" \"c d\" e\"f"},
+      {u"x \"unbalanced quote", {u"x", u"unbalanced quote"}, u"x \"unbalanced quote\""},
+      {u"x a\\\\\"b c\"", {u"x", u"a\\b c"}, u"x \"a\\b c\""},
+      {u"x K=\"a 😀\" C:\\k=1", {u"x", u"K=a 😀", u"C:\\k=1"}, u"x \"K=<3 characters>\" C:\\k=1"},
+      {u"x \"K=a \"\"b\"\"\"", {u"x", u"K=a \"b\""}, u"x \"K=<3 characters>\""},
+      {u"x \"K=\"\"a b", {u"x", u"K=\"a b"}, u"x \"K=<3 characters>\""},
+      {u"x A=1 A=12", {u"x", u"A=1", u"A=12"}, u"x A=<1 character> A=<2 characters>"},
+  };
+  for (const auto& [line, arguments, shown] : cases) {
+    EXPECT_EQ(SplitLikeWindows(line), arguments) << Utf8(line);
+    EXPECT_EQ(HideValues(JoinArguments(arguments), FindHiddenValues(arguments)), shown)
+        << Utf8(line);
+  }
 }
 
 constexpr char16_t kGeneralHelp[] =

@@ -33,8 +33,8 @@ TEST(PluginFlow, ChoosesOneOfFourOutcomes) {
   } cases[] = {{-1, 1, -1, PluginAction::kInstall},   {5, 1, 3, PluginAction::kUpgrade},
                {1, 1, 3, PluginAction::kInstall},     {2, 0, 2, PluginAction::kInstall},
                {5, -1, 2, PluginAction::kAddFeature}, {5, 0, 3, PluginAction::kNothing},
-               {5, 0, 4, PluginAction::kNothing},     {5, 0, -1, PluginAction::kNothing},
-               {5, 0, 1, PluginAction::kNothing}};
+               {5, 0, 4, PluginAction::kNothing},     {5, 0, -1, PluginAction::kAddFeature},
+               {5, 0, 1, PluginAction::kAddFeature},  {5, 0, 2, PluginAction::kAddFeature}};
   for (const Case& c : cases) {
     EXPECT_EQ(ChoosePluginAction(c.productState, c.newVersusInstalled, c.featureState), c.action)
         << c.productState << " " << c.newVersusInstalled << " " << c.featureState;
@@ -52,14 +52,14 @@ struct FlowCase {
   bool restartToContinue = false;
   bool wow64 = true;
   std::int32_t productState = 5;
-  bool readme = false;              // a note that fits the mask is listed before the packages
+  bool readme = false;              // a note that fits the mask, by name before the packages
   bool changedSinceSigned = false;  // setup.exe and the package are signed by A
 };
 
 // A distribution with both plug-in variants at `onDisk`; the plug-in as `c` installs it.
 FakeWindows Distribution(const FlowCase& c) {
   FakeWindows fake;
-  if (c.readme) fake.AddFile(u"plugin\\velumcom-x64-readme.txt");
+  if (c.readme) fake.AddFile(u"plugin\\velumcom-1-x64-readme.txt");
   for (const char16_t* file : {u"velumcom-2.1.0-win32.msi", u"velumcom-2.1.0-x64.msi"}) {
     if (c.onDisk.empty()) break;
     const std::u16string path = std::u16string(u"plugin\\") + file;

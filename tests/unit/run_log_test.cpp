@@ -53,15 +53,15 @@ TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
            u"product {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: ISReleaseFlags \"kc1\" gives \"kc1*\"",
            u"product {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: ProductLanguage \"1033\" gives "
            u"\"eng*\"",
-           u"package \"csp*x64*kc1*eng*\": C:\\dist\\csp\\csp-x64-kc1-eng.msi",
+           u"package \"csp*x64*kc1*eng*\": C:\\dist\\csp\\csp-x64-kc1-eng.msi (matches: 1)",
            u"product {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: installed version 3.6.10000, package "
            u"version 4.0.1 (newer)",
            u"provider: installed, the package is the same or newer: refreshed in its configuration",
            u"product {3F6B82D4-E015-4A97-B2C3-9D4E57A1F08B}: state -1",
            u"card provider: not installed",
-           u"package \"ucsp*x64*eng*\": C:\\dist\\ucsp\\ucsp-x64-eng.msi",
+           u"package \"ucsp*x64*eng*\": C:\\dist\\ucsp\\ucsp-x64-eng.msi (matches: 1)",
            u"plug-in: product state -1, feature state -1: install",
-           u"package \"velumcom*x64*\": C:\\dist\\plugin\\velumcom-2.1.0-x64.msi",
+           u"package \"velumcom*x64*\": C:\\dist\\plugin\\velumcom-2.1.0-x64.msi (matches: 1)",
            u"the plan, before anything changes:",
            u"step 1 of 6, provider: refresh in the installed configuration: msiexec /qn /i "
            u"\"C:\\dist\\csp\\csp-x64-kc1-eng.msi\" REINSTALL=ALL REINSTALLMODE=vomus REBOOT=R; "
@@ -142,7 +142,7 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
        List(u"Windows 6.2.9200, service pack 3", u"64-bit Windows: no, administrator: yes",
             u"interactive: yes", u"no log in C:\\WINDOWS\\Logs: error 3",
             u"message 103 shown, answered Yes", u"runs not kept apart: lock error 3",
-            u"package \"velumcom*win32*\": C:\\dist\\plugin\\velumcom-2.1.0-win32.msi",
+            u"package \"velumcom*win32*\": C:\\dist\\plugin\\velumcom-2.1.0-win32.msi (matches: 1)",
             u"message 110 shown, answered OK", u"exit code 0: success")},
       // setup.exe's own signature: none, one in an algorithm unknown here, no chain here.
       {"not signed", u"",
@@ -269,12 +269,22 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
             u"help shown", u"exit code 1639: setup.exe's command line was not understood")},
       {"a command line not understood, silent", u"-silent -slient", [](FakeWindows&) {}, 1639,
        List(u"help not shown (silent)")},
+      // Licence keys: a property's name and its value's length, wherever the argument shows.
+      {"-VelumArgs", u"-VelumArgs \"K=s3cret-1 C=\"\"A s3cret\"\"\" -VelumArgs P=\"s3cret\"",
+       [](FakeWindows&) {}, 0,
+       List(u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i \"C:\\dist\\plugin\\"
+            u"velumcom-2.1.0-win32.msi\" K=<8 characters> C=<8 characters> P=<6 characters>  "
+            u"REBOOT=R /l*v+ \"L.20261208-090507-1.msiexec.log\"")},
+      {"a second property left out of the quotes", u"-ucsp -UCSPArgs K=s3cret C=s3cret2",
+       [](FakeWindows&) {}, 1639,
+       List(u"command line not understood: argument \"C=<7 characters>\": unknown option; "
+            u"nothing is installed")},
       {"the same version installed", u"",
        [](FakeWindows& f) {
          f.products[kPluginProductCode] = {5, u"2.1.0", u"", {{u"NPVELUM", 3}}, {}};
        },
        0,
-       List(u"package \"velumcom*win32*\": C:\\dist\\plugin\\velumcom-2.1.0-win32.msi",
+       List(u"package \"velumcom*win32*\": C:\\dist\\plugin\\velumcom-2.1.0-win32.msi (matches: 1)",
             u"product {C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4}: installed version 2.1.0, package "
             u"version 2.1.0 (same)",
             u"plug-in: product state 5, feature state 3: nothing to do")},
@@ -311,6 +321,7 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
               exitCode)
         << name;
     const std::string& log = fake.writtenFiles[u"L"];
+    EXPECT_EQ(log.find("s3cret"), std::string::npos) << name << "\n" << log;
     std::size_t at = 0;
     for (const std::u16string& expected : logged) {
       at = log.find("  " + Utf8(expected) + "\r\n", at);

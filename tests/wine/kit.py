@@ -196,7 +196,7 @@ class Prefix:
         _copy_tree(self.path, target, Path("."), shared, skip={Path("wineserver")})
         return Prefix(target, self.display)
 
-    def wine(self, args, debug="-all", timeout=60, extra=None, loader="wine"):
+    def wine(self, args, debug="-all", timeout=60, extra=None, loader="wine", cwd=None):
         """Runs `wine ARGS` (or another loader) to the end; returns the CompletedProcess
         (output as text).
 
@@ -206,7 +206,7 @@ class Prefix:
         command = [loader] + [str(a) for a in args]
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
             process = subprocess.Popen(command, env=self.env(debug, extra), stdout=out,
-                                       stderr=err, stdin=subprocess.DEVNULL)
+                                       stderr=err, stdin=subprocess.DEVNULL, cwd=cwd)
             try:
                 process.wait(timeout)
             except subprocess.TimeoutExpired:

@@ -352,6 +352,14 @@ def signing(verdict, _):
 DETECTED = (0, f"Installed: {PLUGIN} 2.1.0")
 DETECT_ROWS = (("2.1.0", DETECTED), ("2.1", DETECTED), ("2.0.10", DETECTED),
                ("2.1.1", (0, "")), ("2.10.0", (0, "")), ("3", (0, "")), ("x.1", (1, "")))
+# NPVELUM's state from a stand-in Installer object (Wine's has no FeatureState): detected in
+# 3 and 4 only, the states PluginFlow.ChoosesOneOfFourOutcomes leaves alone.
+FEATURE_ROWS = ((-1, (0, "")), (1, (0, "")), (2, (0, "")), (3, DETECTED), (4, DETECTED))
+INSTALLER = 'var installer = new ActiveXObject("WindowsInstaller.Installer");'
+FEATURE_STATE = ('var real = new ActiveXObject("WindowsInstaller.Installer"), installer = {{'
+                 'ProductState: function (c) {{ return real.ProductState(c); }}, '
+                 'ProductInfo: function (c, a) {{ return real.ProductInfo(c, a); }}, '
+                 'FeatureState: function () {{ return {}; }}}};')
 # startup-install.cmd: its exit code and how many times it has started setup.exe by now.
 STARTUP_ROWS = (("2.1.0", (0, 1)), ("2.1.0", (0, 1)), ("2.1.1", (0, 2)), ("x.1", (1, 2)))
 
@@ -363,14 +371,17 @@ def detect(verdict, _):
     by setup.exe."""
     deploy = kit.windows_path(REPO / "deploy") + "\\"
     with kit.session("detect") as (prefix, work):
-        def run(*args):
+        def run(*args, cwd=None):
             # cscript, cmd and msiexec of a 64-bit prefix are 64-bit: the 64-bit loader.
-            result = prefix.wine(args, timeout=120, loader="/usr/lib/wine/wine64")
+            result = prefix.wine(args, timeout=120, loader="/usr/lib/wine/wine64", cwd=cwd,
+                                 extra={"STANDIN_MSIEXEC": "exit=7"})
             return result.returncode, result.stdout.strip()
 
-        def detect_plugin(version):
+        def detect_plugin(version, feature=None):
             # Where startup-install.cmd looks for it, with setup.exe in the folder above.
             text = (REPO / "deploy" / "detect-plugin.js").read_text()
+            if feature is not None:
+                text = text.replace(INSTALLER, FEATURE_STATE.format(feature), 1)
             script = work / "deploy" / "detect-plugin.js"
             script.write_text(text.replace('"2.1.0",', f'"{version}",', 1))
             return run("cscript", "//nologo", kit.windows_path(script))
@@ -384,11 +395,15 @@ def detect(verdict, _):
         verdict.equal("msiexec /i", run("msiexec", "/qn", "/i", package)[0], 0)
         for version, wanted in DETECT_ROWS:
             verdict.equal(f"installed 2.1.0, required {version}", detect_plugin(version), wanted)
+        for state, wanted in FEATURE_ROWS:
+            verdict.equal(f"NPVELUM in state {state}", detect_plugin("2.1.0", state), wanted)
         verdict.equal("msi-version.js",
                       run("cscript", "//nologo", deploy + "msi-version.js", package)[1].split(),
                       ["ProductCode:", PLUGIN, "ProductVersion:", "2.1.0"])
-        verdict.equal("uninstall.cmd csp ucsp",
-                      run("cmd", "/c", deploy + "uninstall.cmd", "csp", "ucsp")[0], 0)
+        # An msiexec.exe in the current folder, which cmd would find first, ends with 7.
+        shutil.copy2(kit.build_helpers()["standin"], work / "msiexec.exe")
+        verdict.equal("uninstall.cmd csp ucsp, the system's msiexec",
+                      run("cmd", "/c", deploy + "uninstall.cmd", "csp", "ucsp", cwd=work)[0], 0)
         verdict.equal("after uninstall.cmd", detect_plugin("2.1.0"), (0, ""))
         log = prefix.path / "drive_c" / "windows" / "logs" / "Orventa" / "setup.log"
         startup = kit.windows_path(work / "deploy" / "startup-install.cmd")
