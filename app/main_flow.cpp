@@ -24,27 +24,31 @@ constexpr char16_t kProgramVersion[] = u"" PROGRAM_BUILD;
 void RecordHeader(Windows& windows, Reporter& reporter, const std::u16string& commandLine,
                   const RunMode& mode) {
   reporter.Record(
-      u"setup.exe " + std::u16string(kProgramVersion) + u", command line: " +
-      reporter.record().HideValuesOf(commandLine, windows.system.SplitCommandLine(commandLine)));
+      {"setup.exe ", kProgramVersion, ", command line: ",
+       reporter.record().HideValuesOf(commandLine, windows.system.SplitCommandLine(commandLine))});
   std::u16string folder;
   windows.files.ReadCurrentDirectory(folder);
-  reporter.Record(u"start folder (current folder): " + folder);
+  reporter.Record({"start folder (current folder): ", folder});
   // What Windows really is: the checks read the version the manifest gets, which stops at 6.2.
   const std::optional<OsVersion> version = windows.system.ReadRealVersion();
-  reporter.Record(version ? u"Windows " + DecimalText(version->major) + u"." +
-                                DecimalText(version->minor) + u"." + DecimalText(version->build) +
-                                u", service pack " + DecimalText(version->servicePackMajor)
-                          : u"Windows version unreadable");
-  reporter.Record(std::u16string(u"64-bit Windows: ") +
-                  (windows.system.IsWow64() ? u"yes" : u"no") + u", administrator: " +
-                  (windows.system.IsUserAnAdmin() ? u"yes" : u"no"));
-  reporter.Record(mode.desktopVisible
-                      ? std::u16string(u"interactive: ") + (mode.silent ? u"no (-silent)" : u"yes")
-                      : std::u16string(u"interactive: no, ") +
-                            (mode.sessionZero ? u"session 0 has no user to see windows"
-                                              : u"the window station is not visible") +
-                            u": no message, dialog or progress window, no restart (as -silent "
-                            u"-norestart)");
+  if (version) {
+    reporter.Record({"Windows ", DecimalText(version->major), ".", DecimalText(version->minor), ".",
+                     DecimalText(version->build), ", service pack ",
+                     DecimalText(version->servicePackMajor)});
+  } else {
+    reporter.Record({"Windows version unreadable"});
+  }
+  reporter.Record({"64-bit Windows: ", windows.system.IsWow64() ? "yes" : "no",
+                   ", administrator: ", windows.system.IsUserAnAdmin() ? "yes" : "no"});
+  reporter.Record({!mode.desktopVisible ? "interactive: no, "
+                   : mode.silent        ? "interactive: no (-silent)"
+                                        : "interactive: yes",
+                   mode.desktopVisible ? ""
+                   : mode.sessionZero  ? "session 0 has no user to see windows"
+                                       : "the window station is not visible",
+                   mode.desktopVisible ? ""
+                                       : ": no message, dialog or progress window, no restart (as "
+                                         "-silent -norestart)"});
 }
 
 RunMode ReadRunMode(Windows& windows, const InstallerOptions& options) {
@@ -58,10 +62,9 @@ RunMode ReadRunMode(Windows& windows, const InstallerOptions& options) {
   return mode;
 }
 
-void RecordPieces(Reporter& reporter, const std::u16string& source,
-                  const PackageSelection& selection) {
-  reporter.Record(source + u": level pieces \"" + selection.levelPattern +
-                  u"\", language pieces \"" + selection.languagePattern + u"\"");
+void RecordPieces(Reporter& reporter, const char* source, const PackageSelection& selection) {
+  reporter.Record({source, ": level pieces \"", selection.levelPattern, "\", language pieces \"",
+                   selection.languagePattern, "\""});
 }
 
 std::uint32_t FinishRun(Windows& windows, Reporter& reporter, const FinalMessage& final) {
@@ -80,7 +83,7 @@ std::uint32_t FinishRun(Windows& windows, Reporter& reporter, const FinalMessage
   if (const std::uint32_t error = windows.system.RestartWindows(); error != kSuccess) {
     return reporter.RestartFailed(error);
   }
-  reporter.Record(u"Windows took the restart request");
+  reporter.Record({"Windows took the restart request"});
   return kSuccess;
 }
 
@@ -104,7 +107,7 @@ std::uint32_t Install(Windows& windows, Reporter& reporter, const InstallerOptio
     return kSuccess;
   }
   if (options.installProvider) {
-    RecordPieces(reporter, u"from the options", selection);
+    RecordPieces(reporter, "from the options", selection);
   }
   if (options.showSelectionDialog && options.installProvider) {
     std::vector<std::uint16_t> checked =
@@ -113,7 +116,7 @@ std::uint32_t Install(Windows& windows, Reporter& reporter, const InstallerOptio
     if (answer == DialogAnswer::kCancelled) return kSuccess;
     if (answer == DialogAnswer::kNext) {
       AppendDialogChoice(checked, selection);
-      RecordPieces(reporter, u"with the dialog's choice", selection);
+      RecordPieces(reporter, "with the dialog's choice", selection);
     }
   }
 
@@ -191,7 +194,7 @@ std::uint32_t RunSetup(Windows& windows, const std::u16string& commandLine) {
   if (!folderNote.empty()) reporter.Record(folderNote);
   const std::u16string help = HelpText(options.installProvider, options.installCardProvider);
   if (parsed == ParseOutcome::kHelp) {
-    reporter.Record(u"the command line asks for the help: nothing is installed");
+    reporter.Record({"the command line asks for the help: nothing is installed"});
     reporter.ShowHelp(help);
     return reporter.Finish(kSuccess);
   }
