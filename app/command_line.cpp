@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "common/joined_text.h"
+
 namespace setup {
 namespace {
 
@@ -42,7 +44,7 @@ const std::u16string* LogFileAfter(const std::vector<std::u16string>& arguments,
 std::u16string ReasonNotTaken(std::u16string_view name, const InstallerOptions& options,
                               const std::u16string* next) {
   if (name == u"-log" && next != nullptr) {
-    return u"needs a file name, not the option \"" + *next + u"\"";
+    return Join({"needs a file name, not the option \"", *next, "\""});
   }
   if (name == u"-cspargs" || name == u"-kc" || name == u"-lang") {
     if (!options.installProvider) return u"needs -csp before it";

@@ -32,7 +32,7 @@ std::uint32_t FindRequiredPackage(RunContext& run, const std::u16string& mask,
     const std::uint32_t code = held.error != kSuccess ? held.error : kErrorGenFailure;
     run.reporter.Record(
         Join({"package ", found, " could not be held against change, error ", DecimalText(code)}));
-    run.reporter.NoteSource(code, u"CreateFileW (holding the package)");
+    run.reporter.NoteSource(code, "CreateFileW (holding the package)");
     return run.reporter.Fail(code, IDS_PACKAGE_NOT_OPENED);
   }
   run.held.Keep(held.handle);

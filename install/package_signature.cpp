@@ -115,10 +115,10 @@ Publisher ReadOwnPublisher(Windows& windows, Reporter& reporter, HeldFiles& held
   }
   const Publisher publisher = PublisherOf(own);
   reporter.Record(HeaderLine(own, publisher));
-  reporter.NoteSource(publisher.failure, held.handle == 0 ? u"CreateFileW (setup.exe's own file)"
+  reporter.NoteSource(publisher.failure, held.handle == 0 ? "CreateFileW (setup.exe's own file)"
                                          : publisher.failure == kTrustNoSignerCert
-                                             ? u"the signer of setup.exe's signature"
-                                             : u"WinVerifyTrust on setup.exe");
+                                             ? "the signer of setup.exe's signature"
+                                             : "WinVerifyTrust on setup.exe");
   return publisher;
 }
 
@@ -148,8 +148,8 @@ std::uint32_t CheckPackagePublisher(Windows& windows, Reporter& reporter,
                                        : "refused with ",
                    verdict == kSuccess ? u"" : HexText(verdict)});
   return reporter.NoteSource(verdict, signerCompared
-                                          ? u"the package's signer compared with setup.exe's"
-                                          : u"WinVerifyTrust on the package");
+                                          ? "the package's signer compared with setup.exe's"
+                                          : "WinVerifyTrust on the package");
 }
 
 }  // namespace setup

@@ -44,7 +44,7 @@ std::uint32_t ImportFile(Windows& windows, Reporter& reporter, const std::u16str
   if (error != kSuccess) {
     reporter.Record(
         {"certificate file ", *path, " not imported: can't be read, error ", HexText(error)});
-    return reporter.NoteSource(error, u"reading a certificate file");
+    return reporter.NoteSource(error, "reading a certificate file");
   }
   StoreHandle opened = windows.certificates.OpenCertificateStore(bytes, error);
   StoreHolder file(windows.certificates, opened);
@@ -61,7 +61,7 @@ std::uint32_t ImportFile(Windows& windows, Reporter& reporter, const std::u16str
                      " not imported: the machine's Root store could not be opened, error ",
                      HexText(error)});
     return reporter.NoteSource(error != kSuccess ? error : kErrorGenFailure,
-                               u"CertOpenStore (the machine's Root store)");
+                               "CertOpenStore (the machine's Root store)");
   }
   std::uint32_t result = kSuccess;
   for (const CertificateAddition& addition :
@@ -73,7 +73,7 @@ std::uint32_t ImportFile(Windows& windows, Reporter& reporter, const std::u16str
                      addition.error != kSuccess ? HexText(addition.error) : u""});
     if (addition.error != kSuccess) {
       if (result == kSuccess) {
-        result = reporter.NoteSource(addition.error, u"CertAddCertificateContextToStore");
+        result = reporter.NoteSource(addition.error, "CertAddCertificateContextToStore");
       }
     }
   }

@@ -35,7 +35,7 @@ std::uint32_t RunLock::Take(InstallerWait& wait) {
   reporter_.Record(
       {held ? "another setup.exe still runs after 600 s" : "runs not kept apart: lock error ",
        held ? u"" : DecimalText(lock.error)});
-  return held ? reporter_.NoteSource(kErrorInstallAlreadyRunning, u"another setup.exe") : kSuccess;
+  return held ? reporter_.NoteSource(kErrorInstallAlreadyRunning, "another setup.exe") : kSuccess;
 }
 
 void RunLock::Release() {

@@ -3,6 +3,7 @@
 #include <optional>
 #include <vector>
 
+#include "common/joined_text.h"
 #include "platform/windows_constants.h"
 
 namespace setup {
@@ -80,7 +81,7 @@ std::uint32_t Locate(Windows& windows, const std::u16string& mask, std::u16strin
   }
   // A distribution at a drive's root has a current folder that ends in "\\" already.
   if (directory.empty() || directory.back() != u'\\') directory += u'\\';
-  path = directory + found.folder + u"\\" + found.name;
+  path = Join({directory, found.folder, "\\", found.name});
   return kSuccess;
 }
 
@@ -90,9 +91,10 @@ std::uint32_t FindPackage(Windows& windows, Reporter& reporter, const std::u16st
                           std::u16string& path) {
   std::uint32_t count = 0;
   const std::uint32_t code = Locate(windows, mask, path, count);
-  reporter.Record(u"package \"" + mask + u"\": " +
-                  (code == kSuccess ? path + u" (matches: " + DecimalText(count) + u")"
-                                    : u"not found, code " + DecimalText(code)));
+  const bool found = code == kSuccess;
+  reporter.Record({"package \"", mask, "\": ", found ? path : u"",
+                   found ? " (matches: " : "not found, code ", DecimalText(found ? count : code),
+                   found ? ")" : ""});
   return code;
 }
 

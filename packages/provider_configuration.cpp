@@ -43,7 +43,7 @@ std::uint32_t DetectInstalledConfiguration(Windows& windows, Reporter& reporter,
   PackageHandle package(windows.installer);
   // The cached copy failing to open has no message of its own.
   if (const std::uint32_t code = package.Open(localPackage); code != 0) {
-    return reporter.Fail(reporter.NoteSource(code, u"MsiOpenPackageExW (the cached package)"), 0);
+    return reporter.Fail(reporter.NoteSource(code, "MsiOpenPackageExW (the cached package)"), 0);
   }
   if (HasLevel(productCode)) {
     std::u16string flags;

@@ -1,5 +1,6 @@
 #include "ui/hidden_values.h"
 
+#include "common/joined_text.h"
 #include "common/number_text.h"
 
 namespace setup {
@@ -52,7 +53,7 @@ std::u16string MaskPropertyValues(std::u16string_view text) {
       // Quotes are msiexec's, not the value's; a surrogate pair is one character.
       if (text[i] != u'"' && (text[i] < 0xDC00 || text[i] > 0xDFFF)) ++length;
     }
-    masked += u"<" + DecimalText(length) + (length == 1 ? u" character>" : u" characters>");
+    masked += Join({"<", DecimalText(length), length == 1 ? " character>" : " characters>"});
   }
   return masked;
 }

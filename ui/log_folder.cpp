@@ -46,7 +46,7 @@ std::optional<std::u16string> PrepareLogFolder(Windows& windows, std::u16string&
 std::u16string LogFolderPath(Windows& windows) {
   const std::u16string windowsFolder = windows.files.ReadWindowsDirectory();
   if (windowsFolder.empty()) return {};
-  return windowsFolder + u"\\Logs\\Orventa";
+  return Join({windowsFolder, "\\Logs\\Orventa"});
 }
 
 std::unique_ptr<RunLog> OpenRunLog(Windows& windows, const std::optional<std::u16string>& logPath,
@@ -67,7 +67,7 @@ void RollOver(Windows& windows, const std::u16string& folder, std::u16string& no
   // Renamed only while no run has it open (none shares deleting).
   if (windows.files.ReadFileSize(folder + u"setup.log").value_or(0) >= kLogRollSize &&
       windows.files.RenameFile(folder + u"setup.log", folder + u"setup.old.log") == kSuccess) {
-    note += u" (setup.log moved to setup.old.log)";
+    note += Join({" (setup.log moved to setup.old.log)"});
   }
   // The names begin with the run's start time: the smallest is the oldest.
   std::vector<DirectoryEntry> logs = windows.files.FindFiles(folder + u"setup.log.*.msiexec.log")
@@ -79,7 +79,7 @@ void RollOver(Windows& windows, const std::u16string& folder, std::u16string& no
         static_cast<std::uint32_t>(windows.files.ReadFileSize(folder + entry.name).value_or(0));
     total += entry.attributes;
   }
-  if (total > kInstallerLogsKept) note += u" (oldest msiexec logs removed)";
+  if (total > kInstallerLogsKept) note += Join({" (oldest msiexec logs removed)"});
   while (total > kInstallerLogsKept) {
     const auto oldest = std::min_element(
         logs.begin(), logs.end(), [](const auto& a, const auto& b) { return a.name < b.name; });

@@ -86,6 +86,9 @@ class Reporter {
   // for the last line, which then gives the number as what it is there. The first source
   // told for a number is the one kept, as every flow keeps its first failure. Returns `code`.
   std::uint32_t NoteSource(std::uint32_t code, const std::u16string& source);
+  std::uint32_t NoteSource(std::uint32_t code, const char* source) {
+    return NoteSource(code, Join({source}));
+  }
   // The last line: the exit code and what it means where it came from; never the meaning
   // another step gives the same number.
   std::uint32_t Finish(std::uint32_t code);

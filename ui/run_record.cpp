@@ -1,5 +1,6 @@
 #include "ui/run_record.h"
 
+#include "common/joined_text.h"
 #include "common/number_text.h"
 #include "platform/windows_constants.h"
 
@@ -22,21 +23,21 @@ std::u16string RunRecord::InstallerLogArguments() {
   // msiexec only gets a file this run made: a link put there would lead its lines, every
   // property of the command line among them, into a file someone else chose.
   for (;;) {
-    const std::u16string name = log_->path() + u"." + log_->startStamp() + u"-" +
-                                DecimalText(++installerLogs_) + u".msiexec.log";
+    const std::u16string name = Join({log_->path(), ".", log_->startStamp(), "-",
+                                      DecimalText(++installerLogs_), ".msiexec.log"});
     // msiexec refuses (1622) a log path of 259 characters or more: no log is better than
     // no installation.
     const std::optional<std::u16string> full = windows_.files.ReadFullPathName(name);
     if (full.value_or(name).size() >= kMaxPath - 1) {
-      Write(u"msiexec's own log left out: its path would be " +
-            DecimalText(static_cast<std::uint32_t>(full.value_or(name).size())) +
-            u" characters long, more than msiexec takes");
+      Write(Join({"msiexec's own log left out: its path would be ",
+                  DecimalText(full.value_or(name).size()),
+                  " characters long, more than msiexec takes"}));
       return {};
     }
     const OpenedFile file = windows_.files.OpenForAppending(name);
     if (file.handle == 0) {
-      Write(u"msiexec's own log left out: " + name + u" could not be created, error " +
-            DecimalText(file.error));
+      Write(Join({"msiexec's own log left out: ", name, " could not be created, error ",
+                  DecimalText(file.error)}));
       return {};
     }
     // Held open without delete sharing until the run ends, so that it can't be renamed,
@@ -44,7 +45,7 @@ std::u16string RunRecord::InstallerLogArguments() {
     // through its own handle (it shares writing: its client and service write one log).
     if (!file.existed && IsPlainFile(file)) {
       held_.push_back(file.handle);
-      return u" /l*v+ \"" + name + u"\"";
+      return Join({" /l*v+ \"", name, "\""});
     }
     windows_.files.CloseFile(file.handle);
   }
