@@ -92,15 +92,15 @@ ParseOutcome ParseArguments(const std::vector<std::u16string>& arguments, Instal
     } else if (name == u"-log" && LogFileAfter(arguments, i)) {
       options.logPath = arguments[++i];
     } else if (options.installProvider && hasValue && name == u"-cspargs") {
-      options.providerArgs += arguments[++i] + u" ";
+      options.providerArgs += Join({arguments[++i], " "});
     } else if (options.installProvider && hasValue && name == u"-kc") {
-      selection.levelPattern += u"*" + arguments[++i] + u"*";
+      selection.levelPattern += Join({"*", arguments[++i], "*"});
     } else if (options.installProvider && hasValue && name == u"-lang") {
-      selection.languagePattern += u"*" + arguments[++i] + u"*";
+      selection.languagePattern += Join({"*", arguments[++i], "*"});
     } else if (options.installCardProvider && hasValue && name == u"-ucspargs") {
-      options.cardProviderArgs += arguments[++i] + u" ";
+      options.cardProviderArgs += Join({arguments[++i], " "});
     } else if (hasValue && name == u"-velumargs") {
-      options.pluginArgs += arguments[++i] + u" ";
+      options.pluginArgs += Join({arguments[++i], " "});
     } else {
       if (rejection != nullptr) {
         *rejection = {arguments[i],

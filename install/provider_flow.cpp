@@ -133,7 +133,7 @@ PackageChoice ChooseProviderPackage(ProviderSituation situation, const std::u16s
     case ProviderSituation::kChosenInDialog:
     case ProviderSituation::kNothingInstalled:
       // The trailing blank is part of the pattern; the platform's search ignores it.
-      return {base + selection.levelPattern + selection.languagePattern + u" ", providerArgs};
+      return {Join({base, selection.levelPattern, selection.languagePattern, " "}), providerArgs};
     case ProviderSituation::kInstalledNewerOrEqual:
       return {base + installedPieces, providerArgs + kReinstallArguments};
     case ProviderSituation::kInstalledOlder:

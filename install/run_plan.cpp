@@ -74,7 +74,7 @@ RunPlan PlanRun(const Detected& detected, const std::u16string& pluginArgs) {
       break;
     case PluginAction::kAddFeature:
       step(StepAction::kAddFeature, plugin.path,
-           InstallCommandLine(plugin.path, pluginArgs + u" ADDLOCAL=" + kPlugin.feature));
+           InstallCommandLine(plugin.path, Join({pluginArgs, " ADDLOCAL=", kPlugin.feature})));
       break;
     case PluginAction::kNothing:
       step(StepAction::kNothing, {}, {});

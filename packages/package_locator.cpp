@@ -52,7 +52,7 @@ Matches Collect(Windows& windows, const std::vector<DirectoryEntry>& entries,
     // The mask goes to the platform unchanged, a trailing blank included: the platform's
     // search ignores it, which is what the callers rely on.
     const std::optional<std::vector<DirectoryEntry>> matches =
-        windows.files.FindFiles(folder.name + u"\\" + mask);
+        windows.files.FindFiles(Join({folder.name, "\\", mask}));
     if (!matches) continue;
     for (const DirectoryEntry& match : *matches) {
       if (IsFolder(match)) continue;

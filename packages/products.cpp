@@ -1,5 +1,7 @@
 #include "packages/products.h"
 
+#include "common/joined_text.h"
+
 namespace setup {
 
 const Product* FindProduct(std::u16string_view productCode) {
@@ -18,7 +20,7 @@ std::u16string InstallationMask(const Product& product, const std::u16string& ar
 
 std::u16string RemovalCommand(const Product& product) {
   // REBOOT=R: a needed restart comes back as 3010 and is ours to offer.
-  return std::u16string(u"msiexec /qn /x ") + product.productCode + u" REBOOT=R";
+  return Join({"msiexec /qn /x ", product.productCode, " REBOOT=R"});
 }
 
 }  // namespace setup

@@ -19,7 +19,7 @@ std::u16string LevelPieceFor(const std::u16string& releaseFlags) {
   const std::size_t kc = releaseFlags.find(u"kc");
   // Flags ending in "kc" name no level: that is a level that can't be told.
   if (kc != std::u16string::npos && kc + 2 < releaseFlags.size()) {
-    return u"kc" + releaseFlags.substr(kc + 2, 1) + u"*";
+    return Join({"kc", std::u16string_view(releaseFlags).substr(kc + 2, 1), "*"});
   }
   if (kc != std::u16string::npos) return u"-*";
   if (releaseFlags.find(u"ovrmcsp") != std::u16string::npos) return u"kc2*";

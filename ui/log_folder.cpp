@@ -56,7 +56,7 @@ std::unique_ptr<RunLog> OpenRunLog(Windows& windows, const std::optional<std::u1
   if (logPath) return std::make_unique<RunLog>(windows, *logPath);
   if (!folder) return nullptr;
   RollOver(windows, *folder += u'\\', note);
-  return std::make_unique<RunLog>(windows, *folder + u"setup.log");
+  return std::make_unique<RunLog>(windows, Join({*folder, "setup.log"}));
 }
 
 void RollOver(Windows& windows, const std::u16string& folder, std::u16string& note) {
@@ -65,13 +65,15 @@ void RollOver(Windows& windows, const std::u16string& folder, std::u16string& no
   const OpenedFile lock = windows.files.OpenUnshared(folder + (kLockName + 1));  // no '\\'
   if (lock.handle == 0) return;
   // Renamed only while no run has it open (none shares deleting).
-  if (windows.files.ReadFileSize(folder + u"setup.log").value_or(0) >= kLogRollSize &&
-      windows.files.RenameFile(folder + u"setup.log", folder + u"setup.old.log") == kSuccess) {
+  const std::u16string log = Join({folder, "setup.log"});
+  if (windows.files.ReadFileSize(log).value_or(0) >= kLogRollSize &&
+      windows.files.RenameFile(log, Join({folder, "setup.old.log"})) == kSuccess) {
     note += Join({" (setup.log moved to setup.old.log)"});
   }
   // The names begin with the run's start time: the smallest is the oldest.
-  std::vector<DirectoryEntry> logs = windows.files.FindFiles(folder + u"setup.log.*.msiexec.log")
-                                         .value_or(std::vector<DirectoryEntry>{});
+  std::vector<DirectoryEntry> logs =
+      windows.files.FindFiles(Join({folder, "setup.log.*.msiexec.log"}))
+          .value_or(std::vector<DirectoryEntry>{});
   std::uint64_t total = 0;
   for (DirectoryEntry& entry : logs) {
     // The attributes, not needed here, carry the size (a log is far below 4 GiB).

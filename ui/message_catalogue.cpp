@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "common/joined_text.h"
 #include "common/number_text.h"
 
 namespace setup {
@@ -68,7 +69,7 @@ std::u16string LoadText(Windows& windows, std::uint16_t id) {
 }
 
 void AppendResultCode(std::u16string& text, std::uint32_t code) {
-  text += u": " + DecimalText(code) + u".";
+  text += Join({": ", DecimalText(code), "."});
 }
 
 }  // namespace setup
