@@ -1,7 +1,5 @@
 #include "platform/win32/system_library.h"
 
-#include <string>
-
 namespace setup::win32 {
 namespace {
 
@@ -27,15 +25,16 @@ void RestrictLibrarySearch() {
 }
 
 HMODULE LoadSystemLibrary(const wchar_t* name) {
-  wchar_t folder[MAX_PATH];
-  const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+  // Room for the folder, a backslash and a DLL's short name.
+  wchar_t path[MAX_PATH + 32];
+  UINT length = ::GetSystemDirectoryW(path, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return nullptr;
-  std::wstring path(folder, length);
-  path += L'\\';
-  path += name;
+  path[length++] = L'\\';
+  for (; *name != L'\0' && length + 1 < MAX_PATH + 32; ++name) path[length++] = *name;
+  path[length] = L'\0';
   // With a full path, the altered search order looks for the DLL's own dependencies in
   // its folder (the system folder) instead of the program's.
-  return ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  return ::LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 HMODULE LoadCommonControls() {
