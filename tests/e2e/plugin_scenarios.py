@@ -1,7 +1,6 @@
 """The plug-in flow: its four outcomes, the removal and what its exit code leads to, and
 the final messages of a run without options."""
 
-import subprocess
 import threading
 
 from common import (INSTALLSTATE_LOCAL, PLUGIN, PLUGIN_PACKAGES, PLUGIN_X64, PROVIDER,
@@ -38,22 +37,18 @@ def woke_on_release(run):
         "seconds from the mutex's release to setup.exe's end", f"0 to {WAKE_SECONDS}", delay)]
 
 
-def share_writer(run):
-    """A writer of the distribution share, a Windows program, tries to put another package
-    (version 9.9.9) in place of the plug-in's from the moment setup.exe holds it."""
-    package, other = run.dist / "plugin" / "velumcom-2.1.0-x64.msi", run.dist / "velumcom-9.9.9-x64.msi"
-    with open(run.workdir / "swap.out", "wb") as out:
-        run.prefix.popen([run.helpers["standin"], "--swap", 20000, kit.windows_path(package),
-                          kit.windows_path(other)], stdout=out, stderr=subprocess.DEVNULL)
+# A writer of the share, a Windows program, tries to put a 9.9.9 package in place of the
+# plug-in's once setup.exe holds it; it must see the hold and 20 or more refusals (32).
+share_writer = stand_in_running("swap.out", "watching", "--swap", 20000,
+                                DIST + "\\plugin\\velumcom-2.1.0-x64.msi",
+                                DIST + "\\velumcom-9.9.9-x64.msi")
 
 
 def swap_refused(run):
-    """The writer saw the package held, and a second and more of attempts to replace it
-    refused (32) while setup.exe ran; what msiexec got, the products tell."""
     said = (run.workdir / "swap.out").read_text().split()
-    refused = said[:2] == ["held", "refused"] and int(said[2]) >= 20 and said[3] == "32"
-    return [] if refused else [Mismatch("what the share's writer managed",
-                                        "held refused N>=20 32", " ".join(said))]
+    refused = len(said) == 5 and said[1:3] == ["held", "refused"] and int(said[3]) >= 20 \
+        and said[4] == "32"
+    return [] if refused else [Mismatch("the writer's attempts", "refused", " ".join(said))]
 
 
 def beside_first_msiexec(action):

@@ -25,7 +25,7 @@
    standin.exe --swap MS FILE OTHER is a writer of the distribution share: it waits (at most MS
    milliseconds) until FILE can't be opened for writing, then, as long as a setup.exe runs (at
    most MS more), tries every 50 ms to copy OTHER over FILE, to rename FILE and to delete it.
-   It prints "held refused N E", N refused attempts with E the last one's error, and "replaced"
+   It prints "watching", then "held refused N E", N refused attempts with E the last one's error, and "replaced"
    after them when an attempt succeeded (once setup.exe has let go of FILE at its end, the
    writer may still get there before setup.exe has gone).
 
@@ -203,6 +203,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (argc == 5 && wcscmp(argv[1], L"--swap") == 0) {
     DWORD limit = wcstoul(argv[2], NULL, 10), start = GetTickCount(), error = ERROR_SUCCESS;
+    Print(L"watching\n");
     for (;; Sleep(POLL_MS)) {
       HANDLE file = CreateFileW(argv[3], GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE |
                                 FILE_SHARE_DELETE, NULL, OPEN_EXISTING, 0, NULL);
