@@ -114,17 +114,15 @@ class Files {
   // the call fails.
   virtual std::u16string ReadSystemDirectory() = 0;
   virtual std::u16string ReadWindowsDirectory() = 0;
-  // GetFileAttributesExW: the size of a file; nothing for a folder or when it fails.
+  // GetFileAttributesExW: a file's size; nothing for a folder or when it fails.
   virtual std::optional<std::uint64_t> ReadFileSize(const std::u16string& path) = 0;
   // CreateFileW(FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, shared for reading and writing,
   // OPEN_ALWAYS, FILE_FLAG_OPEN_REPARSE_POINT), then GetFileInformationByHandle; a file
   // whose information can't be read is closed again.
   virtual OpenedFile OpenForAppending(const std::u16string& path) = 0;
-  // CreateFileW(GENERIC_READ | FILE_READ_ATTRIBUTES, shared for reading only, OPEN_EXISTING),
-  // then GetFileInformationByHandle: while the handle is open nobody can write, rename or
-  // delete the file, and whoever only reads it (msiexec, WinVerifyTrust) still can. A link
-  // is followed, as every reader of the path follows it. A file whose information can't
-  // be read is closed again.
+  // The same, but GENERIC_READ, shared for reading only, OPEN_EXISTING, a link followed as
+  // every reader follows it: while it is open nobody can write, rename or delete the file,
+  // and whoever only reads it (msiexec, WinVerifyTrust) still can.
   virtual OpenedFile HoldFile(const std::u16string& path) = 0;
   // CreateFileW(GENERIC_READ, shared for reading only, OPEN_EXISTING), GetFileSize, then
   // ReadFile of the whole file into `bytes`: 0, the GetLastError code of the step that
@@ -137,17 +135,15 @@ class Files {
   // CreateDirectoryW with the security descriptor ConvertStringSecurityDescriptorTo-
   // SecurityDescriptorW makes of `sddl`: 0 or the GetLastError code.
   virtual std::uint32_t CreateFolder(const std::u16string& path, const std::u16string& sddl) = 0;
-  // GetNamedSecurityInfoW(owner and DACL) written out by ConvertSecurityDescriptorToString-
-  // SecurityDescriptorW: 0 and `sddl`, or the error.
+  // GetNamedSecurityInfoW(owner, DACL) as ConvertSecurityDescriptorToStringSecurity-
+  // DescriptorW writes it: 0 and `sddl`, or the error.
   virtual std::uint32_t ReadSecurity(const std::u16string& path, std::u16string& sddl) = 0;
-  // SetNamedSecurityInfoW(owner and protected DACL) of the descriptor `sddl` makes: 0 or
-  // the error.
+  // SetNamedSecurityInfoW(owner and protected DACL) of `sddl`'s descriptor: 0 or the error.
   virtual std::uint32_t WriteSecurity(const std::u16string& path, const std::u16string& sddl) = 0;
-  // MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING): 0 or the GetLastError code.
+  // MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING), DeleteFileW, WriteFile of every
+  // byte: 0 or the GetLastError code.
   virtual std::uint32_t RenameFile(const std::u16string& from, const std::u16string& to) = 0;
-  // DeleteFileW: 0 or the GetLastError code.
   virtual std::uint32_t RemoveFile(const std::u16string& path) = 0;
-  // WriteFile of every byte: 0 or the GetLastError code.
   virtual std::uint32_t Append(AppendHandle file, const std::string& bytes) = 0;
   // CloseHandle.
   virtual void CloseFile(AppendHandle file) = 0;
