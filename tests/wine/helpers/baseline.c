@@ -1,14 +1,19 @@
 /* The yardstick for setup.exe's start-up cost: the platform calls of a silent run that finds
-   the plug-in installed, of the same version and with its feature, and installs nothing, made
+   the plug-in installed, of the same version and with its feature, and installs nothing (its
+   log folder, its log and its own signature included), made
    in the same order by a program that decides nothing.
 
    baseline.exe [ARGUMENTS]      started from the distribution folder */
 #include <windows.h>
 /* After windows.h, which they build on. */
+#include <aclapi.h>
+#include <sddl.h>
 #include <msi.h>
 #include <msiquery.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <softpub.h>
+#include <wintrust.h>
 
 #define PLUGIN L"{C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4}"
 
@@ -53,6 +58,50 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, i
   int count = 0;
   LocalFree(CommandLineToArgvW(commandLine[0] ? commandLine : L"-silent", &count));
   IsUserAnAdmin();
+  /* An administrator's run without -log: its folder given back to administrators, a look
+     for logs to roll over under the lock, and its log written a line at a time. */
+  wchar_t folder[MAX_PATH], file[MAX_PATH];
+  GetSystemWindowsDirectoryW(folder, MAX_PATH);
+  lstrcatW(folder, L"\\Logs\\Orventa");
+  PSECURITY_DESCRIPTOR descriptor = NULL, read = NULL;
+  ConvertStringSecurityDescriptorToSecurityDescriptorW(
+      L"O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)", SDDL_REVISION_1, &descriptor, NULL);
+  SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+  CreateDirectoryW(folder, &attributes);
+  for (int i = 0; i < 2; ++i) {
+    GetNamedSecurityInfoW(folder, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, NULL, NULL, NULL,
+                          NULL, &read);
+    LocalFree(read);
+  }
+  PACL acl = NULL;
+  BOOL present = FALSE, defaulted = FALSE;
+  GetSecurityDescriptorDacl(descriptor, &present, &acl, &defaulted);
+  SetNamedSecurityInfoW(folder, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, NULL, NULL, acl, NULL);
+  wsprintfW(file, L"%s\\setup.lock", folder);
+  CloseHandle(CreateFileW(file, GENERIC_READ, 0, NULL, OPEN_ALWAYS, 0, NULL));
+  wsprintfW(file, L"%s\\baseline.log", folder);
+  HANDLE log = CreateFileW(file, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                           OPEN_ALWAYS, 0, NULL);
+  for (int line = 0; line < 20; ++line) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    DWORD written;
+    WriteFile(log, "2026-12-09 12:00:00.000  a line of the run's log\r\n", 50, &written, NULL);
+  }
+  CloseHandle(log);
+  LocalFree(descriptor);
+  /* Its own signature, read through its file held open. */
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(NULL, self, MAX_PATH);
+  HANDLE held = CreateFileW(self, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+  WINTRUST_FILE_INFO fileInfo = {sizeof fileInfo, self, held, NULL};
+  WINTRUST_DATA trust = {.cbStruct = sizeof trust, .dwUIChoice = WTD_UI_NONE,
+                         .fdwRevocationChecks = WTD_REVOKE_NONE, .dwUnionChoice = WTD_CHOICE_FILE,
+                         .pFile = &fileInfo, .dwStateAction = WTD_STATEACTION_VERIFY};
+  GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
+  WinVerifyTrust(INVALID_HANDLE_VALUE, &action, &trust);
+  trust.dwStateAction = WTD_STATEACTION_CLOSE;
+  WinVerifyTrust(INVALID_HANDLE_VALUE, &action, &trust);
   OSVERSIONINFOEXW version = {.dwOSVersionInfoSize = sizeof(version)};
   GetVersionExW((OSVERSIONINFOW*)&version);
   MsiSetInternalUI(INSTALLUILEVEL_NONE, NULL);
@@ -82,5 +131,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, i
   while (WaitForSingleObject(thread, 10) == WAIT_TIMEOUT)
     PostThreadMessageW(threadId, WM_QUIT, 0, 0);
   CloseHandle(thread);
+  CloseHandle(held);
   return 0;
 }
