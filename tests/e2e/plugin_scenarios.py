@@ -46,8 +46,7 @@ share_writer = stand_in_running("swap.out", "watching", "--swap", 20000,
 
 def swap_refused(run):
     said = (run.workdir / "swap.out").read_text().split()
-    # A last "replaced" comes after setup.exe let go at its end: what msiexec got, the
-    # products tell.
+    # "replaced" follows once setup.exe lets go at its end: what msiexec got, the products tell.
     refused = len(said) in (5, 6) and said[1:3] == ["held", "refused"] and int(said[3]) >= 20 \
         and said[4] == "32"
     return [] if refused else [Mismatch("the writer's attempts", "refused", " ".join(said))]
@@ -123,10 +122,12 @@ OUTCOMES = [
         name="no options: question 103, the x64 package, message 110",
         distribution=PLUGIN_PACKAGES, args=[], boxes=[question(CONFIRM), result(DONE)],
         commands=[PLUGIN_X64], products={PLUGIN: "2.1.0"}, features={PLUGIN: INSTALLSTATE_LOCAL}),
-    Scenario(name="-silent over an older plug-in removes it, then installs the new one",
-             prepare=[OLDER_INSTALLED], distribution=PLUGIN_PACKAGES, args=["-silent"],
+    Scenario(name="-silent over an older plug-in removes it, then installs the new one; a writer "
+                  "of the share replacing the package meanwhile is refused",
+             prepare=[OLDER_INSTALLED, share_writer], stand_ins={"msiexec": "hold=4000"},
+             distribution=PLUGIN_PACKAGES + ["velumcom-9.9.9-x64.msi"], args=["-silent"],
              commands=[REMOVE_PLUGIN, PLUGIN_X64], products={PLUGIN: "2.1.0"},
-             packages={PLUGIN: "velumcom-2.1.0-x64.msi"}),
+             packages={PLUGIN: "velumcom-2.1.0-x64.msi"}, checks=[swap_refused]),
     Scenario(name="-VelumArgs twice: both values reach the installation, not the removal",
              prepare=[OLDER_INSTALLED], distribution=PLUGIN_PACKAGES,
              args=["-VelumArgs", "SAMPLEA=1", "-silent", "-velumargs", "SAMPLEB=2"],
@@ -202,12 +203,13 @@ RESULTS = [
                   "3010, no restart", [], desktop=False, exit_code=3010),
     Scenario(
         name="-silent -norestart, another installation holds the installer: 1618 waited out, "
-             "the same msiexec line again once it is free; its log (in the default folder) can't "
-             "be renamed, deleted or replaced meanwhile",
-        prepare=[installer_busy, beside_first_msiexec(replace_installer_log)],
-        distribution=["plugin/velumcom-2.1.0-x64.msi"], stand_ins={"msiexec": "busy"},
-        args=["-silent", "-norestart"], commands=[PLUGIN_X64, PLUGIN_X64],
-        products={PLUGIN: "2.1.0"}, checks=[woke_on_release, lambda run: compare(
+             "the same msiexec line again once it is free; its log (in the default folder) and "
+             "the package can't be renamed, deleted or replaced meanwhile",
+        prepare=[installer_busy, beside_first_msiexec(replace_installer_log), share_writer],
+        distribution=["plugin/velumcom-2.1.0-x64.msi", "velumcom-9.9.9-x64.msi"],
+        stand_ins={"msiexec": "busy"}, args=["-silent", "-norestart"],
+        commands=[PLUGIN_X64, PLUGIN_X64], products={PLUGIN: "2.1.0"},
+        checks=[woke_on_release, swap_refused, lambda run: compare(
             "msiexec's log not renamed, deleted or replaced", True, run.beside())]),
     # The stand-in saw the first run's msiexec only: the second ran none.
     Scenario(
@@ -218,18 +220,6 @@ RESULTS = [
         products={PLUGIN: "2.1.0"}, checks=[lambda run: compare(
             "the second run's exit code, runs in the default log, the wait logged", (0, 2, True),
             run.beside())]),
-    Scenario(name="a writer of the share replaces the package during the old plug-in's removal: "
-                  "refused, the checked 2.1.0 installed",
-             prepare=[OLDER_INSTALLED, share_writer], stand_ins={"msiexec": "hold=4000"},
-             distribution=["plugin/velumcom-2.1.0-x64.msi", "velumcom-9.9.9-x64.msi"],
-             args=["-silent"], commands=[REMOVE_PLUGIN, PLUGIN_X64], products={PLUGIN: "2.1.0"},
-             checks=[swap_refused]),
-    Scenario(name="a writer of the share replaces the package while setup.exe waits for another "
-                  "installation: refused, the checked package installed",
-             prepare=[installer_busy, share_writer], stand_ins={"msiexec": "busy"},
-             distribution=["plugin/velumcom-2.1.0-x64.msi", "velumcom-9.9.9-x64.msi"],
-             args=["-silent", "-norestart"], commands=[PLUGIN_X64, PLUGIN_X64],
-             products={PLUGIN: "2.1.0"}, checks=[swap_refused]),
     Scenario(name="the plug-in's installer fails: message 106 with 1603",
              distribution=["plugin/velumcom-2.1.0-x64.msi:fail"], args=[],
              boxes=[question(CONFIRM), failure(PLUGIN_FAILED, 1603)], exit_code=1603,

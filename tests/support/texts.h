@@ -63,7 +63,6 @@ struct PlannedRun {
   std::uint32_t code = 0;  // detection's, the check's, or the failure that ended the steps
   RunPlan plan;
   Applied applied;
-  PackageSelection selection;  // as the run left it
 };
 inline PlannedRun Plan(FakeWindows& fake, const RunRequest& request, bool apply = false,
                        const PackageSelection& selection = {}, RunMode mode = {}) {
@@ -79,7 +78,6 @@ inline PlannedRun Plan(FakeWindows& fake, const RunRequest& request, bool apply 
     planned.code = applied.failureMessage != 0 ? applied.code
                                                : CombineCodes(applied.providers, applied.plugin);
   }
-  planned.selection = run.selection;
   return planned;
 }
 

@@ -68,11 +68,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, i
       L"O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)", SDDL_REVISION_1, &descriptor, NULL);
   SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
   CreateDirectoryW(folder, &attributes);
-  for (int i = 0; i < 2; ++i) {
-    GetNamedSecurityInfoW(folder, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, NULL, NULL, NULL,
-                          NULL, &read);
-    LocalFree(read);
-  }
+  GetNamedSecurityInfoW(folder, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, NULL, NULL, NULL,
+                        NULL, &read);
+  LocalFree(read);
   PACL acl = NULL;
   BOOL present = FALSE, defaulted = FALSE;
   GetSecurityDescriptorDacl(descriptor, &present, &acl, &defaulted);
@@ -82,12 +80,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, i
   wsprintfW(file, L"%s\\baseline.log", folder);
   HANDLE log = CreateFileW(file, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
                            OPEN_ALWAYS, 0, NULL);
-  for (int line = 0; line < 20; ++line) {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    DWORD written;
+  SYSTEMTIME now;
+  DWORD written;
+  for (int line = 0; line < 20; ++line, GetLocalTime(&now))
     WriteFile(log, "2026-12-09 12:00:00.000  a line of the run's log\r\n", 50, &written, NULL);
-  }
   CloseHandle(log);
   LocalFree(descriptor);
   /* Its own signature, read through its file held open. */
@@ -99,9 +95,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, i
                          .fdwRevocationChecks = WTD_REVOKE_NONE, .dwUnionChoice = WTD_CHOICE_FILE,
                          .pFile = &fileInfo, .dwStateAction = WTD_STATEACTION_VERIFY};
   GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
-  WinVerifyTrust(INVALID_HANDLE_VALUE, &action, &trust);
-  trust.dwStateAction = WTD_STATEACTION_CLOSE;
-  WinVerifyTrust(INVALID_HANDLE_VALUE, &action, &trust);
+  for (; trust.dwStateAction <= WTD_STATEACTION_CLOSE; ++trust.dwStateAction)  /* verify, close */
+    WinVerifyTrust(INVALID_HANDLE_VALUE, &action, &trust);
   OSVERSIONINFOEXW version = {.dwOSVersionInfoSize = sizeof(version)};
   GetVersionExW((OSVERSIONINFOW*)&version);
   MsiSetInternalUI(INSTALLUILEVEL_NONE, NULL);

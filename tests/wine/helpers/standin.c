@@ -23,11 +23,10 @@
    installation does, and prints "owned" once it does and "released" after.
 
    standin.exe --swap MS FILE OTHER is a writer of the distribution share: it waits (at most MS
-   milliseconds) until FILE can't be opened for writing, then, as long as a setup.exe runs (at
-   most MS more), tries every 50 ms to copy OTHER over FILE, to rename FILE and to delete it.
-   It prints "watching", then "held refused N E", N refused attempts with E the last one's error, and "replaced"
-   after them when an attempt succeeded (once setup.exe has let go of FILE at its end, the
-   writer may still get there before setup.exe has gone).
+   milliseconds) until FILE can't be opened for writing, then for at most MS more tries every
+   50 ms to copy OTHER over FILE, to rename FILE and to delete it, until one succeeds (once
+   setup.exe lets go of FILE at its end). It prints "watching", then "held refused N E": N
+   refused attempts, E the last one's error; and "replaced" when one succeeded.
 
    standin.exe --hold-file PATH MS holds PATH unshared for MS milliseconds, printing "held". */
 #include "helper_output.h"
@@ -60,17 +59,6 @@ static DWORD ParentProcessId(void) {
     if (entry.th32ProcessID == self) parent = entry.th32ParentProcessID;
   CloseHandle(snapshot);
   return parent;
-}
-
-static BOOL SetupRuns(void) {
-  BOOL found = FALSE;
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return FALSE;
-  PROCESSENTRY32W entry = {.dwSize = sizeof entry};
-  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
-    found |= _wcsicmp(entry.szExeFile, L"setup.exe") == 0;
-  CloseHandle(snapshot);
-  return found;
 }
 
 static BOOL IsMessageWindow(HWND window) {
@@ -215,8 +203,7 @@ int wmain(int argc, wchar_t** argv) {
     _snwprintf(renamed, MAX_PATH + 8, L"%ls.old", argv[3]);
     BOOL replaced = FALSE;
     unsigned refusals = 0;
-    for (start = GetTickCount(); !replaced && GetTickCount() - start < limit && SetupRuns();
-         Sleep(50)) {
+    for (start = GetTickCount(); !replaced && GetTickCount() - start < limit; Sleep(50)) {
       replaced = CopyFileW(argv[4], argv[3], FALSE) || MoveFileExW(argv[3], renamed, 0) ||
                  DeleteFileW(argv[3]);
       if (!replaced) ++refusals, error = GetLastError();
