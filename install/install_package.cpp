@@ -31,7 +31,7 @@ std::uint32_t FindRequiredPackage(RunContext& run, const std::u16string& mask,
   if (held.handle == 0) {
     const std::uint32_t code = held.error != kSuccess ? held.error : kErrorGenFailure;
     run.reporter.Record(
-        Join({"package ", found, " could not be held against change, error ", DecimalText(code)}));
+        {"package ", found, " could not be held against change, error ", DecimalText(code)});
     run.reporter.NoteSource(code, "CreateFileW (holding the package)");
     return run.reporter.Fail(code, IDS_PACKAGE_NOT_OPENED);
   }

@@ -44,9 +44,11 @@ PluginAction ChoosePluginAction(std::int32_t productState, int newVersusInstalle
 std::uint32_t DetectPlugin(RunContext& run) {
   DetectedPlugin& plugin = run.detected.plugin;
   const std::u16string mask = InstallationMask(kPlugin, ArchitecturePattern(run.windows));
-  plugin.productState = run.windows.installer.QueryProductState(kPluginProductCode);
+  const std::int32_t productState = run.windows.installer.QueryProductState(kPluginProductCode);
+  int newVersusInstalled = 1;
+  std::int32_t featureState = kInstallStateUnknown;
   // Found once: the file whose version decides is the file msiexec gets.
-  if (plugin.productState == kInstallStateDefault) {
+  if (productState == kInstallStateDefault) {
     Installed installed;
     if (const std::uint32_t code = ReadInstalled(run, kPluginProductCode, false, installed);
         code != 0) {
@@ -57,17 +59,15 @@ std::uint32_t DetectPlugin(RunContext& run) {
       return code;
     }
     plugin.path = installed.path;
-    plugin.newVersusInstalled = installed.newVersusInstalled;
-    if (plugin.newVersusInstalled != 1) {
-      plugin.featureState =
-          run.windows.installer.QueryFeatureState(kPluginProductCode, kPlugin.feature);
+    newVersusInstalled = installed.newVersusInstalled;
+    if (newVersusInstalled != 1) {
+      featureState = run.windows.installer.QueryFeatureState(kPluginProductCode, kPlugin.feature);
     }
   }
-  const PluginAction action =
-      ChoosePluginAction(plugin.productState, plugin.newVersusInstalled, plugin.featureState);
-  run.reporter.Record(
-      Join({"plug-in: product state ", SignedText(plugin.productState), ", feature state ",
-            SignedText(plugin.featureState), ": ", ActionName(action)}));
+  const PluginAction action = plugin.action =
+      ChoosePluginAction(productState, newVersusInstalled, featureState);
+  run.reporter.Record({"plug-in: product state ", SignedText(productState), ", feature state ",
+                       SignedText(featureState), ": ", ActionName(action)});
   if (action == PluginAction::kInstall) return FindRequiredPackage(run, mask, plugin.path);
   return kSuccess;
 }

@@ -8,13 +8,6 @@
 
 namespace setup {
 
-enum class PluginAction {
-  kInstall,     // not installed: install the package
-  kUpgrade,     // the package is newer: remove the installed plug-in, then install
-  kAddFeature,  // same or older, browser feature not there: install with ADDLOCAL=NPVELUM
-  kNothing,     // same or older, feature installed locally (3) or run from source (4)
-};
-
 // The four outcomes, from the product state (installed means installed for this machine),
 // the version order (read only when installed) and the feature state (read only when the
 // package is not newer).

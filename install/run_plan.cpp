@@ -4,7 +4,6 @@
 #include "common/number_text.h"
 #include "install/card_registry.h"
 #include "install/install_package.h"
-#include "install/plugin_flow.h"
 #include "resources/resource_ids.h"
 
 namespace setup {
@@ -65,7 +64,7 @@ RunPlan PlanRun(const Detected& detected, const std::u16string& pluginArgs) {
     plan.steps.push_back(
         {&kPlugin, action, package, commandLine, OnFailure::kEndRun, IDS_PLUGIN_FAILED});
   };
-  switch (ChoosePluginAction(plugin.productState, plugin.newVersusInstalled, plugin.featureState)) {
+  switch (plugin.action) {
     case PluginAction::kUpgrade:
       step(StepAction::kRemove, {}, RemovalCommand(kPlugin));
       [[fallthrough]];

@@ -50,12 +50,18 @@ struct DetectedPackage {
   bool operator==(const DetectedPackage&) const = default;
 };
 
-// The plug-in as the installer and the distribution show it.
+// The plug-in's four outcomes (install/plugin_flow.h decides).
+enum class PluginAction {
+  kInstall,     // not installed: install the package
+  kUpgrade,     // the package is newer: remove the installed plug-in, then install
+  kAddFeature,  // same or older, browser feature not there: install with ADDLOCAL=NPVELUM
+  kNothing,     // same or older, feature installed locally (3) or run from source (4)
+};
+
+// The plug-in's outcome, decided on what the installer and the distribution show.
 struct DetectedPlugin {
-  std::int32_t productState = -1;
-  int newVersusInstalled = 1;      // read only when installed
-  std::int32_t featureState = -1;  // read only when the package is not newer
-  std::u16string path;             // the package found for it; empty when nothing needs one
+  PluginAction action = PluginAction::kInstall;
+  std::u16string path;  // the package found for it; empty when nothing needs one
 };
 
 // Everything the run's decisions need, read before the first change.
