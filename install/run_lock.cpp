@@ -1,5 +1,6 @@
 #include "install/run_lock.h"
 
+#include "common/joined_text.h"
 #include "install/installer_wait.h"
 #include "platform/windows_constants.h"
 #include "ui/log_folder.h"
@@ -9,7 +10,7 @@ static_assert(setup::kInstallerWaitLimit == 600 * 1000, "the log says 600 s");
 namespace setup {
 
 std::uint32_t RunLock::Take(InstallerWait& wait) {
-  const std::u16string path = LogFolderPath(windows_) + kLockName;
+  const std::u16string path = Join({LogFolderPath(windows_), "\\", kLockName});
   const std::uint32_t start = windows_.system.ReadTickCount();
   std::uint32_t waited = 0;
   OpenedFile lock;

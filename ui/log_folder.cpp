@@ -62,7 +62,7 @@ std::unique_ptr<RunLog> OpenRunLog(Windows& windows, const std::optional<std::u1
 void RollOver(Windows& windows, const std::u16string& folder, std::u16string& note) {
   // Only for this moment, before any question: a run at work holds it, and the next run
   // rolls over instead.
-  const OpenedFile lock = windows.files.OpenUnshared(folder + (kLockName + 1));  // no '\\'
+  const OpenedFile lock = windows.files.OpenUnshared(folder + kLockName);
   if (lock.handle == 0) return;
   // Renamed only while no run has it open (none shares deleting).
   const std::u16string log = Join({folder, "setup.log"});

@@ -23,7 +23,7 @@ inline constexpr std::uint64_t kLogRollSize = 1024 * 1024;
 inline constexpr std::uint64_t kInstallerLogsKept = 20 * 1024 * 1024;
 
 // The run lock's file in the folder (install/run_lock.h).
-inline constexpr char16_t kLockName[] = u"\\setup.lock";
+inline constexpr char16_t kLockName[] = u"setup.lock";
 
 // %SystemRoot%\Logs\Orventa; empty when the Windows folder can't be read.
 std::u16string LogFolderPath(Windows& windows);
