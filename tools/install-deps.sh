@@ -18,9 +18,13 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
     apt_lists_stale=1
 fi
 
-# A mirror caught mid-sync serves one index of the wrong size for a while ("Mirror sync in
-# progress?"): apt-get update is tried three times, then the lists at hand are used when
-# every package still resolves from them. Arguments: what apt-get install then gets.
+# A mirror caught mid-sync serves one index of the wrong size, sometimes for days ("Mirror
+# sync in progress?"): apt-get update is tried three times, then the lists at hand are used
+# when every package still resolves from them. For the main installation (release_suite
+# set) the release's own suite is tried next: a stale security index leaves amd64 libraries
+# at security versions whose i386 twins only the release's suite has. Arguments: what
+# apt-get install then gets; release_fallback is left holding "-t <codename>" when taken.
+release_fallback=""
 refresh_package_lists() {
     output=$(mktemp)
     for pause in 20 40 0; do
@@ -36,7 +40,13 @@ refresh_package_lists() {
         echo "apt-get update failed three times (${index:-an index}); every package still resolves from the lists at hand: going on" >&2
         return 0
     fi
-    echo "the package index ${index:-of one of the sources} could not be fetched three times (the mirror may be in the middle of a sync): retry later" >&2
+    if [ -n "${release_suite:-}" ] &&
+        apt-get install -s -y --no-install-recommends -t "$release_suite" "$@" >/dev/null 2>&1; then
+        echo "apt-get update failed three times (${index:-an index}): installing from the release's own suite ($release_suite), so this build machine's packages come without that index's security updates" >&2
+        release_fallback="-t $release_suite"
+        return 0
+    fi
+    echo "the package index ${index:-of one of the sources} could not be fetched three times (the mirror may be in the middle of a sync), and the packages resolve neither from the lists at hand nor from the release's own suite${release_suite:+ ($release_suite)}, which can't serve a machine whose libraries are already at security versions: retry later" >&2
     exit 1
 }
 
@@ -48,10 +58,12 @@ done
 
 if [ -n "$missing" ] || [ -n "${apt_lists_stale:-}" ]; then
     export DEBIAN_FRONTEND=noninteractive
+    release_suite=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
     # shellcheck disable=SC2086 # one word per package
     refresh_package_lists $packages
-    # shellcheck disable=SC2086 # one word per package
-    apt-get install -y --no-install-recommends $packages
+    release_suite=""
+    # shellcheck disable=SC2086 # one word per package; release_fallback is "-t <suite>" or empty
+    apt-get install -y --no-install-recommends $release_fallback $packages
 fi
 
 # Wine needs the locale it runs under: ru_RU.UTF-8 makes the system UI language Russian.
