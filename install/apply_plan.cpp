@@ -28,11 +28,21 @@ std::uint32_t ApplyStep(RunContext& run, const PlanStep& step) {
                 ".exe"}),
           step.commandLine);
     case StepAction::kImportCertificates:
-      return ImportRootCertificates(run.windows, run.reporter);
+      return ImportCertificateFile(run.windows, run.reporter, step.package);
     case StepAction::kNothing:
       break;
   }
   return kSuccess;
+}
+
+// The steps after `done` do not run: the log says so, and why.
+void RecordSkipped(RunContext& run, std::size_t done, const char* why) {
+  const std::vector<PlanStep>& steps = run.plan.steps;
+  for (std::size_t i = done + 1; i < steps.size(); ++i) {
+    if (steps[i].action == StepAction::kNothing) continue;
+    run.reporter.Record({"step ", DecimalText(i + 1), " of ", DecimalText(steps.size()),
+                         " skipped: ", why});
+  }
 }
 
 }  // namespace
@@ -40,6 +50,13 @@ std::uint32_t ApplyStep(RunContext& run, const PlanStep& step) {
 std::uint32_t PlanTheRun(RunContext& run, std::uint16_t& failureMessage) {
   failureMessage = IDS_PROVIDER_FAILED;
   if (const std::uint32_t code = DetectProviders(run); code != 0) return code;
+  if (run.request.cardProvider) {
+    if (const std::uint32_t code =
+            FindCertificateFiles(run.windows, run.reporter, run.detected.certificateFiles);
+        code != 0) {
+      return code;
+    }
+  }
   failureMessage = IDS_PLUGIN_FAILED;
   if (const std::uint32_t code = DetectPlugin(run); code != 0) return code;
   run.detected.x64 = run.windows.system.IsWow64();
@@ -51,7 +68,7 @@ std::uint32_t PlanTheRun(RunContext& run, std::uint16_t& failureMessage) {
   }
   // Every package before the first change: one refused, and nothing of the run is done.
   for (const PlanStep& step : steps) {
-    if (step.package.empty()) continue;
+    if (step.package.empty() || step.action == StepAction::kImportCertificates) continue;
     if (const std::uint32_t code =
             CheckPackagePublisher(run.windows, run.reporter, run.publisher, step.package);
         code != 0) {
@@ -71,6 +88,7 @@ Applied ApplyPlan(RunContext& run) {
     if (step.action == StepAction::kRemove && code == kSuccessRebootRequired) {
       run.reporter.Record({"plug-in removed; the new one can only be installed after a restart"});
       applied.restartToContinue = true;
+      RecordSkipped(run, i, "the plug-in can only be installed after a restart");
       return applied;
     }
     std::uint32_t& part =
@@ -81,6 +99,7 @@ Applied ApplyPlan(RunContext& run) {
     if (!IsSuccess(part) && (step.onFailure == OnFailure::kEndRun || lastOfPart)) {
       applied.failureMessage = step.failureMessage;
       applied.code = part;
+      RecordSkipped(run, i, "the run ends with the failure before it");
       return applied;
     }
   }

@@ -45,8 +45,10 @@ std::uint32_t InstallFoundPackage(RunContext& run, const std::u16string& product
   // The installer is told which file is the product's package now, so that an update
   // from a package of another name finds its source. Both calls fail harmlessly for a
   // product that is not installed.
+  const std::u16string name = PackageName(path);
+  run.reporter.Record({"source list of ", productCode, ": resolved anew, package name ", name});
   run.windows.installer.ForceSourceListResolution(productCode);
-  run.windows.installer.SetSourceListPackageName(productCode, PackageName(path));
+  run.windows.installer.SetSourceListPackageName(productCode, name);
   return RunInstaller(run.windows, run.reporter, run.installerWait, commandLine);
 }
 

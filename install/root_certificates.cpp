@@ -29,27 +29,42 @@ class StoreHolder {
   StoreHandle store_;
 };
 
-// 0, or the first failure to put one of the file's certificates into the Root store.
-std::uint32_t ImportFile(Windows& windows, Reporter& reporter, const std::u16string& name) {
-  const std::optional<std::u16string> path = windows.files.ReadFullPathName(name);
-  // The path must fit the platform's classic 260-character limit, NUL included.
-  if (!path || path->size() >= kMaxPath) {
-    reporter.Record({"certificate file ", name, " not imported: no full path under ",
-                     DecimalText(kMaxPath), " characters"});
-    return kSuccess;
+}  // namespace
+
+std::uint32_t FindCertificateFiles(Windows& windows, Reporter& reporter,
+                                   std::vector<std::u16string>& paths) {
+  for (const char16_t* pattern : {u"*.cer", u"*.p7b", u"*.crt"}) {
+    const std::optional<std::vector<DirectoryEntry>> entries = windows.files.FindFiles(pattern);
+    if (!entries) continue;
+    for (const DirectoryEntry& entry : *entries) {
+      if ((entry.attributes & kFileAttributeDirectory) != 0) continue;
+      const std::optional<std::u16string> path = windows.files.ReadFullPathName(entry.name);
+      // The path must fit the platform's classic 260-character limit, NUL included.
+      if (!path || path->size() >= kMaxPath) {
+        reporter.Record({"certificate file ", entry.name, " can't be imported: no full path under ",
+                         DecimalText(kMaxPath), " characters"});
+        return reporter.NoteSource(kErrorFilenameExcedRange, "GetFullPathNameW (a certificate file)");
+      }
+      paths.push_back(*path);
+    }
   }
+  return kSuccess;
+}
+
+std::uint32_t ImportCertificateFile(Windows& windows, Reporter& reporter,
+                                    const std::u16string& path) {
   // Read once, then imported from what was read: the file can't change in between.
   std::string bytes;
-  std::uint32_t error = windows.files.ReadFileBytes(*path, kLargestCertificateFile, bytes);
+  std::uint32_t error = windows.files.ReadFileBytes(path, kLargestCertificateFile, bytes);
   if (error != kSuccess) {
     reporter.Record(
-        {"certificate file ", *path, " not imported: can't be read, error ", HexText(error)});
+        {"certificate file ", path, " not imported: can't be read, error ", HexText(error)});
     return reporter.NoteSource(error, "reading a certificate file");
   }
   StoreHandle opened = windows.certificates.OpenCertificateStore(bytes, error);
   StoreHolder file(windows.certificates, opened);
   if (file.get() == 0) {
-    reporter.Record({"certificate file ", *path, " not imported: not a certificate file, error ",
+    reporter.Record({"certificate file ", path, " not imported: not a certificate file, error ",
                      HexText(error)});
     return kSuccess;
   }
@@ -57,7 +72,7 @@ std::uint32_t ImportFile(Windows& windows, Reporter& reporter, const std::u16str
   opened = windows.certificates.OpenMachineRootStore(error);
   StoreHolder root(windows.certificates, opened);
   if (root.get() == 0) {
-    reporter.Record({"certificate file ", *path,
+    reporter.Record({"certificate file ", path,
                      " not imported: the machine's Root store could not be opened, error ",
                      HexText(error)});
     return reporter.NoteSource(error != kSuccess ? error : kErrorGenFailure,
@@ -66,7 +81,7 @@ std::uint32_t ImportFile(Windows& windows, Reporter& reporter, const std::u16str
   std::uint32_t result = kSuccess;
   for (const CertificateAddition& addition :
        windows.certificates.AddEveryCertificate(file.get(), root.get())) {
-    reporter.Record({"certificate ", addition.thumbprint, " from ", *path,
+    reporter.Record({"certificate ", addition.thumbprint, " from ", path,
                      addition.error != kSuccess ? " not added to the machine's Root store, error "
                      : addition.alreadyPresent  ? " already present in the machine's Root store"
                                                 : " added to the machine's Root store",
@@ -75,21 +90,6 @@ std::uint32_t ImportFile(Windows& windows, Reporter& reporter, const std::u16str
       if (result == kSuccess) {
         result = reporter.NoteSource(addition.error, "CertAddCertificateContextToStore");
       }
-    }
-  }
-  return result;
-}
-
-}  // namespace
-
-std::uint32_t ImportRootCertificates(Windows& windows, Reporter& reporter) {
-  std::uint32_t result = kSuccess;
-  for (const char16_t* pattern : {u"*.cer", u"*.p7b", u"*.crt"}) {
-    const std::optional<std::vector<DirectoryEntry>> entries = windows.files.FindFiles(pattern);
-    if (!entries) continue;
-    for (const DirectoryEntry& entry : *entries) {
-      const std::uint32_t code = ImportFile(windows, reporter, entry.name);
-      if (result == kSuccess) result = code;
     }
   }
   return result;

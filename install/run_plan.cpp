@@ -22,7 +22,7 @@ const char* ActionName(StepAction action) {
     case StepAction::kApplyRegistryFile:
       return "apply a registry file";
     case StepAction::kImportCertificates:
-      return "import the certificates of the start folder into the machine's Root store";
+      return "import a file's certificates into the machine's Root store";
     case StepAction::kNothing:
       break;
   }
@@ -51,12 +51,10 @@ RunPlan PlanRun(const Detected& detected, const std::u16string& pluginArgs) {
                             OnFailure::kKeepGoing,
                             IDS_PROVIDER_FAILED});
     }
-    plan.steps.push_back({&kCardProvider,
-                          StepAction::kImportCertificates,
-                          {},
-                          {},
-                          OnFailure::kKeepGoing,
-                          IDS_PROVIDER_FAILED});
+    for (const std::u16string& file : detected.certificateFiles) {
+      plan.steps.push_back({&kCardProvider, StepAction::kImportCertificates, file, {},
+                            OnFailure::kKeepGoing, IDS_PROVIDER_FAILED});
+    }
   }
   const DetectedPlugin& plugin = detected.plugin;
   const auto step = [&](StepAction action, const std::u16string& package,
@@ -83,9 +81,13 @@ RunPlan PlanRun(const Detected& detected, const std::u16string& pluginArgs) {
 }
 
 std::u16string DescribeStep(const PlanStep& step, std::size_t number, std::size_t count) {
+  const std::u16string& what = step.commandLine.empty() ? step.package : step.commandLine;
+  // msiexec /i is preceded by the source-list writes that name its package to the product.
+  const bool named = !step.commandLine.empty() && !step.package.empty();
   return Join({"step ", DecimalText(number), " of ", DecimalText(count), ", ", step.product->name,
-               ": ", ActionName(step.action), step.commandLine.empty() ? "" : ": ",
-               step.commandLine,
+               ": ", ActionName(step.action),
+               named ? ", first naming its package in the product's source list" : "",
+               what.empty() ? "" : ": ", what,
                step.action == StepAction::kNothing       ? ""
                : step.onFailure == OnFailure::kKeepGoing ? "; a failure is kept, the run ends "
                                                            "after the providers' steps"

@@ -17,7 +17,7 @@ enum class StepAction {
   kRemove,             // msiexec /x of the installed plug-in, whose newer package follows
   kAddFeature,         // msiexec /i of the package, adding the browser feature
   kApplyRegistryFile,  // regedit or regini on a card provider's file of the start folder
-  kImportCertificates,  // the start folder's certificates into the machine's Root store
+  kImportCertificates,  // a certificate file's certificates into the machine's Root store
   kNothing,             // the plug-in is there as it should be
 };
 
@@ -30,7 +30,7 @@ enum class OnFailure {
 struct PlanStep {
   const Product* product;
   StepAction action;
-  std::u16string package;      // the one file found for it; empty where it needs none
+  std::u16string package;      // the one file it hands over (a package, a certificate file)
   std::u16string commandLine;  // what the tool gets, msiexec's log aside; empty: no tool runs
   OnFailure onFailure;
   std::uint16_t failureMessage;  // what the run's failure box says when it ends with this step
@@ -69,6 +69,7 @@ struct Detected {
   std::optional<DetectedPackage> provider;      // asked for with -csp
   std::optional<DetectedPackage> cardProvider;  // asked for with -ucsp
   DetectedPlugin plugin;
+  std::vector<std::u16string> certificateFiles;  // with -ucsp, by full path
   bool x64 = false;  // the card provider's registry files come per architecture
 };
 

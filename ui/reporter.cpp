@@ -111,11 +111,17 @@ std::uint32_t Reporter::Fail(std::uint32_t code, std::uint16_t messageId, std::u
     // After a verdict this adds nothing: the first meaning of a code is kept.
     NoteSource(code, FailedCall(messageId));
   }
-  if (messageId != 0) Box(messageId, captionId, kMbIconError);
+  if (messageId != 0) waitingBoxes_.emplace_back(messageId, captionId);
   return code;
 }
 
+void Reporter::ShowWaitingBoxes() {
+  for (const auto& [messageId, captionId] : waitingBoxes_) Box(messageId, captionId, kMbIconError);
+  waitingBoxes_.clear();
+}
+
 std::uint32_t Reporter::FailFlow(std::uint32_t code, std::uint16_t messageId) {
+  ShowWaitingBoxes();
   std::u16string appended;
   AppendResultCode(appended, code);
   Box(messageId, IDS_CAPTION, kMbIconError, appended);
@@ -166,6 +172,7 @@ void Reporter::Explain(std::uint32_t code, const std::u16string& meaning) {
 }
 
 std::uint32_t Reporter::Finish(std::uint32_t code) {
+  ShowWaitingBoxes();
   std::u16string meaning = CodeMeaning(code);
   for (const auto& [told, text] : meanings_) {
     if (told == code) meaning = text;

@@ -63,10 +63,13 @@ class Reporter {
   DialogAnswer ChooseConfiguration(std::vector<std::uint16_t>& checked);
   // The progress window's thread, created suspended: shown in silent runs too.
   Progress CreateProgress(std::uint16_t titleId);
-  // An error box (`messageId` 0: none); returns `code`.
+  // A failure, recorded at once; its error box (`messageId` 0: none) waits for the flow's
+  // failure box or the run's end: detection runs under the run lock, and a box left open
+  // there would hold every other run. Returns `code`.
   std::uint32_t Fail(std::uint32_t code, std::uint16_t messageId,
                      std::uint16_t captionId = IDS_ERROR_CAPTION);
-  // A flow's failure under the program's caption, the code appended to the text.
+  // A flow's failure under the program's caption, the code appended to the text, after the
+  // boxes of the failures that led to it.
   std::uint32_t FailFlow(std::uint32_t code, std::uint16_t messageId);
   // The result message after a run that needs no restart.
   void Inform(std::uint16_t messageId);
@@ -98,12 +101,14 @@ class Reporter {
                    std::u16string appended = {});
   bool MayShow(std::uint16_t textId) const;
   void Explain(std::uint32_t code, const std::u16string& meaning);
+  void ShowWaitingBoxes();
 
   Windows& windows_;
   RunMode mode_;
   RunRecord record_;
   // Each failure's code with its meaning where it came from; the first for a number stays.
   std::vector<std::pair<std::uint32_t, std::u16string>> meanings_;
+  std::vector<std::pair<std::uint16_t, std::uint16_t>> waitingBoxes_;  // message, caption
 };
 
 }  // namespace setup

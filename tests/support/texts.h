@@ -78,6 +78,7 @@ inline PlannedRun Plan(FakeWindows& fake, const RunRequest& request, bool apply 
     planned.code = applied.failureMessage != 0 ? applied.code
                                                : CombineCodes(applied.providers, applied.plugin);
   }
+  reporter.Finish(planned.code);  // the boxes waiting for the run's end
   return planned;
 }
 

@@ -28,13 +28,12 @@ FakeWindows MachineWith(const std::u16string& productCode, const std::u16string&
 std::uint32_t Compare(FakeWindows& fake, Reporter& reporter, const std::u16string& productCode,
                       int& newVersusInstalled, int* minimumVersusInstalled) {
   std::u16string installed;
-  if (const std::uint32_t code =
-          ReadInstalledVersion(fake.windows(), reporter, productCode, installed);
-      code != 0) {
-    return code;
+  std::uint32_t code = ReadInstalledVersion(fake.windows(), reporter, productCode, installed);
+  if (code == 0) {
+    code = CompareWithInstalled(fake.windows(), reporter, productCode, installed, kPackage,
+                                newVersusInstalled, minimumVersusInstalled);
   }
-  return CompareWithInstalled(fake.windows(), reporter, productCode, installed, kPackage,
-                              newVersusInstalled, minimumVersusInstalled);
+  return code == 0 ? code : reporter.Finish(code);  // a failure's box waits for the end
 }
 
 TEST(CompareWithInstalled, OrdersThePackageAgainstTheInstalledProduct) {

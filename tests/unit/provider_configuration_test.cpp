@@ -66,7 +66,8 @@ TEST(InstalledConfiguration, AppendsLevelForProvidersAndLanguageForAllOrReportsW
       }
       Reporter reporter(fake.windows(), {silent});
       std::u16string mask = u"csp*x64*";
-      EXPECT_EQ(DetectInstalledConfiguration(fake.windows(), reporter, mask, code), result)
+      EXPECT_EQ(reporter.Finish(DetectInstalledConfiguration(fake.windows(), reporter, mask, code)),
+                result)
           << Utf8(failing);
       EXPECT_TRUE(result != 0 || mask == expected) << Utf8(mask);
       EXPECT_EQ(fake.openInstallerHandles, 0) << Utf8(failing);

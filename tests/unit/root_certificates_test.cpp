@@ -3,11 +3,21 @@
 
 #include <gtest/gtest.h>
 
+#include "common/exit_codes.h"
 #include "tests/support/fake_windows.h"
 #include "tests/support/texts.h"
 
 namespace setup::testing {
 namespace {
+
+std::uint32_t ImportAll(FakeWindows& fake, Reporter& reporter) {
+  std::vector<std::u16string> files;
+  std::uint32_t code = FindCertificateFiles(fake.windows(), reporter, files);
+  for (const std::u16string& file : files) {
+    code = CombineCodes(code, ImportCertificateFile(fake.windows(), reporter, file));
+  }
+  return code;
+}
 
 TEST(RootCertificates, ImportsCerThenP7bThenCrtFromTheStartFolderOnly) {
   FakeWindows fake;
@@ -17,11 +27,13 @@ TEST(RootCertificates, ImportsCerThenP7bThenCrtFromTheStartFolderOnly) {
   fake.AddFile(u"root.cer");
   fake.AddFile(u"broken.cer");
   fake.AddFile(u"pkg\\inner.cer");
+  fake.AddDirectory(u"old.cer");  // never a certificate file
+  fake.certificateFiles[u"C:\\dist\\old.cer"] = {u"folder"};
   fake.certificateFiles[u"C:\\dist\\b.crt"] = {u"crt-1"};
   fake.certificateFiles[u"C:\\dist\\a.p7b"] = {u"p7b-1", u"p7b-2"};
   fake.certificateFiles[u"C:\\dist\\root.cer"] = {u"cer-1"};
   fake.certificateFiles[u"C:\\dist\\pkg\\inner.cer"] = {u"inner"};
-  ImportRootCertificates(fake.windows(), reporter);
+  ImportAll(fake, reporter);
   EXPECT_EQ(fake.rootStore, (Lines{u"cer-1", u"p7b-1", u"p7b-2", u"crt-1"}));
   EXPECT_EQ(fake.openStores, 0);
   EXPECT_TRUE(fake.boxes.empty());
@@ -63,9 +75,9 @@ TEST(RootCertificates, SkipsFilesThatAreNoCertificatesAndFailsWhatTheStoreRefuse
       {"not a certificate file", [](FakeWindows& f) { f.certificateFiles.clear(); }, 0, 0,
        u"certificate file C:\\dist\\root.cer not imported: not a certificate file, "
        u"error 0x80092009"},
-      {"full path unknown", [](FakeWindows& f) { f.fullPathFails = true; }, 0, 0,
-       u"certificate file root.cer not imported: no full path under 260 characters"},
-      {"full path too long", FullPathOf<260>, 0, 0, u"no full path under 260 characters"},
+      {"full path unknown", [](FakeWindows& f) { f.fullPathFails = true; }, 0, 206,
+       u"certificate file root.cer can't be imported: no full path under 260 characters"},
+      {"full path too long", FullPathOf<260>, 0, 206, u"no full path under 260 characters"},
       {"full path just fits", FullPathOf<259>, 1, 0, u"added to the machine's Root store"},
   };
   for (const auto& [name, script, imported, code, logged] : cases) {
@@ -75,7 +87,7 @@ TEST(RootCertificates, SkipsFilesThatAreNoCertificatesAndFailsWhatTheStoreRefuse
     fake.certificateFiles[u"C:\\dist\\root.cer"] = {u"A1", u"B2"};
     script(fake);
     const std::size_t before = fake.rootStore.size();
-    EXPECT_EQ(ImportRootCertificates(fake.windows(), reporter), code) << name;
+    EXPECT_EQ(ImportAll(fake, reporter), code) << name;
     EXPECT_EQ(fake.rootStore.size() - before, imported) << name;
     const std::string& log = fake.writtenFiles[u"run.log"];
     EXPECT_NE(log.find(Utf8(logged)), std::string::npos) << name << "\n" << log;
