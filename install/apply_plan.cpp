@@ -88,7 +88,7 @@ Applied ApplyPlan(RunContext& run) {
     if (step.action == StepAction::kRemove && code == kSuccessRebootRequired) {
       run.reporter.Record({"plug-in removed; the new one can only be installed after a restart"});
       applied.restartToContinue = true;
-      RecordSkipped(run, i, "the plug-in can only be installed after a restart");
+      RecordSkipped(run, i, "a restart first");
       return applied;
     }
     std::uint32_t& part =
@@ -99,7 +99,7 @@ Applied ApplyPlan(RunContext& run) {
     if (!IsSuccess(part) && (step.onFailure == OnFailure::kEndRun || lastOfPart)) {
       applied.failureMessage = step.failureMessage;
       applied.code = part;
-      RecordSkipped(run, i, "the run ends with the failure before it");
+      RecordSkipped(run, i, "a failure before it");
       return applied;
     }
   }

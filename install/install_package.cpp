@@ -46,7 +46,7 @@ std::uint32_t InstallFoundPackage(RunContext& run, const std::u16string& product
   // from a package of another name finds its source. Both calls fail harmlessly for a
   // product that is not installed.
   const std::u16string name = PackageName(path);
-  run.reporter.Record({"source list of ", productCode, ": resolved anew, package name ", name});
+  run.reporter.Record({"source list of ", productCode, ": package name ", name});
   run.windows.installer.ForceSourceListResolution(productCode);
   run.windows.installer.SetSourceListPackageName(productCode, name);
   return RunInstaller(run.windows, run.reporter, run.installerWait, commandLine);

@@ -43,7 +43,7 @@ std::uint32_t FindCertificateFiles(Windows& windows, Reporter& reporter,
       if (!path || path->size() >= kMaxPath) {
         reporter.Record({"certificate file ", entry.name, " can't be imported: no full path under ",
                          DecimalText(kMaxPath), " characters"});
-        return reporter.NoteSource(kErrorFilenameExcedRange, "GetFullPathNameW (a certificate file)");
+        return reporter.NoteSource(kErrorFilenameExcedRange, "GetFullPathNameW");
       }
       paths.push_back(*path);
     }

@@ -86,7 +86,7 @@ std::u16string DescribeStep(const PlanStep& step, std::size_t number, std::size_
   const bool named = !step.commandLine.empty() && !step.package.empty();
   return Join({"step ", DecimalText(number), " of ", DecimalText(count), ", ", step.product->name,
                ": ", ActionName(step.action),
-               named ? ", first naming its package in the product's source list" : "",
+               named ? ", its package named in the source list first" : "",
                what.empty() ? "" : ": ", what,
                step.action == StepAction::kNothing       ? ""
                : step.onFailure == OnFailure::kKeepGoing ? "; a failure is kept, the run ends "

@@ -35,8 +35,9 @@ CARD_FILES_X64 = [registry_file("UEC_x64_2.reg"), "UEC_acl_x64.acl:text=ACL file
 CARD_FILES_X86 = [registry_file("UEC_x86_2.reg"), "UEC_acl_x86.acl:text=ACL file"]
 
 # The files are listed in the order Windows gives names, not in the order of the scan:
-# .cer files first (the damaged one before the good one), then .p7b, then .crt.
-CERTIFICATES = ["0-bundle.p7b:cert=B+C", "0-first.crt:cert=D,pem",
+# .cer files first (the damaged one before the good one), then .p7b, then .crt; a folder
+# named like one is passed over.
+CERTIFICATES = ["0-bundle.p7b:cert=B+C", "0-first.crt:cert=D,pem", "c-folder.cer/x.txt:text",
                 "a-damaged.cer:text=not a certificate", "b-root.cer:cert=A",
                 "ucsp/e-in-a-package-folder.cer:cert=E"]
 IMPORT_ORDER = ["a-damaged.cer", "b-root.cer", "0-bundle.p7b", "0-first.crt"]

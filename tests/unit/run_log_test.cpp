@@ -63,12 +63,12 @@ TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
            u"plug-in: product state -1, feature state -1: install",
            u"package \"velumcom*x64*\": C:\\dist\\plugin\\velumcom-2.1.0-x64.msi (matches: 1)",
            u"the plan, before anything changes:",
-           u"step 1 of 6, provider: refresh in the installed configuration, first naming its "
-           u"package in the product's source list: msiexec /qn /i "
+           u"step 1 of 6, provider: refresh in the installed configuration, its package "
+           u"named in the source list first: msiexec /qn /i "
            u"\"C:\\dist\\csp\\csp-x64-kc1-eng.msi\" REINSTALL=ALL REINSTALLMODE=vomus REBOOT=R; "
            u"a failure is kept, the run ends after the providers' steps",
-           u"step 2 of 6, card provider: install, first naming its package in the product's "
-           u"source list: msiexec /qn /i "
+           u"step 2 of 6, card provider: install, its package named in the "
+           u"source list first: msiexec /qn /i "
            u"\"C:\\dist\\ucsp\\ucsp-x64-eng.msi\"  REBOOT=R; a failure is kept, the run ends "
            u"after the providers' steps",
            u"step 3 of 6, card provider: apply a registry file: regedit /s UEC_x64_2.reg; a "
@@ -77,16 +77,16 @@ TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
            u"is kept, the run ends after the providers' steps",
            u"step 5 of 6, card provider: import a file's certificates into the machine's Root "
            u"store: C:\\dist\\root.cer; a failure is kept, the run ends after the providers' steps",
-           u"step 6 of 6, plug-in: install, first naming its package in the product's source "
-           u"list: msiexec /qn /i "
+           u"step 6 of 6, plug-in: install, its package named in the source "
+           u"list first: msiexec /qn /i "
            u"\"C:\\dist\\plugin\\velumcom-2.1.0-x64.msi\"  REBOOT=R; a failure ends the run",
-           u"source list of {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: resolved anew, package name "
+           u"source list of {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: package name "
            u"csp-x64-kc1-eng.msi",
            u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i "
            u"\"C:\\dist\\csp\\csp-x64-kc1-eng.msi\" REINSTALL=ALL REINSTALLMODE=vomus REBOOT=R "
            u"/l*v+ \"C:\\logs\\setup.log.20261208-090507-1.msiexec.log\"",
            u"exit code 0 after 5 ms",
-           u"source list of {3F6B82D4-E015-4A97-B2C3-9D4E57A1F08B}: resolved anew, package name "
+           u"source list of {3F6B82D4-E015-4A97-B2C3-9D4E57A1F08B}: package name "
            u"ucsp-x64-eng.msi",
            u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i "
            u"\"C:\\dist\\ucsp\\ucsp-x64-eng.msi\"  REBOOT=R /l*v+ "
@@ -97,7 +97,7 @@ TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
            u"run C:\\WINDOWS\\system32\\regini.exe: regini UEC_acl_x64.acl",
            u"exit code 0 after 5 ms",
            u"certificate 3F2A from C:\\dist\\root.cer added to the machine's Root store",
-           u"source list of {C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4}: resolved anew, package name "
+           u"source list of {C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4}: package name "
            u"velumcom-2.1.0-x64.msi",
            u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i "
            u"\"C:\\dist\\plugin\\velumcom-2.1.0-x64.msi\"  REBOOT=R /l*v+ "
@@ -221,7 +221,7 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
       // Each code is read where it came from, never as another step's verdict.
       {"regini's 5", u"-ucsp",
        [](FakeWindows& f) { f.processOutcomes[u"regini UEC_acl_x86.acl"] = Exited(5); }, 5,
-       List(u"step 4 of 4 skipped: the run ends with the failure before it",
+       List(u"step 4 of 4 skipped: a failure before it",
             u"exit code 5: Windows error 5 (access denied), from regini")},
       {"a platform call's 5", u"",
        [](FakeWindows& f) { f.products[kPluginProductCode].infoErrors[u"VersionString"] = 5; }, 5,
