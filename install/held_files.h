@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "platform/windows.h"
+#include "platform/files.h"
 
 namespace setup {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "packages/products.h"
-#include "platform/windows.h"
+#include "platform/installer.h"
 
 namespace setup {
 

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "platform/windows.h"
+#include "platform/desktop.h"
 
 namespace setup {
 

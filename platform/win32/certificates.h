@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "platform/windows.h"
+#include "platform/certificates.h"
 
 namespace setup::win32 {
 

@@ -1,8 +1,8 @@
 // Message boxes, the selection dialog and the progress window.
 #pragma once
 
+#include "platform/desktop.h"
 #include "platform/win32/system_headers.h"
-#include "platform/windows.h"
 
 namespace setup::win32 {
 

@@ -2,7 +2,7 @@
 // the folder they are kept in.
 #pragma once
 
-#include "platform/windows.h"
+#include "platform/files.h"
 
 namespace setup::win32 {
 

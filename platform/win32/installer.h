@@ -3,8 +3,8 @@
 
 #include <memory>
 
+#include "platform/installer.h"
 #include "platform/win32/system_headers.h"
-#include "platform/windows.h"
 
 namespace setup::win32 {
 

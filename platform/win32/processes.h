@@ -1,7 +1,7 @@
 // Starting a child process and waiting for it.
 #pragma once
 
-#include "platform/windows.h"
+#include "platform/processes.h"
 
 namespace setup::win32 {
 

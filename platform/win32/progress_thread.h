@@ -4,9 +4,9 @@
 #include <memory>
 #include <string>
 
+#include "platform/desktop.h"
 #include "platform/win32/scoped_handle.h"
 #include "platform/win32/system_headers.h"
-#include "platform/windows.h"
 
 namespace setup::win32 {
 

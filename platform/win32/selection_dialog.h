@@ -1,8 +1,8 @@
 // The configuration dialog of the program's resources, shown modally with no owner.
 #pragma once
 
+#include "platform/desktop.h"
 #include "platform/win32/system_headers.h"
-#include "platform/windows.h"
 
 namespace setup::win32 {
 

@@ -1,8 +1,8 @@
 // Command line, rights, version, language, WOW64, string resources and the restart.
 #pragma once
 
+#include "platform/system.h"
 #include "platform/win32/system_headers.h"
-#include "platform/windows.h"
 
 namespace setup::win32 {
 

@@ -14,7 +14,6 @@ sys.dont_write_bytecode = True  # no __pycache__ in the work tree
 
 import harness  # noqa: E402
 from scenarios import SCENARIOS  # noqa: E402
-from window_scenarios import SCENARIOS as WINDOW_SCENARIOS  # noqa: E402
 
 HERE = Path(__file__).resolve().parent
 TOOLS = ("wine", "wineboot", "wineserver", "wixl", "Xvfb", "i686-w64-mingw32-gcc", "openssl",
@@ -48,4 +47,4 @@ if __name__ == "__main__":
     verdict = harness.kit.Verdict()
     if "--list" not in sys.argv and not ready(verdict):
         sys.exit(verdict.end())
-    sys.exit(harness.main(SCENARIOS + WINDOW_SCENARIOS, sys.argv[1:], verdict))
+    sys.exit(harness.main(SCENARIOS, sys.argv[1:], verdict))

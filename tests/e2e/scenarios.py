@@ -1,8 +1,8 @@
 """The end-to-end scenarios, one file per subject: plugin_ (the plug-in flow, a run without
 options), provider_ (-csp), card_ (-ucsp), startup_ (help, prerequisites, questions,
-languages) and input_scenarios.py (start folders, damaged inputs, -log). `prepare` steps set
-the machine up, `checks` add observations. Default prefix: 64-bit Windows 7 with WOW64, UI
-language 0x409 (so the provider's default language piece is "eng*").
+languages), input_ (start folders, damaged inputs, -log), window_ (progress window, dialog).
+`prepare` steps set the machine up, `checks` add observations. Default prefix: 64-bit Windows 7
+with WOW64, UI language 0x409 (so the provider's default language piece is "eng*").
 """
 
 import card_scenarios
@@ -10,6 +10,7 @@ import input_scenarios
 import plugin_scenarios
 import provider_scenarios
 import startup_scenarios
+import window_scenarios
 from common import INSTALLSTATE_ABSENT, PLUGIN, installed
 from harness import DIST, Scenario
 
@@ -40,4 +41,4 @@ FIXTURES = [
 
 SCENARIOS = (FIXTURES + plugin_scenarios.SCENARIOS + provider_scenarios.SCENARIOS
              + card_scenarios.SCENARIOS + startup_scenarios.SCENARIOS
-             + input_scenarios.SCENARIOS)
+             + input_scenarios.SCENARIOS + window_scenarios.SCENARIOS)

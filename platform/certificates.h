@@ -1,0 +1,58 @@
+// The seam's certificate family: Authenticode signatures and the certificate stores.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+
+namespace setup {
+
+// Certificate store handles; 0 is no store.
+using StoreHandle = std::uintptr_t;
+
+struct CertificateAddition {
+  std::u16string thumbprint;  // SHA-1 (CERT_SHA1_HASH_PROP_ID), upper-case hexadecimal
+  bool alreadyPresent = false;
+  std::uint32_t error = 0;  // the addition's GetLastError code; 0: added
+};
+
+// A file's Authenticode signature, as WinVerifyTrust judged it.
+struct Signature {
+  std::uint32_t trust = 0;  // its answer: 0 for a valid signature, else a TRUST_E_ or CERT_E_ code
+  bool signerRead = false;  // the signer's certificate was there, its hash read
+  std::string subject;      // its subject name as encoded in the certificate
+  std::u16string signer;    // its subject as shown (CERT_NAME_SIMPLE_DISPLAY_TYPE)
+  std::u16string thumbprint;    // SHA-1 of the encoded certificate, upper-case hexadecimal
+  std::uint32_t lastError = 0;  // GetLastError right after it: why there is no signature
+};
+
+class Certificates {
+ public:
+  virtual ~Certificates() = default;
+  // WinVerifyTrust(WINTRUST_ACTION_GENERIC_VERIFY_V2) of the file with no UI, no revocation
+  // check and no URL fetched, the signer's certificate from WTHelperProvDataFromStateData and
+  // WTHelperGetProvSignerFromChain (its hash: CertGetCertificateContextProperty(
+  // CERT_SHA1_HASH_PROP_ID)), then the state closed. With `file`, a handle of that file open
+  // for reading, WinVerifyTrust reads through it instead of opening the path again.
+  virtual Signature VerifySignature(const std::u16string& path, AppendHandle file = 0) = 0;
+  // CertCompareCertificateName(X509 | PKCS_7, a, b).
+  virtual bool SameCertificateName(const std::string& a, const std::string& b) = 0;
+  // CryptQueryObject(CERT_QUERY_OBJECT_BLOB, bytes, a certificate, a PKCS #7 message or a
+  // serialized store, binary or Base64) and the store it gives; on failure 0 and the
+  // GetLastError code in `error`.
+  virtual StoreHandle OpenCertificateStore(const std::string& bytes, std::uint32_t& error) = 0;
+  // CertOpenStore(CERT_STORE_PROV_SYSTEM_W, X509 | PKCS_7, 0,
+  // CERT_SYSTEM_STORE_LOCAL_MACHINE, "Root"); on failure 0 and the code in `error`.
+  virtual StoreHandle OpenMachineRootStore(std::uint32_t& error) = 0;
+  // CertEnumCertificatesInStore over `from`; for each context CertFindCertificateInStore
+  // (CERT_FIND_SHA1_HASH) in `to`, then CertAddCertificateContextToStore(
+  // CERT_STORE_ADD_ALWAYS) into `to`: what became of each, in the file's order.
+  virtual std::vector<CertificateAddition> AddEveryCertificate(StoreHandle from,
+                                                               StoreHandle to) = 0;
+  // CertCloseStore(store, 0).
+  virtual void CloseStore(StoreHandle store) = 0;
+};
+
+}  // namespace setup
