@@ -5,7 +5,8 @@
 #include "app/command_line.h"
 #include "app/prerequisites.h"
 #include "common/exit_codes.h"
-#include "install/apply_plan.h"
+#include "app/run_outcome.h"
+#include "install/prepare_run.h"
 #include "install/package_signature.h"
 #include "install/run_lock.h"
 #include "platform/windows_constants.h"
@@ -67,27 +68,32 @@ void RecordPieces(Reporter& reporter, const char* source, const PackageSelection
                    selection.languagePattern, "\""});
 }
 
-std::uint32_t FinishRun(Windows& windows, Reporter& reporter, const FinalMessage& final) {
-  if (!final.restartQuestion) {
-    reporter.Inform(final.id);
-    return kSuccess;
-  }
-  switch (reporter.AskRestart(final.id)) {
-    case RestartChoice::kLeftToCaller:
-      return kSuccessRebootRequired;
-    case RestartChoice::kDeclined:
-      return kSuccess;
-    case RestartChoice::kRestartNow:
+// The outcome shown, the restart question asked and carried out: the exit code.
+std::uint32_t Finish(Windows& windows, Reporter& reporter, const InstallerOptions& options,
+                     const Applied& applied) {
+  Outcome outcome = DecideOutcome(options.installProvider, options.installCardProvider, applied);
+  switch (outcome.shown) {
+    case Outcome::Shown::kFailure:
+      return reporter.FailFlow(outcome.code, outcome.messageId);
+    case Outcome::Shown::kResult:
+      reporter.Inform(outcome.messageId);
+      return outcome.code;
+    case Outcome::Shown::kRestartQuestion:
       break;
   }
+  outcome = DecideOutcome(options.installProvider, options.installCardProvider, applied,
+                          reporter.AskRestart(outcome.messageId));
+  if (!outcome.restartNow) return outcome.code;
   if (const std::uint32_t error = windows.system.RestartWindows(); error != kSuccess) {
     return reporter.RestartFailed(error);
   }
   reporter.Record({"Windows took the restart request"});
-  return kSuccess;
+  return outcome.code;
 }
 
-std::uint32_t Install(Windows& windows, Reporter& reporter, const InstallerOptions& options,
+// The whole installation: checks, confirmation, dialog, then detect, plan, check and apply
+// under the run lock.
+std::uint32_t RunInstallation(Windows& windows, Reporter& reporter, const InstallerOptions& options,
                       PackageSelection selection) {
   if (!windows.system.IsUserAnAdmin()) {
     return reporter.Fail(exit_code::kNotAdministrator, IDS_NOT_ADMINISTRATOR, IDS_CAPTION);
@@ -128,23 +134,20 @@ std::uint32_t Install(Windows& windows, Reporter& reporter, const InstallerOptio
   // One run at a time from here to the end of its installations: never while a person is
   // asked something.
   RunLock lock(windows, reporter);
-  std::uint16_t failureMessage = IDS_PLUGIN_FAILED;
-  std::uint32_t code = lock.Take(run.installerWait);
+  Applied applied;
+  Part failing = Part::kPlugin;
+  applied.code = lock.Take(run.installerWait);
   // Nothing has changed until the plan is whole and its packages have passed.
-  if (code == kSuccess) code = PlanTheRun(run, failureMessage);
-  if (code != kSuccess) {
-    progress.Stop();
-    lock.Release();
-    return reporter.FailFlow(code, failureMessage);
+  if (applied.code == kSuccess) applied.code = PrepareRun(run, failing);
+  if (applied.code != kSuccess) {
+    applied.failed = failing;
+  } else {
+    applied = ApplyPlan(run);
   }
-  const Applied applied = ApplyPlan(run);
   progress.Stop();
+  // Before any box: a box left open must not hold every other run.
   lock.Release();
-  if (applied.failureMessage != 0) return reporter.FailFlow(applied.code, applied.failureMessage);
-  return FinishRun(
-      windows, reporter,
-      ChooseFinalMessage(options.installProvider, options.installCardProvider, applied.providers,
-                         applied.plugin, applied.restartToContinue));
+  return Finish(windows, reporter, options, applied);
 }
 
 }  // namespace
@@ -154,28 +157,6 @@ std::uint16_t ConfirmationMessageId(bool installProvider, bool installCardProvid
   if (installProvider) return IDS_CONFIRM_PLUGIN_AND_PROVIDER;
   if (installCardProvider) return IDS_CONFIRM_PLUGIN_AND_CARD_PROVIDER;
   return IDS_CONFIRM_PLUGIN;
-}
-
-FinalMessage ChooseFinalMessage(bool installProvider, bool installCardProvider,
-                                std::uint32_t providerResult, std::uint32_t pluginResult,
-                                bool restartToContinue) {
-  const bool anyProvider = installProvider || installCardProvider;
-  if (!anyProvider && pluginResult == kSuccessRebootRequired) return {IDS_RESTART_PLUGIN, true};
-  // The old plug-in is gone and the new one is not in: whatever else went in, the one
-  // thing to say is that a restart and another run must follow.
-  if (restartToContinue) return {IDS_RESTART_TO_CONTINUE, true};
-  if (!anyProvider) return {IDS_DONE_PLUGIN, false};
-  const bool restart =
-      providerResult == kSuccessRebootRequired || pluginResult == kSuccessRebootRequired;
-  if (installProvider && installCardProvider) {
-    return restart ? FinalMessage{IDS_RESTART_ALL, true} : FinalMessage{IDS_DONE_ALL, false};
-  }
-  if (installProvider) {
-    return restart ? FinalMessage{IDS_RESTART_PLUGIN_AND_PROVIDER, true}
-                   : FinalMessage{IDS_DONE_PLUGIN_AND_PROVIDER, false};
-  }
-  return restart ? FinalMessage{IDS_RESTART_PLUGIN_AND_CARD_PROVIDER, true}
-                 : FinalMessage{IDS_DONE_PLUGIN_AND_CARD_PROVIDER, false};
 }
 
 std::uint32_t RunSetup(Windows& windows, const std::u16string& commandLine) {
@@ -202,7 +183,7 @@ std::uint32_t RunSetup(Windows& windows, const std::u16string& commandLine) {
     // A deployment reads only the code: a mistyped call must not pass for an installation.
     return reporter.Finish(reporter.RejectCommandLine(help, rejection.argument, rejection.reason));
   }
-  return reporter.Finish(Install(windows, reporter, options, selection));
+  return reporter.Finish(RunInstallation(windows, reporter, options, selection));
 }
 
 }  // namespace setup

@@ -25,8 +25,9 @@ inline constexpr std::uint32_t kRestartFailed = 7;
 // 0 and 3010 are success; everything else, 1641 included, is failure.
 bool IsSuccess(std::uint32_t code);
 
-// The codes of several steps as one: the first failure unchanged, else 3010 when any step
-// asked for a restart, else 0. (OR-ing codes would turn failures into other codes.)
+// Two codes as one, as the steps of a part are combined (install/apply_plan.cpp) and the
+// parts for the final message (app/run_outcome.cpp): the first failure unchanged, else 3010
+// when either asked for a restart, else 0. (OR-ing codes would turn failures into others.)
 std::uint32_t CombineCodes(std::uint32_t first, std::uint32_t second);
 
 // A code as the tool or platform call `source` gave it ("regini", "MsiOpenPackageExW"):

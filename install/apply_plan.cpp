@@ -3,9 +3,7 @@
 #include "common/exit_codes.h"
 #include "common/joined_text.h"
 #include "install/install_package.h"
-#include "install/plugin_flow.h"
 #include "install/process_runner.h"
-#include "install/provider_flow.h"
 #include "install/root_certificates.h"
 #include "platform/windows_constants.h"
 
@@ -47,38 +45,6 @@ void RecordSkipped(RunContext& run, std::size_t done, const char* why) {
 
 }  // namespace
 
-std::uint32_t PlanTheRun(RunContext& run, std::uint16_t& failureMessage) {
-  failureMessage = IDS_PROVIDER_FAILED;
-  if (const std::uint32_t code = DetectProviders(run); code != 0) return code;
-  if (run.request.cardProvider) {
-    if (const std::uint32_t code =
-            FindCertificateFiles(run.windows, run.reporter, run.detected.certificateFiles);
-        code != 0) {
-      return code;
-    }
-  }
-  failureMessage = IDS_PLUGIN_FAILED;
-  if (const std::uint32_t code = DetectPlugin(run); code != 0) return code;
-  run.detected.x64 = run.windows.system.IsWow64();
-  run.plan = PlanRun(run.detected, run.request.pluginArgs);
-  const std::vector<PlanStep>& steps = run.plan.steps;
-  run.reporter.Record({"the plan, before anything changes:"});
-  for (std::size_t i = 0; i < steps.size(); ++i) {
-    run.reporter.Record(DescribeStep(steps[i], i + 1, steps.size()));
-  }
-  // Every package before the first change: one refused, and nothing of the run is done.
-  for (const PlanStep& step : steps) {
-    if (step.package.empty() || step.action == StepAction::kImportCertificates) continue;
-    if (const std::uint32_t code =
-            CheckPackagePublisher(run.windows, run.reporter, run.publisher, step.package);
-        code != 0) {
-      failureMessage = step.failureMessage;
-      return code;
-    }
-  }
-  return kSuccess;
-}
-
 Applied ApplyPlan(RunContext& run) {
   Applied applied;
   const std::vector<PlanStep>& steps = run.plan.steps;
@@ -91,13 +57,11 @@ Applied ApplyPlan(RunContext& run) {
       RecordSkipped(run, i, "a restart first");
       return applied;
     }
-    std::uint32_t& part =
-        step.failureMessage == IDS_PLUGIN_FAILED ? applied.plugin : applied.providers;
+    std::uint32_t& part = step.part == Part::kPlugin ? applied.plugin : applied.providers;
     part = CombineCodes(part, code);
-    const bool lastOfPart =
-        i + 1 == steps.size() || steps[i + 1].failureMessage != step.failureMessage;
+    const bool lastOfPart = i + 1 == steps.size() || steps[i + 1].part != step.part;
     if (!IsSuccess(part) && (step.onFailure == OnFailure::kEndRun || lastOfPart)) {
-      applied.failureMessage = step.failureMessage;
+      applied.failed = step.part;
       applied.code = part;
       RecordSkipped(run, i, "a failure before it");
       return applied;

@@ -1,8 +1,8 @@
-// The run's plan carried out: every package checked before the first change, then the steps
-// in order, their codes combined as the plan says.
+// The run's plan carried out: the steps in order, their codes combined per part.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "install/run_context.h"
 
@@ -14,15 +14,10 @@ struct Applied {
   // The old plug-in is removed, but the removal needs a restart before the new one can go
   // in: the machine has no plug-in until the program runs again after the restart.
   bool restartToContinue = false;
-  // The run ends with the failure `code`, told with this message; 0: no failure.
-  std::uint16_t failureMessage = 0;
+  // The run ends with the failure `code` of this part; nothing: no failure.
+  std::optional<Part> failed;
   std::uint32_t code = 0;
 };
-
-// Detect, plan, log the plan, and check every package of it against setup.exe's publisher
-// (when setup.exe is signed): 0, or the code that ends the run before anything has changed,
-// with the failure message of the part it belongs to.
-std::uint32_t PlanTheRun(RunContext& run, std::uint16_t& failureMessage);
 
 // The steps in order: a failure that ends the run stops it there.
 Applied ApplyPlan(RunContext& run);

@@ -4,7 +4,6 @@
 #include "common/number_text.h"
 #include "install/card_registry.h"
 #include "install/install_package.h"
-#include "resources/resource_ids.h"
 
 namespace setup {
 namespace {
@@ -38,7 +37,7 @@ RunPlan PlanRun(const Detected& detected, const std::u16string& pluginArgs) {
   const auto provider = [&](const Product& product, const DetectedPackage& package) {
     plan.steps.push_back({&product, package.refresh ? StepAction::kRefresh : StepAction::kInstall,
                           package.path, InstallCommandLine(package.path, package.arguments),
-                          OnFailure::kKeepGoing, IDS_PROVIDER_FAILED});
+                          OnFailure::kKeepGoing, Part::kProviders});
   };
   if (detected.provider) provider(kProvider, *detected.provider);
   if (detected.cardProvider) {
@@ -49,18 +48,18 @@ RunPlan PlanRun(const Detected& detected, const std::u16string& pluginArgs) {
                             {},
                             command,
                             OnFailure::kKeepGoing,
-                            IDS_PROVIDER_FAILED});
+                            Part::kProviders});
     }
     for (const std::u16string& file : detected.certificateFiles) {
       plan.steps.push_back({&kCardProvider, StepAction::kImportCertificates, file, {},
-                            OnFailure::kKeepGoing, IDS_PROVIDER_FAILED});
+                            OnFailure::kKeepGoing, Part::kProviders});
     }
   }
   const DetectedPlugin& plugin = detected.plugin;
   const auto step = [&](StepAction action, const std::u16string& package,
                         const std::u16string& commandLine) {
     plan.steps.push_back(
-        {&kPlugin, action, package, commandLine, OnFailure::kEndRun, IDS_PLUGIN_FAILED});
+        {&kPlugin, action, package, commandLine, OnFailure::kEndRun, Part::kPlugin});
   };
   switch (plugin.action) {
     case PluginAction::kUpgrade:

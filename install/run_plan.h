@@ -21,6 +21,9 @@ enum class StepAction {
   kNothing,             // the plug-in is there as it should be
 };
 
+// The parts of a run: each has its failure message, and its steps' codes are combined.
+enum class Part { kProviders, kPlugin };
+
 // What a failed step does to the run.
 enum class OnFailure {
   kKeepGoing,  // its code is kept, the providers' later steps still run, and then the run ends
@@ -33,7 +36,7 @@ struct PlanStep {
   std::u16string package;      // the one file it hands over (a package, a certificate file)
   std::u16string commandLine;  // what the tool gets, msiexec's log aside; empty: no tool runs
   OnFailure onFailure;
-  std::uint16_t failureMessage;  // what the run's failure box says when it ends with this step
+  Part part;
   bool operator==(const PlanStep&) const = default;
 };
 

@@ -9,6 +9,7 @@
 
 #include "common/exit_codes.h"
 #include "install/apply_plan.h"
+#include "install/prepare_run.h"
 #include "platform/windows_constants.h"
 #include "tests/support/fake_windows.h"
 #include "ui/message_catalogue.h"
@@ -70,13 +71,12 @@ inline PlannedRun Plan(FakeWindows& fake, const RunRequest& request, bool apply 
   RunContext run(fake.windows(), reporter, request, selection,
                  PublisherOf(fake.VerifySignature(fake.programPath, 0)));
   PlannedRun planned;
-  std::uint16_t message = 0;
-  planned.code = PlanTheRun(run, message);
+  Part failing;
+  planned.code = PrepareRun(run, failing);
   planned.plan = run.plan;
   if (planned.code == 0 && apply) {
     const Applied& applied = planned.applied = ApplyPlan(run);
-    planned.code = applied.failureMessage != 0 ? applied.code
-                                               : CombineCodes(applied.providers, applied.plugin);
+    planned.code = applied.failed ? applied.code : CombineCodes(applied.providers, applied.plugin);
   }
   reporter.Finish(planned.code);  // the boxes waiting for the run's end
   return planned;

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/command_line.h"
+#include "app/run_outcome.h"
 #include "common/exit_codes.h"
 #include "install/plugin_flow.h"
 #include "packages/installer_queries.h"
@@ -35,24 +36,42 @@ std::u16string Box(std::uint16_t id, std::uint32_t style) {
   return u"box: " + std::u16string(kCaption) + u" | " + Text(id) + u" | " + HexText(style);
 }
 
-// What the restart tests below run whole is not repeated here.
-TEST(MainFlow, FinalMessageDecisionTable) {
-  const std::tuple<bool, bool, std::uint32_t, std::uint32_t, bool, std::uint16_t, bool> cases[] = {
-      {false, false, 0, 3010, true, IDS_RESTART_PLUGIN, true},
-      {false, false, 0, 0, true, IDS_RESTART_TO_CONTINUE, true},
-      {true, false, 0, 3010, false, IDS_RESTART_PLUGIN_AND_PROVIDER, true},
-      {true, true, 3010, 0, false, IDS_RESTART_ALL, true},
-      {false, true, 0, 3010, false, IDS_RESTART_PLUGIN_AND_CARD_PROVIDER, true},
-      {true, true, 0, 0, false, IDS_DONE_ALL, false},
+// What was applied and the restart answer make the exit code and the message; the restart
+// tests below run whole what is not repeated here.
+TEST(MainFlow, OutcomeDecisionTable) {
+  using Shown = Outcome::Shown;
+  using Answer = std::optional<RestartChoice>;
+  const Answer none, left = RestartChoice::kLeftToCaller, no = RestartChoice::kDeclined,
+                     yes = RestartChoice::kRestartNow;
+  const Applied plugin3010{0, 3010}, removed{0, 0, true}, provider3010{3010, 0};
+  const std::tuple<bool, bool, Applied, Answer, Outcome> cases[] = {
+      {false, false, {}, none, {0, IDS_DONE_PLUGIN}},
+      {false, false, plugin3010, none, {3010, IDS_RESTART_PLUGIN, Shown::kRestartQuestion}},
+      {false, false, plugin3010, left, {3010, IDS_RESTART_PLUGIN, Shown::kRestartQuestion}},
+      {false, false, plugin3010, no, {0, IDS_RESTART_PLUGIN, Shown::kRestartQuestion}},
+      {false, false, plugin3010, yes, {0, IDS_RESTART_PLUGIN, Shown::kRestartQuestion, true}},
+      {false, false, removed, no, {0, IDS_RESTART_TO_CONTINUE, Shown::kRestartQuestion}},
+      {true, false, plugin3010, none,
+       {3010, IDS_RESTART_PLUGIN_AND_PROVIDER, Shown::kRestartQuestion}},
+      {true, true, provider3010, yes, {0, IDS_RESTART_ALL, Shown::kRestartQuestion, true}},
+      {false, true, plugin3010, left,
+       {3010, IDS_RESTART_PLUGIN_AND_CARD_PROVIDER, Shown::kRestartQuestion}},
+      {true, true, {}, none, {0, IDS_DONE_ALL}},
+      {true, false, {}, none, {0, IDS_DONE_PLUGIN_AND_PROVIDER}},
+      {false, true, {}, none, {0, IDS_DONE_PLUGIN_AND_CARD_PROVIDER}},
       // The plug-in was removed and its successor waits for a restart: never "installed".
-      {false, true, 0, 0, true, IDS_RESTART_TO_CONTINUE, true},
-      {true, true, 3010, 0, true, IDS_RESTART_TO_CONTINUE, true},
+      {false, true, removed, none, {3010, IDS_RESTART_TO_CONTINUE, Shown::kRestartQuestion}},
+      {true, true, {3010, 0, true}, left, {3010, IDS_RESTART_TO_CONTINUE, Shown::kRestartQuestion}},
+      // A failure: its part's message and code, whatever restart the other part asked for.
+      {true, false, {3010, 1603, false, Part::kPlugin, 1603}, yes,
+       {1603, IDS_PLUGIN_FAILED, Shown::kFailure}},
+      {true, true, {5, 0, false, Part::kProviders, 5}, none,
+       {5, IDS_PROVIDER_FAILED, Shown::kFailure}},
   };
-  for (const auto& [provider, card, providerResult, pluginResult, toContinue, id, asks] : cases) {
-    const FinalMessage message =
-        ChooseFinalMessage(provider, card, providerResult, pluginResult, toContinue);
-    EXPECT_EQ(std::pair(message.id, message.restartQuestion), std::pair(id, asks))
-        << provider << card << " " << providerResult << " " << pluginResult << " " << toContinue;
+  for (const auto& [provider, card, applied, answer, outcome] : cases) {
+    EXPECT_EQ(DecideOutcome(provider, card, applied, answer), outcome)
+        << provider << card << " " << applied.providers << " " << applied.plugin << " "
+        << applied.restartToContinue << " " << answer.has_value();
   }
 }
 
