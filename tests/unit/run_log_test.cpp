@@ -129,7 +129,7 @@ void PackageOfAnotherPublisher(FakeWindows& f) {
 void LogFolderAnd(FakeWindows& fake, std::optional<std::u16string> access, std::uint32_t held) {
   fake.folders[u"C:\\WINDOWS"] = fake.folders[u"C:\\WINDOWS\\Logs"] = u"O:SYD:P(A;;FA;;;BU)";
   if (access) fake.folders[u"C:\\WINDOWS\\Logs\\Orventa"] = u"O:BA" + *access;
-  fake.lockHeldFor = held;
+  fake.lockHeldFor[u"C:\\WINDOWS\\Logs\\Orventa\\setup.lock"] = held;
 }
 
 TEST(RunLog, RecordsWhatEachKindOfRunDid) {
