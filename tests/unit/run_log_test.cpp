@@ -118,18 +118,23 @@ FakeWindows NumberedMachine() {
   return fake;
 }
 
-// setup.exe signed by "A", the plug-in's package validly signed by "B".
-void PackageOfAnotherPublisher(FakeWindows& f) {
-  f.signatures[f.programPath] = {kSuccess, true, "A", u"A", {}, 0};
-  f.signatures[u"C:\\dist\\plugin\\velumcom-2.1.0-win32.msi"] = {kSuccess, true, "B", u"B", {}, 0};
-}
+const std::u16string kLock = u"C:\\WINDOWS\\Logs\\Orventa\\setup.lock";
 
 // C:\WINDOWS\Logs, and Orventa in it with `access` (after its owner) if given; the run lock
 // held by another run for `held` ms.
 void LogFolderAnd(FakeWindows& fake, std::optional<std::u16string> access, std::uint32_t held) {
   fake.folders[u"C:\\WINDOWS"] = fake.folders[u"C:\\WINDOWS\\Logs"] = u"O:SYD:P(A;;FA;;;BU)";
   if (access) fake.folders[u"C:\\WINDOWS\\Logs\\Orventa"] = u"O:BA" + *access;
-  fake.lockHeldFor[u"C:\\WINDOWS\\Logs\\Orventa\\setup.lock"] = held;
+  fake.lockHeldFor[kLock] = held;
+}
+
+// setup.exe signed by "A" with certificate AA, the provider's package by "A" with its
+// renewal BB, the plug-in's package validly signed by "B"; runs kept apart by the lock.
+void PackageOfAnotherPublisher(FakeWindows& f) {
+  LogFolderAnd(f, {}, 0);
+  f.signatures[f.programPath] = {kSuccess, true, "A", u"A", u"AA", 0};
+  f.signatures[u"C:\\dist\\csp\\csp-win32-kc2-eng.msi"] = {kSuccess, true, "A", u"A", u"BB", 0};
+  f.signatures[u"C:\\dist\\plugin\\velumcom-2.1.0-win32.msi"] = {kSuccess, true, "B", u"B", {}, 0};
 }
 
 TEST(RunLog, RecordsWhatEachKindOfRunDid) {
@@ -164,6 +169,17 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
        List(u"signature: C:\\dist\\csp\\csp-win32-kc2-eng.msi is signed by \"V\", its certificate "
             u"chain not built here (0x800b010a); setup.exe is signed by \"V\", certificate AA: the "
             u"same certificate, accepted")},
+      {"no chain here: the very same certificate on a package changed since", u"",
+       [](FakeWindows& f) {
+         f.signatures[f.programPath] = {kCertUntrustedRoot, true, "V", u"V", u"AA"};
+         f.signatures[u"C:\\dist\\plugin\\velumcom-2.1.0-win32.msi"] = {kTrustBadDigest, true, "V",
+                                                                        u"V", u"AA"};
+       },
+       kTrustBadDigest,
+       List(
+           u"signature: C:\\dist\\plugin\\velumcom-2.1.0-win32.msi is signed by \"V\", but changed "
+           u"since (0x80096010); setup.exe is signed by \"V\", certificate AA: refused with "
+           u"0x80096010")},
       {"Windows 10 behind a manifest that stops at 6.2", u"",
        [](FakeWindows& f) {
          f.realOsVersion = OsVersion{10, 0, 0, 19045};
@@ -245,8 +261,11 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
        List(u"configuration dialog not shown",
             u"restart needed: restarting without asking (silent)",
             u"Windows took the restart request")},
-      {"a package of another publisher", u"", PackageOfAnotherPublisher, kTrustSubjectNotTrusted,
-       List(u"signature: C:\\dist\\plugin\\velumcom-2.1.0-win32.msi is signed by \"B\"; setup.exe "
+      {"a package of another publisher", u"-csp", PackageOfAnotherPublisher,
+       kTrustSubjectNotTrusted,
+       List(u"signature: C:\\dist\\csp\\csp-win32-kc2-eng.msi is signed by \"A\"; setup.exe is "
+            u"signed by \"A\": the same publisher, accepted",
+            u"signature: C:\\dist\\plugin\\velumcom-2.1.0-win32.msi is signed by \"B\"; setup.exe "
             u"is signed by \"A\": another publisher, refused with 0x800b0004")},
       {"the browser feature added from another publisher's package", u"",
        [](FakeWindows& f) {
