@@ -221,7 +221,12 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
        3010,
        List(u"message 108 could not be shown: taken as in an unattended run",
             u"restart needed: left to the caller (the question could not be shown)")},
-      {"a failed flow", u"", [](FakeWindows& f) { f.defaultExitCode = 1603; }, 1603,
+      {"a failed flow", u"",
+       [](FakeWindows& f) {
+         LogFolderAnd(f, {}, 0);
+         f.defaultExitCode = 1603;
+       },
+       1603,
        List(u"exit code 1603 after 5 ms", u"message 106 shown, answered OK",
             u"exit code 1603: Windows error 1603 (fatal error during "
             u"installation), from msiexec")},
@@ -341,6 +346,10 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
         << name;
     const std::string& log = fake.writtenFiles[u"L"];
     EXPECT_EQ(log.find("s3cret"), std::string::npos) << name << "\n" << log;
+    // No box waits for a person while the lock keeps every other run waiting.
+    for (const Lines& open : fake.openAtBoxes) {
+      EXPECT_EQ(std::count(open.begin(), open.end(), u"unshared " + kLock), 0) << name;
+    }
     std::size_t at = 0;
     for (const std::u16string& expected : logged) {
       at = log.find("  " + Utf8(expected) + "\r\n", at);
