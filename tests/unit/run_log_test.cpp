@@ -238,6 +238,12 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
        [](FakeWindows& f) { f.products[kPluginProductCode].infoErrors[u"VersionString"] = 5; }, 5,
        List(u"exit code 5: Windows error 5 (access denied), from MsiGetProductInfoW "
             u"(VersionString)")},
+      {"a certificate file that can't be read", u"-ucsp",
+       [](FakeWindows& f) {
+         f.AddFile(u"root.cer");
+         f.readErrors[u"C:\\dist\\root.cer"] = 21;
+       },
+       21, List(u"certificate file C:\\dist\\root.cer not imported: can't be read, error 0x15")},
       {"the first of two failures with one number", u"-csp -ucsp",
        [](FakeWindows& f) { f.defaultExitCode = 1603; }, 1603,
        List(u"exit code 1603: Windows error 1603 (fatal error during "
