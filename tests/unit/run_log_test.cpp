@@ -300,11 +300,13 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
       {"a command line not understood, silent", u"-silent -slient", [](FakeWindows&) {}, 1639,
        List(u"help not shown (silent)")},
       // Licence keys: a property's name and its value's length, wherever the argument shows.
-      {"-VelumArgs", u"-VelumArgs \"K=s3cret-1 C=\"\"A s3cret\"\"\" -VelumArgs P=\"s3cret\"",
+      {"-VelumArgs",
+       u"-VelumArgs \"K=s3cret-1 C=\"\"A s3cret\"\"\" -VelumArgs P=\"s3cret\" "
+       u"-VelumArgs \\\"PIN=s3cret\\\"",
        [](FakeWindows&) {}, 0,
        List(u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i \"C:\\dist\\plugin\\"
-            u"velumcom-2.1.0-win32.msi\" K=<8 characters> C=<8 characters> P=<6 characters>  "
-            u"REBOOT=R /l*v+ \"L.20261208-090507-1.msiexec.log\"")},
+            u"velumcom-2.1.0-win32.msi\" K=<8 characters> C=<8 characters> P=<6 characters> "
+            u"\"PIN=<6 characters>  REBOOT=R /l*v+ \"L.20261208-090507-1.msiexec.log\"")},
       {"a second property left out of the quotes", u"-ucsp -UCSPArgs K=s3cret C=s3cret2",
        [](FakeWindows&) {}, 1639,
        List(u"command line not understood: argument \"C=<7 characters>\": unknown option; "
