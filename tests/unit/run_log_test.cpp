@@ -102,6 +102,12 @@ TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
     expected += "2026-12-08 09:05:07.042  " + Utf8(line) + "\r\n";
   }
   EXPECT_EQ(fake.writtenFiles[u"C:\\logs\\setup.log"], expected);
+  // Made closed: nothing inherited from C:\WINDOWS, which users may read.
+  EXPECT_EQ(fake.folders[u"C:\\WINDOWS\\Logs\\Orventa"],
+            u"O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)");
+  // Held from its making on: nobody puts a link in its place before msiexec writes to it.
+  EXPECT_EQ(fake.openAtCommands.back().back(),
+            u"append C:\\logs\\setup.log.20261208-090507-3.msiexec.log");
 }
 
 // A plain run on a machine whose numbers all differ: Windows 6.2.9200 with service pack 3,
