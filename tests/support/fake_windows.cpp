@@ -203,8 +203,7 @@ ProcessOutcome FakeWindows::RunAndWait(const std::u16string& program,
                                        const std::u16string& commandLine) {
   log.push_back(u"run: " + commandLine);
   programs.push_back(program);
-  heldAtCommands.emplace_back();
-  for (const auto& [handle, path] : heldFiles_) heldAtCommands.back().push_back(path);
+  openAtCommands.push_back(OpenFiles());
   if (program.ends_with(u"msiexec.exe")) tickCount += msiexecMilliseconds;
   if (program.ends_with(u"msiexec.exe") &&
       (installerBusyUntil_ > tickCount || !otherInstallations.empty())) {
@@ -279,22 +278,32 @@ OpenedFile FakeWindows::OpenForAppending(const std::u16string& path) {
   if (appendError) return {0, *appendError};
   const auto [attributes, links] = fileLinks.count(path) ? fileLinks[path] : std::pair{0x80u, 1u};
   const bool existed = fileLinks.count(path) + writtenFiles.count(path) != 0;
-  openFiles_[nextHandle_] = path;
+  files_[nextHandle_] = {u"append", path};
   return {nextHandle_++, 0, existed, attributes, links, writtenFiles[path].size()};
 }
 
 OpenedFile FakeWindows::HoldFile(const std::u16string& path) {
   if (holdErrors.count(path) != 0) return {0, holdErrors.at(path)};
   const auto [attributes, links] = fileLinks.count(path) ? fileLinks[path] : std::pair{0x80u, 1u};
-  heldFiles_[nextHandle_] = path;
+  files_[nextHandle_] = {u"held", path};
   return {nextHandle_++, 0, true, attributes, links, 4096};
 }
 
 OpenedFile FakeWindows::OpenUnshared(const std::u16string& path) {
   if (folders.count(path.substr(0, path.rfind(u'\\'))) == 0) return {0, 3};
-  if (!lockFreeAt_) lockFreeAt_ = tickCount + lockHeldFor;
-  if (tickCount < *lockFreeAt_) return {0, kErrorSharingViolation};
+  lockFreeAt_.emplace(path, tickCount + ValueOr(lockHeldFor, path, 0u));
+  const bool open = std::any_of(files_.begin(), files_.end(), [&](const auto& file) {
+    return SamePath(file.second.second, path);
+  });
+  if (open || tickCount < lockFreeAt_.at(path)) return {0, kErrorSharingViolation};
+  files_[nextHandle_] = {u"unshared", path};
   return {nextHandle_++};
+}
+
+std::vector<std::u16string> FakeWindows::OpenFiles() const {
+  std::vector<std::u16string> open;
+  for (const auto& [handle, file] : files_) open.push_back(file.first + (u" " + file.second));
+  return open;
 }
 
 std::uint32_t FakeWindows::CreateFolder(const std::u16string& path, const std::u16string& sddl) {
@@ -358,6 +367,7 @@ std::int32_t FakeWindows::ShowMessageBox(const std::u16string& text, const std::
                                          std::uint32_t style) {
   log.push_back(u"box: " + caption + u" | " + text + u" | " + HexText(style));
   boxes.push_back({text, caption, style});
+  openAtBoxes.push_back(OpenFiles());
   return ValueOr(answers, text, (style & 0xF) == kMbYesNo ? kIdYes : 1);
 }
 

@@ -86,13 +86,16 @@ class FakeWindows : public Installer,
   std::map<std::u16string, std::string> writtenFiles;
   std::optional<std::uint32_t> appendError;
   std::map<std::u16string, std::pair<std::uint32_t, std::uint32_t>> fileLinks;
-  // Holding these files fails with the code; the files held when each command ran.
-  std::map<std::u16string, std::uint32_t> holdErrors;
-  std::vector<std::vector<std::u16string>> heldAtCommands;
+  // Holding or reading these files fails with the code. The files open when each command
+  // ran and each box showed, in the order opened: "append", "held" (shared for reading
+  // only) or "unshared", then the path.
+  std::map<std::u16string, std::uint32_t> holdErrors, readErrors;
+  std::vector<std::vector<std::u16string>> openAtCommands, openAtBoxes;
   // Folders by full path, with their access (SDDL): none, so no log folder, unless a test
-  // adds C:\WINDOWS. Another run holds what is opened without sharing for lockHeldFor ms.
+  // adds C:\WINDOWS. Another run holds the files at these paths for so many ms from our
+  // first try; nothing opens unshared what is open, this run's own handles too.
   std::map<std::u16string, std::u16string> folders;
-  std::uint32_t lockHeldFor = 0;
+  std::map<std::u16string, std::uint32_t> lockHeldFor;
 
   // Exit codes by exact command line; other commands exit with defaultExitCode.
   std::map<std::u16string, ProcessOutcome> processOutcomes;
@@ -170,6 +173,7 @@ class FakeWindows : public Installer,
   OpenedFile HoldFile(const std::u16string& path) override;
   std::uint32_t ReadFileBytes(const std::u16string& path, std::uint32_t,
                               std::string& bytes) override {
+    if (readErrors.count(path) != 0) return readErrors.at(path);
     bytes = ToUtf8(path);  // a file's bytes are its path
     return kSuccess;
   }
@@ -191,13 +195,10 @@ class FakeWindows : public Installer,
     return writtenFiles.erase(path) == 1 ? kSuccess : kErrorFileNotFound;
   }
   std::uint32_t Append(AppendHandle file, const std::string& bytes) override {
-    writtenFiles[openFiles_.at(file)] += bytes;
+    writtenFiles[files_.at(file).second] += bytes;
     return kSuccess;
   }
-  void CloseFile(AppendHandle file) override {
-    openFiles_.erase(file);
-    heldFiles_.erase(file);
-  }
+  void CloseFile(AppendHandle file) override { files_.erase(file); }
   // ---- Certificates ----
   StoreHandle OpenCertificateStore(const std::string& bytes, std::uint32_t& error) override;
   StoreHandle OpenMachineRootStore(std::uint32_t& error) override;
@@ -244,11 +245,11 @@ class FakeWindows : public Installer,
   std::vector<Entry> entries_;
   std::map<std::uint32_t, std::u16string> openPackages_;
   std::map<StoreHandle, std::u16string> stores_;
-  std::map<AppendHandle, std::u16string> openFiles_;
-  std::map<AppendHandle, std::u16string> heldFiles_;
+  std::vector<std::u16string> OpenFiles() const;
+  std::map<AppendHandle, std::pair<const char16_t*, std::u16string>> files_;  // kind, path
   std::uint32_t nextHandle_ = 100;
   std::uint32_t installerBusyUntil_ = 0;  // tick count; 0: free
-  std::optional<std::uint32_t> lockFreeAt_;
+  std::map<std::u16string, std::uint32_t> lockFreeAt_;
   Windows windows_;
 };
 

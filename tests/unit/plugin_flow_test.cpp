@@ -121,8 +121,8 @@ TEST(PluginFlow, RunsTheCommandsOfEachOutcome) {
       // msiexec gets only a package held since it was found: nobody can have swapped it.
       for (std::size_t i = 0; i < c.commands.size(); ++i) {
         const std::size_t at = c.commands[i].find(u'"') + 1;  // 0: a removal, by product code
-        const Lines package{c.commands[i].substr(at, c.commands[i].find(u'"', at) - at)};
-        EXPECT_EQ(fake.heldAtCommands[i], at == 0 ? fake.heldAtCommands[i] : package);
+        const Lines package{u"held " + c.commands[i].substr(at, c.commands[i].find(u'"', at) - at)};
+        EXPECT_EQ(fake.openAtCommands[i], at == 0 ? fake.openAtCommands[i] : package);
       }
       const std::vector<ShownBox> box{{Text(c.box), Text(IDS_ERROR_CAPTION), kMbIconError}};
       EXPECT_EQ(fake.boxes, c.box == 0 || silent ? std::vector<ShownBox>{} : box);

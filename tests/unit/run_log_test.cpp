@@ -111,6 +111,12 @@ TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
     expected += "2026-12-08 09:05:07.042  " + Utf8(line) + "\r\n";
   }
   EXPECT_EQ(fake.writtenFiles[u"C:\\logs\\setup.log"], expected);
+  // Made closed: nothing inherited from C:\WINDOWS, which users may read.
+  EXPECT_EQ(fake.folders[u"C:\\WINDOWS\\Logs\\Orventa"],
+            u"O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)");
+  // Held from its making on: nobody puts a link in its place before msiexec writes to it.
+  EXPECT_EQ(fake.openAtCommands.back().back(),
+            u"append C:\\logs\\setup.log.20261208-090507-3.msiexec.log");
 }
 
 // A plain run on a machine whose numbers all differ: Windows 6.2.9200 with service pack 3,
@@ -127,18 +133,23 @@ FakeWindows NumberedMachine() {
   return fake;
 }
 
-// setup.exe signed by "A", the plug-in's package validly signed by "B".
-void PackageOfAnotherPublisher(FakeWindows& f) {
-  f.signatures[f.programPath] = {kSuccess, true, "A", u"A", {}, 0};
-  f.signatures[u"C:\\dist\\plugin\\velumcom-2.1.0-win32.msi"] = {kSuccess, true, "B", u"B", {}, 0};
-}
+const std::u16string kLock = u"C:\\WINDOWS\\Logs\\Orventa\\setup.lock";
 
 // C:\WINDOWS\Logs, and Orventa in it with `access` (after its owner) if given; the run lock
 // held by another run for `held` ms.
 void LogFolderAnd(FakeWindows& fake, std::optional<std::u16string> access, std::uint32_t held) {
   fake.folders[u"C:\\WINDOWS"] = fake.folders[u"C:\\WINDOWS\\Logs"] = u"O:SYD:P(A;;FA;;;BU)";
   if (access) fake.folders[u"C:\\WINDOWS\\Logs\\Orventa"] = u"O:BA" + *access;
-  fake.lockHeldFor = held;
+  fake.lockHeldFor[kLock] = held;
+}
+
+// setup.exe signed by "A" with certificate AA, the provider's package by "A" with its
+// renewal BB, the plug-in's package validly signed by "B"; runs kept apart by the lock.
+void PackageOfAnotherPublisher(FakeWindows& f) {
+  LogFolderAnd(f, {}, 0);
+  f.signatures[f.programPath] = {kSuccess, true, "A", u"A", u"AA", 0};
+  f.signatures[u"C:\\dist\\csp\\csp-win32-kc2-eng.msi"] = {kSuccess, true, "A", u"A", u"BB", 0};
+  f.signatures[u"C:\\dist\\plugin\\velumcom-2.1.0-win32.msi"] = {kSuccess, true, "B", u"B", {}, 0};
 }
 
 TEST(RunLog, RecordsWhatEachKindOfRunDid) {
@@ -173,6 +184,17 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
        List(u"signature: C:\\dist\\csp\\csp-win32-kc2-eng.msi is signed by \"V\", its certificate "
             u"chain not built here (0x800b010a); setup.exe is signed by \"V\", certificate AA: the "
             u"same certificate, accepted")},
+      {"no chain here: the very same certificate on a package changed since", u"",
+       [](FakeWindows& f) {
+         f.signatures[f.programPath] = {kCertUntrustedRoot, true, "V", u"V", u"AA"};
+         f.signatures[u"C:\\dist\\plugin\\velumcom-2.1.0-win32.msi"] = {kTrustBadDigest, true, "V",
+                                                                        u"V", u"AA"};
+       },
+       kTrustBadDigest,
+       List(
+           u"signature: C:\\dist\\plugin\\velumcom-2.1.0-win32.msi is signed by \"V\", but changed "
+           u"since (0x80096010); setup.exe is signed by \"V\", certificate AA: refused with "
+           u"0x80096010")},
       {"Windows 10 behind a manifest that stops at 6.2", u"",
        [](FakeWindows& f) {
          f.realOsVersion = OsVersion{10, 0, 0, 19045};
@@ -214,7 +236,12 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
        3010,
        List(u"message 108 could not be shown: taken as in an unattended run",
             u"restart needed: left to the caller (the question could not be shown)")},
-      {"a failed flow", u"", [](FakeWindows& f) { f.defaultExitCode = 1603; }, 1603,
+      {"a failed flow", u"",
+       [](FakeWindows& f) {
+         LogFolderAnd(f, {}, 0);
+         f.defaultExitCode = 1603;
+       },
+       1603,
        List(u"exit code 1603 after 5 ms", u"message 106 shown, answered OK",
             u"exit code 1603: Windows error 1603 (fatal error during "
             u"installation), from msiexec")},
@@ -227,6 +254,12 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
        [](FakeWindows& f) { f.products[kPluginProductCode].infoErrors[u"VersionString"] = 5; }, 5,
        List(u"exit code 5: Windows error 5 (access denied), from MsiGetProductInfoW "
             u"(VersionString)")},
+      {"a certificate file that can't be read", u"-ucsp",
+       [](FakeWindows& f) {
+         f.AddFile(u"root.cer");
+         f.readErrors[u"C:\\dist\\root.cer"] = 21;
+       },
+       21, List(u"certificate file C:\\dist\\root.cer not imported: can't be read, error 0x15")},
       {"the first of two failures with one number", u"-csp -ucsp",
        [](FakeWindows& f) { f.defaultExitCode = 1603; }, 1603,
        List(u"exit code 1603: Windows error 1603 (fatal error during "
@@ -255,8 +288,11 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
        List(u"configuration dialog not shown",
             u"restart needed: restarting without asking (silent)",
             u"Windows took the restart request")},
-      {"a package of another publisher", u"", PackageOfAnotherPublisher, kTrustSubjectNotTrusted,
-       List(u"signature: C:\\dist\\plugin\\velumcom-2.1.0-win32.msi is signed by \"B\"; setup.exe "
+      {"a package of another publisher", u"-csp", PackageOfAnotherPublisher,
+       kTrustSubjectNotTrusted,
+       List(u"signature: C:\\dist\\csp\\csp-win32-kc2-eng.msi is signed by \"A\"; setup.exe is "
+            u"signed by \"A\": the same publisher, accepted",
+            u"signature: C:\\dist\\plugin\\velumcom-2.1.0-win32.msi is signed by \"B\"; setup.exe "
             u"is signed by \"A\": another publisher, refused with 0x800b0004")},
       {"the browser feature added from another publisher's package", u"",
        [](FakeWindows& f) {
@@ -280,11 +316,13 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
       {"a command line not understood, silent", u"-silent -slient", [](FakeWindows&) {}, 1639,
        List(u"help not shown (silent)")},
       // Licence keys: a property's name and its value's length, wherever the argument shows.
-      {"-VelumArgs", u"-VelumArgs \"K=s3cret-1 C=\"\"A s3cret\"\"\" -VelumArgs P=\"s3cret\"",
+      {"-VelumArgs",
+       u"-VelumArgs \"K=s3cret-1 C=\"\"A s3cret\"\"\" -VelumArgs P=\"s3cret\" "
+       u"-VelumArgs \\\"PIN=s3cret\\\"",
        [](FakeWindows&) {}, 0,
        List(u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i \"C:\\dist\\plugin\\"
-            u"velumcom-2.1.0-win32.msi\" K=<8 characters> C=<8 characters> P=<6 characters>  "
-            u"REBOOT=R /l*v+ \"L.20261208-090507-1.msiexec.log\"")},
+            u"velumcom-2.1.0-win32.msi\" K=<8 characters> C=<8 characters> P=<6 characters> "
+            u"\"PIN=<6 characters>  REBOOT=R /l*v+ \"L.20261208-090507-1.msiexec.log\"")},
       {"a second property left out of the quotes", u"-ucsp -UCSPArgs K=s3cret C=s3cret2",
        [](FakeWindows&) {}, 1639,
        List(u"command line not understood: argument \"C=<7 characters>\": unknown option; "
@@ -332,6 +370,10 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
         << name;
     const std::string& log = fake.writtenFiles[u"L"];
     EXPECT_EQ(log.find("s3cret"), std::string::npos) << name << "\n" << log;
+    // No box waits for a person while the lock keeps every other run waiting.
+    for (const Lines& open : fake.openAtBoxes) {
+      EXPECT_EQ(std::count(open.begin(), open.end(), u"unshared " + kLock), 0) << name;
+    }
     std::size_t at = 0;
     for (const std::u16string& expected : logged) {
       at = log.find("  " + Utf8(expected) + "\r\n", at);
