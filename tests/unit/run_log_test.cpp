@@ -250,8 +250,12 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
        [](FakeWindows& f) { f.processOutcomes[u"regini UEC_acl_x86.acl"] = Exited(5); }, 5,
        List(u"step 4 of 4 skipped: a failure before it",
             u"exit code 5: Windows error 5 (access denied), from regini")},
-      {"a platform call's 5", u"",
-       [](FakeWindows& f) { f.products[kPluginProductCode].infoErrors[u"VersionString"] = 5; }, 5,
+      {"a platform call's 5, found under the lock", u"",
+       [](FakeWindows& f) {
+         LogFolderAnd(f, {}, 0);
+         f.products[kPluginProductCode].infoErrors[u"VersionString"] = 5;
+       },
+       5,
        List(u"exit code 5: Windows error 5 (access denied), from MsiGetProductInfoW "
             u"(VersionString)")},
       {"a certificate file that can't be read", u"-ucsp",
