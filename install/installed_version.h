@@ -5,6 +5,7 @@
 #include <string>
 
 #include "install/run_context.h"
+#include "packages/package_mask.h"
 #include "platform/windows.h"
 #include "ui/reporter.h"
 
@@ -30,7 +31,7 @@ std::uint32_t CompareWithInstalled(Windows& windows, Reporter& reporter,
 // An installed product, and the package that would refresh it.
 struct Installed {
   std::u16string version;  // its "VersionString"
-  std::u16string pieces;   // its configuration's level and language pieces (the providers)
+  MaskPieces pieces;       // its configuration's level and language pieces (the providers)
   std::u16string path;     // the package found for it, held
   int newVersusInstalled = 1;
   int minimumVersusInstalled = -1;

@@ -4,6 +4,7 @@
 #include "install/install_package.h"
 #include "install/installed_version.h"
 #include "packages/architecture.h"
+#include "packages/package_mask.h"
 #include "packages/products.h"
 #include "platform/windows_constants.h"
 

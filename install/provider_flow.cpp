@@ -5,6 +5,7 @@
 #include "install/install_package.h"
 #include "install/installed_version.h"
 #include "packages/architecture.h"
+#include "packages/package_mask.h"
 #include "packages/products.h"
 #include "packages/provider_configuration.h"
 #include "platform/windows_constants.h"
@@ -37,11 +38,14 @@ const char* SituationName(ProviderSituation situation) {
 
 // The step's package: the one its decision was made on where there was one, else the one
 // its mask finds now. 0, or the code that ends the run.
-std::uint32_t Choose(RunContext& run, const PackageChoice& choice, bool refresh,
-                     const std::u16string& path, std::optional<DetectedPackage>& detected) {
+std::uint32_t Choose(RunContext& run, const Product& product, const std::u16string& architecture,
+                     const PackageChoice& choice, bool refresh, const std::u16string& path,
+                     std::optional<DetectedPackage>& detected) {
   DetectedPackage package{refresh, choice.arguments, path};
   if (package.path.empty()) {
-    if (const std::uint32_t code = FindRequiredPackage(run, choice.mask, package.path); code != 0) {
+    if (const std::uint32_t code = FindRequiredPackage(
+            run, InstallationMask(product, architecture, choice.pieces), package.path);
+        code != 0) {
       return code;
     }
   }
@@ -50,14 +54,11 @@ std::uint32_t Choose(RunContext& run, const PackageChoice& choice, bool refresh,
 }
 
 std::uint32_t DetectProvider(RunContext& run, const std::u16string& architecture) {
-  const auto package = [&](ProviderSituation situation, const std::u16string& pieces) {
-    return ChooseProviderPackage(situation, architecture, run.selection, pieces,
-                                 run.request.providerArgs);
-  };
-  const auto choose = [&](ProviderSituation situation, const std::u16string& pieces,
+  const auto choose = [&](ProviderSituation situation, const MaskPieces& pieces,
                           const std::u16string& path) {
     run.reporter.Record({"provider: ", SituationName(situation)});
-    return Choose(run, package(situation, pieces),
+    return Choose(run, kProvider, architecture,
+                  ChooseProviderPackage(situation, run.selection, pieces, run.request.providerArgs),
                   situation == ProviderSituation::kInstalledNewerOrEqual, path,
                   run.detected.provider);
   };
@@ -69,8 +70,8 @@ std::uint32_t DetectProvider(RunContext& run, const std::u16string& architecture
       return code;
     }
     if (const std::uint32_t code = CompareInstalled(
-            run, kProviderProductCode,
-            package(ProviderSituation::kInstalledNewerOrEqual, installed.pieces).mask, installed);
+            run, kProviderProductCode, InstallationMask(kProvider, architecture, installed.pieces),
+            installed);
         code != 0) {
       return code;
     }
@@ -82,7 +83,7 @@ std::uint32_t DetectProvider(RunContext& run, const std::u16string& architecture
     return choose(ProviderSituation::kInstalledNewerOrEqual, installed.pieces, installed.path);
   }
   if (IsInstalled(run.windows, run.reporter, kAlternateProviderProductCode)) {
-    std::u16string pieces;
+    MaskPieces pieces;
     if (const std::uint32_t code = DetectInstalledConfiguration(run.windows, run.reporter, pieces,
                                                                 kAlternateProviderProductCode);
         code != 0) {
@@ -94,14 +95,17 @@ std::uint32_t DetectProvider(RunContext& run, const std::u16string& architecture
 }
 
 std::uint32_t DetectCardProvider(RunContext& run, const std::u16string& architecture) {
-  const auto package = [&](CardProviderSituation situation, const std::u16string& pieces) {
-    return ChooseCardProviderPackage(situation, architecture, run.selection.languagePattern, pieces,
-                                     run.request.cardProviderArgs);
+  const auto choose = [&](CardProviderSituation situation, const MaskPieces& pieces,
+                          const std::u16string& path) {
+    return Choose(
+        run, kCardProvider, architecture,
+        ChooseCardProviderPackage(situation, run.selection, pieces, run.request.cardProviderArgs),
+        situation == CardProviderSituation::kInstalledNewerOrEqual, path,
+        run.detected.cardProvider);
   };
   if (!IsInstalled(run.windows, run.reporter, kCardProviderProductCode)) {
     run.reporter.Record({"card provider: not installed"});
-    return Choose(run, package(CardProviderSituation::kNotInstalled, {}), false, {},
-                  run.detected.cardProvider);
+    return choose(CardProviderSituation::kNotInstalled, {}, {});
   }
   Installed installed;
   if (const std::uint32_t code = ReadInstalled(run, kCardProviderProductCode, true, installed);
@@ -110,55 +114,48 @@ std::uint32_t DetectCardProvider(RunContext& run, const std::u16string& architec
   }
   if (const std::uint32_t code = CompareInstalled(
           run, kCardProviderProductCode,
-          package(CardProviderSituation::kInstalledNewerOrEqual, installed.pieces).mask, installed);
+          InstallationMask(kCardProvider, architecture, installed.pieces), installed);
       code != 0) {
     return code;
   }
   if (installed.newVersusInstalled < 0) {
-    return Choose(run, package(CardProviderSituation::kInstalledOlder, {}), false, {},
-                  run.detected.cardProvider);
+    return choose(CardProviderSituation::kInstalledOlder, {}, {});
   }
-  return Choose(run, package(CardProviderSituation::kInstalledNewerOrEqual, installed.pieces), true,
-                installed.path, run.detected.cardProvider);
+  return choose(CardProviderSituation::kInstalledNewerOrEqual, installed.pieces, installed.path);
 }
 
 }  // namespace
 
-PackageChoice ChooseProviderPackage(ProviderSituation situation, const std::u16string& architecture,
-                                    const PackageSelection& selection,
-                                    const std::u16string& installedPieces,
+PackageChoice ChooseProviderPackage(ProviderSituation situation, const PackageSelection& selection,
+                                    const MaskPieces& installed,
                                     const std::u16string& providerArgs) {
-  const std::u16string base = InstallationMask(kProvider, architecture);
   switch (situation) {
     case ProviderSituation::kChosenInDialog:
     case ProviderSituation::kNothingInstalled:
-      // The trailing blank is part of the pattern; the platform's search ignores it.
-      return {Join({base, selection.levelPattern, selection.languagePattern, " "}), providerArgs};
+      return {ChosenPieces(kProvider, selection), providerArgs};
     case ProviderSituation::kInstalledNewerOrEqual:
-      return {base + installedPieces, providerArgs + kReinstallArguments};
+      return {installed, providerArgs + kReinstallArguments};
     case ProviderSituation::kInstalledOlder:
-      return {base, providerArgs};
+      return {{}, providerArgs};
     case ProviderSituation::kAlternateInstalled:
-      return {base + installedPieces, providerArgs};
+      return {installed, providerArgs};
   }
-  return {base, providerArgs};
+  return {{}, providerArgs};
 }
 
 PackageChoice ChooseCardProviderPackage(CardProviderSituation situation,
-                                        const std::u16string& architecture,
-                                        const std::u16string& languagePattern,
-                                        const std::u16string& installedPieces,
+                                        const PackageSelection& selection,
+                                        const MaskPieces& installed,
                                         const std::u16string& cardProviderArgs) {
-  const std::u16string base = InstallationMask(kCardProvider, architecture);
   switch (situation) {
     case CardProviderSituation::kInstalledNewerOrEqual:
-      return {base + installedPieces, cardProviderArgs + kReinstallArguments};
+      return {installed, cardProviderArgs + kReinstallArguments};
     case CardProviderSituation::kInstalledOlder:
-      return {base, cardProviderArgs};
+      return {{}, cardProviderArgs};
     case CardProviderSituation::kNotInstalled:
-      return {base + languagePattern, cardProviderArgs};
+      return {ChosenPieces(kCardProvider, selection), cardProviderArgs};
   }
-  return {base, cardProviderArgs};
+  return {{}, cardProviderArgs};
 }
 
 std::u16string DefaultLanguagePattern(std::uint16_t systemUiLanguage) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "install/run_context.h"
+#include "packages/package_mask.h"
 #include "packages/package_selection.h"
 
 namespace setup {
@@ -26,21 +27,20 @@ enum class CardProviderSituation {
 };
 
 struct PackageChoice {
-  std::u16string mask;
+  MaskPieces pieces;  // the mask's, after the product's prefix and the architecture pattern
   std::u16string arguments;
+  bool operator==(const PackageChoice&) const = default;
 };
 
-// The mask and the extra msiexec arguments of the provider. `installedPieces` are the
-// level and language pieces read from the installed product, where one was read.
-PackageChoice ChooseProviderPackage(ProviderSituation situation, const std::u16string& architecture,
-                                    const PackageSelection& selection,
-                                    const std::u16string& installedPieces,
+// The pieces of the provider's mask and its extra msiexec arguments. `installed` are the
+// pieces read from the installed product, where they were read.
+PackageChoice ChooseProviderPackage(ProviderSituation situation, const PackageSelection& selection,
+                                    const MaskPieces& installed,
                                     const std::u16string& providerArgs);
 
 PackageChoice ChooseCardProviderPackage(CardProviderSituation situation,
-                                        const std::u16string& architecture,
-                                        const std::u16string& languagePattern,
-                                        const std::u16string& installedPieces,
+                                        const PackageSelection& selection,
+                                        const MaskPieces& installed,
                                         const std::u16string& cardProviderArgs);
 
 // The language piece a run starts with when nothing chose one.

@@ -14,10 +14,6 @@ const Product* FindProduct(std::u16string_view productCode) {
   return nullptr;
 }
 
-std::u16string InstallationMask(const Product& product, const std::u16string& architecture) {
-  return product.packagePrefix + architecture;
-}
-
 std::u16string RemovalCommand(const Product& product) {
   // REBOOT=R: a needed restart comes back as 3010 and is ours to offer.
   return Join({"msiexec /qn /x ", product.productCode, " REBOOT=R"});

@@ -35,10 +35,6 @@ inline constexpr const char16_t* kCardProviderProductCode = kCardProvider.produc
 // all); nullptr for a code the program does not know.
 const Product* FindProduct(std::u16string_view productCode);
 
-// The mask that finds a package of the product for this Windows' `architecture`
-// ("*x64*"); the flows append the level and language pieces.
-std::u16string InstallationMask(const Product& product, const std::u16string& architecture);
-
 // msiexec /qn /x <product code> REBOOT=R: the removal by product code, no package needed.
 std::u16string RemovalCommand(const Product& product);
 

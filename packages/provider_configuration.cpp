@@ -31,8 +31,7 @@ std::u16string LanguagePieceFor(const std::u16string& productLanguage) {
   return OrdinalCompare(productLanguage, u"1033") == 0 ? u"eng*" : u"rus*";
 }
 
-std::uint32_t DetectInstalledConfiguration(Windows& windows, Reporter& reporter,
-                                           std::u16string& mask,
+std::uint32_t DetectInstalledConfiguration(Windows& windows, Reporter& reporter, MaskPieces& pieces,
                                            const std::u16string& productCode) {
   std::u16string localPackage;
   if (const std::uint32_t code =
@@ -50,17 +49,17 @@ std::uint32_t DetectInstalledConfiguration(Windows& windows, Reporter& reporter,
     if (const std::uint32_t code = package.ReadProperty(u"ISReleaseFlags", flags); code != 0) {
       return reporter.Fail(code, IDS_RELEASE_FLAGS_UNREADABLE);
     }
-    mask += LevelPieceFor(flags);
-    reporter.Record({"product ", productCode, ": ISReleaseFlags \"", flags, "\" gives \"",
-                     LevelPieceFor(flags), "\""});
+    pieces.level = LevelPieceFor(flags);
+    reporter.Record(
+        {"product ", productCode, ": ISReleaseFlags \"", flags, "\" gives \"", pieces.level, "\""});
   }
   std::u16string language;
   if (const std::uint32_t code = package.ReadProperty(u"ProductLanguage", language); code != 0) {
     return reporter.Fail(code, IDS_LANGUAGE_UNREADABLE);
   }
-  mask += LanguagePieceFor(language);
+  pieces.language = LanguagePieceFor(language);
   reporter.Record({"product ", productCode, ": ProductLanguage \"", language, "\" gives \"",
-                   LanguagePieceFor(language), "\""});
+                   pieces.language, "\""});
   return kSuccess;
 }
 

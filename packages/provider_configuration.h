@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "packages/package_mask.h"
 #include "platform/windows.h"
 #include "ui/reporter.h"
 
@@ -15,10 +16,10 @@ std::u16string LevelPieceFor(const std::u16string& releaseFlags);
 // The language piece for a "ProductLanguage".
 std::u16string LanguagePieceFor(const std::u16string& productLanguage);
 
-// Appends the installed product's level piece (both provider product codes only) and
-// language piece to `mask`. On failure the mask may hold the level piece already and the
-// caller abandons it; each failure is reported.
-std::uint32_t DetectInstalledConfiguration(Windows& windows, Reporter& reporter,
-                                           std::u16string& mask, const std::u16string& productCode);
+// The installed product's level piece (both provider product codes only) and language
+// piece, into `pieces`. On failure `pieces` may hold the level piece already and the caller
+// abandons them; each failure is reported.
+std::uint32_t DetectInstalledConfiguration(Windows& windows, Reporter& reporter, MaskPieces& pieces,
+                                           const std::u16string& productCode);
 
 }  // namespace setup

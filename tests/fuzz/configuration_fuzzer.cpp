@@ -6,7 +6,7 @@
 #include "packages/provider_configuration.h"
 #include "packages/version_order.h"
 #include "tests/fuzz/fuzz_input.h"
-#include "tests/support/fake_windows.h"
+#include "tests/support/texts.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace setup;
@@ -20,15 +20,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!known) std::abort();
 
   testing::FakeWindows fake;
-  fake.products[kProviderProductCode].localPackage = u"C:\\cache.msi";
-  fake.packages[u"C:\\cache.msi"].properties = {{u"ISReleaseFlags", flags},
-                                                {u"ProductLanguage", language}};
-  std::u16string mask = u"csp*x64*";
+  testing::Install(fake, {kProviderProductCode, u"", flags, language});
+  MaskPieces pieces;
   Reporter reporter(fake.windows(), {true});
-  if (DetectInstalledConfiguration(fake.windows(), reporter, mask, kProviderProductCode) != 0) {
+  if (DetectInstalledConfiguration(fake.windows(), reporter, pieces, kProviderProductCode) != 0) {
     std::abort();
   }
-  if (mask != u"csp*x64*" + level + LanguagePieceFor(language)) std::abort();
+  if (pieces != MaskPieces{level, LanguagePieceFor(language)}) std::abort();
   if (fake.openInstallerHandles != 0) std::abort();
 
   // The version order answers for any two texts, and the same answer both ways round.

@@ -35,15 +35,37 @@ inline std::u16string Text(std::uint16_t id) {
   return {};
 }
 
+// Packages of `version` in the start folder C:\dist, by path below it.
+inline void AddPackages(FakeWindows& fake, const std::u16string& version,
+                        std::initializer_list<std::u16string> files) {
+  for (const std::u16string& file : files) {
+    fake.AddFile(file);
+    fake.packages[u"C:\\dist\\" + file].properties[u"ProductVersion"] = version;
+  }
+}
+
 // The plug-in's package and the providers', all version 2.1.0, in the start folder C:\dist.
 inline FakeWindows Distribution() {
   FakeWindows fake;
-  for (const char16_t* file : {u"plugin\\velumcom-2.1.0-x64.msi", u"csp\\csp-x64-kc1-eng.msi",
-                               u"csp\\csp-x64-kc2-eng.msi", u"ucsp\\ucsp-x64-eng.msi"}) {
-    fake.AddFile(file);
-    fake.packages[u"C:\\dist\\" + std::u16string(file)].properties[u"ProductVersion"] = u"2.1.0";
-  }
+  AddPackages(fake, u"2.1.0",
+              {u"plugin\\velumcom-2.1.0-x64.msi", u"csp\\csp-x64-kc1-eng.msi",
+               u"csp\\csp-x64-kc2-eng.msi", u"ucsp\\ucsp-x64-eng.msi"});
   return fake;
+}
+
+// An installed product: its version, and the release flags and language of its cached
+// package, which is returned for a test to break.
+struct InstalledProduct {
+  const char16_t* code;
+  std::u16string version, flags, language;
+};
+inline FakePackage& Install(FakeWindows& fake, const InstalledProduct& p) {
+  FakeProduct& product = fake.products[p.code];
+  product.version = p.version;
+  product.localPackage = u"C:\\Windows\\Installer\\" + std::u16string(p.code) + u".msi";
+  FakePackage& cached = fake.packages[product.localPackage];
+  cached.properties = {{u"ISReleaseFlags", p.flags}, {u"ProductLanguage", p.language}};
+  return cached;
 }
 
 // The installation of a package of the fake's start folder C:\dist.

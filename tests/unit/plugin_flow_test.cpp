@@ -60,12 +60,7 @@ struct FlowCase {
 FakeWindows Distribution(const FlowCase& c) {
   FakeWindows fake;
   if (c.readme) fake.AddFile(u"plugin\\velumcom-1-x64-readme.txt");
-  for (const char16_t* file : {u"velumcom-2.1.0-win32.msi", u"velumcom-2.1.0-x64.msi"}) {
-    if (c.onDisk.empty()) break;
-    const std::u16string path = std::u16string(u"plugin\\") + file;
-    fake.AddFile(path);
-    fake.packages[u"C:\\dist\\" + path].properties[u"ProductVersion"] = c.onDisk;
-  }
+  if (!c.onDisk.empty()) AddPackages(fake, c.onDisk, {kWin32, kX64});
   if (!c.installed.empty()) {
     FakeProduct& product = fake.products[kPluginProductCode];
     product.state = c.productState;

@@ -12,6 +12,7 @@ namespace setup {
 namespace {
 
 using testing::FakeWindows;
+using testing::InstalledProduct;
 using testing::Msiexec;
 using testing::Plan;
 using testing::ProviderCommands;
@@ -31,43 +32,23 @@ std::u16string Ucsp(const std::u16string& language, const std::u16string& args =
   return Msiexec(u"ucsp\\ucsp-x64-" + language + u".msi", args);
 }
 
-TEST(ProviderPackageChoice, MasksAndArgumentsByProviderSituation) {
+TEST(ProviderPackageChoice, PiecesAndArgumentsBySituation) {
   const PackageSelection selection{u"*2*", u"*eng*"};
-  struct Case {
-    ProviderSituation situation;
-    std::u16string mask, arguments;
-  } cases[] = {
-      {ProviderSituation::kChosenInDialog, u"csp*x64**2**eng* ", u"A=1 "},
-      {ProviderSituation::kNothingInstalled, u"csp*x64**2**eng* ", u"A=1 "},
-      {ProviderSituation::kInstalledNewerOrEqual, u"csp*x64*kc3*rus*",
-       std::u16string(u"A=1 ") + kReinstall},
-      {ProviderSituation::kInstalledOlder, u"csp*x64*", u"A=1 "},
-      {ProviderSituation::kAlternateInstalled, u"csp*x64*kc3*rus*", u"A=1 "},
+  const MaskPieces installed{u"kc3*", u"rus*"}, chosen = ChosenPieces(kProvider, selection);
+  const std::u16string a1 = u"A=1 ", reinstall = a1 + kReinstall;
+  const auto csp = [&](auto s) { return ChooseProviderPackage(s, selection, installed, a1); };
+  const auto ucsp = [&](auto s) { return ChooseCardProviderPackage(s, selection, installed, a1); };
+  const std::pair<PackageChoice, PackageChoice> cases[] = {
+      {csp(ProviderSituation::kChosenInDialog), {chosen, a1}},
+      {csp(ProviderSituation::kNothingInstalled), {chosen, a1}},
+      {csp(ProviderSituation::kInstalledNewerOrEqual), {installed, reinstall}},
+      {csp(ProviderSituation::kInstalledOlder), {{}, a1}},
+      {csp(ProviderSituation::kAlternateInstalled), {installed, a1}},
+      {ucsp(CardProviderSituation::kInstalledNewerOrEqual), {installed, reinstall}},
+      {ucsp(CardProviderSituation::kInstalledOlder), {{}, a1}},
+      {ucsp(CardProviderSituation::kNotInstalled), {ChosenPieces(kCardProvider, selection), a1}},
   };
-  for (const Case& c : cases) {
-    const PackageChoice choice =
-        ChooseProviderPackage(c.situation, u"*x64*", selection, u"kc3*rus*", u"A=1 ");
-    EXPECT_EQ(choice.mask, c.mask) << static_cast<int>(c.situation);
-    EXPECT_EQ(choice.arguments, c.arguments) << static_cast<int>(c.situation);
-  }
-}
-
-TEST(CardProviderPackageChoice, MasksAndArgumentsByCardProviderSituation) {
-  struct Case {
-    CardProviderSituation situation;
-    std::u16string mask, arguments;
-  } cases[] = {
-      {CardProviderSituation::kInstalledNewerOrEqual, u"ucsp*win32*eng*",
-       std::u16string(u"B ") + kReinstall},
-      {CardProviderSituation::kInstalledOlder, u"ucsp*win32*", u"B "},
-      {CardProviderSituation::kNotInstalled, u"ucsp*win32*rus*", u"B "},
-  };
-  for (const Case& c : cases) {
-    const PackageChoice choice =
-        ChooseCardProviderPackage(c.situation, u"*win32*", u"rus*", u"eng*", u"B ");
-    EXPECT_EQ(choice.mask, c.mask);
-    EXPECT_EQ(choice.arguments, c.arguments);
-  }
+  for (const auto& c : cases) EXPECT_EQ(c.first, c.second) << &c - cases;
 }
 
 TEST(ProviderFlow, LanguageDefaultComesFromTheSystemUiLanguage) {
@@ -80,34 +61,17 @@ TEST(ProviderFlow, LanguageDefaultComesFromTheSystemUiLanguage) {
 // A distribution with every provider variant; products installed as a test sets them.
 FakeWindows Distribution() {
   FakeWindows fake;
-  for (const char16_t* file :
-       {u"csp\\csp-win32-kc1-rus.msi", u"csp\\csp-x64-kc1-eng.msi", u"csp\\csp-x64-kc1-rus.msi",
-        u"csp\\csp-x64-kc2-rus.msi", u"csp\\csp-x64-kc3-eng.msi", u"ucsp\\ucsp-x64-eng.msi",
-        u"ucsp\\ucsp-x64-rus.msi", u"ucsp\\ucsp-win32-rus.msi"}) {
-    fake.AddFile(file);
-    fake.packages[u"C:\\dist\\" + std::u16string(file)].properties[u"ProductVersion"] = u"4.0.9900";
-  }
+  testing::AddPackages(
+      fake, u"4.0.9900",
+      {u"csp\\csp-win32-kc1-rus.msi", u"csp\\csp-x64-kc1-eng.msi", u"csp\\csp-x64-kc1-rus.msi",
+       u"csp\\csp-x64-kc2-rus.msi", u"csp\\csp-x64-kc3-eng.msi", u"ucsp\\ucsp-x64-eng.msi",
+       u"ucsp\\ucsp-x64-rus.msi", u"ucsp\\ucsp-win32-rus.msi"});
   fake.AddFile(u"UEC_x64_2.reg");
   fake.AddFile(u"UEC_acl_x64.acl");
   fake.AddFile(u"root.cer");
   fake.AddFile(u"plugin\\velumcom-x64.msi");
   fake.certificateFiles[u"C:\\dist\\root.cer"] = {u"root"};
   return fake;
-}
-
-// An installed product: its version, and the release flags and language of its package.
-struct Installed {
-  const char16_t* code;
-  std::u16string version, flags, language;
-};
-
-void Install(FakeWindows& fake, const Installed& installed) {
-  auto& product = fake.products[installed.code];
-  product.version = installed.version;
-  product.localPackage = u"C:\\Windows\\Installer\\" + std::u16string(installed.code) + u".msi";
-  auto& properties = fake.packages[product.localPackage].properties;
-  properties[u"ISReleaseFlags"] = installed.flags;
-  properties[u"ProductLanguage"] = installed.language;
 }
 
 // The products by their packages' prefix.
@@ -125,7 +89,7 @@ struct Request {
 TEST(ProviderFlow, InstallsThePackageOfEachSituation) {
   const std::u16string a1 = u"A=1 ";
   struct Case {
-    std::vector<Installed> installed;
+    std::vector<InstalledProduct> installed;
     Request request;
     PackageSelection selection;
     Lines commands;  // the card provider's files follow its package
@@ -169,7 +133,7 @@ TEST(ProviderFlow, InstallsThePackageOfEachSituation) {
     SCOPED_TRACE(&c - cases);
     FakeWindows fake = Distribution();
     fake.uiLanguage = c.uiLanguage;
-    for (const Installed& product : c.installed) Install(fake, product);
+    for (const InstalledProduct& product : c.installed) Install(fake, product);
     const testing::PlannedRun run = Plan(fake, c.request, false, c.selection);
     EXPECT_EQ(run.code, kSuccess);
     Lines expected = c.commands;
@@ -245,7 +209,7 @@ TEST(ProviderFlow, OnlyTheDefaultStateCountsAsInstalled) {
 TEST(ProviderFlow, SilentRunsReportEveryFailureOnlyByItsCode) {
   struct Case {
     Request request;
-    Installed installed;
+    InstalledProduct installed;
     const char16_t* unreadable;  // the installed product's attribute that can't be read
     PackageSelection selection;
     std::uint32_t code;

@@ -21,10 +21,7 @@ FakeWindows LoggedMachine() {
   fake.certificateFiles[u"C:\\dist\\root.cer"] = {u"3F2A"};
   fake.osVersion = OsVersion{6, 1, 1, 7601};
   fake.packages[u"C:\\dist\\csp\\csp-x64-kc1-eng.msi"].properties[u"ProductVersion"] = u"4.0.1";
-  fake.products[kProviderProductCode].version = u"3.6.10000";
-  fake.products[kProviderProductCode].localPackage = u"C:\\Windows\\Installer\\1a.msi";
-  fake.packages[u"C:\\Windows\\Installer\\1a.msi"].properties = {{u"ISReleaseFlags", u"kc1"},
-                                                                 {u"ProductLanguage", u"1033"}};
+  Install(fake, {kProviderProductCode, u"3.6.10000", u"kc1", u"1033"});
   fake.defaultExitCode = kSuccessRebootRequired;
   return fake;
 }
@@ -123,11 +120,9 @@ TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
 // 32-bit, an administrator; the plug-in's package and the providers'.
 FakeWindows NumberedMachine() {
   FakeWindows fake;
-  for (const char16_t* file : {u"plugin\\velumcom-2.1.0-win32.msi", u"csp\\csp-win32-kc2-eng.msi",
-                               u"ucsp\\ucsp-win32-eng.msi"}) {
-    fake.AddFile(file);
-    fake.packages[u"C:\\dist\\" + std::u16string(file)].properties[u"ProductVersion"] = u"2.1.0";
-  }
+  AddPackages(fake, u"2.1.0",
+              {u"plugin\\velumcom-2.1.0-win32.msi", u"csp\\csp-win32-kc2-eng.msi",
+               u"ucsp\\ucsp-win32-eng.msi"});
   fake.osVersion = OsVersion{6, 2, 3, 9200};
   fake.wow64 = false;
   return fake;
