@@ -4,14 +4,15 @@
 
 #include "app/command_line.h"
 #include "app/prerequisites.h"
-#include "common/exit_codes.h"
 #include "app/run_outcome.h"
-#include "install/prepare_run.h"
+#include "common/exit_codes.h"
 #include "install/package_signature.h"
+#include "install/prepare_run.h"
 #include "install/run_lock.h"
 #include "platform/windows_constants.h"
 #include "program_version.h"
 #include "ui/log_folder.h"
+#include "ui/run_log.h"
 #include "ui/progress_window.h"
 #include "ui/reporter.h"
 #include "ui/selection_dialog.h"
@@ -22,11 +23,9 @@ namespace {
 // The version and commit the program's version information gives (generated at build time).
 constexpr char16_t kProgramVersion[] = u"" PROGRAM_BUILD;
 
-void RecordHeader(Windows& windows, Reporter& reporter, const std::u16string& commandLine,
+void RecordHeader(Windows& windows, Reporter& reporter, const std::u16string& shownCommandLine,
                   const RunMode& mode) {
-  reporter.Record(
-      {"setup.exe ", kProgramVersion, ", command line: ",
-       reporter.record().HideValuesOf(commandLine, windows.system.SplitCommandLine(commandLine))});
+  reporter.Record({"setup.exe ", kProgramVersion, ", command line: ", shownCommandLine});
   std::u16string folder;
   windows.files.ReadCurrentDirectory(folder);
   reporter.Record({"start folder (current folder): ", folder});
@@ -41,15 +40,27 @@ void RecordHeader(Windows& windows, Reporter& reporter, const std::u16string& co
   }
   reporter.Record({"64-bit Windows: ", windows.system.IsWow64() ? "yes" : "no",
                    ", administrator: ", windows.system.IsUserAnAdmin() ? "yes" : "no"});
-  reporter.Record({!mode.desktopVisible ? "interactive: no, "
-                   : mode.silent        ? "interactive: no (-silent)"
-                                        : "interactive: yes",
-                   mode.desktopVisible ? ""
-                   : mode.sessionZero  ? "session 0 has no user to see windows"
-                                       : "the window station is not visible",
-                   mode.desktopVisible ? ""
-                                       : ": no message, dialog or progress window, no restart (as "
-                                         "-silent -norestart)"});
+  if (mode.desktopVisible) {
+    reporter.Record({mode.silent ? "interactive: no (-silent)" : "interactive: yes"});
+    return;
+  }
+  reporter.Record({"interactive: no, ",
+                   mode.sessionZero ? "session 0 has no user to see windows"
+                                    : "the window station is not visible",
+                   ": no message, dialog or progress window, no restart (as -silent -norestart)"});
+}
+
+// The run's log, made ready for an administrator's run that asks for more than help: the
+// log folder (the lock needs it too), rolled over while no other run is at work there.
+// `note` says what that took, for the log after its header.
+std::unique_ptr<RunLog> OpenLog(Windows& windows, RunLock& lock, const InstallerOptions& options,
+                                bool help, std::u16string& note) {
+  std::optional<std::u16string> folder;
+  if (!help && windows.system.IsUserAnAdmin()) folder = PrepareLogFolder(windows, note);
+  // A run at work holds the lock, and the next run rolls over instead.
+  if (folder && !options.logPath && lock.TryNow()) RollOver(windows, *folder + u'\\', note);
+  lock.Release();
+  return OpenRunLog(windows, options.logPath, folder);
 }
 
 RunMode ReadRunMode(Windows& windows, const InstallerOptions& options) {
@@ -93,16 +104,15 @@ std::uint32_t Finish(Windows& windows, Reporter& reporter, const InstallerOption
 
 // The whole installation: checks, confirmation, dialog, then detect, plan, check and apply
 // under the run lock.
-std::uint32_t RunInstallation(Windows& windows, Reporter& reporter, const InstallerOptions& options,
-                      PackageSelection selection) {
+std::uint32_t RunInstallation(Windows& windows, Reporter& reporter, HeldFiles& held, RunLock& lock,
+                              const InstallerOptions& options, PackageSelection selection) {
   if (!windows.system.IsUserAnAdmin()) {
     return reporter.Fail(exit_code::kNotAdministrator, IDS_NOT_ADMINISTRATOR, IDS_CAPTION);
   }
   if (const std::uint32_t code = CheckOperatingSystem(windows, reporter); code != 0) return code;
   // Read at start, its file held to the end: an own signature that fails ends the run
   // before any question.
-  HeldFiles ownFile(windows.files);
-  const Publisher publisher = ReadOwnPublisher(windows, reporter, ownFile);
+  const Publisher publisher = ReadOwnPublisher(windows, reporter, held);
   if (publisher.failure != kSuccess) return reporter.FailFlow(publisher.failure, IDS_PLUGIN_FAILED);
 
   windows.installer.SetInternalUI(kInstallUiLevelNone);
@@ -126,17 +136,16 @@ std::uint32_t RunInstallation(Windows& windows, Reporter& reporter, const Instal
     }
   }
 
-  RunContext run(windows, reporter,
+  RunContext run(windows, reporter, held,
                  {options.installProvider, options.installCardProvider, options.showSelectionDialog,
                   options.providerArgs, options.cardProviderArgs, options.pluginArgs},
                  selection, publisher);
   progress.Resume();
   // One run at a time from here to the end of its installations: never while a person is
   // asked something.
-  RunLock lock(windows, reporter);
   Applied applied;
   Part failing = Part::kPlugin;
-  applied.code = lock.Take(run.installerWait);
+  applied.code = lock.Take(reporter, run.installerWait);
   // Nothing has changed until the plan is whole and its packages have passed.
   if (applied.code == kSuccess) applied.code = PrepareRun(run, failing);
   if (applied.code != kSuccess) {
@@ -167,11 +176,20 @@ std::uint32_t RunSetup(Windows& windows, const std::u16string& commandLine) {
       commandLine.empty() ? ParseOutcome::kOptions
                           : ParseCommandLine(windows, commandLine, options, selection, &rejection);
   const RunMode mode = ReadRunMode(windows, options);
+  // Made first, so that they outlast the Reporter: held files and the lock last as long as
+  // the run.
+  HeldFiles held(windows.files);
+  RunLock lock(windows);
   std::u16string folderNote;
   Reporter reporter(
       windows, mode,
-      OpenRunLog(windows, options.logPath, parsed == ParseOutcome::kHelp, folderNote));
-  if (reporter.Recording()) RecordHeader(windows, reporter, commandLine, mode);
+      OpenLog(windows, lock, options, parsed == ParseOutcome::kHelp, folderNote));
+  if (reporter.Recording()) {
+    const std::vector<std::u16string> arguments = windows.system.SplitCommandLine(commandLine);
+    // Before the first line: every line from here on keeps these values out.
+    reporter.record().HideValuesOf(arguments);
+    RecordHeader(windows, reporter, reporter.record().Shown(commandLine, arguments), mode);
+  }
   if (!folderNote.empty()) reporter.Record(folderNote);
   const std::u16string help = HelpText(options.installProvider, options.installCardProvider);
   if (parsed == ParseOutcome::kHelp) {
@@ -183,7 +201,7 @@ std::uint32_t RunSetup(Windows& windows, const std::u16string& commandLine) {
     // A deployment reads only the code: a mistyped call must not pass for an installation.
     return reporter.Finish(reporter.RejectCommandLine(help, rejection.argument, rejection.reason));
   }
-  return reporter.Finish(RunInstallation(windows, reporter, options, selection));
+  return reporter.Finish(RunInstallation(windows, reporter, held, lock, options, selection));
 }
 
 }  // namespace setup

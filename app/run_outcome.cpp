@@ -38,9 +38,8 @@ Outcome DecideOutcome(bool installProvider, bool installCardProvider, const Appl
                       std::optional<RestartChoice> answer) {
   using Shown = Outcome::Shown;
   if (applied.failed) {
-    return {applied.code,
-            *applied.failed == Part::kProviders ? IDS_PROVIDER_FAILED : IDS_PLUGIN_FAILED,
-            Shown::kFailure};
+    const int message = *applied.failed == Part::kProviders ? IDS_PROVIDER_FAILED : IDS_PLUGIN_FAILED;
+    return {applied.code, static_cast<std::uint16_t>(message), Shown::kFailure};
   }
   const FinalMessage final = ChooseFinalMessage(installProvider, installCardProvider, applied);
   if (!final.restartQuestion) return {kSuccess, final.id, Shown::kResult};

@@ -17,7 +17,7 @@ std::uint32_t ApplyStep(RunContext& run, const PlanStep& step) {
     case StepAction::kAddFeature:
       return InstallFoundPackage(run, step.product->productCode, step.package, step.commandLine);
     case StepAction::kRemove:
-      return RunInstaller(run.windows, run.reporter, run.installerWait, step.commandLine);
+      return RunInstaller(run.windows, run.reporter, run.installerWait, run.held, step.commandLine);
     case StepAction::kApplyRegistryFile:
       // The tool is the command line's first word: "regedit", "regini".
       return RunTool(

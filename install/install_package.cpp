@@ -49,7 +49,7 @@ std::uint32_t InstallFoundPackage(RunContext& run, const std::u16string& product
   run.reporter.Record({"source list of ", productCode, ": package name ", name});
   run.windows.installer.ForceSourceListResolution(productCode);
   run.windows.installer.SetSourceListPackageName(productCode, name);
-  return RunInstaller(run.windows, run.reporter, run.installerWait, commandLine);
+  return RunInstaller(run.windows, run.reporter, run.installerWait, run.held, commandLine);
 }
 
 }  // namespace setup

@@ -44,10 +44,10 @@ bool WaitForOtherInstallation(Windows& windows, Reporter& reporter, InstallerWai
 }  // namespace
 
 std::uint32_t RunInstaller(Windows& windows, Reporter& reporter, InstallerWait& wait,
-                           const std::u16string& commandLine) {
+                           HeldFiles& held, const std::u16string& commandLine) {
   // Named once: a start after a busy one appends to the same log, so a command line
   // leaves one log however often the installer was busy.
-  const std::u16string full = commandLine + reporter.record().InstallerLogArguments();
+  const std::u16string full = commandLine + reporter.record().InstallerLogArguments(held);
   for (;;) {
     const std::uint32_t code = RunTool(windows, reporter, u"msiexec.exe", full);
     if (code != kErrorInstallAlreadyRunning || !WaitForOtherInstallation(windows, reporter, wait)) {

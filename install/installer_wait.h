@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "common/held_files.h"
 #include "platform/windows.h"
 #include "ui/reporter.h"
 
@@ -27,8 +28,9 @@ struct InstallerWait {
 // Runs msiexec with the command line, with a verbose log of its own when the run keeps
 // one; while another installation is in progress (1618), waits for it and starts again,
 // for at most kInstallerWaitLimit from the run's first 1618 on the wall clock, msiexec's
-// own busy runs included. Every start of one command line appends to the same log.
+// own busy runs included. Every start of one command line appends to the same log, held
+// in `held`.
 std::uint32_t RunInstaller(Windows& windows, Reporter& reporter, InstallerWait& wait,
-                           const std::u16string& commandLine);
+                           HeldFiles& held, const std::u16string& commandLine);
 
 }  // namespace setup

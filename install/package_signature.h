@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "install/held_files.h"
+#include "common/held_files.h"
 #include "platform/windows.h"
 #include "ui/reporter.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "install/held_files.h"
+#include "common/held_files.h"
 #include "install/installer_wait.h"
 #include "install/package_signature.h"
 #include "install/run_plan.h"
@@ -27,14 +27,14 @@ struct RunRequest {
 };
 
 struct RunContext {
-  RunContext(Windows& windows, Reporter& reporter, RunRequest request, PackageSelection selection,
-             Publisher publisher)
+  RunContext(Windows& windows, Reporter& reporter, HeldFiles& held, RunRequest request,
+             PackageSelection selection, Publisher publisher)
       : windows(windows),
         reporter(reporter),
         request(std::move(request)),
         selection(std::move(selection)),
         publisher(std::move(publisher)),
-        held(windows.files) {}
+        held(held) {}
 
   Windows& windows;
   Reporter& reporter;
@@ -44,7 +44,7 @@ struct RunContext {
   Detected detected;
   RunPlan plan;
   InstallerWait installerWait;
-  HeldFiles held;
+  HeldFiles& held;
 };
 
 }  // namespace setup

@@ -9,15 +9,28 @@ static_assert(setup::kInstallerWaitLimit == 600 * 1000, "the log says 600 s");
 
 namespace setup {
 
-std::uint32_t RunLock::Take(InstallerWait& wait) {
-  const std::u16string path = Join({LogFolderPath(windows_), "\\", kLockName});
+OpenedFile RunLock::Open() {
+  const std::u16string folder = LogFolderPath(windows_);
+  // Never a lock at the drive's root, where any user could hold it.
+  if (folder.empty()) return {0, kErrorPathNotFound};
+  return windows_.files.OpenUnshared(Join({folder, "\\setup.lock"}));
+}
+
+bool RunLock::TryNow() {
+  Release();
+  lock_ = Open().handle;
+  return lock_ != 0;
+}
+
+std::uint32_t RunLock::Take(Reporter& reporter, InstallerWait& wait) {
+  Release();
   const std::uint32_t start = windows_.system.ReadTickCount();
   std::uint32_t waited = 0;
   OpenedFile lock;
-  while ((lock = windows_.files.OpenUnshared(path)).handle == 0 &&
+  while ((lock = Open()).handle == 0 &&
          lock.error == kErrorSharingViolation && waited < kInstallerWaitLimit) {
     if (waited == 0) {
-      reporter_.Record({"another setup.exe runs: waiting for it, at most 600 s"});
+      reporter.Record({"another setup.exe runs: waiting for it, at most 600 s"});
     }
     const std::uint32_t left = kInstallerWaitLimit - waited;
     windows_.system.Sleep(left < kLockRetryPause ? left : kLockRetryPause);
@@ -28,15 +41,15 @@ std::uint32_t RunLock::Take(InstallerWait& wait) {
   lock_ = lock.handle;
   if (lock_ != 0) {
     // The lines' times tell how long.
-    if (waited != 0) reporter_.Record({"the other setup.exe has ended: going on"});
+    if (waited != 0) reporter.Record({"the other setup.exe has ended: going on"});
     return kSuccess;
   }
   // Anything but a lock another run holds: the lock can't be made (no log folder).
   const bool held = lock.error == kErrorSharingViolation;
-  reporter_.Record(
+  reporter.Record(
       {held ? "another setup.exe still runs after 600 s" : "runs not kept apart: lock error ",
        held ? u"" : DecimalText(lock.error)});
-  return held ? reporter_.NoteSource(kErrorInstallAlreadyRunning, "another setup.exe") : kSuccess;
+  return held ? reporter.NoteSource(kErrorInstallAlreadyRunning, "another setup.exe") : kSuccess;
 }
 
 void RunLock::Release() {

@@ -3,7 +3,7 @@
 // undo each other's work. The lock is setup.lock in the log folder (ui/log_folder.h),
 // opened without sharing: only Administrators and SYSTEM can open a file there at all, so
 // no user can hold it and make runs wait or fail (an attribute-only handle, which is all
-// a folder's lister gets, takes no part in sharing).
+// a folder's lister gets, takes no part in sharing). Everything about the lock is here.
 #pragma once
 
 #include <cstdint>
@@ -19,22 +19,26 @@ inline constexpr std::uint32_t kLockRetryPause = 1000;
 
 class RunLock {
  public:
-  RunLock(Windows& windows, Reporter& reporter) : windows_(windows), reporter_(reporter) {}
+  explicit RunLock(Windows& windows) : windows_(windows) {}
   ~RunLock() { Release(); }
   RunLock(const RunLock&) = delete;
   RunLock& operator=(const RunLock&) = delete;
 
+  // Once, without waiting: whether no other run holds it (for the log folder's roll-over,
+  // which renames and removes what a run at work may still use). Released by Release().
+  bool TryNow();
   // Takes the lock, waiting while another run holds it within the run's ten minutes of
-  // waiting (`wait`, which the busy installer's wait then shares), then rolls the log folder's logs
-  // over: kSuccess, or 1618 when the time is spent. Where no lock can be made (no log folder) runs
-  // are not kept apart, as before, and the log says so.
-  std::uint32_t Take(InstallerWait& wait);
+  // waiting (`wait`, which the busy installer's wait then shares): kSuccess, or 1618 when
+  // the time is spent. Where no lock can be made (no log folder) runs are not kept apart,
+  // as before, and the log says so.
+  std::uint32_t Take(Reporter& reporter, InstallerWait& wait);
   // Before anything waits for a person: the final message, a failure's box.
   void Release();
 
  private:
+  OpenedFile Open();
+
   Windows& windows_;
-  Reporter& reporter_;
   AppendHandle lock_ = 0;
 };
 

@@ -8,6 +8,7 @@ namespace setup {
 // Codes: Windows errors and installer exit codes.
 inline constexpr std::uint32_t kSuccess = 0;
 inline constexpr std::uint32_t kErrorFileNotFound = 2;
+inline constexpr std::uint32_t kErrorPathNotFound = 3;
 inline constexpr std::uint32_t kErrorNotEnoughMemory = 8;
 inline constexpr std::uint32_t kErrorGenFailure = 31;
 inline constexpr std::uint32_t kErrorFilenameExcedRange = 206;

@@ -7,10 +7,7 @@
 #include "platform/windows_constants.h"
 
 namespace setup {
-namespace {
 
-// The folder ready for the log, made where missing and closed to everyone else; nothing
-// when it can't be made, or not closed (a file system without access lists).
 std::optional<std::u16string> PrepareLogFolder(Windows& windows, std::u16string& note) {
   const std::u16string folder = LogFolderPath(windows);
   // The parent first: Windows 2000 and XP may lack it.
@@ -41,29 +38,13 @@ std::optional<std::u16string> PrepareLogFolder(Windows& windows, std::u16string&
   return std::nullopt;
 }
 
-}  // namespace
-
 std::u16string LogFolderPath(Windows& windows) {
   const std::u16string windowsFolder = windows.files.ReadWindowsDirectory();
   if (windowsFolder.empty()) return {};
   return Join({windowsFolder, "\\Logs\\Orventa"});
 }
 
-std::unique_ptr<RunLog> OpenRunLog(Windows& windows, const std::optional<std::u16string>& logPath,
-                                   bool help, std::u16string& note) {
-  std::optional<std::u16string> folder;
-  if (!help && windows.system.IsUserAnAdmin()) folder = PrepareLogFolder(windows, note);
-  if (logPath) return std::make_unique<RunLog>(windows, *logPath);
-  if (!folder) return nullptr;
-  RollOver(windows, *folder += u'\\', note);
-  return std::make_unique<RunLog>(windows, Join({*folder, "setup.log"}));
-}
-
 void RollOver(Windows& windows, const std::u16string& folder, std::u16string& note) {
-  // Only for this moment, before any question: a run at work holds it, and the next run
-  // rolls over instead.
-  const OpenedFile lock = windows.files.OpenUnshared(folder + kLockName);
-  if (lock.handle == 0) return;
   // Renamed only while no run has it open (none shares deleting).
   const std::u16string log = Join({folder, "setup.log"});
   if (windows.files.ReadFileSize(log).value_or(0) >= kLogRollSize &&
@@ -91,7 +72,6 @@ void RollOver(Windows& windows, const std::u16string& folder, std::u16string& no
     std::swap(*oldest, logs.back());
     logs.pop_back();
   }
-  windows.files.CloseFile(lock.handle);
 }
 
 }  // namespace setup

@@ -1,5 +1,6 @@
 #include "ui/run_log.h"
 
+#include "common/joined_text.h"
 #include "common/number_text.h"
 #include "platform/windows_constants.h"
 
@@ -27,6 +28,13 @@ std::string Stamp(const LocalTime& time) {
 }
 
 }  // namespace
+
+std::unique_ptr<RunLog> OpenRunLog(Windows& windows, const std::optional<std::u16string>& logPath,
+                                   const std::optional<std::u16string>& folder) {
+  if (logPath) return std::make_unique<RunLog>(windows, *logPath);
+  if (!folder) return nullptr;
+  return std::make_unique<RunLog>(windows, Join({*folder, "\\setup.log"}));
+}
 
 std::string ToUtf8(std::u16string_view text) {
   std::string out;

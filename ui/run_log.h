@@ -8,6 +8,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -42,6 +44,11 @@ class RunLog {
   AppendHandle file_ = 0;
   bool needsMark_ = false;
 };
+
+// The run's log: the file -log names, else setup.log in the log folder (ui/log_folder.h)
+// where one could be made ready; else none.
+std::unique_ptr<RunLog> OpenRunLog(Windows& windows, const std::optional<std::u16string>& logPath,
+                                   const std::optional<std::u16string>& folder);
 
 // UTF-8 of UTF-16 text; an unpaired surrogate becomes U+FFFD.
 std::string ToUtf8(std::u16string_view text);

@@ -13,7 +13,7 @@ void RunRecord::Write(const std::u16string& line) {
   if (log_) log_->Write(HideValues(line, hidden_));
 }
 
-std::u16string RunRecord::InstallerLogArguments() {
+std::u16string RunRecord::InstallerLogArguments(HeldFiles& held) {
   // msiexec fails (1622) when it can't write its log: a folder that took no line of ours
   // gets no installer logs either.
   if (!log_ || log_->broken()) return {};
@@ -44,15 +44,11 @@ std::u16string RunRecord::InstallerLogArguments() {
     // deleted and replaced by a link or another file before or while msiexec writes
     // through its own handle (it shares writing: its client and service write one log).
     if (!file.existed && IsPlainFile(file)) {
-      held_.push_back(file.handle);
+      held.Keep(file.handle);
       return Join({" /l*v+ \"", name, "\""});
     }
     windows_.files.CloseFile(file.handle);
   }
-}
-
-RunRecord::~RunRecord() {
-  for (const AppendHandle file : held_) windows_.files.CloseFile(file);
 }
 
 }  // namespace setup

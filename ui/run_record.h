@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/held_files.h"
 #include "platform/windows.h"
 #include "ui/hidden_values.h"
 #include "ui/run_log.h"
@@ -17,7 +18,6 @@ class RunRecord {
  public:
   // `log` is null when the run keeps none.
   RunRecord(Windows& windows, std::unique_ptr<RunLog> log);
-  ~RunRecord();
   RunRecord(const RunRecord&) = delete;
   RunRecord& operator=(const RunRecord&) = delete;
 
@@ -25,24 +25,27 @@ class RunRecord {
   // Every line, each argument of setup.exe's that holds a property assignment masked.
   void Write(const std::u16string& line);
   // Keeps the values of `arguments`, setup.exe's command line as the platform split it, out
-  // of every line from now on; returns the command line to show. Where a value is hidden
-  // that is the arguments joined: the raw line's quotes and escapes are not those of the
-  // texts that reach msiexec, so it can't be masked in place.
-  std::u16string HideValuesOf(const std::u16string& commandLine,
-                              const std::vector<std::u16string>& arguments) {
+  // of every line from now on.
+  void HideValuesOf(const std::vector<std::u16string>& arguments) {
     hidden_ = FindHiddenValues(arguments);
+  }
+  // The command line to show. Where a value is hidden that is the arguments joined: the
+  // raw line's quotes and escapes are not those of the texts that reach msiexec, so it
+  // can't be masked in place.
+  std::u16string Shown(const std::u16string& commandLine,
+                       const std::vector<std::u16string>& arguments) const {
     return hidden_.empty() ? commandLine : JoinArguments(arguments);
   }
   // The extra msiexec arguments that give each installer run a verbose log of its own
   // beside the run's log, under a name no file has yet: empty without a log, or where
   // the name would be too long for msiexec.
-  std::u16string InstallerLogArguments();
+  // The log is held in `held` from its making until the run ends.
+  std::u16string InstallerLogArguments(HeldFiles& held);
 
  private:
   Windows& windows_;
   std::unique_ptr<RunLog> log_;
   unsigned installerLogs_ = 0;
-  std::vector<AppendHandle> held_;  // the msiexec logs made, open until the run ends
   HiddenValues hidden_;
 };
 

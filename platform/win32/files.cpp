@@ -81,6 +81,14 @@ std::optional<std::uint64_t> Win32Files::ReadFileSize(const std::u16string& path
 
 namespace {
 
+// Whether an opening follows a link at its path, for every opening of a file the run
+// writes, holds or locks: the one place that decides it. Appending and locking open the
+// link itself, so that no link leads the run's lines or its lock elsewhere; holding follows
+// it, as msiexec and WinVerifyTrust will when they open the path.
+constexpr DWORD kAppendedLinks = FILE_FLAG_OPEN_REPARSE_POINT;
+constexpr DWORD kHeldLinks = 0;
+constexpr DWORD kLockLinks = FILE_FLAG_OPEN_REPARSE_POINT;
+
 // CreateFileW, then what GetFileInformationByHandle tells of the file.
 OpenedFile OpenWithInformation(const std::u16string& path, DWORD access, DWORD share,
                                DWORD disposition, DWORD flags) {
@@ -109,12 +117,12 @@ OpenedFile Win32Files::OpenForAppending(const std::u16string& path) {
   // in; a link is opened itself, not followed.
   return OpenWithInformation(path, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
                              FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT);
+                             FILE_ATTRIBUTE_NORMAL | kAppendedLinks);
 }
 
 OpenedFile Win32Files::HoldFile(const std::u16string& path) {
   return OpenWithInformation(path, GENERIC_READ | FILE_READ_ATTRIBUTES, FILE_SHARE_READ,
-                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | kHeldLinks);
 }
 
 std::uint32_t Win32Files::ReadFileBytes(const std::u16string& path, std::uint32_t limit,
@@ -150,7 +158,7 @@ void Win32Files::CloseFile(AppendHandle file) { ::CloseHandle(reinterpret_cast<H
 
 OpenedFile Win32Files::OpenUnshared(const std::u16string& path) {
   const HANDLE file = ::CreateFileW(Wide(path), GENERIC_READ, 0, nullptr, OPEN_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+                                    FILE_ATTRIBUTE_NORMAL | kLockLinks, nullptr);
   OpenedFile opened;
   opened.error = ::GetLastError();
   if (file != INVALID_HANDLE_VALUE) opened.handle = reinterpret_cast<AppendHandle>(file);

@@ -26,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fake.AddFile(u"csp\\" + fileName);
   }
   Reporter reporter(fake.windows(), {true});
-  RunContext run(fake.windows(), reporter, request, selection, {});
+  HeldFiles held(fake);
+  RunContext run(fake.windows(), reporter, held, request, selection, {});
   const std::uint32_t code = DetectProviders(run);
   if (code != 0 && code != 232) std::abort();
   for (const PlanStep& step : PlanRun(run.detected, {}).steps) {

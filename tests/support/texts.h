@@ -89,8 +89,9 @@ struct PlannedRun {
 };
 inline PlannedRun Plan(FakeWindows& fake, const RunRequest& request, bool apply = false,
                        const PackageSelection& selection = {}, RunMode mode = {}) {
+  HeldFiles held(fake);
   Reporter reporter(fake.windows(), mode);
-  RunContext run(fake.windows(), reporter, request, selection,
+  RunContext run(fake.windows(), reporter, held, request, selection,
                  PublisherOf(fake.VerifySignature(fake.programPath, 0)));
   PlannedRun planned;
   Part failing;

@@ -60,7 +60,8 @@ TEST(RunInstaller, WaitsForAnotherInstallationWithinTenMinutesInAll) {
     fake.msiexecMilliseconds = msiexecMs;
     const std::uint32_t before = fake.tickCount;
     InstallerWait wait;
-    EXPECT_EQ(RunInstaller(fake.windows(), reporter, wait, u"msiexec /x a"), code) << name;
+    HeldFiles held(fake);
+    EXPECT_EQ(RunInstaller(fake.windows(), reporter, wait, held, u"msiexec /x a"), code) << name;
     EXPECT_EQ(fake.Commands().size(), starts) << name;
     const std::string& log = fake.writtenFiles[u"run.log"];
     std::size_t ended = 0;

@@ -405,7 +405,7 @@ TEST(RunLog, WithoutLogGoesIntoTheAdministratorsFolder) {
   const std::u16string log = u"C:\\WINDOWS\\Logs\\Orventa\\setup.log",
                        ours = u"a\\setup.log.20261208-090507-1.msiexec.log\"";
   for (const auto& [options, administrator, logged] :  // a help request makes nothing
-       {std::tuple{u"-silent", true, true},
+       {std::tuple{u"", true, true},
         {u"-silent -log L", true, false},
         {u"-help", true, false},
         {u"-silent", false, false}}) {
@@ -424,6 +424,9 @@ TEST(RunLog, WithoutLogGoesIntoTheAdministratorsFolder) {
     EXPECT_EQ(fake.writtenFiles[log].ends_with("exit code 0: success\r\n"), logged);
     EXPECT_EQ(fake.writtenFiles.count(log + u".20251208-090507-1.msiexec.log"), !logged);
     EXPECT_EQ(fake.writtenFiles.count(log + u".20261108-090507-2.msiexec.log"), 1u);
+    for (const Lines& open : fake.openAtBoxes) {  // the roll-over's lock let go before any box
+      EXPECT_EQ(std::count(open.begin(), open.end(), u"unshared " + kLock), 0) << Utf8(options);
+    }
   }
 }
 

@@ -1,5 +1,6 @@
-// Files held open so that nobody can change them, from when they were found until the run
-// ends: what was checked is what runs.
+// The files the run holds open so that nobody can change them, from when they were found
+// until the run ends: setup.exe's own file, the packages, msiexec's logs. One per run, made
+// by the main flow before anything is opened; every holder keeps its handle here.
 #pragma once
 
 #include <vector>
