@@ -50,19 +50,6 @@ void RecordHeader(Windows& windows, Reporter& reporter, const std::u16string& sh
                    ": no message, dialog or progress window, no restart (as -silent -norestart)"});
 }
 
-// The run's log, made ready for an administrator's run that asks for more than help: the
-// log folder (the lock needs it too), rolled over while no other run is at work there.
-// `note` says what that took, for the log after its header.
-std::unique_ptr<RunLog> OpenLog(Windows& windows, RunLock& lock, const InstallerOptions& options,
-                                bool help, std::u16string& note) {
-  std::optional<std::u16string> folder;
-  if (!help && windows.system.IsUserAnAdmin()) folder = PrepareLogFolder(windows, note);
-  // A run at work holds the lock, and the next run rolls over instead.
-  if (folder && !options.logPath && lock.TryNow()) RollOver(windows, *folder + u'\\', note);
-  lock.Release();
-  return OpenRunLog(windows, options.logPath, folder);
-}
-
 RunMode ReadRunMode(Windows& windows, const InstallerOptions& options) {
   RunMode mode{options.silent, options.noRestart, windows.desktop.IsWindowStationVisible()};
   // From Windows Vista on, session 0 holds the services and nobody's desktop, whatever its
@@ -105,6 +92,7 @@ std::uint32_t Finish(Windows& windows, Reporter& reporter, const InstallerOption
 // The whole installation: checks, confirmation, dialog, then detect, plan, check and apply
 // under the run lock.
 std::uint32_t RunInstallation(Windows& windows, Reporter& reporter, HeldFiles& held, RunLock& lock,
+                              const std::optional<std::u16string>& folder,
                               const InstallerOptions& options, PackageSelection selection) {
   if (!windows.system.IsUserAnAdmin()) {
     return reporter.Fail(exit_code::kNotAdministrator, IDS_NOT_ADMINISTRATOR, IDS_CAPTION);
@@ -139,7 +127,7 @@ std::uint32_t RunInstallation(Windows& windows, Reporter& reporter, HeldFiles& h
   RunContext run(windows, reporter, held,
                  {options.installProvider, options.installCardProvider, options.showSelectionDialog,
                   options.providerArgs, options.cardProviderArgs, options.pluginArgs},
-                 selection, publisher);
+                 selection, publisher, folder);
   progress.Resume();
   // One run at a time from here to the end of its installations: never while a person is
   // asked something.
@@ -153,6 +141,7 @@ std::uint32_t RunInstallation(Windows& windows, Reporter& reporter, HeldFiles& h
   } else {
     applied = ApplyPlan(run);
   }
+  run.copies.Remove();
   progress.Stop();
   // Before any box: a box left open must not hold every other run.
   lock.Release();
@@ -179,11 +168,18 @@ std::uint32_t RunSetup(Windows& windows, const std::u16string& commandLine) {
   // Made first, so that they outlast the Reporter: held files and the lock last as long as
   // the run.
   HeldFiles held(windows.files);
-  RunLock lock(windows);
+  // The run's own folder, for its log, its lock and its copies: made ready for an
+  // administrator's run that asks for more than help; none where it can't be had safely.
   std::u16string folderNote;
-  Reporter reporter(
-      windows, mode,
-      OpenLog(windows, lock, options, parsed == ParseOutcome::kHelp, folderNote));
+  const std::optional<std::u16string> folder =
+      parsed != ParseOutcome::kHelp && windows.system.IsUserAnAdmin()
+          ? PrepareLogFolder(windows, folderNote)
+          : std::nullopt;
+  RunLock lock(windows, folder);
+  // A run at work holds the lock, and the next run rolls over instead.
+  if (folder && !options.logPath && lock.TryNow()) RollOver(windows, *folder + u'\\', folderNote);
+  lock.Release();
+  Reporter reporter(windows, mode, OpenRunLog(windows, options.logPath, folder));
   if (reporter.Recording()) {
     const std::vector<std::u16string> arguments = windows.system.SplitCommandLine(commandLine);
     // Before the first line: every line from here on keeps these values out.
@@ -201,7 +197,8 @@ std::uint32_t RunSetup(Windows& windows, const std::u16string& commandLine) {
     // A deployment reads only the code: a mistyped call must not pass for an installation.
     return reporter.Finish(reporter.RejectCommandLine(help, rejection.argument, rejection.reason));
   }
-  return reporter.Finish(RunInstallation(windows, reporter, held, lock, options, selection));
+  return reporter.Finish(
+      RunInstallation(windows, reporter, held, lock, folder, options, selection));
 }
 
 }  // namespace setup

@@ -8,7 +8,7 @@ enable_language(RC)
 # GCC 12's link-time optimisation crashes (internal compiler error in binds_to_current_def_p)
 # on this program when it splits it into partitions; one partition costs a program this
 # small nothing, not even a byte.
-set(SIZE_OPTIONS -Os -ffunction-sections -fdata-sections -flto-partition=one
+set(SIZE_OPTIONS -Oz -ffunction-sections -fdata-sections -flto-partition=one
   -fno-exceptions -fno-asynchronous-unwind-tables -fno-unwind-tables -fno-rtti)
 
 # Windows 2000 headers for everything in this build, the core included, so that nothing

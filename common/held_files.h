@@ -1,8 +1,11 @@
 // The files the run holds open so that nobody can change them, from when they were found
-// until the run ends: setup.exe's own file, the packages, msiexec's logs. One per run, made
-// by the main flow before anything is opened; every holder keeps its handle here.
+// until the run ends: setup.exe's own file, the files it hands to other programs (copied
+// from these very handles), msiexec's logs. One per run, made by the main flow before
+// anything is opened; every holder keeps its handle here.
 #pragma once
 
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/files.h"
@@ -13,15 +16,25 @@ class HeldFiles {
  public:
   explicit HeldFiles(Files& files) : files_(files) {}
   ~HeldFiles() {
-    for (const AppendHandle handle : handles_) files_.CloseFile(handle);
+    for (const auto& [path, handle] : held_) files_.CloseFile(handle);
   }
   HeldFiles(const HeldFiles&) = delete;
   HeldFiles& operator=(const HeldFiles&) = delete;
-  void Keep(AppendHandle handle) { handles_.push_back(handle); }
+  // `path`: as it was opened, for Find.
+  void Keep(AppendHandle handle, std::u16string path = {}) {
+    held_.emplace_back(std::move(path), handle);
+  }
+  // The handle held for `path`, or 0.
+  AppendHandle Find(const std::u16string& path) const {
+    for (const auto& [held, handle] : held_) {
+      if (held == path) return handle;
+    }
+    return 0;
+  }
 
  private:
   Files& files_;
-  std::vector<AppendHandle> handles_;
+  std::vector<std::pair<std::u16string, AppendHandle>> held_;
 };
 
 }  // namespace setup

@@ -15,7 +15,8 @@ std::uint32_t ApplyStep(RunContext& run, const PlanStep& step) {
     case StepAction::kInstall:
     case StepAction::kRefresh:
     case StepAction::kAddFeature:
-      return InstallFoundPackage(run, step.product->productCode, step.package, step.commandLine);
+      return InstallFoundPackage(run, step.product->productCode, step.package, step.commandLine,
+                                 step.source);
     case StepAction::kRemove:
       return RunInstaller(run.windows, run.reporter, run.installerWait, run.held, step.commandLine);
     case StepAction::kApplyRegistryFile:

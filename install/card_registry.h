@@ -2,12 +2,14 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace setup {
 
 // regedit /s on the registry file, then regini on the access-list file, both for this
-// Windows' architecture.
-std::vector<std::u16string> CardRegistryCommands(bool x64);
+// Windows' architecture: each tool's command without its file, and the file's name in the
+// start folder.
+std::vector<std::pair<const char*, const char16_t*>> CardRegistryFiles(bool x64);
 
 }  // namespace setup

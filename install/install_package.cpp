@@ -26,22 +26,31 @@ std::uint32_t FindRequiredPackage(RunContext& run, const std::u16string& mask,
   }
   // Held before its version or signature is read, until the run ends: a writer of the share
   // can't swap it between the check and msiexec (during a removal, or a wait for another
-  // installation).
-  const OpenedFile held = run.windows.files.HoldFile(found);
-  if (held.handle == 0) {
-    const std::uint32_t code = held.error != kSuccess ? held.error : kErrorGenFailure;
-    run.reporter.Record(
-        {"package ", found, " could not be held against change, error ", DecimalText(code)});
-    run.reporter.NoteSource(code, "CreateFileW (holding the package)");
+  // installation), and its copy is made from this very handle.
+  AppendHandle held;
+  if (const std::uint32_t code = HoldUntilTheEnd(run, found, held); code != kSuccess) {
     return run.reporter.Fail(code, IDS_PACKAGE_NOT_OPENED);
   }
-  run.held.Keep(held.handle);
   path = found;
   return kSuccess;
 }
 
+std::uint32_t HoldUntilTheEnd(RunContext& run, const std::u16string& path, AppendHandle& held) {
+  held = run.held.Find(path);
+  if (held != 0) return kSuccess;
+  const OpenedFile file = run.windows.files.HoldFile(path);
+  if (file.handle == 0) {
+    const std::uint32_t code = file.error != kSuccess ? file.error : kErrorGenFailure;
+    run.reporter.Record({path, " could not be held against change, error ", DecimalText(code)});
+    return run.reporter.NoteSource(code, "CreateFileW (holding a file)");
+  }
+  run.held.Keep(held = file.handle, path);
+  return kSuccess;
+}
+
 std::uint32_t InstallFoundPackage(RunContext& run, const std::u16string& productCode,
-                                  const std::u16string& path, const std::u16string& commandLine) {
+                                  const std::u16string& path, const std::u16string& commandLine,
+                                  const std::u16string& source) {
   // The installer is told which file is the product's package now, so that an update
   // from a package of another name finds its source. Both calls fail harmlessly for a
   // product that is not installed.
@@ -49,7 +58,19 @@ std::uint32_t InstallFoundPackage(RunContext& run, const std::u16string& product
   run.reporter.Record({"source list of ", productCode, ": package name ", name});
   run.windows.installer.ForceSourceListResolution(productCode);
   run.windows.installer.SetSourceListPackageName(productCode, name);
-  return RunInstaller(run.windows, run.reporter, run.installerWait, run.held, commandLine);
+  const std::uint32_t code =
+      RunInstaller(run.windows, run.reporter, run.installerWait, run.held, commandLine);
+  if (!source.empty()) {
+    // msiexec ran the copy, which goes with the run: repairs and features run from source
+    // look for the package in the share's folder, searched anew (Windows Installer 2.0 has
+    // both calls).
+    const std::u16string folder = source.substr(0, source.rfind(u'\\') + 1);
+    const std::uint32_t added = run.windows.installer.AddSource(productCode, folder);
+    run.reporter.Record({"source list of ", productCode, ": ", folder, " added (",
+                         DecimalText(added), "), searched anew"});
+    run.windows.installer.ForceSourceListResolution(productCode);
+  }
+  return code;
 }
 
 }  // namespace setup

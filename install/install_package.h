@@ -20,8 +20,14 @@ std::u16string PackageName(const std::u16string& packagePath);
 std::uint32_t FindRequiredPackage(RunContext& run, const std::u16string& mask,
                                   std::u16string& path);
 
-// Registers the package's file name in the product's source list and runs the command line.
+// The file at `path` held open, shared for reading only, until the run ends (once per
+// path): 0 and `held`, or the code, recorded.
+std::uint32_t HoldUntilTheEnd(RunContext& run, const std::u16string& path, AppendHandle& held);
+
+// Registers the package's file name in the product's source list and runs the command line;
+// for a copy of the share's `source`, then adds the share's folder to the source list.
 std::uint32_t InstallFoundPackage(RunContext& run, const std::u16string& productCode,
-                                  const std::u16string& path, const std::u16string& commandLine);
+                                  const std::u16string& path, const std::u16string& commandLine,
+                                  const std::u16string& source);
 
 }  // namespace setup

@@ -3,12 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "common/held_files.h"
 #include "install/installer_wait.h"
 #include "install/package_signature.h"
+#include "install/run_copies.h"
 #include "install/run_plan.h"
 #include "packages/package_selection.h"
 #include "platform/windows.h"
@@ -27,14 +29,17 @@ struct RunRequest {
 };
 
 struct RunContext {
+  // `folder`: the log folder as the run made it ready, where its copies go.
   RunContext(Windows& windows, Reporter& reporter, HeldFiles& held, RunRequest request,
-             PackageSelection selection, Publisher publisher)
+             PackageSelection selection, Publisher publisher,
+             std::optional<std::u16string> folder = std::nullopt)
       : windows(windows),
         reporter(reporter),
         request(std::move(request)),
         selection(std::move(selection)),
         publisher(std::move(publisher)),
-        held(held) {}
+        held(held),
+        copies(windows, std::move(folder)) {}
 
   Windows& windows;
   Reporter& reporter;
@@ -45,6 +50,7 @@ struct RunContext {
   RunPlan plan;
   InstallerWait installerWait;
   HeldFiles& held;
+  RunCopies copies;
 };
 
 }  // namespace setup

@@ -3,17 +3,15 @@
 #include "common/joined_text.h"
 #include "install/installer_wait.h"
 #include "platform/windows_constants.h"
-#include "ui/log_folder.h"
 
 static_assert(setup::kInstallerWaitLimit == 600 * 1000, "the log says 600 s");
 
 namespace setup {
 
 OpenedFile RunLock::Open() {
-  const std::u16string folder = LogFolderPath(windows_);
-  // Never a lock at the drive's root, where any user could hold it.
-  if (folder.empty()) return {0, kErrorPathNotFound};
-  return windows_.files.OpenUnshared(Join({folder, "\\setup.lock"}));
+  // Only in a folder closed to users: any user could hold it anywhere else.
+  if (!folder_) return {0, kErrorPathNotFound};
+  return windows_.files.OpenUnshared(Join({*folder_, "\\setup.lock"}));
 }
 
 bool RunLock::TryNow() {

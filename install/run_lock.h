@@ -7,6 +7,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "install/installer_wait.h"
 #include "platform/windows.h"
@@ -19,7 +21,9 @@ inline constexpr std::uint32_t kLockRetryPause = 1000;
 
 class RunLock {
  public:
-  explicit RunLock(Windows& windows) : windows_(windows) {}
+  // `folder`: the log folder as the run made it ready; none where it could not be.
+  RunLock(Windows& windows, std::optional<std::u16string> folder)
+      : windows_(windows), folder_(std::move(folder)) {}
   ~RunLock() { Release(); }
   RunLock(const RunLock&) = delete;
   RunLock& operator=(const RunLock&) = delete;
@@ -39,6 +43,7 @@ class RunLock {
   OpenedFile Open();
 
   Windows& windows_;
+  const std::optional<std::u16string> folder_;
   AppendHandle lock_ = 0;
 };
 

@@ -37,18 +37,21 @@ RunPlan PlanRun(const Detected& detected, const std::u16string& pluginArgs) {
   const auto provider = [&](const Product& product, const DetectedPackage& package) {
     plan.steps.push_back({&product, package.refresh ? StepAction::kRefresh : StepAction::kInstall,
                           package.path, InstallCommandLine(package.path, package.arguments),
-                          OnFailure::kKeepGoing, Part::kProviders});
+                          OnFailure::kKeepGoing, Part::kProviders, package.source});
   };
   if (detected.provider) provider(kProvider, *detected.provider);
   if (detected.cardProvider) {
     provider(kCardProvider, *detected.cardProvider);
-    for (const std::u16string& command : CardRegistryCommands(detected.x64)) {
-      plan.steps.push_back({&kCardProvider,
-                            StepAction::kApplyRegistryFile,
-                            {},
-                            command,
-                            OnFailure::kKeepGoing,
-                            Part::kProviders});
+    const auto tools = CardRegistryFiles(detected.x64);
+    for (std::size_t i = 0; i < tools.size(); ++i) {
+      // Without a copy, the file is named without a folder: the tools inherit the start
+      // folder as their current directory, where the distribution keeps it.
+      const DetectedFile file =
+          i < detected.cardFiles.size() ? detected.cardFiles[i] : DetectedFile{tools[i].second, {}};
+      const char* quote = file.source.empty() ? "" : "\"";
+      plan.steps.push_back({&kCardProvider, StepAction::kApplyRegistryFile, {},
+                            Join({tools[i].first, quote, file.path, quote}),
+                            OnFailure::kKeepGoing, Part::kProviders, file.source});
     }
     for (const std::u16string& file : detected.certificateFiles) {
       plan.steps.push_back({&kCardProvider, StepAction::kImportCertificates, file, {},
@@ -56,10 +59,10 @@ RunPlan PlanRun(const Detected& detected, const std::u16string& pluginArgs) {
     }
   }
   const DetectedPlugin& plugin = detected.plugin;
-  const auto step = [&](StepAction action, const std::u16string& package,
+  const auto step = [&](StepAction action, const std::u16string& file,
                         const std::u16string& commandLine) {
-    plan.steps.push_back(
-        {&kPlugin, action, package, commandLine, OnFailure::kEndRun, Part::kPlugin});
+    plan.steps.push_back({&kPlugin, action, file, commandLine, OnFailure::kEndRun, Part::kPlugin,
+                          file.empty() ? u"" : plugin.source});
   };
   switch (plugin.action) {
     case PluginAction::kUpgrade:
@@ -80,17 +83,19 @@ RunPlan PlanRun(const Detected& detected, const std::u16string& pluginArgs) {
 }
 
 std::u16string DescribeStep(const PlanStep& step, std::size_t number, std::size_t count) {
-  const std::u16string& what = step.commandLine.empty() ? step.package : step.commandLine;
+  std::u16string text = Join({"step ", DecimalText(number), " of ", DecimalText(count), ", ",
+                              step.product->name, ": ", ActionName(step.action)});
   // msiexec /i is preceded by the source-list writes that name its package to the product.
-  const bool named = !step.commandLine.empty() && !step.package.empty();
-  return Join({"step ", DecimalText(number), " of ", DecimalText(count), ", ", step.product->name,
-               ": ", ActionName(step.action),
-               named ? ", its package named in the source list first" : "",
-               what.empty() ? "" : ": ", what,
-               step.action == StepAction::kNothing       ? ""
-               : step.onFailure == OnFailure::kKeepGoing ? "; a failure is kept, the run ends "
-                                                           "after the providers' steps"
-                                                         : "; a failure ends the run"});
+  if (!step.commandLine.empty() && !step.package.empty()) {
+    text += Join({", its package named in the source list first"});
+  }
+  const std::u16string& what = step.commandLine.empty() ? step.package : step.commandLine;
+  if (!what.empty()) text += Join({": ", what});
+  if (!step.source.empty()) text += Join({" (a copy of ", step.source, ")"});
+  if (step.action == StepAction::kNothing) return text;
+  return text + Join({step.onFailure == OnFailure::kKeepGoing
+                          ? "; a failure is kept, the run ends after the providers' steps"
+                          : "; a failure ends the run"});
 }
 
 }  // namespace setup

@@ -37,6 +37,7 @@ struct PlanStep {
   std::u16string commandLine;  // what the tool gets, msiexec's log aside; empty: no tool runs
   OnFailure onFailure;
   Part part;
+  std::u16string source = {};  // the share's file the tool gets a copy of; empty: no copy
   bool operator==(const PlanStep&) const = default;
 };
 
@@ -50,6 +51,7 @@ struct DetectedPackage {
   bool refresh = false;      // over the installed product, in its configuration
   std::u16string arguments;  // msiexec's extra arguments
   std::u16string path;
+  std::u16string source = {};  // once `path` is the run's copy: the share's file it is of
   bool operator==(const DetectedPackage&) const = default;
 };
 
@@ -65,6 +67,14 @@ enum class PluginAction {
 struct DetectedPlugin {
   PluginAction action = PluginAction::kInstall;
   std::u16string path;  // the package found for it; empty when nothing needs one
+  std::u16string source = {};  // as for a provider's package
+};
+
+// A card provider's file as its tool gets it: its name in the start folder, or the run's
+// copy (`path`) of the share's file (`source`).
+struct DetectedFile {
+  std::u16string path;
+  std::u16string source;
 };
 
 // Everything the run's decisions need, read before the first change.
@@ -73,6 +83,7 @@ struct Detected {
   std::optional<DetectedPackage> cardProvider;  // asked for with -ucsp
   DetectedPlugin plugin;
   std::vector<std::u16string> certificateFiles;  // with -ucsp, by full path
+  std::vector<DetectedFile> cardFiles;  // with -ucsp, as CardRegistryFiles lists them
   bool x64 = false;  // the card provider's registry files come per architecture
 };
 

@@ -45,6 +45,8 @@ class Files {
   // the call fails.
   virtual std::u16string ReadSystemDirectory() = 0;
   virtual std::u16string ReadWindowsDirectory() = 0;
+  // GetFileAttributesW: nothing when it fails.
+  virtual std::optional<std::uint32_t> ReadAttributes(const std::u16string& path) = 0;
   // GetFileAttributesExW: a file's size; nothing for a folder or when it fails.
   virtual std::optional<std::uint64_t> ReadFileSize(const std::u16string& path) = 0;
   // CreateFileW(FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, shared for reading and writing,
@@ -59,6 +61,13 @@ class Files {
   // ReadFile of the whole file into `bytes`: 0, the GetLastError code of the step that
   // failed, or ERROR_FILE_TOO_LARGE above `limit` bytes (nothing read then).
   virtual std::uint32_t ReadFileBytes(const std::u16string& path, std::uint32_t limit,
+                                      std::string& bytes) = 0;
+  // CreateFileW(GENERIC_WRITE, no sharing, CREATE_NEW): fails where anything, a link
+  // included, has the name. Only `handle` and `error` are set.
+  virtual OpenedFile CreateNewFile(const std::u16string& path) = 0;
+  // ReadFile of up to `size` bytes at `offset` of an open file (OVERLAPPED's offset): 0 and
+  // `bytes` (empty at the end), or the GetLastError code.
+  virtual std::uint32_t ReadFileChunk(AppendHandle file, std::uint64_t offset, std::uint32_t size,
                                       std::string& bytes) = 0;
   // CreateFileW(GENERIC_READ, no sharing, OPEN_ALWAYS, FILE_FLAG_OPEN_REPARSE_POINT): only
   // `handle` and `error` are set.
@@ -75,6 +84,8 @@ class Files {
   // byte: 0 or the GetLastError code.
   virtual std::uint32_t RenameFile(const std::u16string& from, const std::u16string& to) = 0;
   virtual std::uint32_t RemoveFile(const std::u16string& path) = 0;
+  // RemoveDirectoryW: an empty folder, or a link to a folder itself (never what it leads to).
+  virtual std::uint32_t RemoveFolder(const std::u16string& path) = 0;
   virtual std::uint32_t Append(AppendHandle file, const std::string& bytes) = 0;
   // CloseHandle.
   virtual void CloseFile(AppendHandle file) = 0;

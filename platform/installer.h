@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace setup {
 
@@ -36,6 +37,15 @@ class Installer {
   // "PackageName", packageName); the result is not used.
   virtual void SetSourceListPackageName(const std::u16string& productCode,
                                         const std::u16string& packageName) = 0;
+  // MsiSourceListAddSourceW(productCode, NULL, 0, folder) (Windows Installer 2.0 on): 0 or
+  // the installer's code.
+  virtual std::uint32_t AddSource(const std::u16string& productCode,
+                                  const std::u16string& folder) = 0;
+  // The Cabinet column of the package's Media table: MsiOpenDatabaseW (read only),
+  // MsiDatabaseOpenViewW, MsiViewExecute, MsiViewFetch and MsiRecordGetStringW with its
+  // two-call protocol; every handle closed. 0 and `cabinets`, or the installer's code.
+  virtual std::uint32_t ReadCabinets(const std::u16string& package,
+                                     std::vector<std::u16string>& cabinets) = 0;
 };
 
 }  // namespace setup

@@ -7,6 +7,31 @@
 #include "platform/windows_constants.h"
 
 namespace setup {
+bool OnlyAdministratorsWrite(std::u16string_view sddl) {
+  const std::size_t dacl = sddl.find(u"D:");
+  if (!sddl.starts_with(u"O:") || dacl == sddl.npos || sddl.find(u"NO_ACCESS") != sddl.npos) {
+    return false;
+  }
+  const std::u16string_view owner = sddl.substr(2, dacl - 2);
+  // Each entry "(type;flags;rights;object;inherited object;account)": an entry that allows
+  // anyone else anything is refused, reading included (a folder that holds logs).
+  for (std::size_t at = dacl; (at = sddl.find(u"(A;", at)) != sddl.npos;) {
+    const std::size_t end = sddl.find(u')', at);
+    const std::size_t account = sddl.rfind(u';', end) + 1;
+    const std::u16string_view who = sddl.substr(account, end - account);
+    if (end == sddl.npos || (who != u"BA" && who != u"SY" && who != owner)) return false;
+    at = end;
+  }
+  return true;
+}
+
+std::u16string ProtectionFault(Windows& windows, const std::u16string& folder) {
+  std::u16string access;
+  const std::uint32_t error = windows.files.ReadSecurity(folder, access);
+  if (error == kSuccess && OnlyAdministratorsWrite(access)) return {};
+  return Join({"folder ", folder, " is not closed to users (access \"", access, "\", error ",
+               DecimalText(error), "; no access lists on its volume?): nothing of the run goes there"});
+}
 
 std::optional<std::u16string> PrepareLogFolder(Windows& windows, std::u16string& note) {
   const std::u16string folder = LogFolderPath(windows);
@@ -21,6 +46,12 @@ std::optional<std::u16string> PrepareLogFolder(Windows& windows, std::u16string&
     if (level == folder) break;
     level = folder;
   }
+  if (error == kErrorAlreadyExists &&
+      (windows.files.ReadAttributes(folder).value_or(0) & kFileAttributeReparsePoint) != 0) {
+    // Never followed: what it leads to keeps its own access.
+    note = Join({"folder ", folder, " is a link: nothing of the run goes there"});
+    return std::nullopt;
+  }
   if (error == kErrorAlreadyExists) {
     // Set again whatever it was: a descriptor that reads back otherwise was not ours.
     std::u16string was, now;
@@ -34,8 +65,12 @@ std::optional<std::u16string> PrepareLogFolder(Windows& windows, std::u16string&
   } else if (error != kSuccess) {
     note = Join({"no log in ", level, ": error ", DecimalText(error)});
   }
-  if (error == kSuccess) return folder;
-  return std::nullopt;
+  if (error != kSuccess) return std::nullopt;
+  if (std::u16string fault = ProtectionFault(windows, folder); !fault.empty()) {
+    note = std::move(fault);
+    return std::nullopt;
+  }
+  return folder;
 }
 
 std::u16string LogFolderPath(Windows& windows) {

@@ -29,6 +29,16 @@ std::string Stamp(const LocalTime& time) {
 
 }  // namespace
 
+std::u16string FileStamp(const LocalTime& time) {
+  std::u16string stamp;
+  // Out of the log's stamp's digits.
+  for (const char c : Stamp(time).substr(0, 19)) {
+    if (c >= '0' && c <= '9') stamp += static_cast<char16_t>(c);
+    if (c == ' ') stamp += u'-';
+  }
+  return stamp;
+}
+
 std::unique_ptr<RunLog> OpenRunLog(Windows& windows, const std::optional<std::u16string>& logPath,
                                    const std::optional<std::u16string>& folder) {
   if (logPath) return std::make_unique<RunLog>(windows, *logPath);
@@ -71,11 +81,7 @@ bool IsPlainFile(const OpenedFile& file) {
 }
 
 RunLog::RunLog(Windows& windows, std::u16string path) : windows_(windows), path_(std::move(path)) {
-  // "YYYYMMDD-hhmmss" out of the stamp's digits.
-  for (const char c : Stamp(windows_.system.ReadLocalTime()).substr(0, 19)) {
-    if (c >= '0' && c <= '9') startStamp_ += static_cast<char16_t>(c);
-    if (c == ' ') startStamp_ += u'-';
-  }
+  startStamp_ = FileStamp(windows_.system.ReadLocalTime());
   const OpenedFile file = windows_.files.OpenForAppending(path_);
   if (IsPlainFile(file)) {
     file_ = file.handle;

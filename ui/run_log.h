@@ -50,6 +50,9 @@ class RunLog {
 std::unique_ptr<RunLog> OpenRunLog(Windows& windows, const std::optional<std::u16string>& logPath,
                                    const std::optional<std::u16string>& folder);
 
+// "YYYYMMDD-hhmmss": a run's start in the names of the files and folders it makes.
+std::u16string FileStamp(const LocalTime& time);
+
 // UTF-8 of UTF-16 text; an unpaired surrogate becomes U+FFFD.
 std::string ToUtf8(std::u16string_view text);
 

@@ -72,6 +72,12 @@ std::u16string Win32Files::ReadWindowsDirectory() {
       .value_or(std::u16string());
 }
 
+std::optional<std::uint32_t> Win32Files::ReadAttributes(const std::u16string& path) {
+  const DWORD attributes = ::GetFileAttributesW(Wide(path));
+  if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+  return attributes;
+}
+
 std::optional<std::uint64_t> Win32Files::ReadFileSize(const std::u16string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (!::GetFileAttributesExW(Wide(path), GetFileExInfoStandard, &data)) return std::nullopt;
@@ -156,6 +162,31 @@ std::uint32_t Win32Files::Append(AppendHandle file, const std::string& bytes) {
 
 void Win32Files::CloseFile(AppendHandle file) { ::CloseHandle(reinterpret_cast<HANDLE>(file)); }
 
+OpenedFile Win32Files::CreateNewFile(const std::u16string& path) {
+  const HANDLE file = ::CreateFileW(Wide(path), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  OpenedFile opened;
+  opened.error = ::GetLastError();
+  if (file != INVALID_HANDLE_VALUE) opened.handle = reinterpret_cast<AppendHandle>(file);
+  return opened;
+}
+
+std::uint32_t Win32Files::ReadFileChunk(AppendHandle file, std::uint64_t offset,
+                                        std::uint32_t size, std::string& bytes) {
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(offset);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  std::string read(size, '\0');
+  DWORD got = 0;
+  if (!::ReadFile(reinterpret_cast<HANDLE>(file), read.data(), size, &got, &at)) {
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_HANDLE_EOF) return error;
+  }
+  read.resize(got);
+  bytes = std::move(read);
+  return ERROR_SUCCESS;
+}
+
 OpenedFile Win32Files::OpenUnshared(const std::u16string& path) {
   const HANDLE file = ::CreateFileW(Wide(path), GENERIC_READ, 0, nullptr, OPEN_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL | kLockLinks, nullptr);
@@ -172,6 +203,10 @@ std::uint32_t Win32Files::RenameFile(const std::u16string& from, const std::u16s
 
 std::uint32_t Win32Files::RemoveFile(const std::u16string& path) {
   return ::DeleteFileW(Wide(path)) ? ERROR_SUCCESS : ::GetLastError();
+}
+
+std::uint32_t Win32Files::RemoveFolder(const std::u16string& path) {
+  return ::RemoveDirectoryW(Wide(path)) ? ERROR_SUCCESS : ::GetLastError();
 }
 
 }  // namespace setup::win32

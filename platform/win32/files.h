@@ -13,6 +13,7 @@ class Win32Files final : public Files {
   std::optional<std::u16string> ReadFullPathName(const std::u16string& name) override;
   std::u16string ReadSystemDirectory() override;
   std::u16string ReadWindowsDirectory() override;
+  std::optional<std::uint32_t> ReadAttributes(const std::u16string& path) override;
   std::optional<std::uint64_t> ReadFileSize(const std::u16string& path) override;
   OpenedFile OpenForAppending(const std::u16string& path) override;
   OpenedFile HoldFile(const std::u16string& path) override;
@@ -20,6 +21,9 @@ class Win32Files final : public Files {
                               std::string& bytes) override;
   std::uint32_t Append(AppendHandle file, const std::string& bytes) override;
   void CloseFile(AppendHandle file) override;
+  OpenedFile CreateNewFile(const std::u16string& path) override;
+  std::uint32_t ReadFileChunk(AppendHandle file, std::uint64_t offset, std::uint32_t size,
+                              std::string& bytes) override;
   OpenedFile OpenUnshared(const std::u16string& path) override;
   // In platform/win32/folder_security.cpp.
   std::uint32_t CreateFolder(const std::u16string& path, const std::u16string& sddl) override;
@@ -27,6 +31,7 @@ class Win32Files final : public Files {
   std::uint32_t WriteSecurity(const std::u16string& path, const std::u16string& sddl) override;
   std::uint32_t RenameFile(const std::u16string& from, const std::u16string& to) override;
   std::uint32_t RemoveFile(const std::u16string& path) override;
+  std::uint32_t RemoveFolder(const std::u16string& path) override;
 };
 
 }  // namespace setup::win32

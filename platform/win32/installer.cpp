@@ -21,6 +21,12 @@ struct Win32Installer::Functions {
   decltype(&::MsiCloseHandle) closeHandle;
   decltype(&::MsiSourceListForceResolutionW) forceResolution;
   decltype(&::MsiSourceListSetInfoW) sourceListSetInfo;  // Windows Installer 3.0
+  decltype(&::MsiSourceListAddSourceW) addSource;
+  decltype(&::MsiOpenDatabaseW) openDatabase;
+  decltype(&::MsiDatabaseOpenViewW) openView;
+  decltype(&::MsiViewExecute) execute;
+  decltype(&::MsiViewFetch) fetch;
+  decltype(&::MsiRecordGetStringW) recordString;
 };
 
 namespace {
@@ -59,6 +65,13 @@ Win32Installer::Functions Win32Installer::BindFunctions() {
       FindFunction<decltype(functions.forceResolution)>(msi, "MsiSourceListForceResolutionW");
   functions.sourceListSetInfo =
       FindFunction<decltype(functions.sourceListSetInfo)>(msi, "MsiSourceListSetInfoW");
+  functions.addSource = FindFunction<decltype(functions.addSource)>(msi, "MsiSourceListAddSourceW");
+  functions.openDatabase = FindFunction<decltype(functions.openDatabase)>(msi, "MsiOpenDatabaseW");
+  functions.openView = FindFunction<decltype(functions.openView)>(msi, "MsiDatabaseOpenViewW");
+  functions.execute = FindFunction<decltype(functions.execute)>(msi, "MsiViewExecute");
+  functions.fetch = FindFunction<decltype(functions.fetch)>(msi, "MsiViewFetch");
+  functions.recordString =
+      FindFunction<decltype(functions.recordString)>(msi, "MsiRecordGetStringW");
   return functions;
 }
 
@@ -136,6 +149,55 @@ void Win32Installer::SetSourceListPackageName(const std::u16string& productCode,
     functions_->sourceListSetInfo(Wide(productCode), nullptr, kMachineContext, kProductCode,
                                   L"PackageName", Wide(packageName));
   }
+}
+
+std::uint32_t Win32Installer::AddSource(const std::u16string& productCode,
+                                        const std::u16string& folder) {
+  if (functions_->addSource == nullptr) return kMissing;
+  return functions_->addSource(Wide(productCode), nullptr, 0, Wide(folder));
+}
+
+std::uint32_t Win32Installer::ReadCabinets(const std::u16string& package,
+                                           std::vector<std::u16string>& cabinets) {
+  const Functions& f = *functions_;
+  if (f.openDatabase == nullptr || f.openView == nullptr || f.execute == nullptr ||
+      f.fetch == nullptr || f.recordString == nullptr || f.closeHandle == nullptr) {
+    return kMissing;
+  }
+  // Each handle closed when the call is done with it, on every path.
+  struct Closed {
+    decltype(&::MsiCloseHandle) close;
+    MSIHANDLE handle = 0;
+    ~Closed() {
+      if (handle != 0) close(handle);
+    }
+  };
+  Closed database{f.closeHandle}, view{f.closeHandle};
+  std::u16string path = package;
+  // MSIDBOPEN_READONLY is a null path pointer.
+  UINT result = f.openDatabase(Wide(path), nullptr, &database.handle);
+  if (result == ERROR_SUCCESS) {
+    result = f.openView(database.handle, L"SELECT `Cabinet` FROM `Media`", &view.handle);
+  }
+  if (result == ERROR_SUCCESS) result = f.execute(view.handle, 0);
+  std::vector<std::u16string> read;
+  while (result == ERROR_SUCCESS) {
+    Closed record{f.closeHandle};
+    result = f.fetch(view.handle, &record.handle);
+    if (result != ERROR_SUCCESS) break;
+    wchar_t empty[1] = {L'\0'};
+    DWORD length = 0;
+    result = f.recordString(record.handle, 1, empty, &length);
+    std::u16string buffer(std::size_t{length} + 1, u'\0');
+    if (result == ERROR_MORE_DATA) {
+      length += 1;
+      result = f.recordString(record.handle, 1, Wide(buffer), &length);
+    }
+    if (result == ERROR_SUCCESS) read.push_back(UpToNul(buffer));
+  }
+  if (result != ERROR_NO_MORE_ITEMS) return result;
+  cabinets = std::move(read);
+  return ERROR_SUCCESS;
 }
 
 }  // namespace setup::win32

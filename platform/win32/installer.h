@@ -26,6 +26,9 @@ class Win32Installer final : public Installer {
   void ForceSourceListResolution(const std::u16string& productCode) override;
   void SetSourceListPackageName(const std::u16string& productCode,
                                 const std::u16string& packageName) override;
+  std::uint32_t AddSource(const std::u16string& productCode, const std::u16string& folder) override;
+  std::uint32_t ReadCabinets(const std::u16string& package,
+                             std::vector<std::u16string>& cabinets) override;
 
  private:
   struct Functions;

@@ -238,6 +238,12 @@ std::optional<std::vector<DirectoryEntry>> FakeWindows::FindFiles(const std::u16
       found.push_back({name});
     }
   }
+  for (const auto& [path, access] : folders) {
+    const auto [parent, name] = SplitPath(path);
+    if (SamePath(parent, folder) && WildcardMatch(namePattern, name)) {
+      found.push_back({name, kFileAttributeDirectory});
+    }
+  }
   if (folder.empty() && rootEnumerationFails) return std::nullopt;
   bool folderExists = folder.empty() || folders.count(folder);
   for (const Entry& entry : entries_) {
@@ -309,7 +315,35 @@ std::vector<std::u16string> FakeWindows::OpenFiles() const {
 std::uint32_t FakeWindows::CreateFolder(const std::u16string& path, const std::u16string& sddl) {
   if (folders.count(path) != 0) return kErrorAlreadyExists;
   if (folders.count(path.substr(0, path.rfind(u'\\'))) == 0) return 3;  // ERROR_PATH_NOT_FOUND
-  folders[path] = sddl;
+  folders[path] = volumeAccess.value_or(sddl);
+  return kSuccess;
+}
+
+std::optional<std::uint32_t> FakeWindows::ReadAttributes(const std::u16string& path) {
+  if (fileLinks.count(path) != 0) return fileLinks.at(path).first;
+  if (folders.count(path) != 0) return kFileAttributeDirectory;
+  if (writtenFiles.count(path) != 0) return 0x80u;
+  for (const Entry& entry : entries_) {
+    if (SamePath(currentDirectory + u'\\' + entry.path, path)) {
+      return entry.directory ? kFileAttributeDirectory : 0x80u;
+    }
+  }
+  return std::nullopt;
+}
+
+OpenedFile FakeWindows::CreateNewFile(const std::u16string& path) {
+  if (createErrors.count(path) != 0) return {0, createErrors.at(path)};
+  if (writtenFiles.count(path) + folders.count(path) != 0) return {0, 80};  // ERROR_FILE_EXISTS
+  writtenFiles[path];
+  files_[nextHandle_] = {u"new", path};
+  return {nextHandle_++};
+}
+
+// A held file's bytes are its path, as ReadFileBytes gives them.
+std::uint32_t FakeWindows::ReadFileChunk(AppendHandle file, std::uint64_t offset,
+                                         std::uint32_t size, std::string& bytes) {
+  const std::string all = ToUtf8(files_.at(file).second);
+  bytes = offset < all.size() ? all.substr(offset, size) : std::string();
   return kSuccess;
 }
 
@@ -359,7 +393,11 @@ void FakeWindows::CloseStore(StoreHandle store) {
   }
 }
 
+// A copy carries the signature of the file whose bytes (its path) it holds.
 Signature FakeWindows::VerifySignature(const std::u16string& path, AppendHandle) {
+  for (const auto& [signed_, signature] : signatures) {
+    if (writtenFiles.count(path) != 0 && writtenFiles.at(path) == ToUtf8(signed_)) return signature;
+  }
   return ValueOr(signatures, path, {kTrustNoSignature, false, {}, {}, {}, kTrustNoSignature});
 }
 

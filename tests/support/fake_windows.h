@@ -96,6 +96,11 @@ class FakeWindows : public Installer,
   // first try; nothing opens unshared what is open, this run's own handles too.
   std::map<std::u16string, std::u16string> folders;
   std::map<std::u16string, std::uint32_t> lockHeldFor;
+  // What the volume keeps of any access set on a folder: as set, unless given (a FAT
+  // volume keeps none); files that can't be made; each package's external cabinets.
+  std::optional<std::u16string> volumeAccess;
+  std::map<std::u16string, std::uint32_t> createErrors;
+  std::map<std::u16string, std::vector<std::u16string>> cabinets;
 
   // Exit codes by exact command line; other commands exit with defaultExitCode.
   std::map<std::u16string, ProcessOutcome> processOutcomes;
@@ -184,7 +189,24 @@ class FakeWindows : public Installer,
     return kSuccess;
   }
   std::uint32_t WriteSecurity(const std::u16string& path, const std::u16string& sddl) override {
-    folders.at(path) = sddl;
+    folders.at(path) = volumeAccess.value_or(sddl);
+    return kSuccess;
+  }
+  std::optional<std::uint32_t> ReadAttributes(const std::u16string& path) override;
+  OpenedFile CreateNewFile(const std::u16string& path) override;
+  std::uint32_t ReadFileChunk(AppendHandle file, std::uint64_t offset, std::uint32_t size,
+                              std::string& bytes) override;
+  std::uint32_t RemoveFolder(const std::u16string& path) override {
+    return folders.erase(path) == 1 ? kSuccess : kErrorFileNotFound;
+  }
+  std::uint32_t AddSource(const std::u16string& productCode,
+                          const std::u16string& folder) override {
+    log.push_back(u"source list: " + productCode + u" add " + folder);
+    return kSuccess;
+  }
+  std::uint32_t ReadCabinets(const std::u16string& package,
+                             std::vector<std::u16string>& found) override {
+    found = cabinets.count(package) != 0 ? cabinets.at(package) : std::vector<std::u16string>{};
     return kSuccess;
   }
   std::uint32_t RenameFile(const std::u16string& from, const std::u16string& to) override {

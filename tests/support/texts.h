@@ -50,6 +50,7 @@ inline FakeWindows Distribution() {
   AddPackages(fake, u"2.1.0",
               {u"plugin\\velumcom-2.1.0-x64.msi", u"csp\\csp-x64-kc1-eng.msi",
                u"csp\\csp-x64-kc2-eng.msi", u"ucsp\\ucsp-x64-eng.msi"});
+  for (const char16_t* file : {u"UEC_x64_2.reg", u"UEC_acl_x64.acl"}) fake.AddFile(file);
   return fake;
 }
 

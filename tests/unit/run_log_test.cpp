@@ -26,12 +26,15 @@ FakeWindows LoggedMachine() {
   return fake;
 }
 
+// Where the run's copies go, in the folder the run made for its log.
+#define COPIES u"C:\\WINDOWS\\Logs\\Orventa\\copies-20261208-090507-1\\"
+
 TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
   FakeWindows fake = LoggedMachine();
   fake.folders[u"C:\\WINDOWS"] = u"";
   fake.defaultExitCode = kSuccess;
-  fake.processOutcomes[Msiexec(u"plugin\\velumcom-2.1.0-x64.msi", u"") +
-                       u" /l*v+ \"C:\\logs\\setup.log.20261208-090507-3.msiexec.log\""] =
+  fake.processOutcomes[u"msiexec /qn /i \"" COPIES u"velumcom-2.1.0-x64.msi\"  REBOOT=R /l*v+ "
+                       u"\"C:\\logs\\setup.log.20261208-090507-3.msiexec.log\""] =
       Exited(kSuccessRebootRequired);
   EXPECT_EQ(RunSetup(fake.windows(), u"-csp -ucsp -log C:\\logs\\setup.log -KC 1"), kSuccess);
   std::string expected = "\xEF\xBB\xBF";
@@ -59,47 +62,61 @@ TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
            u"package \"ucsp*x64*eng*\": C:\\dist\\ucsp\\ucsp-x64-eng.msi (matches: 1)",
            u"plug-in: product state -1, feature state -1: install",
            u"package \"velumcom*x64*\": C:\\dist\\plugin\\velumcom-2.1.0-x64.msi (matches: 1)",
+           u"copies go to C:\\WINDOWS\\Logs\\Orventa\\copies-20261208-090507-1",
+           u"copy " COPIES u"csp-x64-kc1-eng.msi made of C:\\dist\\csp\\csp-x64-kc1-eng.msi",
+           u"copy " COPIES u"ucsp-x64-eng.msi made of C:\\dist\\ucsp\\ucsp-x64-eng.msi",
+           u"copy " COPIES u"UEC_x64_2.reg made of C:\\dist\\UEC_x64_2.reg",
+           u"copy " COPIES u"UEC_acl_x64.acl made of C:\\dist\\UEC_acl_x64.acl",
+           u"copy " COPIES u"velumcom-2.1.0-x64.msi made of C:\\dist\\plugin\\velumcom-2.1.0-x64.msi",
            u"the plan, before anything changes:",
            u"step 1 of 6, provider: refresh in the installed configuration, its package "
-           u"named in the source list first: msiexec /qn /i "
-           u"\"C:\\dist\\csp\\csp-x64-kc1-eng.msi\" REINSTALL=ALL REINSTALLMODE=vomus REBOOT=R; "
-           u"a failure is kept, the run ends after the providers' steps",
-           u"step 2 of 6, card provider: install, its package named in the "
-           u"source list first: msiexec /qn /i "
-           u"\"C:\\dist\\ucsp\\ucsp-x64-eng.msi\"  REBOOT=R; a failure is kept, the run ends "
-           u"after the providers' steps",
-           u"step 3 of 6, card provider: apply a registry file: regedit /s UEC_x64_2.reg; a "
-           u"failure is kept, the run ends after the providers' steps",
-           u"step 4 of 6, card provider: apply a registry file: regini UEC_acl_x64.acl; a failure "
-           u"is kept, the run ends after the providers' steps",
+           u"named in the source list first: msiexec /qn /i \"" COPIES u"csp-x64-kc1-eng.msi\" "
+           u"REINSTALL=ALL REINSTALLMODE=vomus REBOOT=R (a copy of "
+           u"C:\\dist\\csp\\csp-x64-kc1-eng.msi); a failure is kept, the run ends after the "
+           u"providers' steps",
+           u"step 2 of 6, card provider: install, its package named in the source list first: "
+           u"msiexec /qn /i \"" COPIES u"ucsp-x64-eng.msi\"  REBOOT=R (a copy of "
+           u"C:\\dist\\ucsp\\ucsp-x64-eng.msi); a failure is kept, the run ends after the "
+           u"providers' steps",
+           u"step 3 of 6, card provider: apply a registry file: regedit /s \"" COPIES
+           u"UEC_x64_2.reg\" (a copy of C:\\dist\\UEC_x64_2.reg); a failure is kept, the run "
+           u"ends after the providers' steps",
+           u"step 4 of 6, card provider: apply a registry file: regini \"" COPIES
+           u"UEC_acl_x64.acl\" (a copy of C:\\dist\\UEC_acl_x64.acl); a failure is kept, the run "
+           u"ends after the providers' steps",
            u"step 5 of 6, card provider: import a file's certificates into the machine's Root "
            u"store: C:\\dist\\root.cer; a failure is kept, the run ends after the providers' steps",
-           u"step 6 of 6, plug-in: install, its package named in the source "
-           u"list first: msiexec /qn /i "
-           u"\"C:\\dist\\plugin\\velumcom-2.1.0-x64.msi\"  REBOOT=R; a failure ends the run",
+           u"step 6 of 6, plug-in: install, its package named in the source list first: msiexec "
+           u"/qn /i \"" COPIES u"velumcom-2.1.0-x64.msi\"  REBOOT=R (a copy of "
+           u"C:\\dist\\plugin\\velumcom-2.1.0-x64.msi); a failure ends the run",
            u"source list of {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: package name "
            u"csp-x64-kc1-eng.msi",
-           u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i "
-           u"\"C:\\dist\\csp\\csp-x64-kc1-eng.msi\" REINSTALL=ALL REINSTALLMODE=vomus REBOOT=R "
+           u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i \"" COPIES
+           u"csp-x64-kc1-eng.msi\" REINSTALL=ALL REINSTALLMODE=vomus REBOOT=R "
            u"/l*v+ \"C:\\logs\\setup.log.20261208-090507-1.msiexec.log\"",
            u"exit code 0 after 5 ms",
+           u"source list of {5D0C9E21-7A3B-4E6F-8B12-C4D7A90E3F58}: C:\\dist\\csp\\ added (0), "
+           u"searched anew",
            u"source list of {3F6B82D4-E015-4A97-B2C3-9D4E57A1F08B}: package name "
            u"ucsp-x64-eng.msi",
-           u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i "
-           u"\"C:\\dist\\ucsp\\ucsp-x64-eng.msi\"  REBOOT=R /l*v+ "
-           u"\"C:\\logs\\setup.log.20261208-090507-2.msiexec.log\"",
+           u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i \"" COPIES
+           u"ucsp-x64-eng.msi\"  REBOOT=R /l*v+ \"C:\\logs\\setup.log.20261208-090507-2.msiexec.log\"",
            u"exit code 0 after 5 ms",
-           u"run C:\\WINDOWS\\regedit.exe: regedit /s UEC_x64_2.reg",
+           u"source list of {3F6B82D4-E015-4A97-B2C3-9D4E57A1F08B}: C:\\dist\\ucsp\\ added (0), "
+           u"searched anew",
+           u"run C:\\WINDOWS\\regedit.exe: regedit /s \"" COPIES u"UEC_x64_2.reg\"",
            u"exit code 0 after 5 ms",
-           u"run C:\\WINDOWS\\system32\\regini.exe: regini UEC_acl_x64.acl",
+           u"run C:\\WINDOWS\\system32\\regini.exe: regini \"" COPIES u"UEC_acl_x64.acl\"",
            u"exit code 0 after 5 ms",
            u"certificate 3F2A from C:\\dist\\root.cer added to the machine's Root store",
            u"source list of {C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4}: package name "
            u"velumcom-2.1.0-x64.msi",
-           u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i "
-           u"\"C:\\dist\\plugin\\velumcom-2.1.0-x64.msi\"  REBOOT=R /l*v+ "
+           u"run C:\\WINDOWS\\system32\\msiexec.exe: msiexec /qn /i \"" COPIES
+           u"velumcom-2.1.0-x64.msi\"  REBOOT=R /l*v+ "
            u"\"C:\\logs\\setup.log.20261208-090507-3.msiexec.log\"",
            u"exit code 3010 after 5 ms",
+           u"source list of {C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4}: C:\\dist\\plugin\\ added "
+           u"(0), searched anew",
            u"message 126 shown, answered Yes",
            u"restart requested",
            u"Windows took the restart request",
@@ -289,9 +306,10 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
             u"Windows took the restart request")},
       {"a package of another publisher", u"-csp", PackageOfAnotherPublisher,
        kTrustSubjectNotTrusted,
-       List(u"signature: C:\\dist\\csp\\csp-win32-kc2-eng.msi is signed by \"A\"; setup.exe is "
+       // What is checked is the copy the run made.
+       List(u"signature: " COPIES u"csp-win32-kc2-eng.msi is signed by \"A\"; setup.exe is "
             u"signed by \"A\": the same publisher, accepted",
-            u"signature: C:\\dist\\plugin\\velumcom-2.1.0-win32.msi is signed by \"B\"; setup.exe "
+            u"signature: " COPIES u"velumcom-2.1.0-win32.msi is signed by \"B\"; setup.exe "
             u"is signed by \"A\": another publisher, refused with 0x800b0004")},
       {"the browser feature added from another publisher's package", u"",
        [](FakeWindows& f) {
@@ -303,11 +321,11 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
             u"browser feature NPVELUM")},
       {"a package another program holds open for writing", u"",
        [](FakeWindows& f) { f.holdErrors[u"C:\\dist\\plugin\\velumcom-2.1.0-win32.msi"] = 32; }, 32,
-       List(u"package C:\\dist\\plugin\\velumcom-2.1.0-win32.msi could not be held against "
-            u"change, error 32",
+       List(u"C:\\dist\\plugin\\velumcom-2.1.0-win32.msi could not be held against change, "
+            u"error 32",
             u"message 133 shown, answered OK",
             u"exit code 32: Windows error 32 (the file is in use by another process), from "
-            u"CreateFileW (holding the package)")},
+            u"CreateFileW (holding a file)")},
       {"a command line not understood", u"-slient", [](FakeWindows&) {}, 1639,
        List(u"command line not understood: argument \"-slient\": unknown option; nothing is "
             u"installed",
@@ -354,6 +372,42 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
          f.otherInstallations = {300000};
        },
        1618, List(u"another installation is in progress: waiting for it to end, at most 200 s")},
+      // The run's own folders: a link or a volume without access lists gets nothing of the
+      // run; a copy that can't be made ends it before anything changes; an earlier run's
+      // copies go.
+      {"a link where the log folder goes", u"",
+       [](FakeWindows& f) {
+         LogFolderAnd(f, u"D:P(A;;FA;;;BU)", 0);
+         f.fileLinks[u"C:\\WINDOWS\\Logs\\Orventa"] = {0x410, 1};
+       },
+       0,
+       List(u"folder C:\\WINDOWS\\Logs\\Orventa is a link: nothing of the run goes there",
+            u"runs not kept apart: lock error 3",
+            u"no folder for copies: the files go to the tools by their paths")},
+      {"a volume without access lists", u"",
+       [](FakeWindows& f) {
+         LogFolderAnd(f, {}, 0);
+         f.volumeAccess = u"O:BAD:NO_ACCESS_CONTROL";
+       },
+       0, List(u"folder C:\\WINDOWS\\Logs\\Orventa is not closed to users (access "
+               u"\"O:BAD:NO_ACCESS_CONTROL\", error 0; no access lists on its volume?): nothing "
+               u"of the run goes there")},
+      {"access that reads back open to users", u"",
+       [](FakeWindows& f) {
+         LogFolderAnd(f, u"", 0);
+         f.volumeAccess = u"O:BAD:P(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;WD)(A;OICI;0x2;;;BU)";
+       },
+       0, List(u"runs not kept apart: lock error 3")},
+      {"a copy that can't be made, an earlier run's copies", u"",
+       [](FakeWindows& f) {
+         LogFolderAnd(f, {}, 0);
+         f.folders[u"C:\\WINDOWS\\Logs\\Orventa\\copies-20261101-000000-1"] = u"";
+         f.createErrors[COPIES u"velumcom-2.1.0-win32.msi"] = 112;
+       },
+       112,
+       List(u"removing copies-20261101-000000-1, left by an earlier run",
+            u"copy of C:\\dist\\plugin\\velumcom-2.1.0-win32.msi not made, error 112",
+            u"exit code 112: Windows error 112, from copying a file into the run's folder")},
       {"the question answered No", u"-ucsp",
        [](FakeWindows& f) {
          LogFolderAnd(f, {}, 700000);
@@ -369,6 +423,8 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
         << name;
     const std::string& log = fake.writtenFiles[u"L"];
     EXPECT_EQ(log.find("s3cret"), std::string::npos) << name << "\n" << log;
+    for (const auto& [folder, access] : fake.folders) EXPECT_EQ(folder.find(u"copies-"), folder.npos);
+    EXPECT_TRUE(fake.Commands().empty() || exitCode != 112) << name;
     // No box waits for a person while the lock keeps every other run waiting.
     for (const Lines& open : fake.openAtBoxes) {
       EXPECT_EQ(std::count(open.begin(), open.end(), u"unshared " + kLock), 0) << name;
