@@ -16,25 +16,27 @@ class HeldFiles {
  public:
   explicit HeldFiles(Files& files) : files_(files) {}
   ~HeldFiles() {
-    for (const auto& [path, handle] : held_) files_.CloseFile(handle);
+    for (const AppendHandle handle : handles_) files_.CloseFile(handle);
   }
   HeldFiles(const HeldFiles&) = delete;
   HeldFiles& operator=(const HeldFiles&) = delete;
   // `path`: as it was opened, for Find.
-  void Keep(AppendHandle handle, std::u16string path = {}) {
-    held_.emplace_back(std::move(path), handle);
+  void Keep(AppendHandle handle, const std::u16string& path = {}) {
+    handles_.push_back(handle);
+    paths_.push_back(path);
   }
   // The handle held for `path`, or 0.
   AppendHandle Find(const std::u16string& path) const {
-    for (const auto& [held, handle] : held_) {
-      if (held == path) return handle;
+    for (std::size_t i = 0; i < paths_.size(); ++i) {
+      if (paths_[i] == path) return handles_[i];
     }
     return 0;
   }
 
  private:
   Files& files_;
-  std::vector<std::pair<std::u16string, AppendHandle>> held_;
+  std::vector<AppendHandle> handles_;
+  std::vector<std::u16string> paths_;
 };
 
 }  // namespace setup

@@ -2,9 +2,12 @@
 
 namespace setup {
 
-std::vector<std::pair<const char*, const char16_t*>> CardRegistryFiles(bool x64) {
-  return {{"regedit /s ", x64 ? u"UEC_x64_2.reg" : u"UEC_x86_2.reg"},
-          {"regini ", x64 ? u"UEC_acl_x64.acl" : u"UEC_acl_x86.acl"}};
+const CardFile (&CardRegistryFiles(bool x64))[2] {
+  static constexpr CardFile kX64[2] = {{"regedit /s ", u"UEC_x64_2.reg"},
+                                       {"regini ", u"UEC_acl_x64.acl"}};
+  static constexpr CardFile kX86[2] = {{"regedit /s ", u"UEC_x86_2.reg"},
+                                       {"regini ", u"UEC_acl_x86.acl"}};
+  return x64 ? kX64 : kX86;
 }
 
 }  // namespace setup

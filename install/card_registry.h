@@ -10,6 +10,10 @@ namespace setup {
 // regedit /s on the registry file, then regini on the access-list file, both for this
 // Windows' architecture: each tool's command without its file, and the file's name in the
 // start folder.
-std::vector<std::pair<const char*, const char16_t*>> CardRegistryFiles(bool x64);
+struct CardFile {
+  const char* tool;
+  const char16_t* name;
+};
+const CardFile (&CardRegistryFiles(bool x64))[2];
 
 }  // namespace setup

@@ -17,7 +17,7 @@ namespace {
 std::uint32_t HoldCardFiles(RunContext& run) {
   for (const auto& [tool, name] : CardRegistryFiles(run.detected.x64)) {
     // `source` holds the share's file until its copy is made.
-    DetectedFile& file = run.detected.cardFiles.emplace_back(DetectedFile{name, {}});
+    DetectedFile& file = run.detected.cardFiles.emplace_back(DetectedFile{tool, name, {}});
     const std::u16string path = run.windows.files.ReadFullPathName(name).value_or(name);
     if (!run.windows.files.ReadAttributes(path)) continue;
     AppendHandle held;

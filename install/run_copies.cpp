@@ -34,27 +34,26 @@ void RunCopies::RemoveFolder(const std::u16string& folder) {
 }
 
 bool RunCopies::Make(Reporter& reporter) {
-  if (!parent_) {
-    reporter.Record({"no folder for copies: the files go to the tools by their paths"});
-    return false;
-  }
-  // What a run that ended without removing its own left: only runs make folders here.
-  for (const DirectoryEntry& left :
-       windows_.files.FindFiles(Join({*parent_, "\\copies-*"})).value_or(std::vector<DirectoryEntry>{})) {
-    reporter.Record({"removing ", left.name, ", left by an earlier run"});
-    RemoveFolder(Join({*parent_, "\\", left.name}));
-  }
-  const std::u16string stamp = FileStamp(windows_.system.ReadLocalTime());
-  std::uint32_t error = kErrorAlreadyExists;
+  std::uint32_t error = kErrorPathNotFound;
   std::u16string folder;
-  // Made only where nothing, a link included, has the name: never an older or planted one.
-  for (unsigned n = 1; error == kErrorAlreadyExists && n <= 100; ++n) {
-    folder = Join({*parent_, "\\copies-", stamp, "-", DecimalText(n)});
-    error = windows_.files.CreateFolder(folder, kAdministratorsOnly);
+  if (parent_) {
+    // What a run that ended without removing its own left: only runs make folders here.
+    for (const DirectoryEntry& left : windows_.files.FindFiles(Join({*parent_, "\\copies-*"}))
+                                          .value_or(std::vector<DirectoryEntry>{})) {
+      reporter.Record({"removing ", left.name, ", left by an earlier run"});
+      RemoveFolder(Join({*parent_, "\\", left.name}));
+    }
+    const std::u16string stamp = FileStamp(windows_.system.ReadLocalTime());
+    error = kErrorAlreadyExists;
+    // Made only where nothing, a link included, has the name: never an older or planted one.
+    for (unsigned n = 1; error == kErrorAlreadyExists && n <= 100; ++n) {
+      folder = Join({*parent_, "\\copies-", stamp, "-", DecimalText(n)});
+      error = windows_.files.CreateFolder(folder, kAdministratorsOnly);
+    }
   }
   if (error != kSuccess) {
-    reporter.Record({"no folder for copies, error ", DecimalText(error),
-                     ": the files go to the tools by their paths"});
+    reporter.Record({"no folder for copies (error ", DecimalText(error),
+                     "): the files go to the tools by their paths"});
     return false;
   }
   folder_ = folder + u'\\';

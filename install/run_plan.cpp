@@ -2,7 +2,6 @@
 
 #include "common/joined_text.h"
 #include "common/number_text.h"
-#include "install/card_registry.h"
 #include "install/install_package.h"
 
 namespace setup {
@@ -42,16 +41,13 @@ RunPlan PlanRun(const Detected& detected, const std::u16string& pluginArgs) {
   if (detected.provider) provider(kProvider, *detected.provider);
   if (detected.cardProvider) {
     provider(kCardProvider, *detected.cardProvider);
-    const auto tools = CardRegistryFiles(detected.x64);
-    for (std::size_t i = 0; i < tools.size(); ++i) {
+    for (const DetectedFile& file : detected.cardFiles) {
       // Without a copy, the file is named without a folder: the tools inherit the start
       // folder as their current directory, where the distribution keeps it.
-      const DetectedFile file =
-          i < detected.cardFiles.size() ? detected.cardFiles[i] : DetectedFile{tools[i].second, {}};
       const char* quote = file.source.empty() ? "" : "\"";
       plan.steps.push_back({&kCardProvider, StepAction::kApplyRegistryFile, {},
-                            Join({tools[i].first, quote, file.path, quote}),
-                            OnFailure::kKeepGoing, Part::kProviders, file.source});
+                            Join({file.tool, quote, file.path, quote}), OnFailure::kKeepGoing,
+                            Part::kProviders, file.source});
     }
     for (const std::u16string& file : detected.certificateFiles) {
       plan.steps.push_back({&kCardProvider, StepAction::kImportCertificates, file, {},

@@ -70,9 +70,10 @@ struct DetectedPlugin {
   std::u16string source = {};  // as for a provider's package
 };
 
-// A card provider's file as its tool gets it: its name in the start folder, or the run's
-// copy (`path`) of the share's file (`source`).
+// A card provider's file as its tool (`tool`, "regedit /s ") gets it: its name in the start
+// folder, or the run's copy (`path`) of the share's file (`source`).
 struct DetectedFile {
+  const char* tool;
   std::u16string path;
   std::u16string source;
 };

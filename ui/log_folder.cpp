@@ -27,10 +27,11 @@ bool OnlyAdministratorsWrite(std::u16string_view sddl) {
 
 std::u16string ProtectionFault(Windows& windows, const std::u16string& folder) {
   std::u16string access;
-  const std::uint32_t error = windows.files.ReadSecurity(folder, access);
-  if (error == kSuccess && OnlyAdministratorsWrite(access)) return {};
-  return Join({"folder ", folder, " is not closed to users (access \"", access, "\", error ",
-               DecimalText(error), "; no access lists on its volume?): nothing of the run goes there"});
+  // Unread, it stays empty: not closed either.
+  windows.files.ReadSecurity(folder, access);
+  if (OnlyAdministratorsWrite(access)) return {};
+  return Join({"folder ", folder, " not closed to users (", access,
+               "; a volume without access lists?): nothing of the run goes there"});
 }
 
 std::optional<std::u16string> PrepareLogFolder(Windows& windows, std::u16string& note) {

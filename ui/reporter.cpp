@@ -159,6 +159,8 @@ std::uint32_t Reporter::RestartFailed(std::uint32_t error) {
   return exit_code::kRestartFailed;
 }
 
+void Reporter::Record(std::initializer_list<Piece> pieces) { record_.Write(Join(pieces)); }
+
 std::uint32_t Reporter::NoteSource(std::uint32_t code, const std::u16string& source) {
   if (!IsSuccess(code)) Explain(code, CodeMeaning(code, source));
   return code;

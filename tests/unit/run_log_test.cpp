@@ -383,15 +383,14 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
        0,
        List(u"folder C:\\WINDOWS\\Logs\\Orventa is a link: nothing of the run goes there",
             u"runs not kept apart: lock error 3",
-            u"no folder for copies: the files go to the tools by their paths")},
+            u"no folder for copies (error 3): the files go to the tools by their paths")},
       {"a volume without access lists", u"",
        [](FakeWindows& f) {
          LogFolderAnd(f, {}, 0);
          f.volumeAccess = u"O:BAD:NO_ACCESS_CONTROL";
        },
-       0, List(u"folder C:\\WINDOWS\\Logs\\Orventa is not closed to users (access "
-               u"\"O:BAD:NO_ACCESS_CONTROL\", error 0; no access lists on its volume?): nothing "
-               u"of the run goes there")},
+       0, List(u"folder C:\\WINDOWS\\Logs\\Orventa not closed to users (O:BAD:NO_ACCESS_CONTROL; "
+               u"a volume without access lists?): nothing of the run goes there")},
       {"access that reads back open to users", u"",
        [](FakeWindows& f) {
          LogFolderAnd(f, u"", 0);
