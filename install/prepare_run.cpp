@@ -15,14 +15,17 @@ namespace {
 // The card provider's files, held from here to the run's end like the packages. One that
 // is not there goes to its tool by name, as it always did (regedit takes a missing file).
 std::uint32_t HoldCardFiles(RunContext& run) {
+  DetectedFile* file = run.detected.cardFiles;
   for (const auto& [tool, name] : CardRegistryFiles(run.detected.x64)) {
     // `source` holds the share's file until its copy is made.
-    DetectedFile& file = run.detected.cardFiles.emplace_back(DetectedFile{tool, name, {}});
+    *file = {tool, name, {}};
     const std::u16string path = run.windows.files.ReadFullPathName(name).value_or(name);
-    if (!run.windows.files.ReadAttributes(path)) continue;
     AppendHandle held;
-    if (const std::uint32_t code = HoldUntilTheEnd(run, path, held); code != kSuccess) return code;
-    file.source = path;
+    if (run.windows.files.ReadAttributes(path)) {
+      if (const std::uint32_t code = HoldUntilTheEnd(run, path, held); code != kSuccess) return code;
+      file->source = path;
+    }
+    ++file;
   }
   return kSuccess;
 }

@@ -52,8 +52,7 @@ bool RunCopies::Make(Reporter& reporter) {
     }
   }
   if (error != kSuccess) {
-    reporter.Record({"no folder for copies (error ", DecimalText(error),
-                     "): the files go to the tools by their paths"});
+    reporter.Record({"no folder for copies (", DecimalText(error), "): files go by their paths"});
     return false;
   }
   folder_ = folder + u'\\';
@@ -62,7 +61,6 @@ bool RunCopies::Make(Reporter& reporter) {
     Remove();
     return false;
   }
-  reporter.Record({"copies go to ", folder});
   return true;
 }
 

@@ -42,6 +42,7 @@ RunPlan PlanRun(const Detected& detected, const std::u16string& pluginArgs) {
   if (detected.cardProvider) {
     provider(kCardProvider, *detected.cardProvider);
     for (const DetectedFile& file : detected.cardFiles) {
+      if (file.tool == nullptr) continue;
       // Without a copy, the file is named without a folder: the tools inherit the start
       // folder as their current directory, where the distribution keeps it.
       const char* quote = file.source.empty() ? "" : "\"";
@@ -79,19 +80,18 @@ RunPlan PlanRun(const Detected& detected, const std::u16string& pluginArgs) {
 }
 
 std::u16string DescribeStep(const PlanStep& step, std::size_t number, std::size_t count) {
-  std::u16string text = Join({"step ", DecimalText(number), " of ", DecimalText(count), ", ",
-                              step.product->name, ": ", ActionName(step.action)});
-  // msiexec /i is preceded by the source-list writes that name its package to the product.
-  if (!step.commandLine.empty() && !step.package.empty()) {
-    text += Join({", its package named in the source list first"});
-  }
   const std::u16string& what = step.commandLine.empty() ? step.package : step.commandLine;
-  if (!what.empty()) text += Join({": ", what});
-  if (!step.source.empty()) text += Join({" (a copy of ", step.source, ")"});
-  if (step.action == StepAction::kNothing) return text;
-  return text + Join({step.onFailure == OnFailure::kKeepGoing
-                          ? "; a failure is kept, the run ends after the providers' steps"
-                          : "; a failure ends the run"});
+  const bool copy = !step.source.empty();
+  // msiexec /i is preceded by the source-list writes that name its package to the product.
+  const bool named = !step.commandLine.empty() && !step.package.empty();
+  const char* failure = step.action == StepAction::kNothing ? ""
+                        : step.onFailure == OnFailure::kKeepGoing
+                            ? "; a failure is kept, the run ends after the providers' steps"
+                            : "; a failure ends the run";
+  return Join({"step ", DecimalText(number), " of ", DecimalText(count), ", ", step.product->name,
+               ": ", ActionName(step.action), named ? ", its package named in the source list first" : "",
+               what.empty() ? "" : ": ", what, copy ? " (a copy of " : "", step.source,
+               copy ? ")" : "", failure});
 }
 
 }  // namespace setup

@@ -73,7 +73,7 @@ struct DetectedPlugin {
 // A card provider's file as its tool (`tool`, "regedit /s ") gets it: its name in the start
 // folder, or the run's copy (`path`) of the share's file (`source`).
 struct DetectedFile {
-  const char* tool;
+  const char* tool = nullptr;  // none: not a file of this run
   std::u16string path;
   std::u16string source;
 };
@@ -84,7 +84,7 @@ struct Detected {
   std::optional<DetectedPackage> cardProvider;  // asked for with -ucsp
   DetectedPlugin plugin;
   std::vector<std::u16string> certificateFiles;  // with -ucsp, by full path
-  std::vector<DetectedFile> cardFiles;  // with -ucsp, as CardRegistryFiles lists them
+  DetectedFile cardFiles[2];  // with -ucsp, as CardRegistryFiles lists them
   bool x64 = false;  // the card provider's registry files come per architecture
 };
 

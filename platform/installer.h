@@ -42,8 +42,8 @@ class Installer {
   virtual std::uint32_t AddSource(const std::u16string& productCode,
                                   const std::u16string& folder) = 0;
   // The Cabinet column of the package's Media table: MsiOpenDatabaseW (read only),
-  // MsiDatabaseOpenViewW, MsiViewExecute, MsiViewFetch and MsiRecordGetStringW with its
-  // two-call protocol; every handle closed. 0 and `cabinets`, or the installer's code.
+  // MsiDatabaseOpenViewW, MsiViewExecute, MsiViewFetch and MsiRecordGetStringW into a
+  // MAX_PATH buffer; every handle closed. 0 and `cabinets`, or the installer's code.
   virtual std::uint32_t ReadCabinets(const std::u16string& package,
                                      std::vector<std::u16string>& cabinets) = 0;
 };

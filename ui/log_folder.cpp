@@ -30,8 +30,7 @@ std::u16string ProtectionFault(Windows& windows, const std::u16string& folder) {
   // Unread, it stays empty: not closed either.
   windows.files.ReadSecurity(folder, access);
   if (OnlyAdministratorsWrite(access)) return {};
-  return Join({"folder ", folder, " not closed to users (", access,
-               "; a volume without access lists?): nothing of the run goes there"});
+  return Join({"folder ", folder, " not closed to users (", access, "): nothing of the run there"});
 }
 
 std::optional<std::u16string> PrepareLogFolder(Windows& windows, std::u16string& note) {
@@ -50,7 +49,7 @@ std::optional<std::u16string> PrepareLogFolder(Windows& windows, std::u16string&
   if (error == kErrorAlreadyExists &&
       (windows.files.ReadAttributes(folder).value_or(0) & kFileAttributeReparsePoint) != 0) {
     // Never followed: what it leads to keeps its own access.
-    note = Join({"folder ", folder, " is a link: nothing of the run goes there"});
+    note = Join({"folder ", folder, " is a link: nothing of the run there"});
     return std::nullopt;
   }
   if (error == kErrorAlreadyExists) {

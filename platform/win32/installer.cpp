@@ -185,14 +185,10 @@ std::uint32_t Win32Installer::ReadCabinets(const std::u16string& package,
     Closed record{f.closeHandle};
     result = f.fetch(view.handle, &record.handle);
     if (result != ERROR_SUCCESS) break;
-    wchar_t empty[1] = {L'\0'};
-    DWORD length = 0;
-    result = f.recordString(record.handle, 1, empty, &length);
-    std::u16string buffer(std::size_t{length} + 1, u'\0');
-    if (result == ERROR_MORE_DATA) {
-      length += 1;
-      result = f.recordString(record.handle, 1, Wide(buffer), &length);
-    }
+    // A cabinet's name is a file name: MAX_PATH holds it, or the call says so.
+    std::u16string buffer(MAX_PATH, u'\0');
+    DWORD length = MAX_PATH;
+    result = f.recordString(record.handle, 1, Wide(buffer), &length);
     if (result == ERROR_SUCCESS) read.push_back(UpToNul(buffer));
   }
   if (result != ERROR_NO_MORE_ITEMS) return result;
