@@ -30,7 +30,7 @@ std::u16string ProtectionFault(Windows& windows, const std::u16string& folder) {
   // Unread, it stays empty: not closed either.
   windows.files.ReadSecurity(folder, access);
   if (OnlyAdministratorsWrite(access)) return {};
-  return Join({"folder ", folder, " not closed to users (", access, "): nothing of the run there"});
+  return Join({"folder ", folder, " not closed to users (", access, "): no log, lock or copies there"});
 }
 
 std::optional<std::u16string> PrepareLogFolder(Windows& windows, std::u16string& note) {
@@ -49,7 +49,7 @@ std::optional<std::u16string> PrepareLogFolder(Windows& windows, std::u16string&
   if (error == kErrorAlreadyExists &&
       (windows.files.ReadAttributes(folder).value_or(0) & kFileAttributeReparsePoint) != 0) {
     // Never followed: what it leads to keeps its own access.
-    note = Join({"folder ", folder, " is a link: nothing of the run there"});
+    note = Join({"folder ", folder, " is a link: no log, lock or copies there"});
     return std::nullopt;
   }
   if (error == kErrorAlreadyExists) {

@@ -62,7 +62,6 @@ TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
            u"package \"ucsp*x64*eng*\": C:\\dist\\ucsp\\ucsp-x64-eng.msi (matches: 1)",
            u"plug-in: product state -1, feature state -1: install",
            u"package \"velumcom*x64*\": C:\\dist\\plugin\\velumcom-2.1.0-x64.msi (matches: 1)",
-           u"copies go to C:\\WINDOWS\\Logs\\Orventa\\copies-20261208-090507-1",
            u"copy " COPIES u"csp-x64-kc1-eng.msi made of C:\\dist\\csp\\csp-x64-kc1-eng.msi",
            u"copy " COPIES u"ucsp-x64-eng.msi made of C:\\dist\\ucsp\\ucsp-x64-eng.msi",
            u"copy " COPIES u"UEC_x64_2.reg made of C:\\dist\\UEC_x64_2.reg",
@@ -381,16 +380,16 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
          f.fileLinks[u"C:\\WINDOWS\\Logs\\Orventa"] = {0x410, 1};
        },
        0,
-       List(u"folder C:\\WINDOWS\\Logs\\Orventa is a link: nothing of the run goes there",
+       List(u"folder C:\\WINDOWS\\Logs\\Orventa is a link: no log, lock or copies there",
             u"runs not kept apart: lock error 3",
-            u"no folder for copies (error 3): the files go to the tools by their paths")},
+            u"no folder for copies (3): files go by their paths")},
       {"a volume without access lists", u"",
        [](FakeWindows& f) {
          LogFolderAnd(f, {}, 0);
          f.volumeAccess = u"O:BAD:NO_ACCESS_CONTROL";
        },
-       0, List(u"folder C:\\WINDOWS\\Logs\\Orventa not closed to users (O:BAD:NO_ACCESS_CONTROL; "
-               u"a volume without access lists?): nothing of the run goes there")},
+       0, List(u"folder C:\\WINDOWS\\Logs\\Orventa not closed to users (O:BAD:NO_ACCESS_CONTROL): "
+               u"no log, lock or copies there")},
       {"access that reads back open to users", u"",
        [](FakeWindows& f) {
          LogFolderAnd(f, u"", 0);
