@@ -38,7 +38,12 @@ std::uint32_t FindRequiredPackage(RunContext& run, const std::u16string& mask,
 std::uint32_t HoldUntilTheEnd(RunContext& run, const std::u16string& path, AppendHandle& held) {
   held = run.held.Find(path);
   if (held != 0) return kSuccess;
-  const OpenedFile file = run.windows.files.HoldFile(path);
+  OpenedFile file;
+  // A scanner or a writer that has it open for a moment: tried again for a second.
+  for (int tries = 20; (file = run.windows.files.HoldFile(path)).handle == 0 &&
+                       file.error == kErrorSharingViolation && --tries > 0;) {
+    run.windows.system.Sleep(50);
+  }
   if (file.handle == 0) {
     const std::uint32_t code = file.error != kSuccess ? file.error : kErrorGenFailure;
     run.reporter.Record({path, " could not be held against change, error ", DecimalText(code)});

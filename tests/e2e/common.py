@@ -3,7 +3,7 @@ the steps that set a machine up before setup.exe runs."""
 
 import subprocess
 
-from harness import DIST, Box, compare, kit
+from harness import COPIES, DIST, Box, compare, kit
 from texts import CAPTION, ERROR_CAPTION, MESSAGES, UPDATE_CAPTION, failure_text
 
 PLUGIN = "{C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4}"
@@ -16,14 +16,18 @@ INSTALLSTATE_ABSENT, INSTALLSTATE_LOCAL = 2, 3
 RUSSIAN = "ru_RU.UTF-8"  # LC_ALL: Wine then reports the system UI language 0x419
 REINSTALL = "REINSTALL=ALL REINSTALLMODE=vomus"
 REMOVE_PLUGIN = f"msiexec /qn /x {PLUGIN} REBOOT=R"
-REGEDIT_X64, REGINI_X64 = "regedit /s UEC_x64_2.reg", "regini UEC_acl_x64.acl"
-REGEDIT_X86, REGINI_X86 = "regedit /s UEC_x86_2.reg", "regini UEC_acl_x86.acl"
+# The tools get the run's copies of the files they read.
+REGEDIT_X64, REGINI_X64 = (f'regedit /s "{COPIES}\\UEC_x64_2.reg"',
+                           f'regini "{COPIES}\\UEC_acl_x64.acl"')
+REGEDIT_X86, REGINI_X86 = (f'regedit /s "{COPIES}\\UEC_x86_2.reg"',
+                           f'regini "{COPIES}\\UEC_acl_x86.acl"')
 
 
 def install_command(package, extra=""):
-    """msiexec /i of DIST\\package; extra is the flow's extra arguments exactly (so no
-    extra arguments leave two blanks before REBOOT=R)."""
-    return f'msiexec /qn /i "{DIST}\\{package}" {extra} REBOOT=R'
+    """msiexec /i of the run's copy of DIST\\package; extra is the flow's extra arguments
+    exactly (so no extra arguments leave two blanks before REBOOT=R)."""
+    name = package.rsplit("\\", 1)[-1]
+    return f'msiexec /qn /i "{COPIES}\\{name}" {extra} REBOOT=R'
 
 
 # --- Message boxes, as setup.exe shows them -------------------------------------------------

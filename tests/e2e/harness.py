@@ -24,6 +24,7 @@ from wine import distribution, kit  # noqa: E402
 SCENARIO_TIMEOUT = 60
 TRACE = "+pid,trace+process,trace+msgbox"
 DIST = "{dist}"  # stands for the distribution folder as Wine reports it
+COPIES = "{copies}"  # stands for the folder of a run's copies, named after its start
 # Every product a scenario can leave behind; each is checked after every scenario.
 PRODUCTS = [product["code"] for product in distribution.PRODUCTS.values()]
 CERTIFICATE_FILES = (".cer", ".p7b", ".crt")
@@ -190,20 +191,27 @@ DEFAULT_INSTALLER_LOG = re.compile(
     r' /l\*v\+ "C:\\windows\\Logs\\Orventa\\setup\.log\.\d{8}-\d{6}-\d+\.msiexec\.log"$')
 
 
+# The folder of a run's copies, as the tools are handed them.
+RUN_COPIES = re.compile(r'C:\\windows\\Logs\\Orventa\\copies-\d{8}-\d{6}-\d+')
+
+
+def as_expected(command):
+    return RUN_COPIES.sub(COPIES, DEFAULT_INSTALLER_LOG.sub("", str(command)))
+
+
 def check_commands(run):
     if run.scenario.commands is None:
         return []
     expected = [run.expand(c) for c in run.scenario.commands]
     mismatches = compare("command lines started, without a log in the default folder",
-                         expected, [DEFAULT_INSTALLER_LOG.sub("", str(c))
-                                    for c in run.events.commands])
+                         expected, [as_expected(c) for c in run.events.commands])
     # The stand-ins saw exactly their share of the commands, run in the start folder.
     stood_in = {name.lower() for name in run.scenario.stand_ins}
     if stood_in:
         mismatches += compare(
             "command lines the stand-ins received",
             [c for c in expected if kit.program_name(c).removesuffix(".exe") in stood_in],
-            [DEFAULT_INSTALLER_LOG.sub("", r["command"]) for r in run.recorded])
+            [as_expected(r["command"]) for r in run.recorded])
         mismatches += compare("current directory of the stand-ins",
                               [run.dist_windows] * len(run.recorded),
                               [r["cwd"] for r in run.recorded])
