@@ -8,6 +8,7 @@
 #include "app/run_outcome.h"
 #include "install/prepare_run.h"
 #include "install/package_signature.h"
+#include "install/pinned_trust.h"
 #include "install/run_lock.h"
 #include "platform/windows_constants.h"
 #include "program_version.h"
@@ -23,10 +24,11 @@ namespace {
 constexpr char16_t kProgramVersion[] = u"" PROGRAM_BUILD;
 
 void RecordHeader(Windows& windows, Reporter& reporter, const std::u16string& commandLine,
-                  const RunMode& mode) {
+                  const RunMode& mode, const Pins& pins) {
   reporter.Record(
       {"setup.exe ", kProgramVersion, ", command line: ",
        reporter.record().HideValuesOf(commandLine, windows.system.SplitCommandLine(commandLine))});
+  reporter.Record(TrustLine(pins));
   std::u16string folder;
   windows.files.ReadCurrentDirectory(folder);
   reporter.Record({"start folder (current folder): ", folder});
@@ -94,15 +96,17 @@ std::uint32_t Finish(Windows& windows, Reporter& reporter, const InstallerOption
 // The whole installation: checks, confirmation, dialog, then detect, plan, check and apply
 // under the run lock.
 std::uint32_t RunInstallation(Windows& windows, Reporter& reporter, const InstallerOptions& options,
-                      PackageSelection selection) {
+                      PackageSelection selection, const Pins& pins) {
   if (!windows.system.IsUserAnAdmin()) {
     return reporter.Fail(exit_code::kNotAdministrator, IDS_NOT_ADMINISTRATOR, IDS_CAPTION);
   }
   if (const std::uint32_t code = CheckOperatingSystem(windows, reporter); code != 0) return code;
   // Read at start, its file held to the end: an own signature that fails ends the run
-  // before any question.
+  // before any question. A release's pins decide instead, whatever its file carries.
   HeldFiles ownFile(windows.files);
-  const Publisher publisher = ReadOwnPublisher(windows, reporter, ownFile);
+  Publisher publisher;
+  publisher.pins = &pins;
+  if (!pins.Pinned()) publisher = ReadOwnPublisher(windows, reporter, ownFile);
   if (publisher.failure != kSuccess) return reporter.FailFlow(publisher.failure, IDS_PLUGIN_FAILED);
 
   windows.installer.SetInternalUI(kInstallUiLevelNone);
@@ -159,7 +163,7 @@ std::uint16_t ConfirmationMessageId(bool installProvider, bool installCardProvid
   return IDS_CONFIRM_PLUGIN;
 }
 
-std::uint32_t RunSetup(Windows& windows, const std::u16string& commandLine) {
+std::uint32_t RunSetup(Windows& windows, const std::u16string& commandLine, const Pins& pins) {
   InstallerOptions options;
   PackageSelection selection;
   Rejection rejection;
@@ -171,7 +175,7 @@ std::uint32_t RunSetup(Windows& windows, const std::u16string& commandLine) {
   Reporter reporter(
       windows, mode,
       OpenRunLog(windows, options.logPath, parsed == ParseOutcome::kHelp, folderNote));
-  if (reporter.Recording()) RecordHeader(windows, reporter, commandLine, mode);
+  if (reporter.Recording()) RecordHeader(windows, reporter, commandLine, mode, pins);
   if (!folderNote.empty()) reporter.Record(folderNote);
   const std::u16string help = HelpText(options.installProvider, options.installCardProvider);
   if (parsed == ParseOutcome::kHelp) {
@@ -183,7 +187,7 @@ std::uint32_t RunSetup(Windows& windows, const std::u16string& commandLine) {
     // A deployment reads only the code: a mistyped call must not pass for an installation.
     return reporter.Finish(reporter.RejectCommandLine(help, rejection.argument, rejection.reason));
   }
-  return reporter.Finish(RunInstallation(windows, reporter, options, selection));
+  return reporter.Finish(RunInstallation(windows, reporter, options, selection, pins));
 }
 
 }  // namespace setup

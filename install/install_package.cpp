@@ -35,7 +35,7 @@ std::uint32_t FindRequiredPackage(RunContext& run, const std::u16string& mask,
     run.reporter.NoteSource(code, "CreateFileW (holding the package)");
     return run.reporter.Fail(code, IDS_PACKAGE_NOT_OPENED);
   }
-  run.held.Keep(held.handle);
+  run.held.Keep(held.handle, found);
   path = found;
   return kSuccess;
 }

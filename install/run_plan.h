@@ -73,6 +73,7 @@ struct Detected {
   std::optional<DetectedPackage> cardProvider;  // asked for with -ucsp
   DetectedPlugin plugin;
   std::vector<std::u16string> certificateFiles;  // with -ucsp, by full path
+  std::vector<std::string> certificateBytes;     // a release's: each file as hashed
   bool x64 = false;  // the card provider's registry files come per architecture
 };
 

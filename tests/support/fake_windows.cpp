@@ -289,6 +289,15 @@ OpenedFile FakeWindows::HoldFile(const std::u16string& path) {
   return {nextHandle_++, 0, true, attributes, links, 4096};
 }
 
+std::uint32_t FakeWindows::ReadHeldFile(AppendHandle file, std::uint64_t offset,
+                                        std::uint32_t count, std::string& bytes) {
+  const std::u16string& path = files_.at(file).second;
+  if (readErrors.count(path) != 0) return readErrors.at(path);
+  const std::string content = ValueOr(contents, path, ToUtf8(path));
+  bytes = offset < content.size() ? content.substr(offset, count) : "";
+  return kSuccess;
+}
+
 OpenedFile FakeWindows::OpenUnshared(const std::u16string& path) {
   if (folders.count(path.substr(0, path.rfind(u'\\'))) == 0) return {0, 3};
   lockFreeAt_.emplace(path, tickCount + ValueOr(lockHeldFor, path, 0u));
@@ -359,7 +368,9 @@ void FakeWindows::CloseStore(StoreHandle store) {
   }
 }
 
-Signature FakeWindows::VerifySignature(const std::u16string& path, AppendHandle) {
+Signature FakeWindows::VerifySignature(const std::u16string& path, AppendHandle,
+                                       std::string_view root, BuiltChain* chain) {
+  if (chain != nullptr && root == chainRoot) *chain = ValueOr(chains, path, {});
   return ValueOr(signatures, path, {kTrustNoSignature, false, {}, {}, {}, kTrustNoSignature});
 }
 

@@ -91,7 +91,7 @@ inline PlannedRun Plan(FakeWindows& fake, const RunRequest& request, bool apply 
                        const PackageSelection& selection = {}, RunMode mode = {}) {
   Reporter reporter(fake.windows(), mode);
   RunContext run(fake.windows(), reporter, request, selection,
-                 PublisherOf(fake.VerifySignature(fake.programPath, 0)));
+                 PublisherOf(fake.VerifySignature(fake.programPath, 0, {}, nullptr)));
   PlannedRun planned;
   Part failing;
   planned.code = PrepareRun(run, failing);

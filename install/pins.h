@@ -1,0 +1,28 @@
+// Whom a release trusts, fixed when it is built and carried in the signed program: its
+// publisher's subject and root, and the SHA-256 of each file of the share it uses.
+// Nothing read at run time adds to them or switches them off.
+#pragma once
+
+#include <span>
+#include <string_view>
+
+namespace setup {
+
+struct PinnedFile {
+  std::u16string_view name;  // from the start folder: "plugin\velumcom-2.1.0-x64.msi", "root.cer"
+  std::string_view sha256;   // the 32 bytes of its digest
+};
+
+struct Pins {
+  std::u16string_view signer;  // the publisher's name as shown, for the log
+  std::string_view subject;    // the publisher's subject name, as encoded in its certificate
+  std::string_view root;       // the root certificate its chain must end at, encoded
+  std::span<const PinnedFile> files;
+  // A development build carries none, and keeps the rules of setup.exe's own signature.
+  bool Pinned() const { return !root.empty(); }
+};
+
+// What this build carries (cmake/pins.cmake writes it from SETUP_PINS).
+const Pins& BuiltInPins();
+
+}  // namespace setup
