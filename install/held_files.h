@@ -13,24 +13,26 @@ class HeldFiles {
  public:
   explicit HeldFiles(Files& files) : files_(files) {}
   ~HeldFiles() {
-    for (const auto& [handle, path] : handles_) files_.CloseFile(handle);
+    for (const AppendHandle handle : handles_) files_.CloseFile(handle);
   }
   HeldFiles(const HeldFiles&) = delete;
   HeldFiles& operator=(const HeldFiles&) = delete;
-  void Keep(AppendHandle handle, std::u16string path = {}) {
-    handles_.emplace_back(handle, std::move(path));
+  void Keep(AppendHandle handle, const std::u16string& path = {}) {
+    handles_.push_back(handle);
+    paths_.push_back(path);
   }
   // The handle a file was kept under by its path, so that it is read through it; 0: none.
   AppendHandle HandleOf(const std::u16string& path) const {
-    for (const auto& [handle, held] : handles_) {
-      if (held == path) return handle;
+    for (std::size_t i = 0; i < paths_.size(); ++i) {
+      if (paths_[i] == path) return handles_[i];
     }
     return 0;
   }
 
  private:
   Files& files_;
-  std::vector<std::pair<AppendHandle, std::u16string>> handles_;
+  std::vector<AppendHandle> handles_;
+  std::vector<std::u16string> paths_;
 };
 
 }  // namespace setup

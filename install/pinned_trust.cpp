@@ -38,6 +38,18 @@ const PinnedFile* PinOfDigest(const Pins& pins, std::string_view sha256) {
   return nullptr;
 }
 
+// One file's line in the log: its digest and its pin, why, and the verdict, the code noted.
+std::uint32_t Recorded(Reporter& reporter, const std::u16string& path, std::uint32_t verdict,
+                       std::string_view sha256, const PinnedFile* pin,
+                       const std::u16string& why) {
+  reporter.Record({"pins: ", path, sha256.empty() ? ", not read" : ", SHA-256 ", BytesHex(sha256),
+                   pin != nullptr ? ", pinned " : ", not pinned",
+                   pin != nullptr ? BytesHex(pin->sha256) : u"", why,
+                   verdict == kSuccess ? ": accepted" : ": refused with ",
+                   verdict == kSuccess ? u"" : HexText(verdict)});
+  return reporter.NoteSource(verdict, "the pins of setup.exe");
+}
+
 }  // namespace
 
 std::u16string TrustLine(const Pins& pins) {
@@ -85,14 +97,15 @@ std::uint32_t ShareFileVerdict(const PinnedFile* pin, bool present, std::string_
 std::uint32_t HashHeldFile(Files& files, AppendHandle file, std::string& sha256,
                            std::string* bytes) {
   Sha256 hash;
-  std::string chunk;
-  for (std::uint64_t offset = 0;; offset += chunk.size()) {
-    if (const std::uint32_t error = files.ReadHeldFile(file, offset, kChunk, chunk); error != 0) {
-      return error;
-    }
-    if (chunk.empty()) break;
-    hash.Update(chunk);
-    if (bytes != nullptr) bytes->append(chunk);
+  std::string chunk(kChunk, '\0');
+  std::uint32_t read = 0;
+  for (std::uint64_t offset = 0;; offset += read) {
+    const std::uint32_t error = files.ReadHeldFile(file, offset, chunk.data(), kChunk, read);
+    if (error != kSuccess) return error;
+    if (read == 0) break;
+    const std::string_view piece(chunk.data(), read);
+    hash.Update(piece);
+    if (bytes != nullptr) bytes->append(piece);
   }
   sha256 = hash.Finish();
   return kSuccess;
@@ -102,84 +115,62 @@ std::uint32_t CheckPinnedPackage(RunContext& run, const std::u16string& path) {
   const Pins& pins = *run.publisher.pins;
   const AppendHandle held = run.held.HandleOf(path);
   std::string sha256;
-  const std::uint32_t error =
-      held == 0 ? kErrorGenFailure : HashHeldFile(run.windows.files, held, sha256);
-  if (error != kSuccess) {
-    run.reporter.Record({"signature: ", path, " can't be read, error ", HexText(error)});
-    return run.reporter.NoteSource(error, "ReadFile (the held package)");
-  }
-  const bool pinned = PinOfDigest(pins, sha256) != nullptr;
+  std::uint32_t error = held == 0 ? kErrorGenFailure : HashHeldFile(run.windows.files, held, sha256);
+  const PinnedFile* pin = PinOfDigest(pins, sha256);
   Signature package;
   BuiltChain chain;
-  bool sameSubject = false;
-  if (!pinned) {
+  std::u16string signature;
+  if (error == kSuccess && pin == nullptr) {
     // Read through the held handle too, and its chain built on the pinned root alone.
     package = run.windows.certificates.VerifySignature(path, held, pins.root, &chain);
-    sameSubject = package.signerRead && run.windows.certificates.SameCertificateName(
-                                            package.subject, std::string(pins.subject));
+    const bool sameSubject = package.signerRead && run.windows.certificates.SameCertificateName(
+                                                       package.subject, std::string(pins.subject));
+    error = PinnedPackageVerdict(pins, sha256, package, sameSubject, chain);
+    signature = Join({"; ", Described(package), chain.end == pins.root ? ", its chain ends at "
+                                                                       : ", its chain misses ",
+                      "the pinned root, errors ", HexText(chain.errors)});
   }
-  const std::uint32_t verdict = PinnedPackageVerdict(pins, sha256, package, sameSubject, chain);
-  run.reporter.Record(
-      {"signature: ", path, ", SHA-256 ", BytesHex(sha256), pinned ? ": pinned" : ", not pinned, ",
-       pinned ? u"" : Described(package),
-       pinned || chain.end.empty()  ? ""
-       : chain.end == pins.root     ? ", its chain ends at the pinned root"
-                                    : ", its chain ends at another root",
-       pinned ? "" : " (chain errors ", pinned ? u"" : HexText(chain.errors), pinned ? "" : ")",
-       "; the pinned publisher \"", pins.signer,
-       verdict == kSuccess ? "\": accepted" : "\": refused with ",
-       verdict == kSuccess ? u"" : HexText(verdict)});
-  return run.reporter.NoteSource(verdict, verdict == package.trust
-                                              ? "WinVerifyTrust on the package"
-                                              : "the package against the pins of setup.exe");
+  return Recorded(run.reporter, path, error, sha256, pin, signature);
 }
 
 std::uint32_t CheckShareFiles(RunContext& run) {
   const Pins& pins = *run.publisher.pins;
-  Windows& windows = run.windows;
-  const std::vector<std::u16string>& certificates = run.detected.certificateFiles;
-  // The registry files by name, the certificate files as found, then the pinned certificate
-  // files not found: each of them must be there.
-  std::vector<std::u16string> paths;
-  for (const std::u16string& command : CardRegistryCommands(windows.system.IsWow64())) {
-    paths.push_back(windows.files.ReadFullPathName(command.substr(command.rfind(u' ') + 1))
-                        .value_or(std::u16string()));
-  }
-  paths.insert(paths.end(), certificates.begin(), certificates.end());
-  for (const PinnedFile& pin : pins.files) {
-    bool found = false;
-    for (const std::u16string& path : certificates) found |= SameName(PackageName(path), pin.name);
-    if (CertificateName(pin.name) && !found) {
-      paths.push_back(windows.files.ReadFullPathName(std::u16string(pin.name)).value_or(u""));
-    }
-  }
-  run.detected.certificateBytes.resize(certificates.size());
-  for (std::size_t i = 0; i < paths.size(); ++i) {
-    const std::u16string name = PackageName(paths[i]);
-    const OpenedFile held = windows.files.HoldFile(paths[i]);
-    std::string sha256, bytes;
-    std::uint32_t error = held.error != kErrorFileNotFound ? held.error : kSuccess;
+  Files& files = run.windows.files;
+  Detected& detected = run.detected;
+  std::uint32_t code = kSuccess;
+  const auto check = [&](const std::u16string& path, std::string* bytes) {
+    if (code != kSuccess) return;
+    const OpenedFile held = files.HoldFile(path);
+    std::string sha256;
+    code = held.error == kErrorFileNotFound ? kSuccess : held.error;
     if (held.handle != 0) {
-      run.held.Keep(held.handle, paths[i]);
-      error = HashHeldFile(windows.files, held.handle, sha256, &bytes);
+      run.held.Keep(held.handle, path);
+      code = HashHeldFile(files, held.handle, sha256, bytes);
     }
-    if (error != kSuccess) {
-      run.reporter.Record({"share file ", paths[i], " can't be read, error ", HexText(error)});
-      return run.reporter.NoteSource(error, "reading a file of the share");
-    }
-    const PinnedFile* pin = FindPin(pins, name);
-    const std::uint32_t verdict = ShareFileVerdict(pin, held.handle != 0, sha256);
-    run.reporter.Record(
-        {"share file ", paths[i], held.handle != 0 ? ": SHA-256 " : ": missing",
-         BytesHex(sha256), pin != nullptr ? ", pinned " : ", not pinned",
-         pin != nullptr ? BytesHex(pin->sha256) : u"",
-         verdict == kSuccess ? ": accepted" : ": the run ends with ",
-         verdict == kSuccess ? u"" : HexText(verdict)});
-    if (verdict != kSuccess) return run.reporter.NoteSource(verdict, "the share against the pins");
-    // Imported later from these very bytes.
-    if (i >= 2 && i - 2 < certificates.size()) run.detected.certificateBytes[i - 2] = bytes;
+    const PinnedFile* pin = FindPin(pins, PackageName(path));
+    if (code == kSuccess) code = ShareFileVerdict(pin, held.handle != 0, sha256);
+    Recorded(run.reporter, path, code, sha256, pin, {});
+  };
+  const auto inFolder = [&](std::u16string_view name) {
+    return files.ReadFullPathName(std::u16string(name)).value_or(u"");
+  };
+  for (const std::u16string& command : CardRegistryCommands(run.windows.system.IsWow64())) {
+    check(inFolder(std::u16string_view(command).substr(command.rfind(u' ') + 1)), nullptr);
   }
-  return kSuccess;
+  // Imported later from the very bytes hashed here.
+  detected.certificateBytes.resize(detected.certificateFiles.size());
+  for (std::size_t i = 0; i < detected.certificateFiles.size(); ++i) {
+    check(detected.certificateFiles[i], &detected.certificateBytes[i]);
+  }
+  // A pinned certificate file that is not there: a root the release relies on is missing.
+  for (const PinnedFile& pin : pins.files) {
+    bool found = !CertificateName(pin.name);
+    for (const std::u16string& path : detected.certificateFiles) {
+      found |= SameName(PackageName(path), pin.name);
+    }
+    if (!found) check(inFolder(pin.name), nullptr);
+  }
+  return code;
 }
 
 }  // namespace setup

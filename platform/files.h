@@ -60,11 +60,12 @@ class Files {
   // failed, or ERROR_FILE_TOO_LARGE above `limit` bytes (nothing read then).
   virtual std::uint32_t ReadFileBytes(const std::u16string& path, std::uint32_t limit,
                                       std::string& bytes) = 0;
-  // ReadFile of up to `count` bytes at `offset` of a file this run holds (HoldFile), through
-  // its handle, never by its path again: what is read is the file nobody can change any
-  // more. Fewer bytes at its end, none past it: 0, or the GetLastError code.
-  virtual std::uint32_t ReadHeldFile(AppendHandle file, std::uint64_t offset,
-                                     std::uint32_t count, std::string& bytes) = 0;
+  // ReadFile at `offset` of a file this run holds (HoldFile), through its handle, never by
+  // its path again: what is read is the file nobody can change any more. Up to `size`
+  // bytes into `buffer`, their number in `read`, fewer at its end and none past it: 0, or
+  // the GetLastError code.
+  virtual std::uint32_t ReadHeldFile(AppendHandle file, std::uint64_t offset, char* buffer,
+                                     std::uint32_t size, std::uint32_t& read) = 0;
   // CreateFileW(GENERIC_READ, no sharing, OPEN_ALWAYS, FILE_FLAG_OPEN_REPARSE_POINT): only
   // `handle` and `error` are set.
   virtual OpenedFile OpenUnshared(const std::u16string& path) = 0;

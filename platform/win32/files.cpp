@@ -137,21 +137,17 @@ std::uint32_t Win32Files::ReadFileBytes(const std::u16string& path, std::uint32_
   return ERROR_SUCCESS;
 }
 
-std::uint32_t Win32Files::ReadHeldFile(AppendHandle file, std::uint64_t offset,
-                                       std::uint32_t count, std::string& bytes) {
+std::uint32_t Win32Files::ReadHeldFile(AppendHandle file, std::uint64_t offset, char* buffer,
+                                       std::uint32_t size, std::uint32_t& read) {
   // At an offset of its own: WinVerifyTrust, reading through the same handle, moves the
   // file pointer.
   OVERLAPPED at{};
   at.Offset = static_cast<DWORD>(offset);
   at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-  bytes.resize(count);
   DWORD got = 0;
-  if (!::ReadFile(reinterpret_cast<HANDLE>(file), bytes.data(), count, &got, &at) &&
-      ::GetLastError() != ERROR_HANDLE_EOF) {
-    return ::GetLastError();
-  }
-  bytes.resize(got);
-  return ERROR_SUCCESS;
+  const bool done = ::ReadFile(reinterpret_cast<HANDLE>(file), buffer, size, &got, &at);
+  read = got;
+  return done || ::GetLastError() == ERROR_HANDLE_EOF ? ERROR_SUCCESS : ::GetLastError();
 }
 
 std::uint32_t Win32Files::Append(AppendHandle file, const std::string& bytes) {

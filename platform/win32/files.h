@@ -18,8 +18,8 @@ class Win32Files final : public Files {
   OpenedFile HoldFile(const std::u16string& path) override;
   std::uint32_t ReadFileBytes(const std::u16string& path, std::uint32_t limit,
                               std::string& bytes) override;
-  std::uint32_t ReadHeldFile(AppendHandle file, std::uint64_t offset, std::uint32_t count,
-                             std::string& bytes) override;
+  std::uint32_t ReadHeldFile(AppendHandle file, std::uint64_t offset, char* buffer,
+                             std::uint32_t size, std::uint32_t& read) override;
   std::uint32_t Append(AppendHandle file, const std::string& bytes) override;
   void CloseFile(AppendHandle file) override;
   OpenedFile OpenUnshared(const std::u16string& path) override;

@@ -289,12 +289,12 @@ OpenedFile FakeWindows::HoldFile(const std::u16string& path) {
   return {nextHandle_++, 0, true, attributes, links, 4096};
 }
 
-std::uint32_t FakeWindows::ReadHeldFile(AppendHandle file, std::uint64_t offset,
-                                        std::uint32_t count, std::string& bytes) {
+std::uint32_t FakeWindows::ReadHeldFile(AppendHandle file, std::uint64_t offset, char* buffer,
+                                        std::uint32_t size, std::uint32_t& read) {
   const std::u16string& path = files_.at(file).second;
   if (readErrors.count(path) != 0) return readErrors.at(path);
   const std::string content = ValueOr(contents, path, ToUtf8(path));
-  bytes = offset < content.size() ? content.substr(offset, count) : "";
+  read = static_cast<std::uint32_t>(content.copy(buffer, size, std::min<std::size_t>(offset, content.size())));
   return kSuccess;
 }
 

@@ -181,8 +181,8 @@ class FakeWindows : public Installer,
     bytes = ToUtf8(path);  // a file's bytes are its path
     return kSuccess;
   }
-  std::uint32_t ReadHeldFile(AppendHandle file, std::uint64_t offset, std::uint32_t count,
-                             std::string& bytes) override;
+  std::uint32_t ReadHeldFile(AppendHandle file, std::uint64_t offset, char* buffer,
+                             std::uint32_t size, std::uint32_t& read) override;
   OpenedFile OpenUnshared(const std::u16string& path) override;
   std::uint32_t CreateFolder(const std::u16string& path, const std::u16string& sddl) override;
   std::uint32_t ReadSecurity(const std::u16string& path, std::u16string& sddl) override {

@@ -32,14 +32,13 @@ TEST(PinnedTrust, TakesOnlyWhatTheReleasePinned) {
       {"as pinned", [](FakeWindows&) {}, 0,
        List(u"trust: a release, pinned: packages signed by \"V\" under the root of SHA-256 " +
                 BytesHex(Digest("pinned root")) + u", or one of its 4 files by their SHA-256",
-            u"share file C:\\dist\\UEC_x64_2.reg: SHA-256 " + BytesHex(kReg) + u", pinned " +
+            u"pins: C:\\dist\\UEC_x64_2.reg, SHA-256 " + BytesHex(kReg) + u", pinned " +
                 BytesHex(kReg) + u": accepted",
-            u"signature: " + kCard + u", SHA-256 " + BytesHex(Digest(Utf8(kCard))) +
-                u", not pinned, signed by \"V\", its certificate chain not built here "
-                u"(0x800b0109), its chain ends at the pinned root (chain errors 0x20); the "
-                u"pinned publisher \"V\": accepted",
-            u"signature: C:\\dist\\plugin\\velumcom-2.1.0-x64.msi, SHA-256 " + BytesHex(kPlugin) +
-                u": pinned; the pinned publisher \"V\": accepted",
+            u"pins: " + kCard + u", SHA-256 " + BytesHex(Digest(Utf8(kCard))) +
+                u", not pinned; signed by \"V\", its certificate chain not built here "
+                u"(0x800b0109), its chain ends at the pinned root, errors 0x20: accepted",
+            u"pins: C:\\dist\\plugin\\velumcom-2.1.0-x64.msi, SHA-256 " + BytesHex(kPlugin) +
+                u", pinned " + BytesHex(kPlugin) + u": accepted",
             u"certificate R from C:\\dist\\root.cer added to the machine's Root store")},
       {"setup.exe's own signature changed: it decides nothing here",
        [](FakeWindows& f) { f.signatures[f.programPath].trust = kTrustBadDigest; }, 0, {}},
@@ -54,7 +53,7 @@ TEST(PinnedTrust, TakesOnlyWhatTheReleasePinned) {
        kTrustSubjectNotTrusted, {}},
       {"the vendor's subject under another root",
        [](FakeWindows& f) { f.chains[u"C:\\dist\\ucsp\\ucsp-x64-eng.msi"].end = "other root"; },
-       kCertUntrustedRoot, List(u"(chain errors 0x20); the pinned publisher \"V\": refused with "
+       kCertUntrustedRoot, List(u"its chain misses the pinned root, errors 0x20: refused with "
                                 u"0x800b0109")},
       {"a chain to the pinned root, its certificate expired at the time stamp's time",
        [](FakeWindows& f) { f.chains[u"C:\\dist\\ucsp\\ucsp-x64-eng.msi"].errors = 0x21; },
@@ -64,19 +63,19 @@ TEST(PinnedTrust, TakesOnlyWhatTheReleasePinned) {
       {"the registry file changed by a byte",
        [](FakeWindows& f) { f.contents[u"C:\\dist\\UEC_x64_2.reg"] = "C:\\dist\\UEC_x64_2.reh"; },
        kTrustBadDigest,
-       List(u"share file C:\\dist\\UEC_x64_2.reg: SHA-256 " +
+       List(u"pins: C:\\dist\\UEC_x64_2.reg, SHA-256 " +
                 BytesHex(Digest("C:\\dist\\UEC_x64_2.reh")) + u", pinned " + BytesHex(kReg) +
-                u": the run ends with 0x80096010",
+                u": refused with 0x80096010",
             u"message 105 shown, answered OK")},
       {"a certificate file not pinned", [](FakeWindows& f) { f.AddFile(u"evil.cer"); },
        kTrustSubjectNotTrusted,
-       List(u"share file C:\\dist\\evil.cer: SHA-256 " + BytesHex(Digest("C:\\dist\\evil.cer")) +
-            u", not pinned: the run ends with 0x800b0004")},
+       List(u"pins: C:\\dist\\evil.cer, SHA-256 " + BytesHex(Digest("C:\\dist\\evil.cer")) +
+            u", not pinned: refused with 0x800b0004")},
       {"a pinned certificate file missing",
        [](FakeWindows& f) { f.holdErrors[u"C:\\dist\\root.cer"] = kErrorFileNotFound; },
        kErrorFileNotFound,
-       List(u"share file C:\\dist\\root.cer: missing, pinned " + BytesHex(kRoot) +
-            u": the run ends with 0x2")},
+       List(u"pins: C:\\dist\\root.cer, not read, pinned " + BytesHex(kRoot) +
+            u": refused with 0x2")},
   };
   for (const auto& [name, script, exitCode, logged] : cases) {
     FakeWindows fake = Distribution();
