@@ -24,9 +24,9 @@ bool SameName(std::u16string_view a, std::u16string_view b) {
   return true;
 }
 
-// A certificate file of the start folder itself, by its name.
+// A certificate file's name.
 bool CertificateName(std::u16string_view name) {
-  if (name.find(u'\\') != std::u16string_view::npos || name.size() < 4) return false;
+  if (name.size() < 4) return false;
   const std::u16string_view type = name.substr(name.size() - 4);
   return SameName(type, u".cer") || SameName(type, u".p7b") || SameName(type, u".crt");
 }
@@ -151,11 +151,9 @@ std::uint32_t CheckShareFiles(RunContext& run) {
     if (code == kSuccess) code = ShareFileVerdict(pin, held.handle != 0, sha256);
     Recorded(run.reporter, path, code, sha256, pin, {});
   };
-  const auto inFolder = [&](std::u16string_view name) {
-    return files.ReadFullPathName(std::u16string(name)).value_or(u"");
-  };
+  // By name, as regedit and regini are given them, from the start folder.
   for (const std::u16string& command : CardRegistryCommands(run.windows.system.IsWow64())) {
-    check(inFolder(std::u16string_view(command).substr(command.rfind(u' ') + 1)), nullptr);
+    check(command.substr(command.rfind(u' ') + 1), nullptr);
   }
   // Imported later from the very bytes hashed here.
   detected.certificateBytes.resize(detected.certificateFiles.size());
@@ -168,7 +166,7 @@ std::uint32_t CheckShareFiles(RunContext& run) {
     for (const std::u16string& path : detected.certificateFiles) {
       found |= SameName(PackageName(path), pin.name);
     }
-    if (!found) check(inFolder(pin.name), nullptr);
+    if (!found) check(std::u16string(pin.name), nullptr);
   }
   return code;
 }

@@ -9,7 +9,7 @@
 namespace setup {
 
 struct PinnedFile {
-  std::u16string_view name;  // from the start folder: "plugin\velumcom-2.1.0-x64.msi", "root.cer"
+  std::u16string_view name;  // a file of the start folder itself ("root.cer"); a package: none
   std::string_view sha256;   // the 32 bytes of its digest
 };
 

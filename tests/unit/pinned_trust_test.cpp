@@ -16,9 +16,9 @@ std::string Digest(std::string_view bytes) {
   return hash.Finish();
 }
 const std::string kPlugin = Digest("C:\\dist\\plugin\\velumcom-2.1.0-x64.msi"),
-                  kReg = Digest("C:\\dist\\UEC_x64_2.reg"), kAcl = Digest("C:\\dist\\UEC_acl_x64.acl"),
+                  kReg = Digest("UEC_x64_2.reg"), kAcl = Digest("UEC_acl_x64.acl"),
                   kRoot = Digest("C:\\dist\\root.cer");
-const PinnedFile kFiles[] = {{u"plugin\\velumcom-2.1.0-x64.msi", kPlugin},
+const PinnedFile kFiles[] = {{u"", kPlugin},
                              {u"UEC_x64_2.reg", kReg}, {u"uec_ACL_x64.acl", kAcl},
                              {u"root.cer", kRoot}};
 const Pins kPins{u"V", "V", "pinned root", kFiles};
@@ -32,7 +32,7 @@ TEST(PinnedTrust, TakesOnlyWhatTheReleasePinned) {
       {"as pinned", [](FakeWindows&) {}, 0,
        List(u"trust: a release, pinned: packages signed by \"V\" under the root of SHA-256 " +
                 BytesHex(Digest("pinned root")) + u", or one of its 4 files by their SHA-256",
-            u"pins: C:\\dist\\UEC_x64_2.reg, SHA-256 " + BytesHex(kReg) + u", pinned " +
+            u"pins: UEC_x64_2.reg, SHA-256 " + BytesHex(kReg) + u", pinned " +
                 BytesHex(kReg) + u": accepted",
             u"pins: " + kCard + u", SHA-256 " + BytesHex(Digest(Utf8(kCard))) +
                 u", not pinned; signed by \"V\", its certificate chain not built here "
@@ -61,10 +61,9 @@ TEST(PinnedTrust, TakesOnlyWhatTheReleasePinned) {
       {"the machine's store can't stand in for the pinned root",
        [](FakeWindows& f) { f.chainRoot = "machine root"; }, kCertUntrustedRoot, {}},
       {"the registry file changed by a byte",
-       [](FakeWindows& f) { f.contents[u"C:\\dist\\UEC_x64_2.reg"] = "C:\\dist\\UEC_x64_2.reh"; },
+       [](FakeWindows& f) { f.contents[u"UEC_x64_2.reg"] = "UEC_x64_2.reh"; },
        kTrustBadDigest,
-       List(u"pins: C:\\dist\\UEC_x64_2.reg, SHA-256 " +
-                BytesHex(Digest("C:\\dist\\UEC_x64_2.reh")) + u", pinned " + BytesHex(kReg) +
+       List(u"pins: UEC_x64_2.reg, SHA-256 " + BytesHex(Digest("UEC_x64_2.reh")) + u", pinned " + BytesHex(kReg) +
                 u": refused with 0x80096010",
             u"message 105 shown, answered OK")},
       {"a certificate file not pinned", [](FakeWindows& f) { f.AddFile(u"evil.cer"); },
