@@ -104,9 +104,8 @@ std::uint32_t RunInstallation(Windows& windows, Reporter& reporter, const Instal
   // Read at start, its file held to the end: an own signature that fails ends the run
   // before any question. A release's pins decide instead, whatever its file carries.
   HeldFiles ownFile(windows.files);
-  Publisher publisher;
+  Publisher publisher = pins.Pinned() ? Publisher{} : ReadOwnPublisher(windows, reporter, ownFile);
   publisher.pins = &pins;
-  if (!pins.Pinned()) publisher = ReadOwnPublisher(windows, reporter, ownFile);
   if (publisher.failure != kSuccess) return reporter.FailFlow(publisher.failure, IDS_PLUGIN_FAILED);
 
   windows.installer.SetInternalUI(kInstallUiLevelNone);

@@ -15,6 +15,12 @@ set(SIZE_OPTIONS -Os -ffunction-sections -fdata-sections -flto-partition=one
 # newer is called by accident; newer functions are looked up at run time.
 target_compile_definitions(setup_core PUBLIC
   _WIN32_WINNT=0x0500 WINVER=0x0500 UNICODE _UNICODE)
+# A release or a development build, known when compiled (install/pins.h).
+if(SETUP_PINS)
+  target_compile_definitions(setup_core PUBLIC SETUP_PINNED=1)
+else()
+  target_compile_definitions(setup_core PUBLIC SETUP_PINNED=0)
+endif()
 target_compile_options(setup_core PRIVATE ${SIZE_OPTIONS})
 
 # The seam's real implementation, shared by the program and its Wine test.

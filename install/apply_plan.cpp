@@ -31,9 +31,9 @@ std::uint32_t ApplyStep(RunContext& run, const PlanStep& step) {
       // A release imports the bytes it checked against its pins.
       const std::vector<std::u16string>& files = run.detected.certificateFiles;
       const std::size_t i = std::find(files.begin(), files.end(), step.package) - files.begin();
-      return ImportCertificateFile(
-          run.windows, run.reporter, step.package,
-          i < run.detected.certificateBytes.size() ? &run.detected.certificateBytes[i] : nullptr);
+      const bool checked = run.publisher.pins->Pinned() && i < run.detected.certificateBytes.size();
+      return ImportCertificateFile(run.windows, run.reporter, step.package,
+                                   checked ? &run.detected.certificateBytes[i] : nullptr);
     }
     case StepAction::kNothing:
       break;

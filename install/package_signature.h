@@ -24,8 +24,8 @@ struct Publisher {
   std::u16string certificate;
   // Not 0: setup.exe's own signature or file failed; nothing may change.
   std::uint32_t failure = 0;
-  // A release's pins, which alone decide instead (install/pinned_trust.h); nullptr: none.
-  const Pins* pins = nullptr;
+  // A release's pins, which alone decide instead (install/pinned_trust.h) when there are any.
+  const Pins* pins = &BuiltInPins();
 };
 
 // What the log says a file is: signed by whom, or why it has no signature that counts.

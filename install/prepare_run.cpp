@@ -18,7 +18,7 @@ std::uint32_t PrepareRun(RunContext& run, Part& failing) {
         code != 0) {
       return code;
     }
-    if (run.publisher.pins != nullptr) {
+    if (run.publisher.pins->Pinned()) {
       if (const std::uint32_t code = CheckShareFiles(run); code != 0) return code;
     }
   }
@@ -35,7 +35,7 @@ std::uint32_t PrepareRun(RunContext& run, Part& failing) {
   for (const PlanStep& step : steps) {
     if (step.package.empty() || step.action == StepAction::kImportCertificates) continue;
     const std::uint32_t code =
-        run.publisher.pins != nullptr
+        run.publisher.pins->Pinned()
             ? CheckPinnedPackage(run, step.package)
             : CheckPackagePublisher(run.windows, run.reporter, run.publisher, step.package);
     if (code != 0) {
