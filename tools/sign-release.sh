@@ -87,8 +87,11 @@ if [ -n "$distribution$pins_in" ]; then
             "nothing signed" >&2
         exit 1
     fi
+    # The pins stay with the tree they were built into, which builds again with them.
     tree=$repo/build/release-tree
-    (cd "$repo" && cmake --preset windows -B "$tree" -DSETUP_PINS="$work/pins" >/dev/null &&
+    mkdir -p "$tree"
+    cp "$work/pins" "$tree/pins"
+    (cd "$repo" && cmake --preset windows -B "$tree" -DSETUP_PINS="$tree/pins" >/dev/null &&
         cmake --build "$tree" -j"${JOBS:-2}" --target setup >/dev/null)
     setup_exe=$tree/setup.exe
     : "${SIGN_CAFILE:=$work/root.pem}"
