@@ -8,6 +8,7 @@ import os
 import shutil
 import subprocess
 
+from binary.check_binary import MAX_SIZE
 from wine import distribution, kit
 
 PLUGIN, CARD = distribution.PRODUCTS["plugin"]["code"], distribution.PRODUCTS["ucsp"]["code"]
@@ -53,6 +54,8 @@ def pins(verdict, _):
         made = subprocess.run(["bash", kit.REPO / "tools" / "sign-release.sh", "--distribution",
                                share], cwd=work, env=env, capture_output=True, text=True)
         verdict.check(made.returncode == 0, "the release is built and signed", made.stderr[-800:])
+        size = (kit.REPO / "build" / "release-tree" / "setup.exe").stat().st_size
+        verdict.check(size <= MAX_SIZE, f"the release is {size} bytes, at most {MAX_SIZE}")
         kit.sign(work, None, [share / "ucsp/ucsp-x64-eng.msi"], "renewed")
         shutil.copy2(work / "release" / "setup.exe", work / "setup.exe")
         for number, (name, steps, code) in enumerate(CASES):
