@@ -40,8 +40,7 @@ const PinnedFile* PinOfDigest(const Pins& pins, std::string_view sha256) {
 
 // One file's line in the log: its digest and its pin, why, and the verdict, the code noted.
 std::uint32_t Recorded(Reporter& reporter, const std::u16string& path, std::uint32_t verdict,
-                       std::string_view sha256, const PinnedFile* pin,
-                       const std::u16string& why) {
+                       std::string_view sha256, const PinnedFile* pin, const std::u16string& why) {
   reporter.Record({"pins: ", path, sha256.empty() ? ", not read" : ", SHA-256 ", BytesHex(sha256),
                    pin != nullptr ? ", pinned " : ", not pinned",
                    pin != nullptr ? BytesHex(pin->sha256) : u"", why,
@@ -54,8 +53,9 @@ std::uint32_t Recorded(Reporter& reporter, const std::u16string& path, std::uint
 
 std::u16string TrustLine(const Pins& pins) {
   if (!pins.Pinned()) {
-    return Join({"trust: a development build, no pins: setup.exe's own signature decides "
-                 "which packages run"});
+    return Join(
+        {"trust: a development build, no pins: setup.exe's own signature decides "
+         "which packages run"});
   }
   Sha256 root;
   root.Update(pins.root);
@@ -115,7 +115,8 @@ std::uint32_t CheckPinnedPackage(RunContext& run, const std::u16string& path) {
   const Pins& pins = *run.publisher.pins;
   const AppendHandle held = run.held.HandleOf(path);
   std::string sha256;
-  std::uint32_t error = held == 0 ? kErrorGenFailure : HashHeldFile(run.windows.files, held, sha256);
+  std::uint32_t error =
+      held == 0 ? kErrorGenFailure : HashHeldFile(run.windows.files, held, sha256);
   const PinnedFile* pin = PinOfDigest(pins, sha256);
   Signature package;
   BuiltChain chain;
@@ -126,8 +127,8 @@ std::uint32_t CheckPinnedPackage(RunContext& run, const std::u16string& path) {
     const bool sameSubject = package.signerRead && run.windows.certificates.SameCertificateName(
                                                        package.subject, std::string(pins.subject));
     error = PinnedPackageVerdict(pins, sha256, package, sameSubject, chain);
-    signature = Join({"; ", Described(package), chain.end == pins.root ? ", its chain ends at "
-                                                                       : ", its chain misses ",
+    signature = Join({"; ", Described(package),
+                      chain.end == pins.root ? ", its chain ends at " : ", its chain misses ",
                       "the pinned root, errors ", HexText(chain.errors)});
   }
   return Recorded(run.reporter, path, error, sha256, pin, signature);

@@ -24,8 +24,10 @@ TEST(PinnedTrust, TakesOnlyWhatTheReleasePinned) {
   const std::string digests[] = {Raw("C:\\dist\\plugin\\velumcom-2.1.0-x64.msi"),
                                  Raw("UEC_x64_2.reg"), Raw("UEC_acl_x64.acl"),
                                  Raw("C:\\dist\\root.cer")};
-  const PinnedFile pinned[] = {{u"", digests[0]}, {u"UEC_x64_2.reg", digests[1]},
-                               {u"uec_ACL_x64.acl", digests[2]}, {u"root.cer", digests[3]}};
+  const PinnedFile pinned[] = {{u"", digests[0]},
+                               {u"UEC_x64_2.reg", digests[1]},
+                               {u"uec_ACL_x64.acl", digests[2]},
+                               {u"root.cer", digests[3]}};
   const Pins pins{u"V", "V", "pinned root", pinned};
   using Script = void (*)(FakeWindows&);
   const std::tuple<const char*, Script, std::uint32_t, Lines> cases[] = {
@@ -39,13 +41,13 @@ TEST(PinnedTrust, TakesOnlyWhatTheReleasePinned) {
                 u"(0x800b0109), its chain ends at the pinned root, errors 0x20: accepted",
             u"certificate R from C:\\dist\\root.cer added to the machine's Root store")},
       {"changed since signing", [](FakeWindows& f) { f.signatures[kCard].trust = kTrustBadDigest; },
-       kTrustBadDigest, {}},
+       kTrustBadDigest, Lines()},
       {"another subject", [](FakeWindows& f) { f.signatures[kCard].subject = "W"; },
-       kTrustSubjectNotTrusted, {}},
+       kTrustSubjectNotTrusted, Lines()},
       {"expired at the time stamp's time", [](FakeWindows& f) { f.chains[kCard].errors = 0x21; },
-       kCertUntrustedRoot, {}},
+       kCertUntrustedRoot, Lines()},
       {"the machine's store for the root", [](FakeWindows& f) { f.chainRoot = "machine"; },
-       kCertUntrustedRoot, {}},
+       kCertUntrustedRoot, Lines()},
       {"the registry file changed", [](FakeWindows& f) { f.contents[u"UEC_x64_2.reg"] = "x"; },
        kTrustBadDigest,
        List(u"pins: UEC_x64_2.reg, SHA-256 " + Digest("x") + u", pinned " +

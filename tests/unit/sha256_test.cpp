@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/fake_windows.h"
-
 namespace setup::testing {
 namespace {
 
