@@ -57,7 +57,8 @@ if [ -n "$distribution$pins_in" ]; then
     # number, algorithm, issuer and validity), encoded as it is.
     read -r at header length < <(openssl asn1parse -inform DER -in "$work/cert.der" |
         sed -n 's/^ *\([0-9]*\):d=2 *hl=\([0-9]*\) *l= *\([0-9]*\).*/\1 \2 \3/p' | sed -n 6p)
-    subject=$(tail -c +$((at + 1)) "$work/cert.der" | head -c $((header + length)) | hex)
+    subject=$(tail -c +$((at + 1)) "$work/cert.der" | head -c $((${header:-0} + ${length:-0})) | hex)
+    [[ $subject == 30* ]] || { echo "no subject found in SIGN_PKCS12's certificate" >&2; exit 1; }
     root=$(openssl x509 -in "$work/root.pem" -outform DER | hex)
     if [ -n "$distribution" ]; then
         name=$(openssl x509 -in "$work/cert.pem" -noout -subject -nameopt multiline,utf8,-esc_msb |
