@@ -26,9 +26,10 @@ bool SameName(std::u16string_view a, std::u16string_view b) {
 
 // A certificate file's name.
 bool CertificateName(std::u16string_view name) {
-  if (name.size() < 4) return false;
-  const std::u16string_view type = name.substr(name.size() - 4);
-  return SameName(type, u".cer") || SameName(type, u".p7b") || SameName(type, u".crt");
+  for (const char16_t* type : {u".cer", u".p7b", u".crt"}) {
+    if (name.size() >= 4 && SameName(name.substr(name.size() - 4), type)) return true;
+  }
+  return false;
 }
 
 const PinnedFile* PinOfDigest(const Pins& pins, std::string_view sha256) {
