@@ -7,6 +7,7 @@
 #include "app/run_outcome.h"
 #include "common/exit_codes.h"
 #include "install/package_signature.h"
+#include "install/pinned_trust.h"
 #include "install/prepare_run.h"
 #include "install/run_lock.h"
 #include "platform/windows_constants.h"
@@ -24,8 +25,9 @@ namespace {
 constexpr char16_t kProgramVersion[] = u"" PROGRAM_BUILD;
 
 void RecordHeader(Windows& windows, Reporter& reporter, const std::u16string& shownCommandLine,
-                  const RunMode& mode) {
+                  const RunMode& mode, const Pins& pins) {
   reporter.Record({"setup.exe ", kProgramVersion, ", command line: ", shownCommandLine});
+  reporter.Record(TrustLine(pins));
   std::u16string folder;
   windows.files.ReadCurrentDirectory(folder);
   reporter.Record({"start folder (current folder): ", folder});
@@ -93,14 +95,16 @@ std::uint32_t Finish(Windows& windows, Reporter& reporter, const InstallerOption
 // under the run lock.
 std::uint32_t RunInstallation(Windows& windows, Reporter& reporter, HeldFiles& held, RunLock& lock,
                               const std::optional<std::u16string>& folder,
-                              const InstallerOptions& options, PackageSelection selection) {
+                              const InstallerOptions& options, PackageSelection selection,
+                              const Pins& pins) {
   if (!windows.system.IsUserAnAdmin()) {
     return reporter.Fail(exit_code::kNotAdministrator, IDS_NOT_ADMINISTRATOR, IDS_CAPTION);
   }
   if (const std::uint32_t code = CheckOperatingSystem(windows, reporter); code != 0) return code;
   // Read at start, its file held to the end: an own signature that fails ends the run
-  // before any question.
-  const Publisher publisher = ReadOwnPublisher(windows, reporter, held);
+  // before any question. A release's pins decide instead, whatever its file carries.
+  Publisher publisher = pins.Pinned() ? Publisher{} : ReadOwnPublisher(windows, reporter, held);
+  publisher.pins = &pins;
   if (publisher.failure != kSuccess) return reporter.FailFlow(publisher.failure, IDS_PLUGIN_FAILED);
 
   windows.installer.SetInternalUI(kInstallUiLevelNone);
@@ -157,7 +161,7 @@ std::uint16_t ConfirmationMessageId(bool installProvider, bool installCardProvid
   return IDS_CONFIRM_PLUGIN;
 }
 
-std::uint32_t RunSetup(Windows& windows, const std::u16string& commandLine) {
+std::uint32_t RunSetup(Windows& windows, const std::u16string& commandLine, const Pins& pins) {
   InstallerOptions options;
   PackageSelection selection;
   Rejection rejection;
@@ -184,7 +188,7 @@ std::uint32_t RunSetup(Windows& windows, const std::u16string& commandLine) {
     const std::vector<std::u16string> arguments = windows.system.SplitCommandLine(commandLine);
     // Before the first line: every line from here on keeps these values out.
     reporter.record().HideValuesOf(arguments);
-    RecordHeader(windows, reporter, reporter.record().Shown(commandLine, arguments), mode);
+    RecordHeader(windows, reporter, reporter.record().Shown(commandLine, arguments), mode, pins);
   }
   if (!folderNote.empty()) reporter.Record(folderNote);
   const std::u16string help = HelpText(options.installProvider, options.installCardProvider);
@@ -198,7 +202,7 @@ std::uint32_t RunSetup(Windows& windows, const std::u16string& commandLine) {
     return reporter.Finish(reporter.RejectCommandLine(help, rejection.argument, rejection.reason));
   }
   return reporter.Finish(
-      RunInstallation(windows, reporter, held, lock, folder, options, selection));
+      RunInstallation(windows, reporter, held, lock, folder, options, selection, pins));
 }
 
 }  // namespace setup

@@ -19,6 +19,12 @@ set(SIZE_OPTIONS -Oz -fno-early-inlining -fno-inline-functions-called-once
 # newer is called by accident; newer functions are looked up at run time.
 target_compile_definitions(setup_core PUBLIC
   _WIN32_WINNT=0x0500 WINVER=0x0500 UNICODE _UNICODE)
+# A release or a development build, known when compiled (install/pins.h).
+if(SETUP_PINS)
+  target_compile_definitions(setup_core PUBLIC SETUP_PINNED=1)
+else()
+  target_compile_definitions(setup_core PUBLIC SETUP_PINNED=0)
+endif()
 target_compile_options(setup_core PRIVATE ${SIZE_OPTIONS})
 
 # The seam's real implementation, shared by the program and its Wine test.
@@ -74,11 +80,16 @@ endforeach()
 set(CMAKE_CXX_ARCHIVE_CREATE_IPO "\"${CMAKE_CXX_COMPILER_AR}\" crD <TARGET> <LINK_FLAGS> <OBJECTS>")
 set(CMAKE_CXX_ARCHIVE_APPEND_IPO "\"${CMAKE_CXX_COMPILER_AR}\" rD <TARGET> <LINK_FLAGS> <OBJECTS>")
 set(CMAKE_CXX_ARCHIVE_FINISH_IPO "\"${CMAKE_CXX_COMPILER_RANLIB}\" -D <TARGET>")
-# The program lands in build/windows whatever the build tree is; $<1:...> keeps
-# multi-configuration generators from adding a folder per configuration.
+# The program lands in build/windows whatever the build tree is, a release's (built with
+# its pins) in its own tree; $<1:...> keeps multi-configuration generators from adding a
+# folder per configuration.
+set(SETUP_OUTPUT_DIR ${CMAKE_SOURCE_DIR}/build/windows)
+if(SETUP_PINS)
+  set(SETUP_OUTPUT_DIR ${CMAKE_BINARY_DIR})
+endif()
 set_target_properties(setup PROPERTIES
   OUTPUT_NAME setup
-  RUNTIME_OUTPUT_DIRECTORY $<1:${CMAKE_SOURCE_DIR}/build/windows>)
+  RUNTIME_OUTPUT_DIRECTORY $<1:${SETUP_OUTPUT_DIR}>)
 
 # The Win32 layer against the real platform, run under Wine by
 # tests/wine/suites.py (layer, dialog); not part of the default build.

@@ -1,5 +1,7 @@
 #include "install/apply_plan.h"
 
+#include <algorithm>
+
 #include "common/exit_codes.h"
 #include "common/joined_text.h"
 #include "install/install_package.h"
@@ -26,8 +28,14 @@ std::uint32_t ApplyStep(RunContext& run, const PlanStep& step) {
           Join({std::u16string_view(step.commandLine).substr(0, step.commandLine.find(u' ')),
                 ".exe"}),
           step.commandLine);
-    case StepAction::kImportCertificates:
-      return ImportCertificateFile(run.windows, run.reporter, step.package);
+    case StepAction::kImportCertificates: {
+      // A release imports the bytes it checked against its pins.
+      const std::vector<std::u16string>& files = run.detected.certificateFiles;
+      const std::size_t i = std::find(files.begin(), files.end(), step.package) - files.begin();
+      const bool checked = run.publisher.pins->Pinned() && i < run.detected.certificateBytes.size();
+      return ImportCertificateFile(run.windows, run.reporter, step.package,
+                                   checked ? &run.detected.certificateBytes[i] : nullptr);
+    }
     case StepAction::kNothing:
       break;
   }

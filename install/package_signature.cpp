@@ -24,7 +24,8 @@ bool ChainNotBuilt(std::uint32_t trust) {
   return trust == kCertUntrustedRoot || trust == kCertChaining;
 }
 
-// What the log says a file is: signed by whom, or why it has no signature that counts.
+}  // namespace
+
 std::u16string Described(const Signature& signature) {
   const std::uint32_t trust = signature.trust;
   const bool noSignature = Unsigned(signature);
@@ -48,6 +49,8 @@ std::u16string Described(const Signature& signature) {
                trust == kSuccess ? u"" : HexText(notReadable ? signature.lastError : trust),
                trust == kSuccess ? "" : ")"});
 }
+
+namespace {
 
 std::u16string HeaderLine(const Signature& own, const Publisher& publisher) {
   const bool failed = publisher.failure != kSuccess;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/held_files.h"
+#include "install/pins.h"
 #include "platform/windows.h"
 #include "ui/reporter.h"
 
@@ -23,7 +24,12 @@ struct Publisher {
   std::u16string certificate;
   // Not 0: setup.exe's own signature or file failed; nothing may change.
   std::uint32_t failure = 0;
+  // A release's pins, which alone decide instead (install/pinned_trust.h) when there are any.
+  const Pins* pins = &BuiltInPins();
 };
+
+// What the log says a file is: signed by whom, or why it has no signature that counts.
+std::u16string Described(const Signature& signature);
 
 // What setup.exe's own signature makes of the run (the file not held by it).
 Publisher PublisherOf(const Signature& own);

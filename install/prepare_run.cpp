@@ -4,6 +4,7 @@
 #include "install/card_registry.h"
 #include "install/install_package.h"
 #include "install/package_signature.h"
+#include "install/pinned_trust.h"
 #include "install/plugin_flow.h"
 #include "install/provider_flow.h"
 #include "install/root_certificates.h"
@@ -103,6 +104,9 @@ std::uint32_t PrepareRun(RunContext& run, Part& failing) {
         code != 0) {
       return code;
     }
+    if (run.publisher.pins->Pinned()) {
+      if (const std::uint32_t code = CheckShareFiles(run); code != 0) return code;
+    }
   }
   failing = Part::kPlugin;
   if (const std::uint32_t code = DetectPlugin(run); code != 0) return code;
@@ -121,9 +125,11 @@ std::uint32_t PrepareRun(RunContext& run, Part& failing) {
   // Every package before the first change: one refused, and nothing of the run is done.
   for (const PlanStep& step : steps) {
     if (step.package.empty() || step.action == StepAction::kImportCertificates) continue;
-    if (const std::uint32_t code =
-            CheckPackagePublisher(run.windows, run.reporter, run.publisher, step.package);
-        code != 0) {
+    const std::uint32_t code =
+        run.publisher.pins->Pinned()
+            ? CheckPinnedPackage(run, step.package, step.source)
+            : CheckPackagePublisher(run.windows, run.reporter, run.publisher, step.package);
+    if (code != 0) {
       failing = step.part;
       return code;
     }

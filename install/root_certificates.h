@@ -20,8 +20,9 @@ std::uint32_t FindCertificateFiles(Windows& windows, Reporter& reporter,
 // machine "Root" store. Nothing is shown. Bytes that hold no certificate are skipped (and
 // recorded); a file that can't be read, a Root store that can't be opened or a certificate
 // it does not take is a failure: the first such code is returned, and the file's other
-// certificates are still tried.
+// certificates are still tried. With `checked`, those bytes, read and hashed already.
 std::uint32_t ImportCertificateFile(Windows& windows, Reporter& reporter,
-                                    const std::u16string& path);
+                                    const std::u16string& path,
+                                    const std::string* checked = nullptr);
 
 }  // namespace setup

@@ -85,6 +85,7 @@ struct Detected {
   DetectedPlugin plugin;
   std::vector<std::u16string> certificateFiles;  // with -ucsp, by full path
   DetectedFile cardFiles[2];  // with -ucsp, as CardRegistryFiles lists them
+  std::vector<std::string> certificateBytes;     // a release's: each file as hashed
   bool x64 = false;  // the card provider's registry files come per architecture
 };
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/files.h"
@@ -28,6 +29,13 @@ struct Signature {
   std::uint32_t lastError = 0;  // GetLastError right after it: why there is no signature
 };
 
+// A signer's chain built again with a root of the caller's as an extra store, at the time its
+// signature's time stamp gives.
+struct BuiltChain {
+  std::uint32_t errors = ~0u;  // CERT_TRUST_STATUS's error flags; every bit: not built
+  std::string end;             // its last certificate, encoded
+};
+
 class Certificates {
  public:
   virtual ~Certificates() = default;
@@ -35,8 +43,11 @@ class Certificates {
   // check and no URL fetched, the signer's certificate from WTHelperProvDataFromStateData and
   // WTHelperGetProvSignerFromChain (its hash: CertGetCertificateContextProperty(
   // CERT_SHA1_HASH_PROP_ID)), then the state closed. With `file`, a handle of that file open
-  // for reading, WinVerifyTrust reads through it instead of opening the path again.
-  virtual Signature VerifySignature(const std::u16string& path, AppendHandle file = 0) = 0;
+  // for reading, WinVerifyTrust reads through it instead of opening the path again. With
+  // `chain`, CertGetCertificateChain(the signer, its signature's time, an extra store of
+  // `root` and the certificates WinVerifyTrust found) before the state is closed.
+  virtual Signature VerifySignature(const std::u16string& path, AppendHandle file = 0,
+                                    std::string_view root = {}, BuiltChain* chain = nullptr) = 0;
   // CertCompareCertificateName(X509 | PKCS_7, a, b).
   virtual bool SameCertificateName(const std::string& a, const std::string& b) = 0;
   // CryptQueryObject(CERT_QUERY_OBJECT_BLOB, bytes, a certificate, a PKCS #7 message or a

@@ -17,6 +17,9 @@ struct Win32Certificates::Functions {
   decltype(&::CertGetNameStringW) getName;
   decltype(&::CertCompareCertificateName) compareNames;
   decltype(&::CryptQueryObject) queryObject;
+  decltype(&::CertAddEncodedCertificateToStore) addEncoded;
+  decltype(&::CertGetCertificateChain) getChain;
+  decltype(&::CertFreeCertificateChain) freeChain;
   decltype(&::WinVerifyTrust) verifyTrust;
   decltype(&::WTHelperProvDataFromStateData) providerData;
   decltype(&::WTHelperGetProvSignerFromChain) providerSigner;
@@ -52,6 +55,12 @@ Win32Certificates::Functions Win32Certificates::BindFunctions() {
       FindFunction<decltype(functions.compareNames)>(crypt32, "CertCompareCertificateName");
   functions.queryObject =
       FindFunction<decltype(functions.queryObject)>(crypt32, "CryptQueryObject");
+  functions.addEncoded = FindFunction<decltype(functions.addEncoded)>(
+      crypt32, "CertAddEncodedCertificateToStore");
+  functions.getChain =
+      FindFunction<decltype(functions.getChain)>(crypt32, "CertGetCertificateChain");
+  functions.freeChain =
+      FindFunction<decltype(functions.freeChain)>(crypt32, "CertFreeCertificateChain");
   const HMODULE wintrust = LoadSystemLibrary(L"wintrust.dll");
   functions.verifyTrust = FindFunction<decltype(functions.verifyTrust)>(wintrust, "WinVerifyTrust");
   functions.providerData =
@@ -172,7 +181,46 @@ std::u16string Win32Certificates::DisplayName(const void* certificate) {
   return name;
 }
 
-Signature Win32Certificates::VerifySignature(const std::u16string& path, AppendHandle held) {
+void Win32Certificates::BuildChain(const void* sourceSigner, std::string_view root,
+                                   BuiltChain& built) {
+  const auto signer = static_cast<const CRYPT_PROVIDER_SGNR*>(sourceSigner);
+  std::uint32_t error = 0;
+  const StoreHandle extra = OpenStore(CERT_STORE_PROV_MEMORY, 0, nullptr, error);
+  if (extra == 0 || functions_->addEncoded == nullptr || functions_->getChain == nullptr ||
+      functions_->freeChain == nullptr || functions_->addCertificate == nullptr) {
+    if (extra != 0) CloseStore(extra);
+    return;
+  }
+  functions_->addEncoded(ToStore(extra), X509_ASN_ENCODING,
+                         reinterpret_cast<const BYTE*>(root.data()), root.size(),
+                         CERT_STORE_ADD_ALWAYS, nullptr);
+  // The intermediates the signature carries, as WinVerifyTrust found them.
+  for (DWORD i = 1; i < signer->csCertChain; ++i) {
+    functions_->addCertificate(ToStore(extra), signer->pasCertChain[i].pCert,
+                               CERT_STORE_ADD_ALWAYS, nullptr);
+  }
+  CERT_CHAIN_PARA parameters{};
+  parameters.cbSize = sizeof(parameters);
+  PCCERT_CHAIN_CONTEXT chain = nullptr;
+  // At the time stamp's time: a signature made while the certificate was valid stays valid.
+  FILETIME at = signer->sftVerifyAsOf;
+  if (functions_->getChain(nullptr, signer->pasCertChain[0].pCert,
+                           at.dwHighDateTime != 0 ? &at : nullptr, ToStore(extra), &parameters,
+                           0, nullptr, &chain)) {
+    built.errors = chain->TrustStatus.dwErrorStatus;
+    const CERT_SIMPLE_CHAIN* simple = chain->cChain == 1 ? chain->rgpChain[0] : nullptr;
+    if (simple != nullptr && simple->cElement > 0) {
+      const CERT_CONTEXT* last = simple->rgpElement[simple->cElement - 1]->pCertContext;
+      built.end.assign(reinterpret_cast<const char*>(last->pbCertEncoded),
+                                last->cbCertEncoded);
+    }
+    functions_->freeChain(chain);
+  }
+  CloseStore(extra);
+}
+
+Signature Win32Certificates::VerifySignature(const std::u16string& path, AppendHandle held,
+                                             std::string_view root, BuiltChain* chain) {
   Signature signature;
   if (functions_->verifyTrust == nullptr || functions_->providerData == nullptr ||
       functions_->providerSigner == nullptr) {
@@ -211,6 +259,7 @@ Signature Win32Certificates::VerifySignature(const std::u16string& path, AppendH
     signature.signerRead = !signature.thumbprint.empty();
     signature.subject.assign(reinterpret_cast<const char*>(subject.pbData), subject.cbData);
     signature.signer = DisplayName(certificate);
+    if (chain != nullptr) BuildChain(signer, root, *chain);
   }
   data.dwStateAction = WTD_STATEACTION_CLOSE;
   functions_->verifyTrust(noUser, &action, &data);

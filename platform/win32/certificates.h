@@ -17,7 +17,8 @@ class Win32Certificates final : public Certificates {
   StoreHandle OpenMachineRootStore(std::uint32_t& error) override;
   std::vector<CertificateAddition> AddEveryCertificate(StoreHandle from, StoreHandle to) override;
   void CloseStore(StoreHandle store) override;
-  Signature VerifySignature(const std::u16string& path, AppendHandle file) override;
+  Signature VerifySignature(const std::u16string& path, AppendHandle file, std::string_view root,
+                            BuiltChain* chain) override;
   bool SameCertificateName(const std::string& a, const std::string& b) override;
 
  private:
@@ -32,6 +33,9 @@ class Win32Certificates final : public Certificates {
   bool Holds(StoreHandle store, unsigned char (&hash)[20]);
   // CertGetNameStringW(CERT_NAME_SIMPLE_DISPLAY_TYPE) with its two-call protocol.
   std::u16string DisplayName(const void* certificate);
+
+  // The chain of a CRYPT_PROVIDER_SGNR to `root` (VerifySignature's `root`).
+  void BuildChain(const void* signer, std::string_view root, BuiltChain& chain);
 
   std::unique_ptr<const Functions> functions_;
 };

@@ -173,6 +173,8 @@ OpenedFile Win32Files::CreateNewFile(const std::u16string& path) {
 
 std::uint32_t Win32Files::ReadFileChunk(AppendHandle file, std::uint64_t offset,
                                         std::uint32_t size, std::string& bytes) {
+  // At an offset of its own: WinVerifyTrust, reading through the same handle, moves the
+  // file pointer.
   OVERLAPPED at{};
   at.Offset = static_cast<DWORD>(offset);
   at.OffsetHigh = static_cast<DWORD>(offset >> 32);

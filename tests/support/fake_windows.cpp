@@ -339,10 +339,12 @@ OpenedFile FakeWindows::CreateNewFile(const std::u16string& path) {
   return {nextHandle_++};
 }
 
-// A held file's bytes are its path, as ReadFileBytes gives them.
+// A held file's bytes are its contents if given, else its path, as ReadFileBytes gives them.
 std::uint32_t FakeWindows::ReadFileChunk(AppendHandle file, std::uint64_t offset,
                                          std::uint32_t size, std::string& bytes) {
-  const std::string all = ToUtf8(files_.at(file).second);
+  const std::u16string& path = files_.at(file).second;
+  if (readErrors.count(path) != 0) return readErrors.at(path);
+  const std::string all = ValueOr(contents, path, ToUtf8(path));
   bytes = offset < all.size() ? all.substr(offset, size) : std::string();
   return kSuccess;
 }
@@ -394,7 +396,9 @@ void FakeWindows::CloseStore(StoreHandle store) {
 }
 
 // A copy carries the signature of the file whose bytes (its path) it holds.
-Signature FakeWindows::VerifySignature(const std::u16string& path, AppendHandle) {
+Signature FakeWindows::VerifySignature(const std::u16string& path, AppendHandle,
+                                       std::string_view root, BuiltChain* chain) {
+  if (chain != nullptr && root == chainRoot) *chain = ValueOr(chains, path, {});
   for (const auto& [signed_, signature] : signatures) {
     if (writtenFiles.count(path) != 0 && writtenFiles.at(path) == ToUtf8(signed_)) return signature;
   }

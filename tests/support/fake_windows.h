@@ -72,6 +72,8 @@ class FakeWindows : public Installer,
   std::map<std::u16string, std::uint32_t> certificateErrors;  // adding these fails
   std::optional<std::u16string> fullPathOverride;             // what GetFullPathNameW gives, if set
   std::map<std::u16string, Signature> signatures;             // by path; any other file is unsigned
+  std::map<std::u16string, BuiltChain> chains;                // by path, on chainRoot
+  std::string chainRoot = "pinned root";
   std::u16string programPath = u"C:\\dist\\setup.exe";
   bool fullPathFails = false;
 
@@ -86,9 +88,11 @@ class FakeWindows : public Installer,
   std::map<std::u16string, std::string> writtenFiles;
   std::optional<std::uint32_t> appendError;
   std::map<std::u16string, std::pair<std::uint32_t, std::uint32_t>> fileLinks;
-  // Holding or reading these files fails with the code. The files open when each command
+  // What a held file reads as; any other reads as its path. Holding or reading these files
+  // fails with the code. The files open when each command
   // ran and each box showed, in the order opened: "append", "held" (shared for reading
   // only) or "unshared", then the path.
+  std::map<std::u16string, std::string> contents;
   std::map<std::u16string, std::uint32_t> holdErrors, readErrors;
   std::vector<std::vector<std::u16string>> openAtCommands, openAtBoxes;
   // Folders by full path, with their access (SDDL): none, so no log folder, unless a test
@@ -226,7 +230,9 @@ class FakeWindows : public Installer,
   StoreHandle OpenMachineRootStore(std::uint32_t& error) override;
   std::vector<CertificateAddition> AddEveryCertificate(StoreHandle from, StoreHandle to) override;
   void CloseStore(StoreHandle store) override;
-  Signature VerifySignature(const std::u16string& path, AppendHandle) override;
+  // A chain asked for is the one `chains` has for the path, if `root` is its extra store.
+  Signature VerifySignature(const std::u16string& path, AppendHandle, std::string_view root,
+                            BuiltChain* chain) override;
   bool SameCertificateName(const std::string& a, const std::string& b) override { return a == b; }
   // ---- Desktop ----
   std::int32_t ShowMessageBox(const std::u16string& text, const std::u16string& caption,

@@ -93,7 +93,7 @@ inline PlannedRun Plan(FakeWindows& fake, const RunRequest& request, bool apply 
   HeldFiles held(fake);
   Reporter reporter(fake.windows(), mode);
   RunContext run(fake.windows(), reporter, held, request, selection,
-                 PublisherOf(fake.VerifySignature(fake.programPath, 0)));
+                 PublisherOf(fake.VerifySignature(fake.programPath, 0, {}, nullptr)));
   PlannedRun planned;
   Part failing;
   planned.code = PrepareRun(run, failing);

@@ -587,9 +587,11 @@ def wine_processes(prefix, program):
     return pids
 
 
-def sign(folder, publisher, paths):
-    """Signs the files in place (Authenticode, SHA-256) as a throw-away publisher."""
-    key, certificate = Path(folder) / f"{publisher}.key", Path(folder) / f"{publisher}.pem"
+def sign(folder, publisher, paths, name=None):
+    """Signs the files in place (Authenticode, SHA-256) as a throw-away publisher, or with
+    the certificate NAME.pem of `issue`."""
+    name = name or publisher
+    key, certificate = Path(folder) / f"{name}.key", Path(folder) / f"{name}.pem"
     if not certificate.exists():
         subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-subj",
                         f"/CN={publisher}", "-keyout", key, "-out", certificate],
@@ -599,6 +601,24 @@ def sign(folder, publisher, paths):
         subprocess.run(["osslsigncode", "sign", "-certs", certificate, "-key", key, "-h", "sha256",
                         "-in", path, "-out", signed], check=True, capture_output=True)
         os.replace(signed, path)
+
+
+def issue(folder, name, subject, root="ca", root_subject="Root"):
+    """A code-signing certificate for subject issued by the test root `root` (made once):
+    NAME.pem, NAME.key and NAME.p12 (with the root, password pw) in folder."""
+    def openssl(*arguments):
+        subprocess.run(["openssl", *arguments], cwd=folder, check=True, capture_output=True)
+    if not (Path(folder) / f"{root}.pem").exists():
+        openssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-subj", f"/CN={root_subject}",
+                "-keyout", f"{root}.key", "-out", f"{root}.pem", "-addext",
+                "basicConstraints=critical,CA:TRUE", "-addext", "keyUsage=critical,keyCertSign")
+    (Path(folder) / "cs.ext").write_text("extendedKeyUsage=codeSigning\n")
+    openssl("req", "-newkey", "rsa:2048", "-nodes", "-subj", f"/CN={subject}", "-keyout",
+            f"{name}.key", "-out", f"{name}.csr")
+    openssl("x509", "-req", "-in", f"{name}.csr", "-CA", f"{root}.pem", "-CAkey", f"{root}.key",
+            "-CAcreateserial", "-extfile", "cs.ext", "-out", f"{name}.pem")
+    openssl("pkcs12", "-export", "-in", f"{name}.pem", "-inkey", f"{name}.key", "-certfile",
+            f"{root}.pem", "-passout", "pass:pw", "-out", f"{name}.p12")
 
 
 # --- Starting a program and answering its windows ---------------------------------------

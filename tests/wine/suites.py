@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The Wine suites besides end to end, a CTest each (what each proves: its docstring):
 
-    tests/wine/suites.py layer|dialog|planted|footprint|signing|detect [--rounds N]
+    tests/wine/suites.py layer|dialog|planted|footprint|signing|pins|detect [--rounds N]
 """
 
 import os
@@ -17,7 +17,7 @@ sys.dont_write_bytecode = True
 sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
 
 from binary.check_binary import ALLOWED_DLLS, MAX_SIZE, imports  # noqa: E402
-from wine import distribution, kit  # noqa: E402
+from wine import distribution, kit, pinned_release  # noqa: E402
 
 REPO = kit.REPO
 SETUP = REPO / "build" / "windows" / "setup.exe"
@@ -294,15 +294,6 @@ def footprint(verdict, argv):
 
 # --- signing ----------------------------------------------------------------------------------
 
-CERTIFICATES = """set -e; o=openssl
-$o req -x509 -newkey rsa:2048 -nodes -subj /CN=Root -keyout ca.key -out ca.pem \
-  -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign
-$o req -newkey rsa:2048 -nodes -subj "/CN=Test Vendor" -keyout cs.key -out cs.csr
-echo extendedKeyUsage=codeSigning >cs.ext
-$o x509 -req -in cs.csr -CA ca.pem -CAkey ca.key -CAcreateserial -extfile cs.ext -out cs.pem
-$o pkcs12 -export -in cs.pem -inkey cs.key -certfile ca.pem -passout pass:pw -out cs.p12"""
-
-
 @suite
 def signing(verdict, _):
     """tools/sign-release.sh with a throw-away root and code-signing certificate: nothing
@@ -317,7 +308,7 @@ def signing(verdict, _):
         def run(*command, **more):
             return subprocess.run(command, cwd=work, capture_output=True, env=dict(env, **more))
 
-        run("sh", "-c", CERTIFICATES).check_returncode()
+        kit.issue(work, "cs", "Test Vendor")
         sign = ("bash", REPO / "tools" / "sign-release.sh")
         verdict.check(run(*sign).returncode != 0 and not release.exists(),
                       "no SIGN_PKCS12: nothing")
@@ -415,11 +406,14 @@ def detect(verdict, _):
             verdict.equal(f"startup-install.cmd, {version} required", (code, starts), wanted)
 
 
+SUITES["pins"] = pinned_release.pins
+
+
 def main(argv):
     if len(argv) < 2 or argv[1] not in SUITES:
         print(__doc__.strip(), file=sys.stderr)
         return 2
-    if argv[1] != "signing" and not SETUP.is_file():
+    if argv[1] not in ("signing", "pins") and not SETUP.is_file():
         print(f"no program at {SETUP}: cmake --preset windows && cmake --build --preset windows",
               file=sys.stderr)
         return 2
