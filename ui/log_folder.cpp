@@ -13,13 +13,20 @@ bool OnlyAdministratorsWrite(std::u16string_view sddl) {
     return false;
   }
   const std::u16string_view owner = sddl.substr(2, dacl - 2);
-  // Each entry "(type;flags;rights;object;inherited object;account)": an entry that allows
-  // anyone else anything is refused, reading included (a folder that holds logs).
+  // Each entry "(type;flags;rights;object;inherited object;account)": anyone else may at
+  // most read and list (what a file system without access lists of its own shows for the
+  // others of its mode bits), never write, delete or change it.
   for (std::size_t at = dacl; (at = sddl.find(u"(A;", at)) != sddl.npos;) {
     const std::size_t end = sddl.find(u')', at);
+    if (end == sddl.npos) return false;
     const std::size_t account = sddl.rfind(u';', end) + 1;
     const std::u16string_view who = sddl.substr(account, end - account);
-    if (end == sddl.npos || (who != u"BA" && who != u"SY" && who != owner)) return false;
+    const std::size_t rights = sddl.find(u';', at + 3) + 1;
+    const std::u16string_view what = sddl.substr(rights, sddl.find(u';', rights) - rights);
+    if (who != u"BA" && who != u"SY" && who != owner && what != u"0x1200a9" && what != u"FR" &&
+        what != u"FX") {
+      return false;
+    }
     at = end;
   }
   return true;

@@ -82,8 +82,9 @@ FLOW = [
              distribution=CARD_PACKAGES + [PLUGIN_PACKAGE, "UEC_acl_x64.acl:text=ACL file",
                                            "b-root.cer:cert=A"],
              args=["-ucsp"], boxes=[question(CONFIRM_CARD), result(DONE_CARD)],
-             commands=CARD_TOOLS + [PLUGIN_X64], products=CARD_AND_PLUGIN, certificates=["A"],
-             checks=[imported(None)]),
+             # A file that is not there goes to its tool by name, as before.
+             commands=[CARD_TOOLS[0], "regedit /s UEC_x64_2.reg", REGINI_X64, PLUGIN_X64],
+             products=CARD_AND_PLUGIN, certificates=["A"], checks=[imported(None)]),
     Scenario(name="-ucsp -silent, a certificate file another program holds without sharing: "
                   "can't be read, 32, the other roots imported, no plug-in",
              prepare=[stand_in_running("hold.out", "held", "--hold-file", DIST + "\\b-root.cer",

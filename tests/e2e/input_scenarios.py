@@ -9,7 +9,7 @@ from common import (CARD_PACKAGES, CARD_PROVIDER, PLUGIN, PLUGIN_X64, PROVIDER, 
                     REGINI_X64, error, failure, install_command, installed, question,
                     wine_version)
 from card_scenarios import CARD_FILES_X64, imported
-from harness import Scenario, compare, kit
+from harness import COPIES, Scenario, as_expected, compare, kit
 
 PLUGIN_PACKAGE = "plugin/velumcom-2.1.0-x64.msi"
 PLUGIN_FAILED, PROVIDER_FAILED, PACKAGE_NOT_OPENED = 106, 105, 133
@@ -76,7 +76,7 @@ def run_log(commands):
         installer_logs = [found for found in map(INSTALLER_LOG.search, started) if found]
         mismatches += compare("command lines started, without their log arguments",
                               [run.expand(c) for c in commands],
-                              [INSTALLER_LOG.sub("", c) for c in started])
+                              [as_expected(INSTALLER_LOG.sub("", c)) for c in started])
         installers = sum(c.startswith("msiexec") for c in commands)
         mismatches += compare("installer logs appended, by number",
                               [str(n) for n in range(1, installers + 1)],
@@ -106,7 +106,7 @@ def log_line(expected):
         lines = run.prefix.unix_path(LOG_FILE).read_bytes().decode("utf-8-sig").split("\r\n")
         word = expected.split(" ")[0] + " "
         return compare(f"the log's line beginning {word!r}", run.expand(expected),
-                       next((text.group(1) for text in map(STAMPED.fullmatch, lines)
+                       next((as_expected(text.group(1)) for text in map(STAMPED.fullmatch, lines)
                              if text and text.group(1).startswith(word)), None))
     return check
 
@@ -137,9 +137,10 @@ PATHS = [
                               install_command("ucsp\\ucsp-x64-eng.msi"), REGEDIT_X64, REGINI_X64,
                               PLUGIN_X64])]),
     Scenario(name="-silent from the root of drive D:, the package path joined with one backslash",
-             drive="D", distribution=[PLUGIN_PACKAGE], args=["-silent"],
-             commands=['msiexec /qn /i "D:\\plugin\\velumcom-2.1.0-x64.msi"  REBOOT=R'],
-             products={PLUGIN: "2.1.0"}),
+             drive="D", prepare=[log_folder], distribution=[PLUGIN_PACKAGE],
+             args=["-silent", "-log", LOG_FILE], products={PLUGIN: "2.1.0"},
+             checks=[log_line(f"copy {COPIES}\\velumcom-2.1.0-x64.msi made of "
+                              "D:\\plugin\\velumcom-2.1.0-x64.msi"), run_log([PLUGIN_X64])]),
     Scenario(name="-silent -log on Windows 10: the log names 10.0, not the 6.2 GetVersionExW gives "
                   "a program whose manifest names no Windows 10",
              prepare=[wine_version("win10"), log_folder], distribution=[PLUGIN_PACKAGE],

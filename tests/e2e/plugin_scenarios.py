@@ -6,7 +6,7 @@ import threading
 from common import (INSTALLSTATE_LOCAL, PLUGIN, PLUGIN_PACKAGES, PLUGIN_X64, PROVIDER,
                     REMOVE_PLUGIN, error, failure, install_command, installed, installed_older,
                     question, result, stand_in_running)
-from harness import DIST, Mismatch, Scenario, compare, kit
+from harness import COPIES, DIST, Mismatch, Scenario, compare, kit
 from input_scenarios import LOG_FILE, PLUGIN_PACKAGE as PACKAGE, log_folder, log_line
 
 CONFIRM, DONE, RESTART_PLUGIN, RESTART_TO_CONTINUE = 103, 110, 108, 115
@@ -256,7 +256,7 @@ def signed_run(name, package_signer, verdict, **expected):
             kit.sign(run.workdir, package_signer, [run.dist / PACKAGE])
     return Scenario(name=name, distribution=[PACKAGE], prepare=[sign, log_folder], **expected,
                     args=["-silent", "-log", LOG_FILE], checks=[log_line(
-                        f"signature: {DIST}\\plugin\\velumcom-2.1.0-x64.msi is {verdict}")])
+                        f"signature: {COPIES}\\velumcom-2.1.0-x64.msi is {verdict}")])
 
 
 SIGNED = [

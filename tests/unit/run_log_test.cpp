@@ -392,6 +392,13 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
        },
        0, List(u"folder C:\\WINDOWS\\Logs\\Orventa not closed to users (O:BAD:NO_ACCESS_CONTROL): "
                u"no log, lock or copies there")},
+      {"a volume that shows everyone reading, as Wine does", u"",
+       [](FakeWindows& f) {
+         LogFolderAnd(f, {}, 0);
+         f.volumeAccess = u"O:S-1-5-21-1D:(A;OICI;FA;;;S-1-5-21-1)(A;OICI;0x1200a9;;;WD)";
+       },
+       0, List(u"copy " COPIES u"velumcom-2.1.0-win32.msi made of "
+               u"C:\\dist\\plugin\\velumcom-2.1.0-win32.msi")},
       {"access that reads back open to users", u"",
        [](FakeWindows& f) {
          LogFolderAnd(f, u"", 0);
