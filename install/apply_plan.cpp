@@ -2,6 +2,7 @@
 
 #include "common/exit_codes.h"
 #include "common/joined_text.h"
+#include "install/added_roots.h"
 #include "install/install_package.h"
 #include "install/process_runner.h"
 #include "install/root_certificates.h"
@@ -27,6 +28,14 @@ std::uint32_t ApplyStep(RunContext& run, const PlanStep& step) {
           step.commandLine);
     case StepAction::kImportCertificates:
       return ImportCertificateFile(run.windows, run.reporter, step.package);
+    case StepAction::kUninstall: {
+      const std::uint32_t code =
+          RunInstaller(run.windows, run.reporter, run.installerWait, step.commandLine);
+      // Not installed (any more): what the step was for.
+      return code == kErrorUnknownProduct ? kSuccess : code;
+    }
+    case StepAction::kRemoveRoot:
+      return RemoveAddedRoot(run.windows, run.reporter, step.package);
     case StepAction::kNothing:
       break;
   }

@@ -8,6 +8,14 @@
 
 namespace setup {
 
+void RecordPlan(RunContext& run) {
+  const std::vector<PlanStep>& steps = run.plan.steps;
+  run.reporter.Record({"the plan, before anything changes:"});
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    run.reporter.Record(DescribeStep(steps[i], i + 1, steps.size()));
+  }
+}
+
 std::uint32_t PrepareRun(RunContext& run, Part& failing) {
   failing = Part::kProviders;
   if (const std::uint32_t code = DetectProviders(run); code != 0) return code;
@@ -22,13 +30,9 @@ std::uint32_t PrepareRun(RunContext& run, Part& failing) {
   if (const std::uint32_t code = DetectPlugin(run); code != 0) return code;
   run.detected.x64 = run.windows.system.IsWow64();
   run.plan = PlanRun(run.detected, run.request.pluginArgs);
-  const std::vector<PlanStep>& steps = run.plan.steps;
-  run.reporter.Record({"the plan, before anything changes:"});
-  for (std::size_t i = 0; i < steps.size(); ++i) {
-    run.reporter.Record(DescribeStep(steps[i], i + 1, steps.size()));
-  }
+  RecordPlan(run);
   // Every package before the first change: one refused, and nothing of the run is done.
-  for (const PlanStep& step : steps) {
+  for (const PlanStep& step : run.plan.steps) {
     if (step.package.empty() || step.action == StepAction::kImportCertificates) continue;
     if (const std::uint32_t code =
             CheckPackagePublisher(run.windows, run.reporter, run.publisher, step.package);
