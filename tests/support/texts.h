@@ -4,14 +4,19 @@
 #pragma once
 
 #include <cstdint>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "app/main_flow.h"
 #include "common/exit_codes.h"
 #include "install/apply_plan.h"
 #include "install/prepare_run.h"
 #include "platform/windows_constants.h"
 #include "tests/support/fake_windows.h"
+#include "ui/hidden_values.h"
 #include "ui/message_catalogue.h"
 
 namespace setup::testing {
@@ -84,6 +89,7 @@ inline std::vector<ShownBox> PackageNotFoundBoxes(bool silent) {
 // but the main flow's questions, progress and final boxes.
 struct PlannedRun {
   std::uint32_t code = 0;  // detection's, the check's, or the failure that ended the steps
+  std::uint32_t prepared = 0;  // detection's or the check's
   RunPlan plan;
   Applied applied;
 };
@@ -94,7 +100,7 @@ inline PlannedRun Plan(FakeWindows& fake, const RunRequest& request, bool apply 
                  PublisherOf(fake.VerifySignature(fake.programPath, 0)));
   PlannedRun planned;
   Part failing;
-  planned.code = PrepareRun(run, failing);
+  planned.code = planned.prepared = PrepareRun(run, failing);
   planned.plan = run.plan;
   if (planned.code == 0 && apply) {
     const Applied& applied = planned.applied = ApplyPlan(run);
@@ -102,6 +108,31 @@ inline PlannedRun Plan(FakeWindows& fake, const RunRequest& request, bool apply 
   }
   reporter.Finish(planned.code);  // the boxes waiting for the run's end
   return planned;
+}
+
+// setup.exe -plan with `options` on `machine`, which is `run`'s before it: the plan it logs
+// is the one the run made, nothing starts, and it ends with the preparation's failure, else
+// 9 when something would change, else 0.
+inline void ExpectPlanShows(FakeWindows& machine, const std::u16string& options,
+                            const PlannedRun& run) {
+  const std::u16string line = u"-plan -silent -log C:\\plan.log " + options;
+  const std::vector<PlanStep>& steps = run.plan.steps;
+  // Only the plug-in's "nothing" changes nothing: every other step starts a program.
+  const bool idle = steps.size() == 1 && steps[0].action == StepAction::kNothing;
+  EXPECT_EQ(RunSetup(machine.windows(), line),
+            run.prepared != 0 ? run.prepared : idle ? 0 : exit_code::kChangesPlanned);
+  EXPECT_EQ(machine.Commands(), Lines{});
+  std::string expected = steps.empty() ? "" : "the plan, before anything changes:\r";
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    const HiddenValues hidden = FindHiddenValues(SplitLikeWindows(line));
+    expected += Utf8(HideValues(DescribeStep(steps[i], i + 1, steps.size()), hidden)) + "\r";
+  }
+  std::string logged;
+  std::istringstream log(machine.writtenFiles[u"C:\\plan.log"]);
+  for (std::string text; std::getline(log, text);) {  // after the time stamp
+    if (text.find("  step ") == 23 || text.find("  the plan") == 23) logged += text.substr(25);
+  }
+  EXPECT_EQ(logged, expected);
 }
 
 // The command lines of a plan's steps, but the plug-in's.

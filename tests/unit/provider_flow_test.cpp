@@ -86,6 +86,20 @@ struct Request {
   operator RunRequest() const { return {provider, card, dialog, providerArgs, cardArgs, {}}; }
 };
 
+// The command line that asks for `r` with the pieces of `s`, their stars left to -KC and -Lang.
+std::u16string CommandLine(const Request& r, PackageSelection s) {
+  std::erase(s.levelPattern, u'*');
+  std::erase(s.languagePattern, u'*');
+  std::u16string line = r.provider ? u"-csp" : u"";
+  if (r.card) line += u" -ucsp";
+  if (r.dialog) line += u" -selectDlg";
+  if (!r.providerArgs.empty()) line += u" -CSPArgs " + r.providerArgs;
+  if (!r.cardArgs.empty()) line += u" -UCSPArgs " + r.cardArgs;
+  if (!s.levelPattern.empty()) line += u" -KC " + s.levelPattern;
+  if (!s.languagePattern.empty()) line += u" -Lang " + s.languagePattern;
+  return line;
+}
+
 TEST(ProviderFlow, InstallsThePackageOfEachSituation) {
   const std::u16string a1 = u"A=1 ";
   struct Case {
@@ -136,6 +150,10 @@ TEST(ProviderFlow, InstallsThePackageOfEachSituation) {
     for (const InstalledProduct& product : c.installed) Install(fake, product);
     const testing::PlannedRun run = Plan(fake, c.request, false, c.selection);
     EXPECT_EQ(run.code, kSuccess);
+    FakeWindows preview = Distribution();
+    preview.uiLanguage = c.uiLanguage;
+    for (const InstalledProduct& product : c.installed) Install(preview, product);
+    testing::ExpectPlanShows(preview, CommandLine(c.request, c.selection), run);
     Lines expected = c.commands;
     if (c.request.card) expected.insert(expected.end(), {kRegedit, kRegini});
     EXPECT_EQ(ProviderCommands(run.plan), expected);
