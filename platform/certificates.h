@@ -53,8 +53,9 @@ class Certificates {
   virtual std::vector<CertificateAddition> AddEveryCertificate(StoreHandle from,
                                                                StoreHandle to) = 0;
   // CertFindCertificateInStore(CERT_FIND_SHA1_HASH) of the thumbprint (40 hexadecimal
-  // digits, else ERROR_INVALID_PARAMETER), then CertDeleteCertificateFromStore: 0, or the
-  // GetLastError code (CRYPT_E_NOT_FOUND: the store has no such certificate).
+  // digits, else ERROR_INVALID_PARAMETER), CertDeleteCertificateFromStore, then
+  // CertControlStore(CERT_STORE_CTRL_COMMIT): 0, or the GetLastError code (CRYPT_E_NOT_FOUND:
+  // the store has no such certificate).
   virtual std::uint32_t DeleteCertificate(StoreHandle store, const std::u16string& thumbprint) = 0;
   // CertCloseStore(store, 0).
   virtual void CloseStore(StoreHandle store) = 0;

@@ -15,6 +15,7 @@ struct Win32Certificates::Functions {
   decltype(&::CertFindCertificateInStore) findCertificate;
   decltype(&::CertFreeCertificateContext) freeCertificate;
   decltype(&::CertDeleteCertificateFromStore) deleteCertificate;
+  decltype(&::CertControlStore) controlStore;
   decltype(&::CertGetNameStringW) getName;
   decltype(&::CertCompareCertificateName) compareNames;
   decltype(&::CryptQueryObject) queryObject;
@@ -50,6 +51,8 @@ Win32Certificates::Functions Win32Certificates::BindFunctions() {
       FindFunction<decltype(functions.freeCertificate)>(crypt32, "CertFreeCertificateContext");
   functions.deleteCertificate = FindFunction<decltype(functions.deleteCertificate)>(
       crypt32, "CertDeleteCertificateFromStore");
+  functions.controlStore =
+      FindFunction<decltype(functions.controlStore)>(crypt32, "CertControlStore");
   functions.getName = FindFunction<decltype(functions.getName)>(crypt32, "CertGetNameStringW");
   functions.compareNames =
       FindFunction<decltype(functions.compareNames)>(crypt32, "CertCompareCertificateName");
@@ -180,7 +183,13 @@ std::uint32_t Win32Certificates::DeleteCertificate(StoreHandle store,
                                                            CERT_FIND_SHA1_HASH, &blob, nullptr);
   if (found == nullptr) return static_cast<std::uint32_t>(CRYPT_E_NOT_FOUND);
   // It releases the context whatever it answers.
-  return functions_->deleteCertificate(found) ? ERROR_SUCCESS : ::GetLastError();
+  if (!functions_->deleteCertificate(found)) return ::GetLastError();
+  // Written to the registry now, not when the store's last reference goes: Wine's crypt32
+  // keeps one after a deletion from a system store, and then never writes it.
+  if (functions_->controlStore != nullptr) {
+    functions_->controlStore(ToStore(store), 0, CERT_STORE_CTRL_COMMIT, nullptr);
+  }
+  return ERROR_SUCCESS;
 }
 
 void Win32Certificates::CloseStore(StoreHandle store) {
