@@ -115,8 +115,8 @@ std::uint32_t RunInstallation(Windows& windows, Reporter& reporter, const Instal
   Progress progress =
       reporter.CreateProgress(ProgressTitleId(options.installProvider, options.uninstall));
 
-  if (!reporter.Confirm(ConfirmationMessageId(options.installProvider,
-                                              options.installCardProvider, options.uninstall))) {
+  if (!reporter.Confirm(ConfirmationMessageId(options.installProvider, options.installCardProvider,
+                                              options.uninstall))) {
     return kSuccess;
   }
   if (options.installProvider && !options.uninstall) {
@@ -166,8 +166,7 @@ std::uint32_t RunInstallation(Windows& windows, Reporter& reporter, const Instal
 
 }  // namespace
 
-std::uint16_t ConfirmationMessageId(bool installProvider, bool installCardProvider,
-                                    bool removal) {
+std::uint16_t ConfirmationMessageId(bool installProvider, bool installCardProvider, bool removal) {
   if (installProvider && installCardProvider) {
     return removal ? IDS_CONFIRM_REMOVE_ALL : IDS_CONFIRM_ALL;
   }

@@ -43,8 +43,8 @@ Outcome DecideOutcome(bool installProvider, bool installCardProvider, const Appl
                       std::optional<RestartChoice> answer, bool removal) {
   using Shown = Outcome::Shown;
   if (applied.failed) {
-    const std::uint16_t failure = *applied.failed == Part::kProviders ? IDS_PROVIDER_FAILED
-                                                                     : IDS_PLUGIN_FAILED;
+    const std::uint16_t failure =
+        *applied.failed == Part::kProviders ? IDS_PROVIDER_FAILED : IDS_PLUGIN_FAILED;
     return {applied.code, removal ? std::uint16_t{IDS_REMOVAL_FAILED} : failure, Shown::kFailure};
   }
   const FinalMessage final =

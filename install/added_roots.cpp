@@ -12,8 +12,7 @@ void WriteAddedRoots(Windows& windows, Reporter& reporter,
   if (const std::uint32_t error =
           windows.system.WriteMachineStrings(kSetupKey, kAddedRootsValue, roots);
       error != kSuccess) {
-    reporter.Record({"the record of added roots could not be written, error ",
-                     DecimalText(error)});
+    reporter.Record({"the record of added roots could not be written, error ", DecimalText(error)});
   }
 }
 

@@ -11,10 +11,9 @@ namespace {
 // per-user installation (absent here) can't be removed from here.
 void Detect(RunContext& run, const Product& product, const char16_t* code) {
   const std::int32_t state = run.windows.installer.QueryProductState(code);
-  run.reporter.Record({"product ", code, ": state ", SignedText(state),
-                       state == kInstallStateAbsent
-                           ? ", another account's alone: not this run's to remove"
-                           : ""});
+  run.reporter.Record(
+      {"product ", code, ": state ", SignedText(state),
+       state == kInstallStateAbsent ? ", another account's alone: not this run's to remove" : ""});
   if (state == kInstallStateDefault) run.detected.installed.emplace_back(&product, code);
 }
 
@@ -25,8 +24,9 @@ void PrepareRemoval(RunContext& run) {
   if (run.request.cardProvider) {
     Detect(run, kCardProvider, kCardProvider.productCode);
     run.detected.addedRoots = ReadAddedRoots(run.windows, run.reporter);
-    run.reporter.Record({"card provider: its registry and access-list changes stay, and so do "
-                         "roots setup.exe added before it recorded them"});
+    run.reporter.Record(
+        {"card provider: its registry and access-list changes stay, and so do "
+         "roots setup.exe added before it recorded them"});
   }
   if (run.request.provider) {
     Detect(run, kProvider, kProvider.productCode);

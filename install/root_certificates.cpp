@@ -83,7 +83,8 @@ std::uint32_t ImportCertificateFile(Windows& windows, Reporter& reporter,
   for (const CertificateAddition& addition :
        windows.certificates.AddEveryCertificate(file.get(), root.get())) {
     const std::u16string& thumbprint = addition.thumbprint;
-    reporter.Record({"certificate ", thumbprint.empty() ? Piece("(thumbprint unreadable)") : Piece(thumbprint),
+    reporter.Record({"certificate ",
+                     thumbprint.empty() ? Piece("(thumbprint unreadable)") : Piece(thumbprint),
                      " from ", path,
                      addition.error != kSuccess ? " not added to the machine's Root store, error "
                      : addition.alreadyPresent  ? " already present in the machine's Root store"

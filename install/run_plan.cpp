@@ -88,7 +88,8 @@ RunPlan PlanRemoval(const Detected& detected) {
   const auto step = [&](const Product& product, StepAction action, std::u16string root,
                         std::u16string commandLine) {
     plan.steps.push_back({&product, action, std::move(root), std::move(commandLine),
-                          OnFailure::kEndRun, &product == &kPlugin ? Part::kPlugin : Part::kProviders});
+                          OnFailure::kEndRun,
+                          &product == &kPlugin ? Part::kPlugin : Part::kProviders});
   };
   bool rootsPlanned = false;
   const auto roots = [&] {

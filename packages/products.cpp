@@ -19,6 +19,8 @@ std::u16string RemovalCommand(const char16_t* productCode) {
   return Join({"msiexec /qn /x ", productCode, " REBOOT=R"});
 }
 
-std::u16string RemovalCommand(const Product& product) { return RemovalCommand(product.productCode); }
+std::u16string RemovalCommand(const Product& product) {
+  return RemovalCommand(product.productCode);
+}
 
 }  // namespace setup

@@ -161,7 +161,7 @@ std::vector<CertificateAddition> Win32Certificates::AddEveryCertificate(StoreHan
 }
 
 std::uint32_t Win32Certificates::DeleteCertificate(StoreHandle store,
-                                                  const std::u16string& thumbprint) {
+                                                   const std::u16string& thumbprint) {
   unsigned char hash[20] = {};
   const auto digit = [](char16_t unit) {
     return unit >= u'0' && unit <= u'9'   ? unit - u'0'

@@ -50,9 +50,9 @@ std::uint32_t Win32System::WriteMachineStrings(const std::u16string& key,
                                                const std::u16string& name,
                                                const std::vector<std::u16string>& strings) {
   HKEY created = nullptr;
-  const LONG error = ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, Wide(key), 0, nullptr,
-                                       REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &created,
-                                       nullptr);
+  const LONG error =
+      ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, Wide(key), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_SET_VALUE, nullptr, &created, nullptr);
   if (error != ERROR_SUCCESS) return static_cast<std::uint32_t>(error);
   const RegistryKey held(created);
   std::u16string units;

@@ -3,12 +3,12 @@
 // helpers their tables share.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "app/main_flow.h"
 #include "common/exit_codes.h"
@@ -119,8 +119,9 @@ inline void ExpectPlanShows(FakeWindows& machine, const std::u16string& options,
   const std::vector<PlanStep>& steps = run.plan.steps;
   // Only the plug-in's "nothing" changes nothing: every other step starts a program.
   const bool idle = steps.size() == 1 && steps[0].action == StepAction::kNothing;
-  EXPECT_EQ(RunSetup(machine.windows(), line),
-            run.prepared != 0 ? run.prepared : idle ? 0 : exit_code::kChangesPlanned);
+  EXPECT_EQ(RunSetup(machine.windows(), line), run.prepared != 0 ? run.prepared
+                                               : idle            ? 0
+                                                                 : exit_code::kChangesPlanned);
   EXPECT_EQ(machine.Commands(), Lines{});
   std::string expected = steps.empty() ? "" : "the plan, before anything changes:\r";
   for (std::size_t i = 0; i < steps.size(); ++i) {

@@ -94,8 +94,9 @@ TEST(RootCertificates, SkipsFilesThatAreNoCertificatesAndFailsWhatTheStoreRefuse
     // Recorded as added: what the store did not hold before, and only that.
     const auto held = fake.rootStore.begin() + static_cast<std::ptrdiff_t>(before);
     Lines added;
-    std::copy_if(held, fake.rootStore.end(), std::back_inserter(added),
-                 [&](const auto& name) { return std::find(fake.rootStore.begin(), held, name) == held; });
+    std::copy_if(held, fake.rootStore.end(), std::back_inserter(added), [&](const auto& name) {
+      return std::find(fake.rootStore.begin(), held, name) == held;
+    });
     EXPECT_EQ(fake.registry[u"SOFTWARE\\Orventa\\Setup\\AddedRoots"], added) << name;
     const std::string& log = fake.writtenFiles[u"run.log"];
     EXPECT_NE(log.find(Utf8(logged)), std::string::npos) << name << "\n" << log;
