@@ -351,16 +351,6 @@ std::vector<CertificateAddition> FakeWindows::AddEveryCertificate(StoreHandle fr
   return additions;
 }
 
-std::uint32_t FakeWindows::DeleteCertificate(StoreHandle store, const std::u16string& thumbprint) {
-  const auto found = std::find(rootStore.begin(), rootStore.end(), thumbprint);
-  if (stores_.count(store) == 0 || !stores_[store].empty() || found == rootStore.end()) {
-    return kCryptNotFound;
-  }
-  log.push_back(u"root store: remove " + thumbprint);
-  rootStore.erase(found);
-  return kSuccess;
-}
-
 void FakeWindows::CloseStore(StoreHandle store) {
   if (const auto open = stores_.find(store); open != stores_.end()) {
     log.push_back(u"close store " + (open->second.empty() ? u"Root" : open->second));

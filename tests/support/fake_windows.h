@@ -133,8 +133,6 @@ class FakeWindows : public Installer,
   std::vector<std::u16string> Commands() const;
   std::vector<ShownBox> boxes;
   std::vector<std::u16string> rootStore;  // certificate names, in the order added
-  // HKEY_LOCAL_MACHINE's REG_MULTI_SZ values, by key and name ("KEY\\NAME").
-  std::map<std::u16string, std::vector<std::u16string>> registry;
   std::vector<std::u16string> programs;   // the program each command was started from
   std::vector<std::vector<std::uint16_t>> dialogsShown;  // the buttons each opened with
   int openInstallerHandles = 0;
@@ -205,7 +203,9 @@ class FakeWindows : public Installer,
   StoreHandle OpenCertificateStore(const std::string& bytes, std::uint32_t& error) override;
   StoreHandle OpenMachineRootStore(std::uint32_t& error) override;
   std::vector<CertificateAddition> AddEveryCertificate(StoreHandle from, StoreHandle to) override;
-  std::uint32_t DeleteCertificate(StoreHandle store, const std::u16string& thumbprint) override;
+  std::uint32_t DeleteCertificate(StoreHandle, const std::u16string&) override {
+    return kCryptNotFound;
+  }
   void CloseStore(StoreHandle store) override;
   Signature VerifySignature(const std::u16string& path, AppendHandle) override;
   bool SameCertificateName(const std::string& a, const std::string& b) override { return a == b; }
@@ -230,15 +230,12 @@ class FakeWindows : public Installer,
   std::u16string ReadProgramPath() override { return programPath; }
   bool IsWow64() override { return wow64; }
   std::optional<std::u16string> LoadStringBlock(std::uint16_t block) override;
-  std::uint32_t ReadMachineStrings(const std::u16string& key, const std::u16string& name,
-                                   std::vector<std::u16string>& strings) override {
-    if (registry.count(key + u"\\" + name) == 0) return kErrorFileNotFound;
-    strings = registry.at(key + u"\\" + name);
-    return kSuccess;
+  std::uint32_t ReadMachineStrings(const std::u16string&, const std::u16string&,
+                                   std::vector<std::u16string>&) override {
+    return kErrorFileNotFound;
   }
-  std::uint32_t WriteMachineStrings(const std::u16string& key, const std::u16string& name,
-                                    const std::vector<std::u16string>& strings) override {
-    registry[key + u"\\" + name] = strings;
+  std::uint32_t WriteMachineStrings(const std::u16string&, const std::u16string&,
+                                    const std::vector<std::u16string>&) override {
     return kSuccess;
   }
   std::uint32_t RestartWindows() override {

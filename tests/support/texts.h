@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -16,7 +15,6 @@
 #include "install/prepare_run.h"
 #include "platform/windows_constants.h"
 #include "tests/support/fake_windows.h"
-#include "ui/hidden_values.h"
 #include "ui/message_catalogue.h"
 
 namespace setup::testing {
@@ -110,30 +108,24 @@ inline PlannedRun Plan(FakeWindows& fake, const RunRequest& request, bool apply 
   return planned;
 }
 
-// setup.exe -plan with `options` on `machine`, which is `run`'s before it: the plan it logs
-// is the one the run made, nothing starts, and it ends with the preparation's failure, else
-// 9 when something would change, else 0.
+// setup.exe -plan with `options` on `machine`, as `run` found it: the plan `run` made is
+// logged, nothing starts, and it ends with the preparation's failure, else 0 for the
+// plug-in's "nothing", else 9.
 inline void ExpectPlanShows(FakeWindows& machine, const std::u16string& options,
                             const PlannedRun& run) {
   const std::u16string line = u"-plan -silent -log C:\\plan.log " + options;
   const std::vector<PlanStep>& steps = run.plan.steps;
-  // Only the plug-in's "nothing" changes nothing: every other step starts a program.
   const bool idle = steps.size() == 1 && steps[0].action == StepAction::kNothing;
-  EXPECT_EQ(RunSetup(machine.windows(), line), run.prepared != 0 ? run.prepared
-                                               : idle            ? 0
-                                                                 : exit_code::kChangesPlanned);
+  EXPECT_EQ(RunSetup(machine.windows(), line),
+            run.prepared != 0 ? run.prepared : idle ? 0 : exit_code::kChangesPlanned);
   EXPECT_EQ(machine.Commands(), Lines{});
-  std::string expected = steps.empty() ? "" : "the plan, before anything changes:\r";
+  const HiddenValues hidden = FindHiddenValues(SplitLikeWindows(line));
+  std::string plan = "the plan, before anything changes:\r\n";  // each line at the same time
   for (std::size_t i = 0; i < steps.size(); ++i) {
-    const HiddenValues hidden = FindHiddenValues(SplitLikeWindows(line));
-    expected += Utf8(HideValues(DescribeStep(steps[i], i + 1, steps.size()), hidden)) + "\r";
+    const std::u16string step = HideValues(DescribeStep(steps[i], i + 1, steps.size()), hidden);
+    plan += "2026-12-08 09:05:07.042  " + Utf8(step) + "\r\n";
   }
-  std::string logged;
-  std::istringstream log(machine.writtenFiles[u"C:\\plan.log"]);
-  for (std::string text; std::getline(log, text);) {  // after the time stamp
-    if (text.find("  step ") == 23 || text.find("  the plan") == 23) logged += text.substr(25);
-  }
-  EXPECT_EQ(logged, expected);
+  EXPECT_EQ(machine.writtenFiles[u"C:\\plan.log"].find(plan) != std::string::npos, !steps.empty());
 }
 
 // The command lines of a plan's steps, but the plug-in's.

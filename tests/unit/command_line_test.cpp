@@ -59,7 +59,6 @@ TEST(CommandLine, TellsTheHelpAskedForFromAnArgumentNotUnderstood) {
       {u"-ѕilent", kBad, u"-ѕilent", kUnknown},
       // A -silent after the typo still keeps the run quiet.
       {u"-slient -SILENT", kBad, u"-slient", kUnknown, true},
-      // A removal takes nothing only an installation has, wherever it stands.
       {u"-uninstall -csp -KC 2", kBad, u"-KC", u"not with -uninstall"},
       {u"-VelumArgs X -uninstall -silent", kBad, u"-VelumArgs", u"not with -uninstall", true},
       {u"-Uninstall -ucsp -plan", kBad, u"-plan", u"not with -uninstall"},

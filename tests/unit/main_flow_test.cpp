@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/command_line.h"
+#include "app/run_outcome.h"
 #include "common/exit_codes.h"
 #include "install/plugin_flow.h"
 #include "packages/installer_queries.h"
@@ -35,6 +36,45 @@ std::u16string Box(std::uint16_t id, std::uint32_t style) {
   return u"box: " + std::u16string(kCaption) + u" | " + Text(id) + u" | " + HexText(style);
 }
 
+// What was applied and the restart answer make the exit code and the message; the restart
+// tests below run whole what is not repeated here.
+TEST(MainFlow, OutcomeDecisionTable) {
+  using Shown = Outcome::Shown;
+  using Answer = std::optional<RestartChoice>;
+  const Answer none, left = RestartChoice::kLeftToCaller, no = RestartChoice::kDeclined,
+                     yes = RestartChoice::kRestartNow;
+  const Applied plugin3010{0, 3010}, removed{0, 0, true}, provider3010{3010, 0};
+  const std::tuple<bool, bool, Applied, Answer, Outcome> cases[] = {
+      {false, false, {}, none, {0, IDS_DONE_PLUGIN}},
+      {false, false, plugin3010, none, {3010, IDS_RESTART_PLUGIN, Shown::kRestartQuestion}},
+      {false, false, plugin3010, left, {3010, IDS_RESTART_PLUGIN, Shown::kRestartQuestion}},
+      {false, false, plugin3010, no, {0, IDS_RESTART_PLUGIN, Shown::kRestartQuestion}},
+      {false, false, plugin3010, yes, {0, IDS_RESTART_PLUGIN, Shown::kRestartQuestion, true}},
+      {false, false, removed, no, {0, IDS_RESTART_TO_CONTINUE, Shown::kRestartQuestion}},
+      {true, false, plugin3010, none,
+       {3010, IDS_RESTART_PLUGIN_AND_PROVIDER, Shown::kRestartQuestion}},
+      {true, true, provider3010, yes, {0, IDS_RESTART_ALL, Shown::kRestartQuestion, true}},
+      {false, true, plugin3010, left,
+       {3010, IDS_RESTART_PLUGIN_AND_CARD_PROVIDER, Shown::kRestartQuestion}},
+      {true, true, {}, none, {0, IDS_DONE_ALL}},
+      {true, false, {}, none, {0, IDS_DONE_PLUGIN_AND_PROVIDER}},
+      {false, true, {}, none, {0, IDS_DONE_PLUGIN_AND_CARD_PROVIDER}},
+      // The plug-in was removed and its successor waits for a restart: never "installed".
+      {false, true, removed, none, {3010, IDS_RESTART_TO_CONTINUE, Shown::kRestartQuestion}},
+      {true, true, {3010, 0, true}, left, {3010, IDS_RESTART_TO_CONTINUE, Shown::kRestartQuestion}},
+      // A failure: its part's message and code, whatever restart the other part asked for.
+      {true, false, {3010, 1603, false, Part::kPlugin, 1603}, yes,
+       {1603, IDS_PLUGIN_FAILED, Shown::kFailure}},
+      {true, true, {5, 0, false, Part::kProviders, 5}, none,
+       {5, IDS_PROVIDER_FAILED, Shown::kFailure}},
+  };
+  for (const auto& [provider, card, applied, answer, outcome] : cases) {
+    EXPECT_EQ(DecideOutcome(provider, card, applied, answer), outcome)
+        << provider << card << " " << applied.providers << " " << applied.plugin << " "
+        << applied.restartToContinue << " " << answer.has_value();
+  }
+}
+
 // The progress thread, titled after the components, is created first and resumed only for
 // the installations; a confirmation answered No (here those with the card provider) or a
 // dialog cancelled only stops it. Any other answer goes on: Yes, IDCANCEL (2), OK, or a box
@@ -57,11 +97,6 @@ TEST(MainFlow, ConfirmationNamesTheComponentsAndProgressFramesTheInstallations) 
        {provider, Box(IDS_CONFIRM_PLUGIN_AND_PROVIDER, kMbYesNo), u"dialog", stop}},
       {u"-selectDlg -csp",
        {provider, Box(IDS_CONFIRM_PLUGIN_AND_PROVIDER, kMbYesNo), u"dialog", stop}},
-      // Nothing installed: nothing to remove.
-      {u"-uninstall -ucsp",
-       {u"progress: create " + Text(IDS_PROGRESS_REMOVAL),
-        Box(IDS_CONFIRM_REMOVE_PLUGIN_AND_CARD_PROVIDER, kMbYesNo), resume, stop,
-        Box(IDS_DONE_REMOVAL, kMbOk)}},
   };
   for (const std::int32_t answer : {kIdYes, 2, kIdOk, 0}) {
     for (const auto& [line, visible] : cases) {
@@ -227,12 +262,6 @@ TEST(MainFlow, ARestartDueIsAskedForOrLeftToTheCaller) {
       {u"-ucsp", [](FakeWindows& f) { f.defaultExitCode = 3010; },
        IDS_RESTART_PLUGIN_AND_CARD_PROVIDER, true},
       {u"-csp -ucsp", [](FakeWindows& f) { f.defaultExitCode = 3010; }, IDS_RESTART_ALL, true},
-      {u"-uninstall -csp",
-       [](FakeWindows& f) {
-         f.products[kPluginProductCode].version = u"2.0.0";
-         f.processOutcomes[RemovalCommand(kPlugin)] = Exited(3010);
-       },
-       IDS_RESTART_REMOVAL, true},
   };
   const std::tuple<const char16_t*, bool, std::uint32_t> modes[] = {
       {u"", true, 1},  {u"-norestart", true, 1}, {u"-silent -norestart", true, 1},
@@ -256,8 +285,7 @@ TEST(MainFlow, ARestartDueIsAskedForOrLeftToTheCaller) {
       if (desktop && !std::u16string_view(options).starts_with(u"-silent")) {
         expected.push_back(
             {Text(ConfirmationMessageId(line.find(u"-csp") != std::u16string::npos,
-                                        line.find(u"-ucsp") != std::u16string::npos,
-                                        line.find(u"-uninstall") != std::u16string::npos)),
+                                        line.find(u"-ucsp") != std::u16string::npos)),
              kCaption, kMbYesNo});
         const std::uint32_t style = restartDue ? kMbYesNo | kMbIconWarning : kMbOk;
         if (!restartDue || asks) expected.push_back({Text(finalMessage), kCaption, style});

@@ -86,18 +86,16 @@ struct Request {
   operator RunRequest() const { return {provider, card, dialog, providerArgs, cardArgs, {}}; }
 };
 
-// The command line that asks for `r` with the pieces of `s`, their stars left to -KC and -Lang.
+// The command line asking for `r` with the pieces of `s`, whose stars -KC and -Lang add.
 std::u16string CommandLine(const Request& r, PackageSelection s) {
   std::erase(s.levelPattern, u'*');
   std::erase(s.languagePattern, u'*');
-  std::u16string line = r.provider ? u"-csp" : u"";
-  if (r.card) line += u" -ucsp";
-  if (r.dialog) line += u" -selectDlg";
-  if (!r.providerArgs.empty()) line += u" -CSPArgs " + r.providerArgs;
-  if (!r.cardArgs.empty()) line += u" -UCSPArgs " + r.cardArgs;
-  if (!s.levelPattern.empty()) line += u" -KC " + s.levelPattern;
-  if (!s.languagePattern.empty()) line += u" -Lang " + s.languagePattern;
-  return line;
+  const auto option = [](const char* name, const std::u16string& value) {
+    return value.empty() ? u"" : Join({name, value});
+  };
+  return Join({r.provider ? "-csp" : "", r.card ? " -ucsp" : "", r.dialog ? " -selectDlg" : "",
+               option(" -CSPArgs ", r.providerArgs), option(" -UCSPArgs ", r.cardArgs),
+               option(" -KC ", s.levelPattern), option(" -Lang ", s.languagePattern)});
 }
 
 TEST(ProviderFlow, InstallsThePackageOfEachSituation) {
