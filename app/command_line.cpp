@@ -27,7 +27,7 @@ bool IsOptionName(std::u16string_view name) {
   if (IsHelpRequest(name)) return true;
   for (const char16_t* option :
        {u"-csp", u"-ucsp", u"-selectdlg", u"-silent", u"-norestart", u"-log", u"-cspargs", u"-kc",
-        u"-lang", u"-ucspargs", u"-velumargs"}) {
+        u"-lang", u"-ucspargs", u"-velumargs", u"-plan", u"-uninstall"}) {
     if (name == option) return true;
   }
   return false;
@@ -71,14 +71,25 @@ void ReadAfterRejection(const std::vector<std::u16string>& arguments, std::size_
   }
 }
 
+// What only an installation has: a removal takes none of it.
+bool IsInstallationOnly(std::u16string_view name) {
+  for (const char16_t* option :
+       {u"-selectdlg", u"-cspargs", u"-kc", u"-lang", u"-ucspargs", u"-velumargs", u"-plan"}) {
+    if (name == option) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 ParseOutcome ParseArguments(const std::vector<std::u16string>& arguments, InstallerOptions& options,
                             PackageSelection& selection, Rejection* rejection) {
+  const std::u16string* installationOnly = nullptr;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::u16string name = FoldAsciiCase(arguments[i]);
     const bool hasValue = i + 1 < arguments.size();
     if (IsHelpRequest(name)) return ParseOutcome::kHelp;
+    if (installationOnly == nullptr && IsInstallationOnly(name)) installationOnly = &arguments[i];
     if (name == u"-csp") {
       options.installProvider = true;
     } else if (name == u"-ucsp") {
@@ -89,6 +100,10 @@ ParseOutcome ParseArguments(const std::vector<std::u16string>& arguments, Instal
       options.silent = true;
     } else if (name == u"-norestart") {
       options.noRestart = true;
+    } else if (name == u"-plan") {
+      options.preview = true;
+    } else if (name == u"-uninstall") {
+      options.uninstall = true;
     } else if (name == u"-log" && LogFileAfter(arguments, i)) {
       options.logPath = arguments[++i];
     } else if (options.installProvider && hasValue && name == u"-cspargs") {
@@ -109,6 +124,10 @@ ParseOutcome ParseArguments(const std::vector<std::u16string>& arguments, Instal
       ReadAfterRejection(arguments, i + 1, options);
       return ParseOutcome::kNotUnderstood;
     }
+  }
+  if (options.uninstall && installationOnly != nullptr) {
+    if (rejection != nullptr) *rejection = {*installationOnly, u"not with -uninstall"};
+    return ParseOutcome::kNotUnderstood;
   }
   return ParseOutcome::kOptions;
 }
@@ -131,7 +150,9 @@ std::u16string HelpText(bool installProvider, bool installCardProvider) {
       u"вызова msiexec /i\n \t\t при установке пакета MSI плагина\n"
       u"  -silent\t\t подавить диалоговые окна\n"
       u"  -norestart\t не перезагружать компьютер, вернуть код 3010\n"
-      u"  -log <файл>\t дописать журнал установки в файл\n";
+      u"  -log <файл>\t дописать журнал установки в файл\n"
+      u"  -plan\t\t записать в журнал, что изменит установка,\n \t\t ничего не меняя\n"
+      u"  -uninstall\t удалить установленные компоненты\n";
   if (installProvider) {
     text +=
         u"  -cspargs \"<args>\"     дополнительные параметры командной\n \t\t строки (<args>) для "

@@ -17,6 +17,8 @@ struct InstallerOptions {
   bool showSelectionDialog = false;       // -selectDlg
   bool silent = false;                    // -silent
   bool noRestart = false;                 // -norestart
+  bool preview = false;                   // -plan: detect, plan and check; change nothing
+  bool uninstall = false;                 // -uninstall
   std::u16string providerArgs;            // -CSPArgs, each value and a blank
   std::u16string cardProviderArgs;        // -UCSPArgs
   std::u16string pluginArgs;              // -VelumArgs
@@ -38,6 +40,7 @@ struct Rejection {
 // Reads the arguments in order into the options and the package selection. Stops at a
 // help request or at the first argument it does not accept; after that one, only
 // -silent and -log are still taken, so that a mistyped call stays quiet and recorded.
+// -uninstall refuses the options only an installation has, wherever they stand.
 ParseOutcome ParseArguments(const std::vector<std::u16string>& arguments, InstallerOptions& options,
                             PackageSelection& selection, Rejection* rejection = nullptr);
 

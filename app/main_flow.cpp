@@ -9,6 +9,7 @@
 #include "install/package_signature.h"
 #include "install/pinned_trust.h"
 #include "install/prepare_run.h"
+#include "install/removal.h"
 #include "install/run_lock.h"
 #include "platform/windows_constants.h"
 #include "program_version.h"
@@ -60,6 +61,7 @@ RunMode ReadRunMode(Windows& windows, const InstallerOptions& options) {
   const std::optional<OsVersion> version = windows.system.GetVersion();
   mode.sessionZero = session == 0u && version && version->major >= 6;
   if (mode.sessionZero) mode.desktopVisible = false;
+  mode.preview = options.preview;
   return mode;
 }
 
@@ -71,7 +73,8 @@ void RecordPieces(Reporter& reporter, const char* source, const PackageSelection
 // The outcome shown, the restart question asked and carried out: the exit code.
 std::uint32_t Finish(Windows& windows, Reporter& reporter, const InstallerOptions& options,
                      const Applied& applied) {
-  Outcome outcome = DecideOutcome(options.installProvider, options.installCardProvider, applied);
+  Outcome outcome = DecideOutcome(options.installProvider, options.installCardProvider, applied,
+                                  std::nullopt, options.uninstall);
   switch (outcome.shown) {
     case Outcome::Shown::kFailure:
       return reporter.FailFlow(outcome.code, outcome.messageId);
@@ -82,7 +85,7 @@ std::uint32_t Finish(Windows& windows, Reporter& reporter, const InstallerOption
       break;
   }
   outcome = DecideOutcome(options.installProvider, options.installCardProvider, applied,
-                          reporter.AskRestart(outcome.messageId));
+                          reporter.AskRestart(outcome.messageId), options.uninstall);
   if (!outcome.restartNow) return outcome.code;
   if (const std::uint32_t error = windows.system.RestartWindows(); error != kSuccess) {
     return reporter.RestartFailed(error);
@@ -91,8 +94,8 @@ std::uint32_t Finish(Windows& windows, Reporter& reporter, const InstallerOption
   return outcome.code;
 }
 
-// The whole installation: checks, confirmation, dialog, then detect, plan, check and apply
-// under the run lock.
+// The whole installation or removal: checks, confirmation, dialog, then detect, plan, check
+// and apply under the run lock; -plan ends after the check.
 std::uint32_t RunInstallation(Windows& windows, Reporter& reporter, HeldFiles& held, RunLock& lock,
                               const std::optional<std::u16string>& folder,
                               const InstallerOptions& options, PackageSelection selection,
@@ -105,16 +108,20 @@ std::uint32_t RunInstallation(Windows& windows, Reporter& reporter, HeldFiles& h
   // before any question. A release's pins decide instead, whatever its file carries.
   Publisher publisher = pins.Pinned() ? Publisher{} : ReadOwnPublisher(windows, reporter, held);
   publisher.pins = &pins;
-  if (publisher.failure != kSuccess) return reporter.FailFlow(publisher.failure, IDS_PLUGIN_FAILED);
+  if (publisher.failure != kSuccess) {
+    return reporter.FailFlow(publisher.failure,
+                             options.uninstall ? IDS_REMOVAL_FAILED : IDS_PLUGIN_FAILED);
+  }
 
   windows.installer.SetInternalUI(kInstallUiLevelNone);
-  Progress progress = reporter.CreateProgress(ProgressTitleId(options.installProvider));
+  Progress progress =
+      reporter.CreateProgress(ProgressTitleId(options.installProvider, options.uninstall));
 
-  if (!reporter.Confirm(
-          ConfirmationMessageId(options.installProvider, options.installCardProvider))) {
+  if (!reporter.Confirm(ConfirmationMessageId(options.installProvider, options.installCardProvider,
+                                              options.uninstall))) {
     return kSuccess;
   }
-  if (options.installProvider) {
+  if (options.installProvider && !options.uninstall) {
     RecordPieces(reporter, "from the options", selection);
   }
   if (options.showSelectionDialog && options.installProvider) {
@@ -130,18 +137,26 @@ std::uint32_t RunInstallation(Windows& windows, Reporter& reporter, HeldFiles& h
 
   RunContext run(windows, reporter, held,
                  {options.installProvider, options.installCardProvider, options.showSelectionDialog,
-                  options.providerArgs, options.cardProviderArgs, options.pluginArgs},
+                  options.providerArgs, options.cardProviderArgs, options.pluginArgs,
+                  options.preview},
                  selection, publisher, folder);
   progress.Resume();
   // One run at a time from here to the end of its installations: never while a person is
   // asked something.
   Applied applied;
   Part failing = Part::kPlugin;
-  applied.code = lock.Take(reporter, run.installerWait);
+  // -plan changes nothing, so it keeps no other run waiting.
+  if (!options.preview) applied.code = lock.Take(reporter, run.installerWait);
   // Nothing has changed until the plan is whole and its packages have passed.
-  if (applied.code == kSuccess) applied.code = PrepareRun(run, failing);
+  if (applied.code == kSuccess && options.uninstall) {
+    PrepareRemoval(run);
+  } else if (applied.code == kSuccess) {
+    applied.code = PrepareRun(run, failing);
+  }
   if (applied.code != kSuccess) {
     applied.failed = failing;
+  } else if (options.preview) {
+    return reporter.ReportPlan(ChangesAnything(run.plan));
   } else {
     applied = ApplyPlan(run);
   }
@@ -154,11 +169,18 @@ std::uint32_t RunInstallation(Windows& windows, Reporter& reporter, HeldFiles& h
 
 }  // namespace
 
-std::uint16_t ConfirmationMessageId(bool installProvider, bool installCardProvider) {
-  if (installProvider && installCardProvider) return IDS_CONFIRM_ALL;
-  if (installProvider) return IDS_CONFIRM_PLUGIN_AND_PROVIDER;
-  if (installCardProvider) return IDS_CONFIRM_PLUGIN_AND_CARD_PROVIDER;
-  return IDS_CONFIRM_PLUGIN;
+std::uint16_t ConfirmationMessageId(bool installProvider, bool installCardProvider, bool removal) {
+  if (installProvider && installCardProvider) {
+    return removal ? IDS_CONFIRM_REMOVE_ALL : IDS_CONFIRM_ALL;
+  }
+  if (installProvider) {
+    return removal ? IDS_CONFIRM_REMOVE_PLUGIN_AND_PROVIDER : IDS_CONFIRM_PLUGIN_AND_PROVIDER;
+  }
+  if (installCardProvider) {
+    return removal ? IDS_CONFIRM_REMOVE_PLUGIN_AND_CARD_PROVIDER
+                   : IDS_CONFIRM_PLUGIN_AND_CARD_PROVIDER;
+  }
+  return removal ? IDS_CONFIRM_REMOVE_PLUGIN : IDS_CONFIRM_PLUGIN;
 }
 
 std::uint32_t RunSetup(Windows& windows, const std::u16string& commandLine, const Pins& pins) {

@@ -14,7 +14,8 @@ namespace setup {
 std::uint32_t RunSetup(Windows& windows, const std::u16string& commandLine,
                        const Pins& pins = BuiltInPins());
 
-// The confirmation question for the components asked for.
-std::uint16_t ConfirmationMessageId(bool installProvider, bool installCardProvider);
+// The confirmation question for the components asked for, to install or to remove.
+std::uint16_t ConfirmationMessageId(bool installProvider, bool installCardProvider,
+                                    bool removal = false);
 
 }  // namespace setup

@@ -13,7 +13,12 @@ struct FinalMessage {
 
 // The result message after every part that ran succeeded (0 or 3010).
 FinalMessage ChooseFinalMessage(bool installProvider, bool installCardProvider,
-                                const Applied& applied) {
+                                const Applied& applied, bool removal) {
+  if (removal) {
+    return CombineCodes(applied.providers, applied.plugin) == kSuccessRebootRequired
+               ? FinalMessage{IDS_RESTART_REMOVAL, true}
+               : FinalMessage{IDS_DONE_REMOVAL, false};
+  }
   const bool anyProvider = installProvider || installCardProvider;
   if (!anyProvider && applied.plugin == kSuccessRebootRequired) return {IDS_RESTART_PLUGIN, true};
   // The old plug-in is gone and the new one is not in: whatever else went in, the one
@@ -35,13 +40,15 @@ FinalMessage ChooseFinalMessage(bool installProvider, bool installCardProvider,
 }  // namespace
 
 Outcome DecideOutcome(bool installProvider, bool installCardProvider, const Applied& applied,
-                      std::optional<RestartChoice> answer) {
+                      std::optional<RestartChoice> answer, bool removal) {
   using Shown = Outcome::Shown;
   if (applied.failed) {
-    const int message = *applied.failed == Part::kProviders ? IDS_PROVIDER_FAILED : IDS_PLUGIN_FAILED;
-    return {applied.code, static_cast<std::uint16_t>(message), Shown::kFailure};
+    const std::uint16_t failure =
+        *applied.failed == Part::kProviders ? IDS_PROVIDER_FAILED : IDS_PLUGIN_FAILED;
+    return {applied.code, removal ? std::uint16_t{IDS_REMOVAL_FAILED} : failure, Shown::kFailure};
   }
-  const FinalMessage final = ChooseFinalMessage(installProvider, installCardProvider, applied);
+  const FinalMessage final =
+      ChooseFinalMessage(installProvider, installCardProvider, applied, removal);
   if (!final.restartQuestion) return {kSuccess, final.id, Shown::kResult};
   const Outcome asked{kSuccess, final.id, Shown::kRestartQuestion};
   switch (answer.value_or(RestartChoice::kLeftToCaller)) {

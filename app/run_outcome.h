@@ -24,8 +24,9 @@ struct Outcome {
   bool operator==(const Outcome&) const = default;
 };
 
-// `answer`: nothing while the restart question has not been asked.
+// `answer`: nothing while the restart question has not been asked. `removal`: -uninstall,
+// whose messages name no product.
 Outcome DecideOutcome(bool installProvider, bool installCardProvider, const Applied& applied,
-                      std::optional<RestartChoice> answer = std::nullopt);
+                      std::optional<RestartChoice> answer = std::nullopt, bool removal = false);
 
 }  // namespace setup

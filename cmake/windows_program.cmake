@@ -36,6 +36,7 @@ add_library(setup_win32 STATIC
   platform/win32/installer.cpp
   platform/win32/processes.cpp
   platform/win32/progress_thread.cpp
+  platform/win32/registry.cpp
   platform/win32/selection_dialog.cpp
   platform/win32/system.cpp
   platform/win32/system_library.cpp

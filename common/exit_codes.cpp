@@ -67,6 +67,8 @@ constexpr Verdict kVerdicts[] = {
      "the installed provider is too old to be updated"},
     {IDS_PACKAGE_NOT_FOUND, kErrorNoData, "no package matching the mask in the distribution"},
     {IDS_RESTART_FAILED, exit_code::kRestartFailed, "Windows did not take the restart request"},
+    {IDS_PLAN_CHANGES, exit_code::kChangesPlanned,
+     "a run with these options would change the machine (-plan)"},
 };
 
 // The platform call whose code a failure told with this message passes on.

@@ -19,6 +19,9 @@ inline constexpr std::uint32_t kWindows2003NeedsSp2 = 5;
 inline constexpr std::uint32_t kProviderTooOld = 6;
 // A restart was needed and accepted, but Windows did not take the request.
 inline constexpr std::uint32_t kRestartFailed = 7;
+// -plan: a run with the same options would change something. (8 is Windows' own code for
+// memory running out.)
+inline constexpr std::uint32_t kChangesPlanned = 9;
 
 }  // namespace exit_code
 

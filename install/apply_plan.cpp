@@ -4,6 +4,7 @@
 
 #include "common/exit_codes.h"
 #include "common/joined_text.h"
+#include "install/added_roots.h"
 #include "install/install_package.h"
 #include "install/process_runner.h"
 #include "install/root_certificates.h"
@@ -36,6 +37,14 @@ std::uint32_t ApplyStep(RunContext& run, const PlanStep& step) {
       return ImportCertificateFile(run.windows, run.reporter, step.package,
                                    checked ? &run.detected.certificateBytes[i] : nullptr);
     }
+    case StepAction::kUninstall: {
+      const std::uint32_t code =
+          RunInstaller(run.windows, run.reporter, run.installerWait, run.held, step.commandLine);
+      // Not installed (any more): what the step was for.
+      return code == kErrorUnknownProduct ? kSuccess : code;
+    }
+    case StepAction::kRemoveRoot:
+      return RemoveAddedRoot(run.windows, run.reporter, step.package);
     case StepAction::kNothing:
       break;
   }

@@ -71,7 +71,8 @@ std::uint32_t CopyPackage(RunContext& run, std::u16string& path, std::u16string&
 // files go by their paths.
 std::uint32_t MakeCopies(RunContext& run, Part& failing) {
   Detected& detected = run.detected;
-  if (!run.copies.Make(run.reporter)) {
+  // -plan copies nothing: its plan names the share's files.
+  if (run.request.preview || !run.copies.Make(run.reporter)) {
     for (DetectedFile& file : detected.cardFiles) file.source.clear();  // named as found
     return kSuccess;
   }
@@ -95,6 +96,14 @@ std::uint32_t MakeCopies(RunContext& run, Part& failing) {
 
 }  // namespace
 
+void RecordPlan(RunContext& run) {
+  const std::vector<PlanStep>& steps = run.plan.steps;
+  run.reporter.Record({"the plan, before anything changes:"});
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    run.reporter.Record(DescribeStep(steps[i], i + 1, steps.size()));
+  }
+}
+
 std::uint32_t PrepareRun(RunContext& run, Part& failing) {
   failing = Part::kProviders;
   if (const std::uint32_t code = DetectProviders(run); code != 0) return code;
@@ -117,13 +126,9 @@ std::uint32_t PrepareRun(RunContext& run, Part& failing) {
   }
   if (const std::uint32_t code = MakeCopies(run, failing); code != kSuccess) return code;
   run.plan = PlanRun(run.detected, run.request.pluginArgs);
-  const std::vector<PlanStep>& steps = run.plan.steps;
-  run.reporter.Record({"the plan, before anything changes:"});
-  for (std::size_t i = 0; i < steps.size(); ++i) {
-    run.reporter.Record(DescribeStep(steps[i], i + 1, steps.size()));
-  }
+  RecordPlan(run);
   // Every package before the first change: one refused, and nothing of the run is done.
-  for (const PlanStep& step : steps) {
+  for (const PlanStep& step : run.plan.steps) {
     if (step.package.empty() || step.action == StepAction::kImportCertificates) continue;
     const std::uint32_t code =
         run.publisher.pins->Pinned()

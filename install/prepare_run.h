@@ -12,4 +12,7 @@ namespace setup {
 // belongs to. The plan is in `run.plan`, and in the log, either way once it is whole.
 std::uint32_t PrepareRun(RunContext& run, Part& failing);
 
+// The plan of `run`, a line per step, before anything changes.
+void RecordPlan(RunContext& run);
+
 }  // namespace setup

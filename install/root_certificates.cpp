@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "install/added_roots.h"
 #include "platform/windows_constants.h"
 
 namespace setup {
@@ -84,7 +85,10 @@ std::uint32_t ImportCertificateFile(Windows& windows, Reporter& reporter,
   std::uint32_t result = kSuccess;
   for (const CertificateAddition& addition :
        windows.certificates.AddEveryCertificate(file.get(), root.get())) {
-    reporter.Record({"certificate ", addition.thumbprint, " from ", path,
+    const std::u16string& thumbprint = addition.thumbprint;
+    reporter.Record({"certificate ",
+                     thumbprint.empty() ? Piece("(thumbprint unreadable)") : Piece(thumbprint),
+                     " from ", path,
                      addition.error != kSuccess ? " not added to the machine's Root store, error "
                      : addition.alreadyPresent  ? " already present in the machine's Root store"
                                                 : " added to the machine's Root store",
@@ -93,6 +97,9 @@ std::uint32_t ImportCertificateFile(Windows& windows, Reporter& reporter,
       if (result == kSuccess) {
         result = reporter.NoteSource(addition.error, "CertAddCertificateContextToStore");
       }
+    } else if (!addition.alreadyPresent && !thumbprint.empty()) {
+      // Only what this run added is ever taken back.
+      RecordAddedRoot(windows, reporter, thumbprint);
     }
   }
   return result;

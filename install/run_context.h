@@ -26,6 +26,7 @@ struct RunRequest {
   std::u16string providerArgs;
   std::u16string cardProviderArgs;
   std::u16string pluginArgs;
+  bool preview = false;  // -plan: nothing is copied or changed
 };
 
 struct RunContext {

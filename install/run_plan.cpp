@@ -21,6 +21,10 @@ const char* ActionName(StepAction action) {
       return "apply a registry file";
     case StepAction::kImportCertificates:
       return "import a file's certificates into the machine's Root store";
+    case StepAction::kUninstall:
+      return "remove";
+    case StepAction::kRemoveRoot:
+      return "remove a root setup.exe added from the machine's Root store";
     case StepAction::kNothing:
       break;
   }
@@ -77,6 +81,36 @@ RunPlan PlanRun(const Detected& detected, const std::u16string& pluginArgs) {
       break;
   }
   return plan;
+}
+
+RunPlan PlanRemoval(const Detected& detected) {
+  RunPlan plan;
+  const auto step = [&](const Product& product, StepAction action, std::u16string root,
+                        std::u16string commandLine) {
+    plan.steps.push_back({&product, action, std::move(root), std::move(commandLine),
+                          OnFailure::kEndRun,
+                          &product == &kPlugin ? Part::kPlugin : Part::kProviders});
+  };
+  bool rootsPlanned = false;
+  const auto roots = [&] {
+    if (std::exchange(rootsPlanned, true)) return;
+    for (const std::u16string& root : detected.addedRoots) {
+      step(kCardProvider, StepAction::kRemoveRoot, root, {});
+    }
+  };
+  for (const auto& [product, code] : detected.installed) {
+    if (product == &kProvider) roots();
+    step(*product, StepAction::kUninstall, {}, RemovalCommand(code));
+  }
+  roots();
+  return plan;
+}
+
+bool ChangesAnything(const RunPlan& plan) {
+  for (const PlanStep& step : plan.steps) {
+    if (step.action != StepAction::kNothing) return true;
+  }
+  return false;
 }
 
 std::u16string DescribeStep(const PlanStep& step, std::size_t number, std::size_t count) {

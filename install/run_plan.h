@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "packages/products.h"
@@ -19,6 +20,8 @@ enum class StepAction {
   kApplyRegistryFile,  // regedit or regini on a card provider's file of the start folder
   kImportCertificates,  // a certificate file's certificates into the machine's Root store
   kNothing,             // the plug-in is there as it should be
+  kUninstall,           // msiexec /x of an installed product, for good (-uninstall)
+  kRemoveRoot,          // a root this program added, out of the machine's Root store
 };
 
 // The parts of a run: each has its failure message, and its steps' codes are combined.
@@ -33,7 +36,8 @@ enum class OnFailure {
 struct PlanStep {
   const Product* product;
   StepAction action;
-  std::u16string package;      // the one file it hands over (a package, a certificate file)
+  std::u16string package;      // the one file it hands over (a package, a certificate file),
+                               // or the thumbprint of the root it removes
   std::u16string commandLine;  // what the tool gets, msiexec's log aside; empty: no tool runs
   OnFailure onFailure;
   Part part;
@@ -87,11 +91,22 @@ struct Detected {
   DetectedFile cardFiles[2];  // with -ucsp, as CardRegistryFiles lists them
   std::vector<std::string> certificateBytes;     // a release's: each file as hashed
   bool x64 = false;  // the card provider's registry files come per architecture
+  // -uninstall: the products installed for this machine, each with the code it is installed
+  // under, in the order they go; with -ucsp, the roots this program recorded adding.
+  std::vector<std::pair<const Product*, const char16_t*>> installed;
+  std::vector<std::u16string> addedRoots;
 };
 
 // The steps, in the order they run: the provider, the card provider with its registry files
 // and certificates, then the plug-in.
 RunPlan PlanRun(const Detected& detected, const std::u16string& pluginArgs);
+
+// -uninstall: each installed product removed by its code, the plug-in first (it uses the
+// providers), the recorded roots with the card provider; any failure ends the run.
+RunPlan PlanRemoval(const Detected& detected);
+
+// Whether any step would start a program or change the Root store (-plan's verdict).
+bool ChangesAnything(const RunPlan& plan);
 
 // A step as the log shows it before the run changes anything.
 std::u16string DescribeStep(const PlanStep& step, std::size_t number, std::size_t count);

@@ -14,9 +14,13 @@ const Product* FindProduct(std::u16string_view productCode) {
   return nullptr;
 }
 
-std::u16string RemovalCommand(const Product& product) {
+std::u16string RemovalCommand(const char16_t* productCode) {
   // REBOOT=R: a needed restart comes back as 3010 and is ours to offer.
-  return Join({"msiexec /qn /x ", product.productCode, " REBOOT=R"});
+  return Join({"msiexec /qn /x ", productCode, " REBOOT=R"});
+}
+
+std::u16string RemovalCommand(const Product& product) {
+  return RemovalCommand(product.productCode);
 }
 
 }  // namespace setup

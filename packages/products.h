@@ -37,5 +37,7 @@ const Product* FindProduct(std::u16string_view productCode);
 
 // msiexec /qn /x <product code> REBOOT=R: the removal by product code, no package needed.
 std::u16string RemovalCommand(const Product& product);
+// The same by the code a product is installed under (its own or its second code).
+std::u16string RemovalCommand(const char16_t* productCode);
 
 }  // namespace setup

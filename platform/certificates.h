@@ -14,7 +14,8 @@ namespace setup {
 using StoreHandle = std::uintptr_t;
 
 struct CertificateAddition {
-  std::u16string thumbprint;  // SHA-1 (CERT_SHA1_HASH_PROP_ID), upper-case hexadecimal
+  std::u16string thumbprint;  // SHA-1 (CERT_SHA1_HASH_PROP_ID), upper-case hexadecimal;
+                              // empty when it can't be read
   bool alreadyPresent = false;
   std::uint32_t error = 0;  // the addition's GetLastError code; 0: added
 };
@@ -62,6 +63,11 @@ class Certificates {
   // CERT_STORE_ADD_ALWAYS) into `to`: what became of each, in the file's order.
   virtual std::vector<CertificateAddition> AddEveryCertificate(StoreHandle from,
                                                                StoreHandle to) = 0;
+  // CertFindCertificateInStore(CERT_FIND_SHA1_HASH) of the thumbprint (40 hexadecimal
+  // digits, else ERROR_INVALID_PARAMETER), CertDeleteCertificateFromStore, then
+  // CertControlStore(CERT_STORE_CTRL_COMMIT): 0, or the GetLastError code (CRYPT_E_NOT_FOUND:
+  // the store has no such certificate).
+  virtual std::uint32_t DeleteCertificate(StoreHandle store, const std::u16string& thumbprint) = 0;
   // CertCloseStore(store, 0).
   virtual void CloseStore(StoreHandle store) = 0;
 };

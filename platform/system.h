@@ -1,5 +1,5 @@
 // The seam's system family: the command line, versions, the program's image, time, the
-// restart.
+// restart, the machine's registry.
 #pragma once
 
 #include <cstdint>
@@ -45,6 +45,16 @@ class System {
   // FindResourceExW(module, RT_STRING, block, LANG_NEUTRAL) in the program's own image,
   // loaded and locked: the block's 16-bit units. Nothing when the block is absent.
   virtual std::optional<std::u16string> LoadStringBlock(std::uint16_t block) = 0;
+  // HKEY_LOCAL_MACHINE as this 32-bit program sees it, the 32-bit view on every Windows:
+  // RegOpenKeyExW(KEY_QUERY_VALUE), then RegQueryValueExW with its two-call protocol: the
+  // strings of a REG_MULTI_SZ value, written only on success (ERROR_FILE_NOT_FOUND: no key
+  // or no value; ERROR_INVALID_DATA: a value of another type).
+  virtual std::uint32_t ReadMachineStrings(const std::u16string& key, const std::u16string& name,
+                                           std::vector<std::u16string>& strings) = 0;
+  // RegCreateKeyExW(KEY_SET_VALUE), missing keys made with the access they inherit, then
+  // RegSetValueExW(REG_MULTI_SZ).
+  virtual std::uint32_t WriteMachineStrings(const std::u16string& key, const std::u16string& name,
+                                            const std::vector<std::u16string>& strings) = 0;
 
   // The restart: the shutdown privilege enabled on the process token, then
   // ExitWindowsEx(EWX_REBOOT | EWX_FORCEIFHUNG, SHTDN_REASON_MAJOR_APPLICATION), which

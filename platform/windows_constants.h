@@ -40,6 +40,7 @@ inline constexpr std::uint32_t kTrustSubjectFormUnknown =
 inline constexpr std::uint32_t kTrustProviderUnknown = 0x800B0001;  // TRUST_E_PROVIDER_UNKNOWN
 inline constexpr std::uint32_t kBadAlgorithm = 0x80090008;          // NTE_BAD_ALGID
 inline constexpr std::uint32_t kUnknownAlgorithm = 0x80091002;      // CRYPT_E_UNKNOWN_ALGO
+inline constexpr std::uint32_t kCryptNotFound = 0x80092004;         // CRYPT_E_NOT_FOUND
 
 // Message box styles and answers.
 inline constexpr std::uint32_t kMbOk = 0x0;

@@ -4,7 +4,8 @@
 
 namespace setup {
 
-std::uint16_t ProgressTitleId(bool installProvider) {
+std::uint16_t ProgressTitleId(bool installProvider, bool removal) {
+  if (removal) return IDS_PROGRESS_REMOVAL;
   return installProvider ? IDS_PROGRESS_WITH_PROVIDER : IDS_PROGRESS_PLUGIN;
 }
 

@@ -13,8 +13,8 @@ struct WindowRect {
 };
 
 // The title naming the provider when it is being installed, else the plug-in's (the card
-// provider alone counts as the plug-in's title).
-std::uint16_t ProgressTitleId(bool installProvider);
+// provider alone counts as the plug-in's title); a removal has one title for all.
+std::uint16_t ProgressTitleId(bool installProvider, bool removal = false);
 
 // 300 x 58, centred on the primary screen by integer halves.
 WindowRect ProgressWindowRect(int screenWidth, int screenHeight);

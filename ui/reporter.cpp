@@ -76,11 +76,11 @@ std::uint32_t Reporter::RejectCommandLine(const std::u16string& helpText,
 }
 
 bool Reporter::Confirm(std::uint16_t questionId) {
-  return Box(questionId, IDS_CAPTION, kMbYesNo) != kIdNo;
+  return mode_.preview || Box(questionId, IDS_CAPTION, kMbYesNo) != kIdNo;
 }
 
 DialogAnswer Reporter::ChooseConfiguration(std::vector<std::uint16_t>& checked) {
-  if (!Interactive()) {
+  if (!Interactive() || mode_.preview) {
     Record({"configuration dialog not shown"});
     return DialogAnswer::kNotShown;
   }
@@ -98,7 +98,7 @@ DialogAnswer Reporter::ChooseConfiguration(std::vector<std::uint16_t>& checked) 
 }
 
 Progress Reporter::CreateProgress(std::uint16_t titleId) {
-  if (!mode_.desktopVisible) return Progress();
+  if (!mode_.desktopVisible || mode_.preview) return Progress();
   return Progress(windows_.desktop.CreateProgressThread(LoadText(windows_, titleId)));
 }
 
@@ -160,6 +160,14 @@ std::uint32_t Reporter::RestartFailed(std::uint32_t error) {
 }
 
 void Reporter::Record(std::initializer_list<Piece> pieces) { record_.Write(Join(pieces)); }
+
+std::uint32_t Reporter::ReportPlan(bool changes) {
+  const std::uint16_t id = changes ? IDS_PLAN_CHANGES : IDS_PLAN_NO_CHANGES;
+  Box(id, IDS_CAPTION, kMbOk, Join({"\n", record_.LogPath()}));
+  if (!changes) return kSuccess;
+  Explain(exit_code::kChangesPlanned, VerdictMeaning(id, exit_code::kChangesPlanned));
+  return exit_code::kChangesPlanned;
+}
 
 std::uint32_t Reporter::NoteSource(std::uint32_t code, const std::u16string& source) {
   if (!IsSuccess(code)) Explain(code, CodeMeaning(code, source));

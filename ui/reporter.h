@@ -26,6 +26,7 @@ struct RunMode {
   bool noRestart = false;      // -norestart: Windows is never restarted, 3010 instead
   bool desktopVisible = true;  // a window station a user can see
   bool sessionZero = false;    // why not: the services' session of Windows Vista and later
+  bool preview = false;        // -plan: no question, dialog or progress window; one box at the end
 };
 
 enum class DialogAnswer {
@@ -77,6 +78,9 @@ class Reporter {
   RestartChoice AskRestart(std::uint16_t messageId);
   // The restart was accepted but Windows refused it (`error`).
   std::uint32_t RestartFailed(std::uint32_t error);
+  // -plan's end: where the plan was logged, and whether a run would change anything;
+  // returns 9 if it would, else 0.
+  std::uint32_t ReportPlan(bool changes);
 
   // ---- What the run records (nothing without a log) ----
   bool Recording() const { return record_.Recording(); }

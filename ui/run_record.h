@@ -22,6 +22,8 @@ class RunRecord {
   RunRecord& operator=(const RunRecord&) = delete;
 
   bool Recording() const { return log_ != nullptr; }
+  // The log's path as given or made; empty without a log.
+  std::u16string LogPath() const { return log_ ? log_->path() : std::u16string(); }
   // Every line, each argument of setup.exe's that holds a property assignment masked.
   void Write(const std::u16string& line);
   // Keeps the values of `arguments`, setup.exe's command line as the platform split it, out

@@ -14,6 +14,8 @@ struct Win32Certificates::Functions {
   decltype(&::CertGetCertificateContextProperty) getProperty;
   decltype(&::CertFindCertificateInStore) findCertificate;
   decltype(&::CertFreeCertificateContext) freeCertificate;
+  decltype(&::CertDeleteCertificateFromStore) deleteCertificate;
+  decltype(&::CertControlStore) controlStore;
   decltype(&::CertGetNameStringW) getName;
   decltype(&::CertCompareCertificateName) compareNames;
   decltype(&::CryptQueryObject) queryObject;
@@ -50,6 +52,10 @@ Win32Certificates::Functions Win32Certificates::BindFunctions() {
       FindFunction<decltype(functions.findCertificate)>(crypt32, "CertFindCertificateInStore");
   functions.freeCertificate =
       FindFunction<decltype(functions.freeCertificate)>(crypt32, "CertFreeCertificateContext");
+  functions.deleteCertificate = FindFunction<decltype(functions.deleteCertificate)>(
+      crypt32, "CertDeleteCertificateFromStore");
+  functions.controlStore =
+      FindFunction<decltype(functions.controlStore)>(crypt32, "CertControlStore");
   functions.getName = FindFunction<decltype(functions.getName)>(crypt32, "CertGetNameStringW");
   functions.compareNames =
       FindFunction<decltype(functions.compareNames)>(crypt32, "CertCompareCertificateName");
@@ -154,7 +160,6 @@ std::vector<CertificateAddition> Win32Certificates::AddEveryCertificate(StoreHan
     CertificateAddition addition;
     addition.thumbprint = Thumbprint(certificate, hash);
     addition.alreadyPresent = !addition.thumbprint.empty() && Holds(to, hash);
-    if (addition.thumbprint.empty()) addition.thumbprint = u"(thumbprint unreadable)";
     if (!functions_->addCertificate(ToStore(to), certificate, CERT_STORE_ADD_ALWAYS, nullptr)) {
       const DWORD error = ::GetLastError();
       addition.error = error != ERROR_SUCCESS ? error : static_cast<DWORD>(ERROR_GEN_FAILURE);
@@ -162,6 +167,38 @@ std::vector<CertificateAddition> Win32Certificates::AddEveryCertificate(StoreHan
     additions.push_back(std::move(addition));
   }
   return additions;
+}
+
+std::uint32_t Win32Certificates::DeleteCertificate(StoreHandle store,
+                                                   const std::u16string& thumbprint) {
+  unsigned char hash[20] = {};
+  const auto digit = [](char16_t unit) {
+    return unit >= u'0' && unit <= u'9'   ? unit - u'0'
+           : unit >= u'A' && unit <= u'F' ? unit - u'A' + 10
+           : unit >= u'a' && unit <= u'f' ? unit - u'a' + 10
+                                          : -1;
+  };
+  if (thumbprint.size() != 2 * sizeof(hash)) return ERROR_INVALID_PARAMETER;
+  for (std::size_t i = 0; i < thumbprint.size(); ++i) {
+    const int value = digit(thumbprint[i]);
+    if (value < 0) return ERROR_INVALID_PARAMETER;
+    hash[i / 2] = static_cast<unsigned char>(hash[i / 2] << 4 | value);
+  }
+  if (functions_->findCertificate == nullptr || functions_->deleteCertificate == nullptr) {
+    return ERROR_PROC_NOT_FOUND;
+  }
+  CRYPT_HASH_BLOB blob{sizeof(hash), hash};
+  const PCCERT_CONTEXT found = functions_->findCertificate(ToStore(store), kEncoding, 0,
+                                                           CERT_FIND_SHA1_HASH, &blob, nullptr);
+  if (found == nullptr) return static_cast<std::uint32_t>(CRYPT_E_NOT_FOUND);
+  // It releases the context whatever it answers.
+  if (!functions_->deleteCertificate(found)) return ::GetLastError();
+  // Written to the registry now, not when the store's last reference goes: Wine's crypt32
+  // keeps one after a deletion from a system store, and then never writes it.
+  if (functions_->controlStore != nullptr) {
+    functions_->controlStore(ToStore(store), 0, CERT_STORE_CTRL_COMMIT, nullptr);
+  }
+  return ERROR_SUCCESS;
 }
 
 void Win32Certificates::CloseStore(StoreHandle store) {

@@ -16,6 +16,7 @@ class Win32Certificates final : public Certificates {
   StoreHandle OpenCertificateStore(const std::string& bytes, std::uint32_t& error) override;
   StoreHandle OpenMachineRootStore(std::uint32_t& error) override;
   std::vector<CertificateAddition> AddEveryCertificate(StoreHandle from, StoreHandle to) override;
+  std::uint32_t DeleteCertificate(StoreHandle store, const std::u16string& thumbprint) override;
   void CloseStore(StoreHandle store) override;
   Signature VerifySignature(const std::u16string& path, AppendHandle file, std::string_view root,
                             BuiltChain* chain) override;

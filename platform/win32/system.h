@@ -1,4 +1,5 @@
-// Command line, rights, version, language, WOW64, string resources and the restart.
+// Command line, rights, version, language, WOW64, string resources, the restart and the
+// machine's registry.
 #pragma once
 
 #include "platform/system.h"
@@ -25,6 +26,11 @@ class Win32System final : public System {
   std::u16string ReadProgramPath() override;
   bool IsWow64() override;
   std::optional<std::u16string> LoadStringBlock(std::uint16_t block) override;
+  // In registry.cpp.
+  std::uint32_t ReadMachineStrings(const std::u16string& key, const std::u16string& name,
+                                   std::vector<std::u16string>& strings) override;
+  std::uint32_t WriteMachineStrings(const std::u16string& key, const std::u16string& name,
+                                    const std::vector<std::u16string>& strings) override;
   std::uint32_t RestartWindows() override;
   LocalTime ReadLocalTime() override;
   std::uint32_t ReadTickCount() override;

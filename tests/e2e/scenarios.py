@@ -1,6 +1,7 @@
 """The end-to-end scenarios, one file per subject: plugin_ (the plug-in flow, a run without
 options), provider_ (-csp), card_ (-ucsp), startup_ (help, prerequisites, questions,
-languages), input_ (start folders, damaged inputs, -log), window_ (progress window, dialog).
+languages), input_ (start folders, damaged inputs, -log), window_ (progress window, dialog),
+removal_ (-plan and -uninstall).
 `prepare` steps set the machine up, `checks` add observations. Default prefix: 64-bit Windows 7
 with WOW64, UI language 0x409 (so the provider's default language piece is "eng*").
 """
@@ -9,6 +10,7 @@ import card_scenarios
 import input_scenarios
 import plugin_scenarios
 import provider_scenarios
+import removal_scenarios
 import startup_scenarios
 import window_scenarios
 from common import INSTALLSTATE_ABSENT, PLUGIN, installed
@@ -41,4 +43,5 @@ FIXTURES = [
 
 SCENARIOS = (FIXTURES + plugin_scenarios.SCENARIOS + provider_scenarios.SCENARIOS
              + card_scenarios.SCENARIOS + startup_scenarios.SCENARIOS
-             + input_scenarios.SCENARIOS + window_scenarios.SCENARIOS)
+             + input_scenarios.SCENARIOS + window_scenarios.SCENARIOS
+             + removal_scenarios.SCENARIOS)

@@ -229,6 +229,9 @@ class FakeWindows : public Installer,
   StoreHandle OpenCertificateStore(const std::string& bytes, std::uint32_t& error) override;
   StoreHandle OpenMachineRootStore(std::uint32_t& error) override;
   std::vector<CertificateAddition> AddEveryCertificate(StoreHandle from, StoreHandle to) override;
+  std::uint32_t DeleteCertificate(StoreHandle, const std::u16string&) override {
+    return kCryptNotFound;
+  }
   void CloseStore(StoreHandle store) override;
   // A chain asked for is the one `chains` has for the path, if `root` is its extra store.
   Signature VerifySignature(const std::u16string& path, AppendHandle, std::string_view root,
@@ -255,6 +258,14 @@ class FakeWindows : public Installer,
   std::u16string ReadProgramPath() override { return programPath; }
   bool IsWow64() override { return wow64; }
   std::optional<std::u16string> LoadStringBlock(std::uint16_t block) override;
+  std::uint32_t ReadMachineStrings(const std::u16string&, const std::u16string&,
+                                   std::vector<std::u16string>&) override {
+    return kErrorFileNotFound;
+  }
+  std::uint32_t WriteMachineStrings(const std::u16string&, const std::u16string&,
+                                    const std::vector<std::u16string>&) override {
+    return kSuccess;
+  }
   std::uint32_t RestartWindows() override {
     log.push_back(u"restart");
     return restartError;

@@ -3,10 +3,13 @@
 // helpers their tables share.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "app/main_flow.h"
 #include "common/exit_codes.h"
 #include "install/apply_plan.h"
 #include "install/prepare_run.h"
@@ -85,6 +88,7 @@ inline std::vector<ShownBox> PackageNotFoundBoxes(bool silent) {
 // but the main flow's questions, progress and final boxes.
 struct PlannedRun {
   std::uint32_t code = 0;  // detection's, the check's, or the failure that ended the steps
+  std::uint32_t prepared = 0;  // detection's or the check's
   RunPlan plan;
   Applied applied;
 };
@@ -96,7 +100,7 @@ inline PlannedRun Plan(FakeWindows& fake, const RunRequest& request, bool apply 
                  PublisherOf(fake.VerifySignature(fake.programPath, 0, {}, nullptr)));
   PlannedRun planned;
   Part failing;
-  planned.code = PrepareRun(run, failing);
+  planned.code = planned.prepared = PrepareRun(run, failing);
   planned.plan = run.plan;
   if (planned.code == 0 && apply) {
     const Applied& applied = planned.applied = ApplyPlan(run);
@@ -104,6 +108,26 @@ inline PlannedRun Plan(FakeWindows& fake, const RunRequest& request, bool apply 
   }
   reporter.Finish(planned.code);  // the boxes waiting for the run's end
   return planned;
+}
+
+// setup.exe -plan with `options` on `machine`, as `run` found it: the plan `run` made is
+// logged, nothing starts, and it ends with the preparation's failure, else 0 for the
+// plug-in's "nothing", else 9.
+inline void ExpectPlanShows(FakeWindows& machine, const std::u16string& options,
+                            const PlannedRun& run) {
+  const std::u16string line = u"-plan -silent -log C:\\plan.log " + options;
+  const std::vector<PlanStep>& steps = run.plan.steps;
+  const bool idle = steps.size() == 1 && steps[0].action == StepAction::kNothing;
+  EXPECT_EQ(RunSetup(machine.windows(), line),
+            run.prepared != 0 ? run.prepared : idle ? 0 : exit_code::kChangesPlanned);
+  EXPECT_EQ(machine.Commands(), Lines{});
+  const HiddenValues hidden = FindHiddenValues(SplitLikeWindows(line));
+  std::string plan = "the plan, before anything changes:\r\n";  // each line at the same time
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    const std::u16string step = HideValues(DescribeStep(steps[i], i + 1, steps.size()), hidden);
+    plan += "2026-12-08 09:05:07.042  " + Utf8(step) + "\r\n";
+  }
+  EXPECT_EQ(machine.writtenFiles[u"C:\\plan.log"].find(plan) != std::string::npos, !steps.empty());
 }
 
 // The command lines of a plan's steps, but the plug-in's.

@@ -59,6 +59,9 @@ TEST(CommandLine, TellsTheHelpAskedForFromAnArgumentNotUnderstood) {
       {u"-ѕilent", kBad, u"-ѕilent", kUnknown},
       // A -silent after the typo still keeps the run quiet.
       {u"-slient -SILENT", kBad, u"-slient", kUnknown, true},
+      {u"-uninstall -csp -KC 2", kBad, u"-KC", u"not with -uninstall"},
+      {u"-VelumArgs X -uninstall -silent", kBad, u"-VelumArgs", u"not with -uninstall", true},
+      {u"-Uninstall -ucsp -plan", kBad, u"-plan", u"not with -uninstall"},
   };
   for (const Case& c : cases) {
     const Parsed p = Parse(c.line);
@@ -142,7 +145,10 @@ constexpr char16_t kGeneralHelp[] =
     u" \t\t при установке пакета MSI плагина\n"
     u"  -silent\t\t подавить диалоговые окна\n"
     u"  -norestart\t не перезагружать компьютер, вернуть код 3010\n"
-    u"  -log <файл>\t дописать журнал установки в файл\n";
+    u"  -log <файл>\t дописать журнал установки в файл\n"
+    u"  -plan\t\t записать в журнал, что изменит установка,\n"
+    u" \t\t ничего не меняя\n"
+    u"  -uninstall\t удалить установленные компоненты\n";
 constexpr char16_t kProviderArgsHelp[] =
     u"  -cspargs \"<args>\"     дополнительные параметры командной\n"
     u" \t\t строки (<args>) для вызова msiexec /i\n"

@@ -8,11 +8,11 @@ namespace setup::testing {
 namespace {
 
 // Each message is found again in the string block built for it.
-TEST(MessageCatalogue, HoldsFortyMessagesInIdentifierOrderEachInItsBlock) {
+TEST(MessageCatalogue, HoldsFiftyMessagesInIdentifierOrderEachInItsBlock) {
   const auto messages = MessageCatalogue();
-  ASSERT_EQ(messages.size(), 40u);
+  ASSERT_EQ(messages.size(), 50u);
   EXPECT_EQ(messages.front().id, 101);
-  EXPECT_EQ(messages.back().id, 143);
+  EXPECT_EQ(messages.back().id, 159);
   for (std::size_t i = 0; i < messages.size(); ++i) {
     const Message& message = messages[i];
     EXPECT_TRUE(i == 0 || messages[i - 1].id < message.id) << message.id;

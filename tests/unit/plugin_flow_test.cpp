@@ -112,6 +112,10 @@ TEST(PluginFlow, RunsTheCommandsOfEachOutcome) {
           testing::Plan(fake, {false, false, false, {}, {}, c.pluginArgs}, true, {}, {silent});
       EXPECT_EQ(run.code, c.expected);
       EXPECT_EQ(fake.Commands(), c.commands);
+      FakeWindows preview = Distribution(c);
+      const std::u16string args =
+          c.pluginArgs.substr(0, c.pluginArgs.size() - !c.pluginArgs.empty());
+      testing::ExpectPlanShows(preview, args.empty() ? u"" : u"-VelumArgs \"" + args + u"\"", run);
       EXPECT_EQ(run.applied.restartToContinue, c.restartToContinue);
       // msiexec gets only a package held since it was found: nobody can have swapped it.
       for (std::size_t i = 0; i < c.commands.size(); ++i) {

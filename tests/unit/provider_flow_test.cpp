@@ -86,6 +86,18 @@ struct Request {
   operator RunRequest() const { return {provider, card, dialog, providerArgs, cardArgs, {}}; }
 };
 
+// The command line asking for `r` with the pieces of `s`, whose stars -KC and -Lang add.
+std::u16string CommandLine(const Request& r, PackageSelection s) {
+  std::erase(s.levelPattern, u'*');
+  std::erase(s.languagePattern, u'*');
+  const auto option = [](const char* name, const std::u16string& value) {
+    return value.empty() ? u"" : Join({name, value});
+  };
+  return Join({r.provider ? "-csp" : "", r.card ? " -ucsp" : "", r.dialog ? " -selectDlg" : "",
+               option(" -CSPArgs ", r.providerArgs), option(" -UCSPArgs ", r.cardArgs),
+               option(" -KC ", s.levelPattern), option(" -Lang ", s.languagePattern)});
+}
+
 TEST(ProviderFlow, InstallsThePackageOfEachSituation) {
   const std::u16string a1 = u"A=1 ";
   struct Case {
@@ -136,6 +148,10 @@ TEST(ProviderFlow, InstallsThePackageOfEachSituation) {
     for (const InstalledProduct& product : c.installed) Install(fake, product);
     const testing::PlannedRun run = Plan(fake, c.request, false, c.selection);
     EXPECT_EQ(run.code, kSuccess);
+    FakeWindows preview = Distribution();
+    preview.uiLanguage = c.uiLanguage;
+    for (const InstalledProduct& product : c.installed) Install(preview, product);
+    testing::ExpectPlanShows(preview, CommandLine(c.request, c.selection), run);
     Lines expected = c.commands;
     if (c.request.card) expected.insert(expected.end(), {kRegedit, kRegini});
     EXPECT_EQ(ProviderCommands(run.plan), expected);

@@ -358,9 +358,9 @@ STARTUP_ROWS = (("2.1.0", (0, 1)), ("2.1.0", (0, 1)), ("2.1.1", (0, 2)), ("x.1",
 
 @suite
 def detect(verdict, _):
-    """deploy/'s detect-plugin.js, msi-version.js (cscript), uninstall.cmd and
-    startup-install.cmd (cmd), against the sample plug-in installed by Wine's msiexec and
-    by setup.exe."""
+    """deploy/'s detect-plugin.js, msi-version.js (cscript) and startup-install.cmd (cmd),
+    against the sample plug-in installed by Wine's msiexec and by setup.exe, and removed by
+    the README's uninstall command."""
     deploy = kit.windows_path(REPO / "deploy") + "\\"
     with kit.session("detect") as (prefix, work):
         def run(*args, cwd=None):
@@ -392,17 +392,18 @@ def detect(verdict, _):
         verdict.equal("msi-version.js",
                       run("cscript", "//nologo", deploy + "msi-version.js", package)[1].split(),
                       ["ProductCode:", PLUGIN, "ProductVersion:", "2.1.0"])
-        # An msiexec.exe in the current folder, which cmd would find first, ends with 7.
-        shutil.copy2(kit.build_helpers()["standin"], work / "msiexec.exe")
-        verdict.equal("uninstall.cmd csp ucsp, the system's msiexec",
-                      run("cmd", "/c", deploy + "uninstall.cmd", "csp", "ucsp", cwd=work)[0], 0)
-        verdict.equal("after uninstall.cmd", detect_plugin("2.1.0"), (0, ""))
+        removal = prefix.wine([kit.build_helpers()["launch"], kit.windows_path(work),
+                               kit.windows_path(work / "setup.exe"), "-uninstall", "-csp", "-ucsp",
+                               "-silent", "-norestart"], timeout=120)
+        verdict.equal("setup.exe -uninstall -csp -ucsp -silent -norestart",
+                      kit.parse_launch_output(removal.stdout).exit_code, 0)
+        verdict.equal("after setup.exe -uninstall", detect_plugin("2.1.0"), (0, ""))
         log = prefix.path / "drive_c" / "windows" / "logs" / "Orventa" / "setup.log"
         startup = kit.windows_path(work / "deploy" / "startup-install.cmd")
         for version, wanted in STARTUP_ROWS:
             detect_plugin(version)
             code = run("cmd", "/c", startup)[0]
-            starts = log.exists() and log.read_text("utf-8-sig").count(", command line: ")
+            starts = log.exists() and log.read_text("utf-8-sig").count(", command line: -silent")
             verdict.equal(f"startup-install.cmd, {version} required", (code, starts), wanted)
 
 
