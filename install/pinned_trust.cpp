@@ -54,9 +54,7 @@ std::uint32_t Recorded(Reporter& reporter, const std::u16string& path, std::uint
 
 std::u16string TrustLine(const Pins& pins) {
   if (!pins.Pinned()) {
-    return Join(
-        {"trust: a development build, no pins: setup.exe's own signature decides "
-         "which packages run"});
+    return Join({"trust: a development build, no pins"});
   }
   Sha256 root;
   root.Update(pins.root);

@@ -23,10 +23,8 @@ bool OnlyAdministratorsWrite(std::u16string_view sddl) {
     const std::u16string_view who = sddl.substr(account, end - account);
     const std::size_t rights = sddl.find(u';', at + 3) + 1;
     const std::u16string_view what = sddl.substr(rights, sddl.find(u';', rights) - rights);
-    if (who != u"BA" && who != u"SY" && who != owner && what != u"0x1200a9" && what != u"FR" &&
-        what != u"FX") {
-      return false;
-    }
+    // 0x1200a9: reading and listing, as such a file system shows it.
+    if (who != u"BA" && who != u"SY" && who != owner && what != u"0x1200a9") return false;
     at = end;
   }
   return true;

@@ -159,7 +159,6 @@ std::uint32_t Reporter::RestartFailed(std::uint32_t error) {
   return exit_code::kRestartFailed;
 }
 
-void Reporter::Record(std::initializer_list<Piece> pieces) { record_.Write(Join(pieces)); }
 
 std::uint32_t Reporter::ReportPlan(bool changes) {
   const std::uint16_t id = changes ? IDS_PLAN_CHANGES : IDS_PLAN_NO_CHANGES;

@@ -85,8 +85,7 @@ class Reporter {
   // ---- What the run records (nothing without a log) ----
   bool Recording() const { return record_.Recording(); }
   void Record(const std::u16string& line) { record_.Write(line); }
-  // Out of line: it is called from everywhere, and the joined text's clean-up is paid once.
-  void Record(std::initializer_list<Piece> pieces);
+  void Record(std::initializer_list<Piece> pieces) { record_.Write(Join(pieces)); }
   RunRecord& record() { return record_; }
 
   // ---- The words of the outcome ----

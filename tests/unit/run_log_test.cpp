@@ -40,8 +40,7 @@ TEST(RunLog, RecordsEveryDecisionProgramAndAnswerOfARun) {
   std::string expected = "\xEF\xBB\xBF";
   for (const char16_t* line : {
            u"setup.exe " PROGRAM_BUILD ", command line: -csp -ucsp -log C:\\logs\\setup.log -KC 1",
-           u"trust: a development build, no pins: setup.exe's own signature decides which "
-           u"packages run",
+           u"trust: a development build, no pins",
            u"start folder (current folder): C:\\dist",
            u"Windows 6.1.7601, service pack 1",
            u"64-bit Windows: yes, administrator: yes",
