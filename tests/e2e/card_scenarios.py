@@ -5,8 +5,9 @@ import shutil
 
 from common import (CARD_PACKAGES, CARD_PROVIDER, PLUGIN, PLUGIN_PACKAGES, PLUGIN_WIN32,
                     PLUGIN_X64, PROVIDER, PROVIDER_PACKAGES, REGEDIT_X64, REGEDIT_X86,
-                    REGINI_X64, REGINI_X86, REINSTALL, failure, install_command, installed,
-                    installed_older, question, registry_value, result, stand_in_running)
+                    REGINI_X64, REGINI_X86, REINSTALL, failure, got_genuine, install_command,
+                    installed, installed_older, question, registry_value, relinked, result,
+                    stand_in_running)
 from harness import DIST, Scenario, kit
 from wine.distribution import Entry
 
@@ -98,6 +99,15 @@ FLOW = [
              distribution=STANDARD, stand_ins={"msiexec": "run", "regedit": "run", "regini": "run"},
              args=["-ucsp", "-silent"], commands=CARD_TOOLS + [PLUGIN_X64],
              products=CARD_AND_PLUGIN, certificates=["A"], checks=[imported("UEC_x64_2.reg")]),
+    Scenario(name="-ucsp -silent, the registry and access-list files Linux links re-pointed at "
+                  "other ones at msiexec's first start: regedit and regini get the genuine ones",
+             prepare=[relinked("UEC_x64_2.reg",
+                               Entry("UEC_x64_2.reg", text=registry_file("no").text)),
+                      relinked("UEC_acl_x64.acl", "UEC_acl_x64.acl:text=another ACL")],
+             distribution=STANDARD, stand_ins={"msiexec": "run", "regini": "digest"},
+             args=["-ucsp", "-silent"], commands=CARD_TOOLS + [PLUGIN_X64],
+             products=CARD_AND_PLUGIN, certificates=["A"],
+             checks=[imported("UEC_x64_2.reg"), got_genuine(None, "UEC_acl_x64.acl", None)]),
     Scenario(name="-csp -ucsp -silent on a 32-bit Windows: the win32 packages, the x86 card files",
              windows="win32",
              distribution=(PROVIDER_PACKAGES + CARD_PACKAGES + PLUGIN_PACKAGES + CARD_FILES_X86

@@ -1,9 +1,12 @@
 """What the scenario files share: product codes, command lines, boxes, distributions and
 the steps that set a machine up before setup.exe runs."""
 
+import os
 import subprocess
+import threading
+import zlib
 
-from harness import COPIES, DIST, Box, compare, kit
+from harness import COPIES, DIST, Box, compare, distribution, kit
 from texts import CAPTION, ERROR_CAPTION, MESSAGES, UPDATE_CAPTION, failure_text
 
 PLUGIN = "{C41A7E93-5B20-4D8E-A6F1-2E9B0D73C5A4}"
@@ -116,6 +119,33 @@ def stand_in_running(out_name, ready, *args):
     return start
 
 
+def beside_first_msiexec(action):
+    """Once setup.exe has started msiexec, action(run) runs in a thread; run.beside()
+    waits for what it gives."""
+    def prepare(run):
+        done = []
+        thread = threading.Thread(target=lambda: kit.wait_for(
+            lambda: kit.read_text(run.stand_in_log), 40) and done.append(action(run)))
+        thread.start()
+        run.beside = lambda: thread.join(50) or (done or [None])[0]
+    return prepare
+
+
+def relinked(path, other):
+    """DIST\\path is a Linux symbolic link to the genuine one, kept outside; at msiexec's first
+    start the test, a writer of the share that no hold stops, re-points it at `other` (an entry
+    of the same path, outside too): only a copy taken before keeps what was checked."""
+    def link(run):
+        genuine, outside = run.workdir / "genuine" / path, run.workdir / "other"
+        distribution.build(outside, [other])
+        genuine.parent.mkdir(parents=True, exist_ok=True)
+        os.replace(run.dist / path, genuine)
+        (run.dist / path).symlink_to(genuine)
+        (outside / f"{path}.link").symlink_to(outside / path)
+        beside_first_msiexec(lambda run: os.replace(outside / f"{path}.link", run.dist / path))(run)
+    return link
+
+
 # --- Observations of the machine afterwards ----------------------------------------------------
 
 def registry_value(key, name, expected):
@@ -128,4 +158,17 @@ def registry_value(key, name, expected):
             if len(parts) == 3 and parts[0] == name and parts[1].startswith("REG_"):
                 actual = parts[2]
         return compare(f"registry value {key}\\{name}", expected, actual)
+    return check
+
+
+def got_genuine(*files):
+    """A check: the links were re-pointed, and the files the stand-ins' digests were taken of
+    (in order; None: a line naming none, as msiexec /x) are the genuine ones."""
+    def check(run):
+        crc = lambda f: f and f"{zlib.crc32((run.workdir / 'genuine' / f).read_bytes()):08x}"
+        return compare("links left as they were", [], [
+            p.name for p in run.dist.iterdir()
+            if p.is_symlink() and not os.readlink(p).startswith(str(run.workdir / "other"))]) \
+            + compare("CRC-32 of the files the stand-ins got", [crc(f) for f in files],
+                      [r.get("digest") for r in run.recorded])
     return check

@@ -1,11 +1,10 @@
 """The plug-in flow: its four outcomes, the removal and what its exit code leads to, and
 the final messages of a run without options."""
 
-import threading
-
 from common import (INSTALLSTATE_LOCAL, PLUGIN, PLUGIN_PACKAGES, PLUGIN_X64, PROVIDER,
-                    REMOVE_PLUGIN, error, failure, install_command, installed, installed_older,
-                    question, result, stand_in_running)
+                    REMOVE_PLUGIN, beside_first_msiexec, error, failure, got_genuine,
+                    install_command, installed, installed_older, question, relinked, result,
+                    stand_in_running)
 from harness import COPIES, DIST, Mismatch, Scenario, compare, kit
 from input_scenarios import LOG_FILE, PLUGIN_PACKAGE as PACKAGE, log_folder, log_line
 
@@ -19,6 +18,8 @@ OLDER_INSTALLED_REMOVAL_REBOOTS = installed_older("old/velumcom-2.0.5-x64.msi:re
 # The win32 package sorts first and carries another version: the x64 one is this Windows'.
 BOTH_VARIANTS = ["plugin/velumcom-2.1.0-win32.msi", "plugin/velumcom-2.2.0-x64.msi"]
 BUSY_SECONDS, WAKE_SECONDS = 10, 5
+# The plug-in's folder a Linux link, re-pointed at a 9.9.9 package of the same name.
+RELINKED = relinked("plugin", PACKAGE + ":version=9.9.9")
 
 
 # Another installation runs from before setup.exe starts: a process owns the installer's
@@ -50,18 +51,6 @@ def swap_refused(run):
     refused = len(said) in (5, 6) and said[1:3] == ["held", "refused"] and int(said[3]) >= 20 \
         and said[4] == "32"
     return [] if refused else [Mismatch("the writer's attempts", "refused", " ".join(said))]
-
-
-def beside_first_msiexec(action):
-    """Once setup.exe has started msiexec, action(run) runs in a thread; run.beside()
-    waits for what it gives."""
-    def prepare(run):
-        done = []
-        thread = threading.Thread(target=lambda: kit.wait_for(
-            lambda: kit.read_text(run.stand_in_log), 40) and done.append(action(run)))
-        thread.start()
-        run.beside = lambda: thread.join(50) or (done or [None])[0]
-    return prepare
 
 
 def default_log(run, name):  # in the folder of a run without -log
@@ -128,6 +117,11 @@ OUTCOMES = [
              distribution=PLUGIN_PACKAGES + ["velumcom-9.9.9-x64.msi"], args=["-silent"],
              commands=[REMOVE_PLUGIN, PLUGIN_X64], products={PLUGIN: "2.1.0"},
              packages={PLUGIN: "velumcom-2.1.0-x64.msi"}, checks=[swap_refused]),
+    Scenario(name="-silent over an older plug-in, its folder a Linux link re-pointed at another "
+                  "package during the removal: msiexec gets the run's copy, the genuine 2.1.0",
+             prepare=[OLDER_INSTALLED, RELINKED], stand_ins={"msiexec": "hold=4000,digest"},
+             distribution=PLUGIN_PACKAGES, args=["-silent"], commands=[REMOVE_PLUGIN, PLUGIN_X64],
+             products={PLUGIN: "2.1.0"}, checks=[got_genuine(None, PACKAGE)]),
     Scenario(name="-VelumArgs twice: both values reach the installation, not the removal",
              prepare=[OLDER_INSTALLED], distribution=PLUGIN_PACKAGES,
              args=["-VelumArgs", "SAMPLEA=1", "-silent", "-velumargs", "SAMPLEB=2"],
@@ -211,6 +205,13 @@ RESULTS = [
         commands=[PLUGIN_X64, PLUGIN_X64], products={PLUGIN: "2.1.0"},
         checks=[woke_on_release, swap_refused, lambda run: compare(
             "msiexec's log not renamed, deleted or replaced", True, run.beside())]),
+    Scenario(name="-silent -norestart, another installation holds the installer, the plug-in's "
+                  "folder a Linux link re-pointed at another package meanwhile: the run's copy, "
+                  "the genuine 2.1.0",
+             prepare=[installer_busy, RELINKED], distribution=[PACKAGE],
+             stand_ins={"msiexec": "busy,digest"}, args=["-silent", "-norestart"],
+             commands=[PLUGIN_X64, PLUGIN_X64], products={PLUGIN: "2.1.0"},
+             checks=[got_genuine(PACKAGE, PACKAGE)]),
     # The stand-in saw the first run's msiexec only: the second ran none.
     Scenario(
         name="two setup.exe at once, without -log: the second waits for the first, installs "

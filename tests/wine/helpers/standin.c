@@ -17,6 +17,8 @@
      busy      ends with 1618 (another installation is in progress) while another process
                owns the installer's mutex
      exit=N    ends with N instead of running the real tool
+     digest    adds "digest": the CRC-32 (hex) of the file the command line names, the package
+               after /i, else the first argument; none when it can't be read
    Without exit=N it runs the real tool with the same arguments and ends with its code.
 
    standin.exe --own-installer MS owns the installer's mutex for MS milliseconds, as a running
@@ -119,8 +121,41 @@ static BOOL CALLBACK PrintWindows(HWND window, LPARAM parent) {
   return TRUE;
 }
 
+/* The arguments after the program name, by the rule CommandLineToArgvW uses for it:
+   a quoted name ends at the next quote, an unquoted one at the first blank or tab. */
+static const wchar_t* Arguments(const wchar_t* p) {
+  if (*p == L'"') return wcschr(p + 1, L'"') ? wcschr(p + 1, L'"') + 1 : L"";
+  return p + wcscspn(p, L" \t");
+}
+
+/* The CRC-32 of the file ARGUMENTS name (the package after /i, else the first), as hex. */
+static BOOL Digest(const wchar_t* arguments, wchar_t hex[9]) {
+  const wchar_t* p = wcsstr(arguments, L" /i ") ? wcsstr(arguments, L" /i ") + 4 : arguments;
+  wchar_t file[MAX_PATH * 4];
+  p += wcsspn(p, L" ");
+  size_t length = *p == L'"' ? wcscspn(++p, L"\"") : wcscspn(p, L" ");
+  if (length >= MAX_PATH * 4) return FALSE;
+  wcsncpy(file, p, length)[length] = 0;
+  HANDLE handle = CreateFileW(file, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE |
+                              FILE_SHARE_DELETE, NULL, OPEN_EXISTING, 0, NULL);
+  if (handle == INVALID_HANDLE_VALUE) return FALSE;
+  BYTE buffer[4096];
+  DWORD crc = 0xFFFFFFFF, read = 0;
+  while (ReadFile(handle, buffer, sizeof buffer, &read, NULL) && read)
+    for (DWORD i = 0; i < read; ++i) {
+      crc ^= buffer[i];
+      for (int bit = 0; bit < 8; ++bit) crc = crc >> 1 ^ (0xEDB88320 & -(crc & 1));
+    }
+  CloseHandle(handle);
+  _snwprintf(hex, 9, L"%08lx", ~crc);
+  return TRUE;
+}
+
 static void Record(const wchar_t* logPath, const wchar_t* path, const wchar_t* name, BOOL watch,
-                   DWORD waited) {
+                   DWORD waited, BOOL digest) {
+  /* Before the line begins: whoever waits for the line then acts after the file was read. */
+  wchar_t hex[9];
+  digest = digest && Digest(Arguments(GetCommandLineW()), hex);
   HANDLE log = CreateFileW(logPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
   if (log == INVALID_HANDLE_VALUE) return;
@@ -133,6 +168,7 @@ static void Record(const wchar_t* logPath, const wchar_t* path, const wchar_t* n
   PrintJson(L",\"path\":", path);
   PrintJson(L",\"command\":", GetCommandLineW());
   PrintJson(L",\"cwd\":", directory);
+  if (digest) PrintJson(L",\"digest\":", hex);
   if (watch) {
     PrintFormat(L",\"parent\":\"%04lx\",\"waited_ms\":%lu,\"windows\":[", watchedPid, waited);
     EnumWindows(PrintWindows, 0);
@@ -151,13 +187,6 @@ static BOOL InstallerBusy(void) {
   if (state != WAIT_TIMEOUT) ReleaseMutex(mutex);
   CloseHandle(mutex);
   return state == WAIT_TIMEOUT;
-}
-
-/* The arguments after the program name, by the rule CommandLineToArgvW uses for it:
-   a quoted name ends at the next quote, an unquoted one at the first blank or tab. */
-static const wchar_t* Arguments(const wchar_t* p) {
-  if (*p == L'"') return wcschr(p + 1, L'"') ? wcschr(p + 1, L'"') + 1 : L"";
-  return p + wcscspn(p, L" \t");
 }
 
 /* The real tool: NAME-real.exe beside this program. */
@@ -235,7 +264,7 @@ int wmain(int argc, wchar_t** argv) {
     waited = GetTickCount() - start;
   }
   const wchar_t* logPath = _wgetenv(L"STANDIN_LOG");
-  if (logPath) Record(logPath, path, name, watch, waited);
+  if (logPath) Record(logPath, path, name, watch, waited, Action(actions, L"digest") != NULL);
 
   const wchar_t *hold = Action(actions, L"hold"), *release = _wgetenv(L"STANDIN_RELEASE");
   DWORD limit = hold && *hold ? wcstoul(hold, NULL, 10) : 30000;
