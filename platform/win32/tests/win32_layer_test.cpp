@@ -154,12 +154,12 @@ void TestFiles(const std::u16string& workDir) {
 
 void TestStringTable() {
   Win32System system(::GetModuleHandleW(nullptr));
-  for (std::uint16_t block : {7, 8, 9}) {
+  for (std::uint16_t block : {7, 8, 9, 10}) {
     const auto loaded = system.LoadStringBlock(block);
     Expect(loaded && *loaded == BuildStringBlock(MessageCatalogue(), block),
            "string block " + std::to_string(block) + " holds the catalogue's messages");
   }
-  for (std::uint16_t block : {1, 6, 10})
+  for (std::uint16_t block : {1, 6, 11})
     Expect(!system.LoadStringBlock(block), "string block " + std::to_string(block) + " absent");
 }
 
