@@ -30,6 +30,7 @@ target_compile_options(setup_core PRIVATE ${SIZE_OPTIONS})
 # The seam's real implementation, shared by the program and its Wine test.
 add_library(setup_win32 STATIC
   platform/win32/certificates.cpp
+  platform/win32/signatures.cpp
   platform/win32/desktop.cpp
   platform/win32/files.cpp
   platform/win32/folder_security.cpp
