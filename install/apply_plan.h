@@ -15,7 +15,7 @@ struct Applied {
   // in: the machine has no plug-in until the program runs again after the restart.
   bool restartToContinue = false;
   // The run ends with the failure `code` of this part; nothing: no failure.
-  std::optional<Part> failed;
+  std::optional<Part> failed = std::nullopt;
   std::uint32_t code = 0;
 };
 

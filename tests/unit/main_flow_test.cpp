@@ -43,7 +43,8 @@ TEST(MainFlow, OutcomeDecisionTable) {
   using Answer = std::optional<RestartChoice>;
   const Answer none, left = RestartChoice::kLeftToCaller, no = RestartChoice::kDeclined,
                      yes = RestartChoice::kRestartNow;
-  const Applied plugin3010{0, 3010}, removed{0, 0, true}, provider3010{3010, 0};
+  const Applied plugin3010{.plugin = 3010}, removed{.restartToContinue = true},
+      provider3010{.providers = 3010};
   const std::tuple<bool, bool, Applied, Answer, Outcome> cases[] = {
       {false, false, {}, none, {0, IDS_DONE_PLUGIN}},
       {false, false, plugin3010, none, {3010, IDS_RESTART_PLUGIN, Shown::kRestartQuestion}},
@@ -61,7 +62,7 @@ TEST(MainFlow, OutcomeDecisionTable) {
       {false, true, {}, none, {0, IDS_DONE_PLUGIN_AND_CARD_PROVIDER}},
       // The plug-in was removed and its successor waits for a restart: never "installed".
       {false, true, removed, none, {3010, IDS_RESTART_TO_CONTINUE, Shown::kRestartQuestion}},
-      {true, true, {3010, 0, true}, left, {3010, IDS_RESTART_TO_CONTINUE, Shown::kRestartQuestion}},
+      {true, true, {.providers = 3010, .restartToContinue = true}, left, {3010, IDS_RESTART_TO_CONTINUE, Shown::kRestartQuestion}},
       // A failure: its part's message and code, whatever restart the other part asked for.
       {true, false, {3010, 1603, false, Part::kPlugin, 1603}, yes,
        {1603, IDS_PLUGIN_FAILED, Shown::kFailure}},
