@@ -19,8 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       level == u"-*" || (level.size() == 4 && level.starts_with(u"kc") && level.back() == u'*');
   if (!known) std::abort();
 
-  testing::FakeWindows fake;
-  testing::Install(fake, {kProviderProductCode, u"", flags, language});
+  setup::testing::FakeWindows fake;
+  setup::testing::Install(fake, {kProviderProductCode, u"", flags, language});
   MaskPieces pieces;
   Reporter reporter(fake.windows(), {true});
   if (DetectInstalledConfiguration(fake.windows(), reporter, pieces, kProviderProductCode) != 0) {
