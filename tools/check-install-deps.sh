@@ -12,7 +12,7 @@ printf '#!/bin/sh\nexit 0\n' > "$work/bin/sleep"
 printf '#!/bin/sh\necho not-installed\n' > "$work/bin/dpkg-query"
 cat > "$work/bin/apt-get" <<'STUB'
 #!/bin/sh
-index=http://deb.debian.org/debian-security/dists/bookworm-security/main/binary-i386/Packages.xz
+index=http://mirror.invalid/debian-security/dists/bookworm-security/main/binary-i386/Packages.xz
 case "$1 $MIRROR" in
   "update ok") exit 0 ;;
   update*) echo "E: Failed to fetch $index  File has unexpected size (374820 != 376004). Mirror sync in progress?"; exit 100 ;;
