@@ -408,6 +408,9 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
        [](FakeWindows& f) {
          LogFolderAnd(f, {}, 0);
          f.folders[u"C:\\WINDOWS\\Logs\\Orventa\\copies-20261101-000000-1"] = u"";
+         // A link: what it leads to keeps its file.
+         f.fileLinks[u"C:\\WINDOWS\\Logs\\Orventa\\copies-20261101-000000-1"] = {0x410, 1};
+         f.writtenFiles[u"C:\\WINDOWS\\Logs\\Orventa\\copies-20261101-000000-1\\kept"];
          f.createErrors[COPIES u"velumcom-2.1.0-win32.msi"] = 112;
        },
        112,
@@ -431,6 +434,8 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
     EXPECT_EQ(log.find("s3cret"), std::string::npos) << name << "\n" << log;
     for (const auto& [folder, access] : fake.folders) EXPECT_EQ(folder.find(u"copies-"), folder.npos);
     EXPECT_TRUE(fake.Commands().empty() || exitCode != 112) << name;
+    EXPECT_EQ(fake.writtenFiles.count(u"C:\\WINDOWS\\Logs\\Orventa\\copies-20261101-000000-1\\kept"),
+              exitCode == 112 ? 1u : 0u);
     // No box waits for a person while the lock keeps every other run waiting.
     for (const Lines& open : fake.openAtBoxes) {
       EXPECT_EQ(std::count(open.begin(), open.end(), u"unshared " + kLock), 0) << name;
