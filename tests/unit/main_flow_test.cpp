@@ -46,19 +46,14 @@ TEST(MainFlow, OutcomeDecisionTable) {
   const Applied plugin3010{.plugin = 3010}, removed{.restartToContinue = true},
       provider3010{.providers = 3010};
   const std::tuple<bool, bool, Applied, Answer, Outcome> cases[] = {
-      {false, false, {}, none, {0, IDS_DONE_PLUGIN}},
-      {false, false, plugin3010, none, {3010, IDS_RESTART_PLUGIN, Shown::kRestartQuestion}},
       {false, false, plugin3010, left, {3010, IDS_RESTART_PLUGIN, Shown::kRestartQuestion}},
       {false, false, plugin3010, no, {0, IDS_RESTART_PLUGIN, Shown::kRestartQuestion}},
       {false, false, plugin3010, yes, {0, IDS_RESTART_PLUGIN, Shown::kRestartQuestion, true}},
       {false, false, removed, no, {0, IDS_RESTART_TO_CONTINUE, Shown::kRestartQuestion}},
-      {true, false, plugin3010, none,
-       {3010, IDS_RESTART_PLUGIN_AND_PROVIDER, Shown::kRestartQuestion}},
       {true, true, provider3010, yes, {0, IDS_RESTART_ALL, Shown::kRestartQuestion, true}},
       {false, true, plugin3010, left,
        {3010, IDS_RESTART_PLUGIN_AND_CARD_PROVIDER, Shown::kRestartQuestion}},
       {true, true, {}, none, {0, IDS_DONE_ALL}},
-      {true, false, {}, none, {0, IDS_DONE_PLUGIN_AND_PROVIDER}},
       {false, true, {}, none, {0, IDS_DONE_PLUGIN_AND_CARD_PROVIDER}},
       // The plug-in was removed and its successor waits for a restart: never "installed".
       {false, true, removed, none, {3010, IDS_RESTART_TO_CONTINUE, Shown::kRestartQuestion}},

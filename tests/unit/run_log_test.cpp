@@ -148,8 +148,10 @@ FakeWindows NumberedMachine() {
 const std::u16string kLock = u"C:\\WINDOWS\\Logs\\Orventa\\setup.lock";
 
 // C:\WINDOWS\Logs, and Orventa in it with `access` (after its owner) if given; the run lock
-// held by another run for `held` ms.
-void LogFolderAnd(FakeWindows& fake, std::optional<std::u16string> access, std::uint32_t held) {
+// held by another run for `held` ms; what the volume keeps of any access set, if given.
+void LogFolderAnd(FakeWindows& fake, std::optional<std::u16string> access, std::uint32_t held,
+                  std::optional<std::u16string> kept = {}) {
+  fake.volumeAccess = kept;
   fake.folders[u"C:\\WINDOWS"] = fake.folders[u"C:\\WINDOWS\\Logs"] = u"O:SYD:P(A;;FA;;;BU)";
   if (access) fake.folders[u"C:\\WINDOWS\\Logs\\Orventa"] = u"O:BA" + *access;
   fake.lockHeldFor[kLock] = held;
@@ -385,23 +387,18 @@ TEST(RunLog, RecordsWhatEachKindOfRunDid) {
             u"runs not kept apart: lock error 3",
             u"no folder for copies (3): files go by their paths")},
       {"a volume without access lists", u"",
-       [](FakeWindows& f) {
-         LogFolderAnd(f, {}, 0);
-         f.volumeAccess = u"O:BAD:NO_ACCESS_CONTROL";
-       },
+       [](FakeWindows& f) { LogFolderAnd(f, {}, 0, u"O:BAD:NO_ACCESS_CONTROL"); },
        0, List(u"folder C:\\WINDOWS\\Logs\\Orventa not closed to users (O:BAD:NO_ACCESS_CONTROL): "
                u"no log, lock or copies there")},
       {"a volume that shows everyone reading, as Wine does", u"",
        [](FakeWindows& f) {
-         LogFolderAnd(f, {}, 0);
-         f.volumeAccess = u"O:S-1-5-21-1D:(A;OICI;FA;;;S-1-5-21-1)(A;OICI;0x1200a9;;;WD)";
+         LogFolderAnd(f, {}, 0, u"O:S-1-5-21-1D:(A;OICI;FA;;;S-1-5-21-1)(A;OICI;0x1200a9;;;WD)");
        },
        0, List(u"copy " COPIES u"velumcom-2.1.0-win32.msi made of "
                u"C:\\dist\\plugin\\velumcom-2.1.0-win32.msi")},
       {"access that reads back open to users", u"",
        [](FakeWindows& f) {
-         LogFolderAnd(f, u"", 0);
-         f.volumeAccess = u"O:BAD:P(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;WD)(A;OICI;0x2;;;BU)";
+         LogFolderAnd(f, u"", 0, u"O:BAD:P(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;WD)(A;OICI;0x2;;;BU)");
        },
        0, List(u"runs not kept apart: lock error 3")},
       {"a copy that can't be made, an earlier run's copies", u"",
