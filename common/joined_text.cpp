@@ -3,11 +3,13 @@
 namespace setup {
 
 void Piece::AppendTo(std::u16string& text) const {
-  if (ascii_ == nullptr) {
-    text += text_;
+  if (size_ != kAscii) {
+    text.append(static_cast<const char16_t*>(data_), size_);
     return;
   }
-  for (const char* c = ascii_; *c != '\0'; ++c) text += static_cast<char16_t>(*c);
+  for (const char* c = static_cast<const char*>(data_); *c != '\0'; ++c) {
+    text += static_cast<char16_t>(*c);
+  }
 }
 
 std::u16string Join(std::initializer_list<Piece> pieces) {

@@ -13,15 +13,18 @@ namespace setup {
 class Piece {
  public:
   // ASCII only: each byte becomes one code unit.
-  Piece(const char* ascii) : ascii_(ascii) {}         // NOLINT(google-explicit-constructor)
-  Piece(std::u16string_view text) : text_(text) {}    // NOLINT(google-explicit-constructor)
-  Piece(const std::u16string& text) : text_(text) {}  // NOLINT(google-explicit-constructor)
-  Piece(const char16_t* text) : text_(text) {}        // NOLINT(google-explicit-constructor)
+  constexpr Piece(const char* ascii) : data_(ascii), size_(kAscii) {}  // NOLINT
+  constexpr Piece(std::u16string_view text)                            // NOLINT
+      : data_(text.data()), size_(text.size()) {}
+  Piece(const std::u16string& text) : data_(text.data()), size_(text.size()) {}  // NOLINT
+  constexpr Piece(const char16_t* text) : Piece(std::u16string_view(text)) {}    // NOLINT
   void AppendTo(std::u16string& text) const;
 
  private:
-  const char* ascii_ = nullptr;
-  std::u16string_view text_;
+  // Two words a piece, set up at every call site: the size marks an ASCII literal.
+  static constexpr std::size_t kAscii = ~std::size_t{0};
+  const void* data_;
+  std::size_t size_;
 };
 
 std::u16string Join(std::initializer_list<Piece> pieces);

@@ -39,3 +39,7 @@ void operator delete(void* block, std::size_t) noexcept { std::free(block); }
 void* operator new[](std::size_t size) { return operator new(size); }
 void operator delete[](void* block) noexcept { std::free(block); }
 void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
+
+// The run-time's own handler of a maths library error writes to a console the program
+// never has (and carries its texts and printf); the program does no floating-point maths.
+extern "C" int _matherr(struct _exception*) { return 0; }
