@@ -35,9 +35,9 @@ void RecordHeader(Windows& windows, Reporter& reporter, const std::u16string& sh
   // What Windows really is: the checks read the version the manifest gets, which stops at 6.2.
   const std::optional<OsVersion> version = windows.system.ReadRealVersion();
   if (version) {
-    reporter.Record({"Windows ", DecimalText(version->major), ".", DecimalText(version->minor), ".",
-                     DecimalText(version->build), ", service pack ",
-                     DecimalText(version->servicePackMajor)});
+    reporter.Record({"Windows ", Decimal(version->major), ".", Decimal(version->minor), ".",
+                     Decimal(version->build), ", service pack ",
+                     Decimal(version->servicePackMajor)});
   } else {
     reporter.Record({"Windows version unreadable"});
   }

@@ -105,7 +105,7 @@ std::u16string CodeMeaning(std::uint32_t code, const std::u16string& source) {
     if (known.code == code) name = known.name;
   }
   // Large codes are HRESULTs (crypt32's), which are read in hexadecimal.
-  return Join({"Windows error ", code >= 0x80000000u ? HexText(code) : DecimalText(code),
+  return Join({"Windows error ", code >= 0x80000000u ? Piece(Hex(code)) : Decimal(code),
                name != nullptr ? " (" : "", name != nullptr ? name : "", name != nullptr ? ")" : "",
                source.empty() ? "" : ", from ", source});
 }

@@ -1,8 +1,14 @@
 #include "common/joined_text.h"
 
+#include "common/number_text.h"
+
 namespace setup {
 
 void Piece::AppendTo(std::u16string& text) const {
+  if (size_ == kDecimal || size_ == kHex) {
+    text += size_ == kDecimal ? DecimalText(number_) : HexText(number_);
+    return;
+  }
   if (size_ != kAscii) {
     text.append(static_cast<const char16_t*>(data_), size_);
     return;

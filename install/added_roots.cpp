@@ -12,7 +12,7 @@ void WriteAddedRoots(Windows& windows, Reporter& reporter,
   if (const std::uint32_t error =
           windows.system.WriteMachineStrings(kSetupKey, kAddedRootsValue, roots);
       error != kSuccess) {
-    reporter.Record({"the record of added roots could not be written, error ", DecimalText(error)});
+    reporter.Record({"the record of added roots could not be written, error ", Decimal(error)});
   }
 }
 
@@ -22,7 +22,7 @@ std::vector<std::u16string> ReadAddedRoots(Windows& windows, Reporter& reporter)
   std::vector<std::u16string> roots;
   const std::uint32_t error = windows.system.ReadMachineStrings(kSetupKey, kAddedRootsValue, roots);
   if (error != kSuccess && error != kErrorFileNotFound) {
-    reporter.Record({"the record of added roots could not be read, error ", DecimalText(error)});
+    reporter.Record({"the record of added roots could not be read, error ", Decimal(error)});
   }
   return roots;
 }
@@ -39,7 +39,7 @@ std::uint32_t RemoveAddedRoot(Windows& windows, Reporter& reporter,
   std::uint32_t error = kSuccess;
   const StoreHandle root = windows.certificates.OpenMachineRootStore(error);
   if (root == 0) {
-    reporter.Record({"the machine's Root store could not be opened, error ", HexText(error)});
+    reporter.Record({"the machine's Root store could not be opened, error ", Hex(error)});
     return reporter.NoteSource(error != kSuccess ? error : kErrorGenFailure,
                                "CertOpenStore (the machine's Root store)");
   }
@@ -47,7 +47,7 @@ std::uint32_t RemoveAddedRoot(Windows& windows, Reporter& reporter,
   windows.certificates.CloseStore(root);
   if (error != kSuccess && error != kCryptNotFound) {
     reporter.Record({"certificate ", thumbprint,
-                     " not removed from the machine's Root store, error ", HexText(error)});
+                     " not removed from the machine's Root store, error ", Hex(error)});
     return reporter.NoteSource(error, "CertDeleteCertificateFromStore");
   }
   reporter.Record({"certificate ", thumbprint,

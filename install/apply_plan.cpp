@@ -56,7 +56,7 @@ void RecordSkipped(RunContext& run, std::size_t done, const char* why) {
   const std::vector<PlanStep>& steps = run.plan.steps;
   for (std::size_t i = done + 1; i < steps.size(); ++i) {
     if (steps[i].action == StepAction::kNothing) continue;
-    run.reporter.Record({"step ", DecimalText(i + 1), " of ", DecimalText(steps.size()),
+    run.reporter.Record({"step ", Decimal(i + 1), " of ", Decimal(steps.size()),
                          " skipped: ", why});
   }
 }

@@ -46,7 +46,7 @@ std::uint32_t HoldUntilTheEnd(RunContext& run, const std::u16string& path, Appen
   }
   if (file.handle == 0) {
     const std::uint32_t code = file.error != kSuccess ? file.error : kErrorGenFailure;
-    run.reporter.Record({path, " could not be held against change, error ", DecimalText(code)});
+    run.reporter.Record({path, " could not be held against change, error ", Decimal(code)});
     return run.reporter.NoteSource(code, "CreateFileW (holding a file)");
   }
   run.held.Keep(held = file.handle, path);
@@ -72,7 +72,7 @@ std::uint32_t InstallFoundPackage(RunContext& run, const std::u16string& product
     const std::u16string folder = source.substr(0, source.rfind(u'\\') + 1);
     const std::uint32_t added = run.windows.installer.AddSource(productCode, folder);
     run.reporter.Record({"source list of ", productCode, ": ", folder, " added (",
-                         DecimalText(added), "), searched anew"});
+                         Decimal(added), "), searched anew"});
     run.windows.installer.ForceSourceListResolution(productCode);
   }
   return code;

@@ -18,11 +18,11 @@ bool WaitForOtherInstallation(Windows& windows, Reporter& reporter, InstallerWai
   const std::uint32_t left = elapsed < kInstallerWaitLimit ? kInstallerWaitLimit - elapsed : 0;
   if (left == 0) {
     reporter.Record({"another installation is in progress, and this run has waited ",
-                     DecimalText(kInstallerWaitLimit / 1000), " s for others already"});
+                     Decimal(kInstallerWaitLimit / 1000), " s for others already"});
     return false;
   }
   reporter.Record({"another installation is in progress: waiting for it to end, at most ",
-                   DecimalText((left + 999) / 1000), " s"});
+                   Decimal((left + 999) / 1000), " s"});
   const InstallerMutex mutex = windows.processes.WaitForInstallerMutex(left);
   std::uint32_t waited = windows.system.ReadTickCount() - now;
   if (mutex != InstallerMutex::kOwned && waited < kInstallerRetryPause && waited < left) {
@@ -33,7 +33,7 @@ bool WaitForOtherInstallation(Windows& windows, Reporter& reporter, InstallerWai
     windows.system.Sleep(pause < left - waited ? pause : left - waited);
     waited = windows.system.ReadTickCount() - now;
   }
-  reporter.Record({"wait ended after ", DecimalText(waited), " ms: ",
+  reporter.Record({"wait ended after ", Decimal(waited), " ms: ",
                    mutex == InstallerMutex::kOwned  ? "the other installation still runs"
                    : mutex == InstallerMutex::kFree ? "the installer is free, starting again"
                                                     : "the installer's mutex could not be read, "

@@ -46,7 +46,7 @@ std::u16string Described(const Signature& signature) {
   return Join({what != nullptr ? Piece(what) : Piece(u"signed by \""),
                what != nullptr ? u"" : signature.signer, what != nullptr ? "" : "\"", why,
                trust == kSuccess ? "" : " (",
-               trust == kSuccess ? u"" : HexText(notReadable ? signature.lastError : trust),
+               trust == kSuccess ? Piece(u"") : Hex(notReadable ? signature.lastError : trust),
                trust == kSuccess ? "" : ")"});
 }
 
@@ -64,7 +64,7 @@ std::u16string HeaderLine(const Signature& own, const Publisher& publisher) {
                : !publisher.known ? ""
                : byCertificate    ? ": only packages signed by the same certificate ("
                                   : ": only packages signed by the same publisher",
-               failed ? HexText(publisher.failure) : publisher.certificate,
+               failed ? Hex(publisher.failure) : Piece(publisher.certificate),
                failed             ? " before anything changes"
                : !publisher.known ? ""
                : byCertificate    ? ") are installed"
@@ -149,7 +149,7 @@ std::uint32_t CheckPackagePublisher(Windows& windows, Reporter& reporter,
                    verdict == kSuccess ? ", accepted"
                    : signerCompared    ? ", refused with "
                                        : "refused with ",
-                   verdict == kSuccess ? u"" : HexText(verdict)});
+                   verdict == kSuccess ? Piece(u"") : Hex(verdict)});
   return reporter.NoteSource(verdict, signerCompared
                                           ? "the package's signer compared with setup.exe's"
                                           : "WinVerifyTrust on the package");

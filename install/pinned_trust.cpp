@@ -46,7 +46,7 @@ std::uint32_t Recorded(Reporter& reporter, const std::u16string& path, std::uint
                    pin != nullptr ? ", pinned " : ", not pinned",
                    pin != nullptr ? BytesHex(pin->sha256) : u"", why,
                    verdict == kSuccess ? ": accepted" : ": refused with ",
-                   verdict == kSuccess ? u"" : HexText(verdict)});
+                   verdict == kSuccess ? Piece(u"") : Hex(verdict)});
   return reporter.NoteSource(verdict, "the pins of setup.exe");
 }
 
@@ -60,7 +60,7 @@ std::u16string TrustLine(const Pins& pins) {
   root.Update(pins.root);
   return Join({"trust: a release, pinned: packages signed by \"", pins.signer,
                "\" under the root of SHA-256 ", BytesHex(root.Finish()), ", or one of its ",
-               DecimalText(static_cast<std::uint32_t>(pins.files.size())),
+               Decimal(static_cast<std::uint32_t>(pins.files.size())),
                " files by their SHA-256"});
 }
 
@@ -128,7 +128,7 @@ std::uint32_t CheckPinnedPackage(RunContext& run, const std::u16string& path,
     error = PinnedPackageVerdict(pins, sha256, package, sameSubject, chain);
     signature = Join({"; ", Described(package),
                       chain.end == pins.root ? ", its chain ends at " : ", its chain misses ",
-                      "the pinned root, errors ", HexText(chain.errors)});
+                      "the pinned root, errors ", Hex(chain.errors)});
   }
   return Recorded(run.reporter, path, error, sha256, pin, signature);
 }

@@ -40,7 +40,7 @@ std::uint32_t RunTool(Windows& windows, Reporter& reporter, const std::u16string
                            : !outcome.started   ? "CreateProcessW ("
                            : outcome.waitFailed ? "WaitForSingleObject ("
                                                 : "GetExitCodeProcess (";
-  reporter.Record({what, DecimalText(code), " after ", DecimalText(milliseconds), " ms"});
+  reporter.Record({what, Decimal(code), " after ", Decimal(milliseconds), " ms"});
   // The tool as the command line names it ("regini"): its code is its own.
   return reporter.NoteSource(
       code, Join({call, std::u16string_view(commandLine).substr(0, commandLine.find(u' ')),

@@ -43,7 +43,7 @@ std::uint32_t FindCertificateFiles(Windows& windows, Reporter& reporter,
       // The path must fit the platform's classic 260-character limit, NUL included.
       if (!path || path->size() >= kMaxPath) {
         reporter.Record({"certificate file ", entry.name, " can't be imported: no full path under ",
-                         DecimalText(kMaxPath), " characters"});
+                         Decimal(kMaxPath), " characters"});
         return reporter.NoteSource(kErrorFilenameExcedRange, "GetFullPathNameW");
       }
       paths.push_back(*path);
@@ -62,14 +62,14 @@ std::uint32_t ImportCertificateFile(Windows& windows, Reporter& reporter,
   const std::string& bytes = checked != nullptr ? *checked : read;
   if (error != kSuccess) {
     reporter.Record(
-        {"certificate file ", path, " not imported: can't be read, error ", HexText(error)});
+        {"certificate file ", path, " not imported: can't be read, error ", Hex(error)});
     return reporter.NoteSource(error, "reading a certificate file");
   }
   StoreHandle opened = windows.certificates.OpenCertificateStore(bytes, error);
   StoreHolder file(windows.certificates, opened);
   if (file.get() == 0) {
     reporter.Record({"certificate file ", path, " not imported: not a certificate file, error ",
-                     HexText(error)});
+                     Hex(error)});
     return kSuccess;
   }
   // Declared second so that it closes first: root store, then file store.
@@ -78,7 +78,7 @@ std::uint32_t ImportCertificateFile(Windows& windows, Reporter& reporter,
   if (root.get() == 0) {
     reporter.Record({"certificate file ", path,
                      " not imported: the machine's Root store could not be opened, error ",
-                     HexText(error)});
+                     Hex(error)});
     return reporter.NoteSource(error != kSuccess ? error : kErrorGenFailure,
                                "CertOpenStore (the machine's Root store)");
   }
@@ -92,7 +92,7 @@ std::uint32_t ImportCertificateFile(Windows& windows, Reporter& reporter,
                      addition.error != kSuccess ? " not added to the machine's Root store, error "
                      : addition.alreadyPresent  ? " already present in the machine's Root store"
                                                 : " added to the machine's Root store",
-                     addition.error != kSuccess ? HexText(addition.error) : u""});
+                     addition.error != kSuccess ? Hex(addition.error) : Piece(u"")});
     if (addition.error != kSuccess) {
       if (result == kSuccess) {
         result = reporter.NoteSource(addition.error, "CertAddCertificateContextToStore");

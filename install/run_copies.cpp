@@ -47,12 +47,12 @@ bool RunCopies::Make(Reporter& reporter) {
     error = kErrorAlreadyExists;
     // Made only where nothing, a link included, has the name: never an older or planted one.
     for (unsigned n = 1; error == kErrorAlreadyExists && n <= 100; ++n) {
-      folder = Join({*parent_, "\\copies-", stamp, "-", DecimalText(n)});
+      folder = Join({*parent_, "\\copies-", stamp, "-", Decimal(n)});
       error = windows_.files.CreateFolder(folder, kAdministratorsOnly);
     }
   }
   if (error != kSuccess) {
-    reporter.Record({"no folder for copies (", DecimalText(error), "): files go by their paths"});
+    reporter.Record({"no folder for copies (", Decimal(error), "): files go by their paths"});
     return false;
   }
   folder_ = folder + u'\\';
@@ -77,7 +77,7 @@ std::uint32_t RunCopies::Copy(Reporter& reporter, AppendHandle from, const std::
   }
   if (to.handle != 0) windows_.files.CloseFile(to.handle);
   if (error != kSuccess) {
-    reporter.Record({"copy of ", source, " not made, error ", DecimalText(error)});
+    reporter.Record({"copy of ", source, " not made, error ", Decimal(error)});
     return reporter.NoteSource(error, "copying a file into the run's folder");
   }
   reporter.Record({"copy ", path, " made of ", source});

@@ -46,7 +46,7 @@ std::uint32_t RunLock::Take(Reporter& reporter, InstallerWait& wait) {
   const bool held = lock.error == kErrorSharingViolation;
   reporter.Record(
       {held ? "another setup.exe still runs after 600 s" : "runs not kept apart: lock error ",
-       held ? u"" : DecimalText(lock.error)});
+       held ? Piece(u"") : Decimal(lock.error)});
   return held ? reporter.NoteSource(kErrorInstallAlreadyRunning, "another setup.exe") : kSuccess;
 }
 

@@ -122,7 +122,7 @@ std::u16string DescribeStep(const PlanStep& step, std::size_t number, std::size_
                         : step.onFailure == OnFailure::kKeepGoing
                             ? "; a failure is kept, the run ends after the providers' steps"
                             : "; a failure ends the run";
-  return Join({"step ", DecimalText(number), " of ", DecimalText(count), ", ", step.product->name,
+  return Join({"step ", Decimal(number), " of ", Decimal(count), ", ", step.product->name,
                ": ", ActionName(step.action), named ? ", its package named in the source list first" : "",
                what.empty() ? "" : ": ", what, copy ? " (a copy of " : "", step.source,
                copy ? ")" : "", failure});

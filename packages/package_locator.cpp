@@ -93,7 +93,7 @@ std::uint32_t FindPackage(Windows& windows, Reporter& reporter, const std::u16st
   const std::uint32_t code = Locate(windows, mask, path, count);
   const bool found = code == kSuccess;
   reporter.Record({"package \"", mask, "\": ", found ? path : u"",
-                   found ? " (matches: " : "not found, code ", DecimalText(found ? count : code),
+                   found ? " (matches: " : "not found, code ", Decimal(found ? count : code),
                    found ? ")" : ""});
   return code;
 }

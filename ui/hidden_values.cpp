@@ -53,7 +53,7 @@ std::u16string MaskPropertyValues(std::u16string_view text) {
       // Quotes are msiexec's, not the value's; a surrogate pair is one character.
       if (text[i] != u'"' && (text[i] < 0xDC00 || text[i] > 0xDFFF)) ++length;
     }
-    masked += Join({"<", DecimalText(length), length == 1 ? " character>" : " characters>"});
+    masked += Join({"<", Decimal(length), length == 1 ? " character>" : " characters>"});
   }
   return masked;
 }

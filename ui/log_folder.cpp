@@ -68,7 +68,7 @@ std::optional<std::u16string> PrepareLogFolder(Windows& windows, std::u16string&
                    error == kSuccess ? ": reset to administrators only" : ": could not be reset"});
     }
   } else if (error != kSuccess) {
-    note = Join({"no log in ", level, ": error ", DecimalText(error)});
+    note = Join({"no log in ", level, ": error ", Decimal(error)});
   }
   if (error != kSuccess) return std::nullopt;
   if (std::u16string fault = ProtectionFault(windows, folder); !fault.empty()) {

@@ -69,7 +69,7 @@ std::u16string LoadText(Windows& windows, std::uint16_t id) {
 }
 
 void AppendResultCode(std::u16string& text, std::uint32_t code) {
-  text += Join({": ", DecimalText(code), "."});
+  text += Join({": ", Decimal(code), "."});
 }
 
 }  // namespace setup

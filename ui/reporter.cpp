@@ -36,7 +36,7 @@ std::int32_t Reporter::Box(std::uint16_t textId, std::uint16_t captionId, std::u
                            std::u16string appended) {
   const std::int32_t unanswered = (style & 0xF) == kMbYesNo ? kIdYes : kIdOk;
   if (!MayShow(textId)) {
-    Record({"message ", DecimalText(textId), " not shown (",
+    Record({"message ", Decimal(textId), " not shown (",
             mode_.desktopVisible ? "silent" : "no visible desktop", ")"});
     return unanswered;
   }
@@ -44,11 +44,11 @@ std::int32_t Reporter::Box(std::uint16_t textId, std::uint16_t captionId, std::u
                                                               LoadText(windows_, captionId), style);
   // 0: no box could be shown; the callers take it as an unattended run would.
   const char* name = AnswerName(answer);
-  Record({"message ", DecimalText(textId),
+  Record({"message ", Decimal(textId),
           answer == 0 ? " could not be shown: taken as in an unattended run" : " shown, answered ",
-          answer == 0       ? u""
-          : name != nullptr ? Join({name})
-                            : DecimalText(static_cast<std::uint32_t>(answer))});
+          answer == 0       ? Piece(u"")
+          : name != nullptr ? Piece(name)
+                            : Decimal(static_cast<std::uint32_t>(answer))});
   return answer;
 }
 
@@ -87,7 +87,7 @@ DialogAnswer Reporter::ChooseConfiguration(std::vector<std::uint16_t>& checked) 
   SelectionDialogOutcome outcome =
       windows_.desktop.ShowSelectionDialog(checked, LoadSelectionDialogTexts(windows_));
   if (outcome.failed) {
-    Record({"configuration dialog could not be created, error ", DecimalText(outcome.error),
+    Record({"configuration dialog could not be created, error ", Decimal(outcome.error),
             ": taken as not shown"});
     return DialogAnswer::kNotShown;
   }
@@ -104,7 +104,7 @@ Progress Reporter::CreateProgress(std::uint16_t titleId) {
 
 std::uint32_t Reporter::Fail(std::uint32_t code, std::uint16_t messageId, std::uint16_t captionId) {
   if (code != kSuccess) {
-    Record({"failure, code ", DecimalText(code)});
+    Record({"failure, code ", Decimal(code)});
     if (const std::u16string verdict = VerdictMeaning(messageId, code); !verdict.empty()) {
       Explain(code, verdict);
     }
@@ -134,7 +134,7 @@ RestartChoice Reporter::AskRestart(std::uint16_t messageId) {
   if (mode_.noRestart || !mode_.desktopVisible) {
     Record({"restart needed: left to the caller (",
             mode_.noRestart ? "-norestart" : "no visible desktop", "), message ",
-            DecimalText(messageId), " not shown"});
+            Decimal(messageId), " not shown"});
     return RestartChoice::kLeftToCaller;
   }
   if (mode_.silent) {
@@ -153,7 +153,7 @@ RestartChoice Reporter::AskRestart(std::uint16_t messageId) {
 }
 
 std::uint32_t Reporter::RestartFailed(std::uint32_t error) {
-  Record({"restart refused by Windows: error ", DecimalText(error)});
+  Record({"restart refused by Windows: error ", Decimal(error)});
   Explain(exit_code::kRestartFailed, VerdictMeaning(IDS_RESTART_FAILED, exit_code::kRestartFailed));
   Box(IDS_RESTART_FAILED, IDS_CAPTION, kMbOk);
   return exit_code::kRestartFailed;
@@ -186,7 +186,7 @@ std::uint32_t Reporter::Finish(std::uint32_t code) {
   for (const auto& [told, text] : meanings_) {
     if (told == code) meaning = text;
   }
-  Record({"exit code ", DecimalText(code), ": ", meaning});
+  Record({"exit code ", Decimal(code), ": ", meaning});
   return code;
 }
 

@@ -24,20 +24,20 @@ std::u16string RunRecord::InstallerLogArguments(HeldFiles& held) {
   // property of the command line among them, into a file someone else chose.
   for (;;) {
     const std::u16string name = Join({log_->path(), ".", log_->startStamp(), "-",
-                                      DecimalText(++installerLogs_), ".msiexec.log"});
+                                      Decimal(++installerLogs_), ".msiexec.log"});
     // msiexec refuses (1622) a log path of 259 characters or more: no log is better than
     // no installation.
     const std::optional<std::u16string> full = windows_.files.ReadFullPathName(name);
     if (full.value_or(name).size() >= kMaxPath - 1) {
       Write(Join({"msiexec's own log left out: its path would be ",
-                  DecimalText(full.value_or(name).size()),
+                  Decimal(full.value_or(name).size()),
                   " characters long, more than msiexec takes"}));
       return {};
     }
     const OpenedFile file = windows_.files.OpenForAppending(name);
     if (file.handle == 0) {
       Write(Join({"msiexec's own log left out: ", name, " could not be created, error ",
-                  DecimalText(file.error)}));
+                  Decimal(file.error)}));
       return {};
     }
     // Held open without delete sharing until the run ends, so that it can't be renamed,
